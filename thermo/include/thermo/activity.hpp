@@ -1,0 +1,35 @@
+// Liquid-phase activity-coefficient models: ln gamma_i(T, x) and g^E/RT.
+#pragma once
+
+#include <span>
+#include <vector>
+
+namespace kolvar::thermo {
+
+enum class ActivityModel : unsigned { VanLaar, Wilson, RegularSolution, Margules, IdealLiquid };
+
+// "VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid"
+const char* name(ActivityModel model);
+
+// Rows of a parameter matrix, borrowed.
+using ParameterRows = std::span<const std::vector<double>>;
+
+// The inputs one evaluation reads; shapes are the caller's responsibility:
+// VanLaar and Wilson need n rows of n entries in `parameters`, Wilson and
+// RegularSolution n molar volumes (cm3/mol), RegularSolution n solubility
+// parameters ((cal/cm3)^0.5), Margules a binary with a 2x2 matrix.
+struct ActivityInputs {
+    ParameterRows parameters;
+    std::span<const double> molar_volumes;
+    std::span<const double> solubility_parameters;
+};
+
+// Writes ln gamma_i for the n = x.size() components into out[0..n). No allocation.
+void ln_gamma(ActivityModel model, double temperature, std::span<const double> x, const ActivityInputs& inputs,
+              std::span<double> out);
+
+// Writes ln gamma_i into out and returns g^E/RT = sum x_i ln gamma_i.
+double excess_gibbs(ActivityModel model, double temperature, std::span<const double> x,
+                    const ActivityInputs& inputs, std::span<double> out);
+
+}  // namespace kolvar::thermo
