@@ -1,0 +1,106 @@
+// Construction of equilibrium curves: the sample checks of from_points, the
+// constant-relative-volatility grid and the shared point-count bound.
+#include "engine/binary/equilibrium.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <cmath>
+#include <utility>
+
+namespace kolvar::engine {
+namespace {
+
+bool nondecreasing(std::span<const double> v)
+{
+    for (std::size_t i = 0; i + 1 < v.size(); ++i) {
+        if (!(v[i + 1] >= v[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Result<void> check_point_count(std::uint64_t n_points)
+{
+    if (n_points < binary_limits::min_curve_points) {
+        return invalid_input(format::text("n_points must be at least ",
+                                          binary_limits::min_curve_points, ", got ", n_points));
+    }
+    if (n_points > binary_limits::max_curve_points) {
+        return invalid_input(format::text("n_points must be at most ",
+                                          binary_limits::max_curve_points, ", got ", n_points));
+    }
+    return {};
+}
+
+double grid_point(std::uint64_t i, std::uint64_t n_points)
+{
+    return static_cast<double>(i) / static_cast<double>(n_points - 1);
+}
+
+EquilibriumCurve::EquilibriumCurve(std::vector<double> x, std::vector<double> y,
+                                   std::vector<double> t, std::optional<double> pressure) noexcept
+    : pressure_(pressure), x_(std::move(x)), y_(std::move(y)), t_(std::move(t)),
+      y_sorted_(nondecreasing(y_))
+{
+}
+
+EquilibriumCurve EquilibriumCurve::from_samples(std::vector<double> x, std::vector<double> y,
+                                                std::vector<double> t,
+                                                std::optional<double> pressure) noexcept
+{
+    return EquilibriumCurve(std::move(x), std::move(y), std::move(t), pressure);
+}
+
+Result<EquilibriumCurve> EquilibriumCurve::from_points(std::vector<double> x,
+                                                       std::vector<double> y,
+                                                       std::vector<double> t,
+                                                       std::optional<double> pressure)
+{
+    const std::size_t n = x.size();
+    if (n != y.size() || n < binary_limits::min_curve_points) {
+        return invalid_input(
+            format::text("x and y must have equal length ≥ 5, got ", n, " and ", y.size()));
+    }
+    if (!t.empty() && t.size() != n) {
+        return invalid_input(
+            format::text("t must be empty or match x's length ", n, ", got ", t.size()));
+    }
+    if (x.front() != 0.0 || x.back() != 1.0) {
+        return invalid_input("x must span [0, 1] with x[0] = 0 and x[last] = 1");
+    }
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        if (!(x[i + 1] > x[i])) return invalid_input("x must be strictly increasing");
+    }
+    if (!nondecreasing(y)) {
+        return invalid_input("y must be nondecreasing (binary VLE curves are monotone in x)");
+    }
+    for (double v : y) {
+        if (!(v >= 0.0 && v <= 1.0)) return invalid_input("y values must lie in [0, 1]");
+    }
+    return from_samples(std::move(x), std::move(y), std::move(t), pressure);
+}
+
+Result<EquilibriumCurve> EquilibriumCurve::constant_alpha(double alpha, std::uint64_t n_points)
+{
+    if (!(alpha > 0.0)) {
+        return invalid_input(format::text("alpha must be positive, got ", alpha));
+    }
+    if (!std::isfinite(alpha)) {
+        return invalid_input(format::text("alpha must be finite, got ", alpha));
+    }
+    if (auto counted = check_point_count(n_points); !counted) {
+        return std::unexpected(std::move(counted.error()));
+    }
+    const auto n = static_cast<std::size_t>(n_points);
+    std::vector<double> x(n);
+    std::vector<double> y(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double xi = grid_point(i, n_points);
+        x[i] = xi;
+        y[i] = (xi * alpha) / ((alpha - 1.0) * xi + 1.0);
+    }
+    return from_samples(std::move(x), std::move(y), {}, std::nullopt);
+}
+
+}  // namespace kolvar::engine

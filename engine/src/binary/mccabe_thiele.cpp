@@ -1,0 +1,153 @@
+// The McCabe-Thiele construction: checks, operating lines, their
+// intersection on the q-line, the minimum-reflux test, and the staircase
+// stepped from (x_D, x_D) down to x_B with the switch to the stripping line
+// at the optimal feed stage.
+#include "engine/binary/mccabe_thiele.hpp"
+
+#include "construction.hpp"
+#include "spec_checks.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <cmath>
+#include <string_view>
+
+namespace kolvar::engine {
+namespace {
+
+constexpr double tol = binary_limits::equal_tolerance;
+
+// Corners reserved up front; typical designs need fewer, longer ones grow.
+constexpr std::size_t reserved_stages = 32;
+
+bool strictly_inside_unit(double v) { return v > 0.0 && v < 1.0; }
+
+[[gnu::cold]] std::unexpected<EngineError> outside_unit(std::string_view quantity, double value)
+{
+    return invalid_input(
+        format::text(quantity, " must be strictly inside (0, 1), got ", value));
+}
+
+Result<void> validate(const McCabeThieleSpec& spec)
+{
+    if (!strictly_inside_unit(spec.x_distillate)) return outside_unit("x_D", spec.x_distillate);
+    if (!strictly_inside_unit(spec.x_bottoms)) return outside_unit("x_B", spec.x_bottoms);
+    if (!strictly_inside_unit(spec.z_feed)) return outside_unit("z_F", spec.z_feed);
+    if (!detail::ordered(spec.x_bottoms, spec.z_feed, spec.x_distillate)) {
+        return detail::unordered(spec.x_bottoms, spec.z_feed, spec.x_distillate);
+    }
+    if (!(spec.reflux > 0.0)) {
+        return invalid_input(format::text("reflux ratio must be positive, got ", spec.reflux));
+    }
+    if (!detail::valid_murphree(spec.murphree)) return detail::bad_murphree(spec.murphree);
+    return {};
+}
+
+// Where the rectifying line meets the q-line y = q/(q-1) x - z_F/(q-1).
+Result<Point> operating_intersection(const McCabeThieleSpec& spec, Line rectifying)
+{
+    const double z = spec.z_feed;
+    double x_int;
+    if (std::fabs(spec.q - 1.0) < tol) {
+        x_int = z;  // vertical q-line
+    } else {
+        const double m = spec.q / (spec.q - 1.0);
+        if (std::fabs(rectifying.slope - m) < tol) {
+            return infeasible("q-line is parallel to the rectifying line (degenerate q/R combination)");
+        }
+        x_int = (z - m * z - rectifying.intercept) / (rectifying.slope - m);
+    }
+    const double y_int = rectifying.slope * x_int + rectifying.intercept;
+    if (x_int > y_int) {
+        return not_converged(format::text("operating-line intersection (", format::Fixed{x_int, 4},
+                                          ", ", format::Fixed{y_int, 4},
+                                          ") fell below the diagonal — R = ", spec.reflux,
+                                          " is below R_min for this q"));
+    }
+    return Point{x_int, y_int};
+}
+
+}  // namespace
+
+namespace detail {
+
+Result<void> construct(const EquilibriumCurve& curve, McCabeThieleResult& out, bool record)
+{
+    const McCabeThieleSpec& spec = out.spec;
+    if (auto valid = validate(spec); !valid) return valid;
+
+    const double x_d = spec.x_distillate;
+    const double x_b = spec.x_bottoms;
+    const double r = spec.reflux;
+    out.rectifying = Line{r / (r + 1.0), x_d / (r + 1.0)};
+
+    const auto intersection = operating_intersection(spec, out.rectifying);
+    if (!intersection) return std::unexpected(intersection.error());
+    out.intersection = *intersection;
+
+    auto minimum = rmin(curve, x_d, x_b, spec.z_feed, spec.q);
+    if (!minimum) return std::unexpected(std::move(minimum.error()));
+    out.rmin = *minimum;
+    const double r_min = minimum->r_min;
+    if (r_min >= r) {
+        return not_converged(format::text("R = ", r, " ≤ R_min = ", format::Fixed{r_min, 6},
+                                          ": the staircase pinches before reaching x_B"));
+    }
+
+    const double x_int = intersection->x;
+    const double s_s = (intersection->y - x_b) / (x_int - x_b);
+    out.stripping = Line{s_s, x_b - x_b * s_s};
+
+    if (record) out.staircase.push_back({x_d, x_d});
+    double x_prev = x_d;
+    double y = x_d;
+    bool switched = false;
+    for (std::uint64_t n = 1; n <= binary_limits::max_stages; ++n) {
+        const Line& line = switched ? out.stripping : out.rectifying;
+        const auto step = equilibrium_step(curve, line.slope, line.intercept, spec.murphree, y, x_prev);
+        if (!step) return std::unexpected(step.error());
+        const double x_n = *step;
+        if (record) {
+            out.staircase.push_back({x_n, y});
+            out.stages.push_back({n, x_n, y});
+        }
+
+        if (x_n <= x_b) {
+            out.n_stages = static_cast<double>(n - 1) + detail::last_stage_fraction(x_prev, x_n, x_b);
+            if (!switched) out.feed_stage = n;
+            return {};
+        }
+        if (x_prev - x_n < binary_limits::min_stage_progress) {
+            return not_converged(format::text("staircase pinched at x = ", format::Fixed{x_n, 6},
+                                              " after ", n, " stages (R too close to R_min = ",
+                                              format::Fixed{r_min, 6}, ")"));
+        }
+        if (!switched && x_n <= x_int) {
+            switched = true;
+            out.feed_stage = n;
+        }
+        const Line& next = switched ? out.stripping : out.rectifying;
+        y = next.slope * x_n + next.intercept;
+        if (record) out.staircase.push_back({x_n, y});
+        x_prev = x_n;
+    }
+    return not_converged(format::text("exceeded ", binary_limits::max_stages,
+                                      " stages without reaching x_B = ", x_b, " — spec pinched"));
+}
+
+}  // namespace detail
+
+Result<McCabeThieleResult> mccabe_thiele(const EquilibriumCurve& curve,
+                                         const McCabeThieleSpec& spec)
+{
+    McCabeThieleResult result;
+    result.spec = spec;
+    result.stages.reserve(reserved_stages);
+    result.staircase.reserve(2 * reserved_stages);
+    if (auto built = detail::construct(curve, result, true); !built) {
+        return std::unexpected(std::move(built.error()));
+    }
+    return result;
+}
+
+}  // namespace kolvar::engine
