@@ -1,0 +1,251 @@
+// Declaring functions, methods and constructors.
+//
+// A declaration names the callable, gives its docstring, the engine call and
+// its parameters with their conversions:
+//
+//   inline const auto rmin_function = function(
+//       "rmin", "Minimum reflux by pinch detection (tangent pinches included).",
+//       [](const engine::EquilibriumCurve& curve, double x_d, double x_b, double z_f, double q) {
+//           return engine::rmin(curve, x_d, x_b, z_f, q);
+//       },
+//       required<Instance<engine::EquilibriumCurve>>("curve"), required<Float>("x_distillate"),
+//       required<Float>("x_bottoms"), required<Float>("z_feed"), optional<Float>("q", 1.0));
+//
+// The toolkit binds the arguments (exact TypeError texts), converts them
+// left to right (the first bad one is reported, prefixed with its name),
+// calls the engine, converts the result with to_python and keeps every C++
+// exception inside. The text signature "rmin(curve, x_distillate, x_bottoms,
+// z_feed, q=1.0)" is derived from the parameters.
+#pragma once
+
+#include "toolkit/arguments.hpp"
+#include "toolkit/box.hpp"
+#include "toolkit/convert.hpp"
+#include "toolkit/errors.hpp"
+#include "toolkit/python.hpp"
+#include "toolkit/to_python.hpp"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+
+namespace kolvar::bind {
+
+template <class C>
+struct Param {
+    const char* name;
+    std::optional<typename C::Value> fallback;  // empty: required
+};
+
+template <class C>
+Param<C> required(const char* name)
+{
+    return {name, std::nullopt};
+}
+
+template <class C>
+Param<C> optional(const char* name, typename C::Value fallback)
+{
+    return {name, std::move(fallback)};
+}
+
+enum class CallableKind { Function, StaticMethod, Method, Constructor };
+
+// Marks the Self of a constructor declaration that makes a T.
+template <class T>
+struct New {};
+
+template <class T>
+inline constexpr bool is_new = false;
+template <class T>
+inline constexpr bool is_new<New<T>> = true;
+
+namespace detail {
+
+template <class C>
+decltype(auto) pass(typename C::Value& value)
+{
+    if constexpr (std::is_pointer_v<typename C::Value>) {
+        return *value;  // instances are passed as references to the borrowed value
+    } else {
+        return std::move(value);
+    }
+}
+
+template <class C>
+bool convert_one(const Param<C>& param, PyObject* argument, typename C::Value& out)
+{
+    if (argument == nullptr) {
+        out = *param.fallback;
+        return true;
+    }
+    if (C::convert(argument, out)) return true;
+    prefix_type_error(param.name);
+    return false;
+}
+
+template <class C>
+void append_param(std::string& out, const Param<C>& param)
+{
+    out += param.name;
+    if constexpr (requires { C::default_text(*param.fallback); }) {
+        if (param.fallback) {
+            out += '=';
+            out += C::default_text(*param.fallback);
+        }
+    }
+}
+
+}  // namespace detail
+
+// `Self` is the engine type of the instance for methods, void otherwise.
+template <class Self, class Impl, class... Cs>
+struct Callable {
+    CallableKind kind;
+    const char* owner;  // class name for methods and constructors, null for functions
+    const char* name;
+    const char* doc;
+    Impl impl;
+    std::tuple<Param<Cs>...> params;
+    std::array<ParamInfo, sizeof...(Cs)> info;
+    std::string error_name;  // "rmin", "Feed.__new__", "ThermoSystem.bubble_temperature"
+
+    Callable(CallableKind kind, const char* owner, const char* name, const char* doc, Impl impl,
+             Param<Cs>... ps)
+        : kind(kind), owner(owner), name(name), doc(doc), impl(std::move(impl)), params(ps...),
+          info{ParamInfo{ps.name, !ps.fallback.has_value()}...},
+          error_name(owner ? std::string(owner) + "." + (kind == CallableKind::Constructor ? "__new__" : name)
+                           : std::string(name))
+    {
+    }
+
+    // "name(a, b, q=1.0)" ("$self, " first for instance methods).
+    std::string signature(const char* shown_name) const
+    {
+        std::string out = shown_name;
+        out += '(';
+        bool first = true;
+        if (kind == CallableKind::Method) {
+            out += "$self";
+            first = false;
+        }
+        std::apply([&](const auto&... ps) {
+            ((out += first ? "" : ", ", first = false, detail::append_param(out, ps)), ...);
+        }, params);
+        out += ')';
+        return out;
+    }
+
+    // The docstring with the text signature CPython reads for inspect.signature.
+    std::string documented(const char* shown_name) const
+    {
+        return signature(shown_name) + "\n--\n\n" + doc;
+    }
+
+    PyObject* call(PyObject* self, PyObject* args, PyObject* kwargs) const
+    {
+        return guarded([&]() -> PyObject* {
+            std::array<PyObject*, sizeof...(Cs) + 1> slots{};  // +1 keeps the array non-empty
+            if (!bind_arguments(error_name.c_str(), info, args, kwargs, {slots.data(), sizeof...(Cs)})) {
+                return nullptr;
+            }
+            std::tuple<typename Cs::Value...> values{};
+            if (!convert_all(slots, values, std::index_sequence_for<Cs...>{})) return nullptr;
+            return invoke(self, values, std::index_sequence_for<Cs...>{});
+        });
+    }
+
+private:
+    template <std::size_t... I>
+    bool convert_all(const std::array<PyObject*, sizeof...(Cs) + 1>& slots, std::tuple<typename Cs::Value...>& values,
+                     std::index_sequence<I...>) const
+    {
+        return (detail::convert_one(std::get<I>(params), slots[I], std::get<I>(values)) && ...);
+    }
+
+    template <std::size_t... I>
+    PyObject* invoke(PyObject* self, std::tuple<typename Cs::Value...>& values, std::index_sequence<I...>) const
+    {
+        if constexpr (std::is_void_v<Self>) {
+            (void)self;
+            return to_python(impl(detail::pass<Cs>(std::get<I>(values))...));
+        } else if constexpr (is_new<Self>) {
+            // For constructors `self` is the type being instantiated.
+            auto made = impl(detail::pass<Cs>(std::get<I>(values))...);
+            return construct(reinterpret_cast<PyTypeObject*>(self), std::move(made));
+        } else {
+            return to_python(impl(unbox<Self>(self), detail::pass<Cs>(std::get<I>(values))...));
+        }
+    }
+
+    template <class V>
+    static PyObject* construct(PyTypeObject* type, engine::Result<V>&& made)
+    {
+        if (!made) {
+            raise(made.error());
+            return nullptr;
+        }
+        return box_into(type, std::move(*made));
+    }
+    template <class V>
+    static PyObject* construct(PyTypeObject* type, V&& made)
+    {
+        return box_into(type, std::forward<V>(made));
+    }
+};
+
+template <class Impl, class... Cs>
+Callable<void, Impl, Cs...> function(const char* name, const char* doc, Impl impl, Param<Cs>... params)
+{
+    return {CallableKind::Function, nullptr, name, doc, std::move(impl), std::move(params)...};
+}
+
+template <class Impl, class... Cs>
+Callable<void, Impl, Cs...> static_method(const char* owner, const char* name, const char* doc, Impl impl,
+                                          Param<Cs>... params)
+{
+    return {CallableKind::StaticMethod, owner, name, doc, std::move(impl), std::move(params)...};
+}
+
+template <class Self, class Impl, class... Cs>
+Callable<Self, Impl, Cs...> method(const char* owner, const char* name, const char* doc, Impl impl,
+                                   Param<Cs>... params)
+{
+    return {CallableKind::Method, owner, name, doc, std::move(impl), std::move(params)...};
+}
+
+// The engine value of a new instance; `impl` returns it (or a Result of it).
+template <class Self, class Impl, class... Cs>
+Callable<New<Self>, Impl, Cs...> constructor(const char* owner, const char* doc, Impl impl, Param<Cs>... params)
+{
+    return {CallableKind::Constructor, owner, "__new__", doc, std::move(impl), std::move(params)...};
+}
+
+// C entry points for a declaration with static storage.
+template <const auto& Decl>
+PyObject* call_entry(PyObject* self, PyObject* args, PyObject* kwargs)
+{
+    return Decl.call(self, args, kwargs);
+}
+
+template <const auto& Decl>
+PyObject* new_entry(PyTypeObject* type, PyObject* args, PyObject* kwargs)
+{
+    return Decl.call(reinterpret_cast<PyObject*>(type), args, kwargs);
+}
+
+// A method table entry for a function or method declaration; its docstring
+// (with the text signature) is kept alive for the life of the process.
+PyMethodDef method_def(const char* name, PyCFunctionWithKeywords entry, int flags, std::string documented);
+
+template <const auto& Decl>
+PyMethodDef def()
+{
+    const int flags = METH_VARARGS | METH_KEYWORDS | (Decl.kind == CallableKind::StaticMethod ? METH_STATIC : 0);
+    return method_def(Decl.name, &call_entry<Decl>, flags, Decl.documented(Decl.name));
+}
+
+}  // namespace kolvar::bind

@@ -1,0 +1,125 @@
+#include "toolkit/convert.hpp"
+
+#include "toolkit/errors.hpp"
+#include "toolkit/ref.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <cmath>
+
+namespace kolvar::bind {
+namespace {
+
+bool text_of(PyObject* object, std::string& out)
+{
+    Ref bytes = Ref::steal(PyUnicode_AsUTF8String(object));
+    if (!bytes) return false;
+    char* data = nullptr;
+    Py_ssize_t size = 0;
+    if (PyBytes_AsStringAndSize(bytes.get(), &data, &size) < 0) return false;
+    out.assign(data, static_cast<std::size_t>(size));
+    return true;
+}
+
+bool refuse_str_for_list(PyObject* object)
+{
+    if (!PyUnicode_Check(object)) return true;
+    raise(PyExc_TypeError, "Can't extract `str` to `Vec`");
+    return false;
+}
+
+// Iterates a sequence, calling item(PyObject*) for each element in order.
+template <class Item>
+bool for_each_item(PyObject* object, Item&& item)
+{
+    if (!PySequence_Check(object)) return refuse_type(object, "Sequence");
+    Ref iterator = Ref::steal(PyObject_GetIter(object));
+    if (!iterator) return false;
+    while (Ref element = Ref::steal(PyIter_Next(iterator.get()))) {
+        if (!item(element.get())) return false;
+    }
+    return !PyErr_Occurred();
+}
+
+bool text_item(PyObject* object, std::string& out)
+{
+    if (!PyUnicode_Check(object)) return refuse_type(object, "PyString");
+    return text_of(object, out);
+}
+
+}  // namespace
+
+bool refuse_type(PyObject* object, const char* target)
+{
+    Ref name = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(object)), "__name__"));
+    if (!name) return false;
+    PyErr_Format(PyExc_TypeError, "'%U' object cannot be converted to '%s'", name.get(), target);
+    return false;
+}
+
+bool Float::convert(PyObject* object, double& out)
+{
+    out = PyFloat_AsDouble(object);
+    return !(out == -1.0 && PyErr_Occurred());
+}
+
+std::string Float::default_text(double value)
+{
+    std::string text = kolvar::format::number(value);
+    if (std::isfinite(value) && text.find('.') == std::string::npos) text += ".0";
+    return text;
+}
+
+bool Count::convert(PyObject* object, std::uint64_t& out)
+{
+    Ref index = Ref::steal(PyNumber_Index(object));
+    if (!index) return false;
+    const unsigned long long value = PyLong_AsUnsignedLongLong(index.get());
+    if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred()) return false;
+    out = value;
+    return true;
+}
+
+std::string Count::default_text(std::uint64_t value) { return kolvar::format::count(value); }
+
+bool Text::convert(PyObject* object, std::string& out) { return text_item(object, out); }
+
+std::string Text::default_text(const std::string& value) { return "\"" + value + "\""; }
+
+bool FloatList::convert(PyObject* object, std::vector<double>& out)
+{
+    if (!refuse_str_for_list(object)) return false;
+    out.clear();
+    return for_each_item(object, [&](PyObject* item) {
+        double value = 0.0;
+        if (!Float::convert(item, value)) return false;
+        out.push_back(value);
+        return true;
+    });
+}
+
+bool TextList::convert(PyObject* object, std::vector<std::string>& out)
+{
+    if (!refuse_str_for_list(object)) return false;
+    out.clear();
+    return for_each_item(object, [&](PyObject* item) { return text_item(item, out.emplace_back()); });
+}
+
+bool TextPair::convert(PyObject* object, std::array<std::string, 2>& out)
+{
+    if (!PySequence_Check(object)) return refuse_type(object, "Sequence");
+    const Py_ssize_t size = PySequence_Size(object);
+    if (size < 0) return false;
+    if (size != 2) {
+        raise(PyExc_ValueError,
+              kolvar::format::text("expected a sequence of length 2 (got ", static_cast<std::uint64_t>(size), ")"));
+        return false;
+    }
+    for (Py_ssize_t i = 0; i < 2; ++i) {
+        Ref item = Ref::steal(PySequence_GetItem(object, i));
+        if (!item || !text_item(item.get(), out[static_cast<std::size_t>(i)])) return false;
+    }
+    return true;
+}
+
+}  // namespace kolvar::bind

@@ -1,0 +1,88 @@
+// Conversions of Python arguments by declared parameter type.
+//
+// A converter is a type with
+//   using Value = ...;                              the C++ value it produces
+//   static bool convert(PyObject*, Value&);         false with an exception set
+//   static std::string default_text(const Value&);  the default as a signature shows it
+// The binding adds "argument '{name}': " to a TypeError raised by a
+// conversion and keeps the original as its cause; other exceptions
+// (OverflowError of a negative count, ValueError) pass unchanged.
+#pragma once
+
+#include "toolkit/python.hpp"
+#include "toolkit/registry.hpp"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kolvar::bind {
+
+// Raises TypeError "'{type name}' object cannot be converted to '{target}'".
+bool refuse_type(PyObject* object, const char* target);
+
+// float, int, or anything with __float__ or __index__.
+struct Float {
+    using Value = double;
+    static bool convert(PyObject* object, double& out);
+    static std::string default_text(double value);
+};
+
+// int or anything with __index__, as an unsigned 64-bit value; float refused.
+struct Count {
+    using Value = std::uint64_t;
+    static bool convert(PyObject* object, std::uint64_t& out);
+    static std::string default_text(std::uint64_t value);
+};
+
+// str only, as UTF-8.
+struct Text {
+    using Value = std::string;
+    static bool convert(PyObject* object, std::string& out);
+    static std::string default_text(const std::string& value);
+};
+
+// Any sequence except str, each item a float.
+struct FloatList {
+    using Value = std::vector<double>;
+    static bool convert(PyObject* object, std::vector<double>& out);
+};
+
+// Any sequence except str, each item a str.
+struct TextList {
+    using Value = std::vector<std::string>;
+    static bool convert(PyObject* object, std::vector<std::string>& out);
+};
+
+// A sequence of exactly two str items (a str of length 2 counts as one).
+struct TextPair {
+    using Value = std::array<std::string, 2>;
+    static bool convert(PyObject* object, std::array<std::string, 2>& out);
+};
+
+// None means absent; anything else is converted by C.
+template <class C>
+struct Maybe {
+    using Value = std::optional<typename C::Value>;
+    static bool convert(PyObject* object, Value& out)
+    {
+        if (object == Py_None) {
+            out.reset();
+            return true;
+        }
+        return C::convert(object, out.emplace());
+    }
+    static std::string default_text(const Value&) { return "None"; }
+};
+
+// An instance of the class registered for T; the engine value is borrowed
+// for the duration of the call.
+template <Registered T>
+struct Instance {
+    using Value = const T*;
+    static bool convert(PyObject* object, const T*& out);
+};
+
+}  // namespace kolvar::bind

@@ -1,0 +1,46 @@
+// Owned references to Python objects.
+#pragma once
+
+#include "toolkit/python.hpp"
+
+#include <utility>
+
+namespace kolvar::bind {
+
+// Holds one strong reference and releases it on destruction.
+class Ref {
+public:
+    Ref() = default;
+    // Takes over a new reference (may be null).
+    static Ref steal(PyObject* object) { return Ref(object); }
+    // Adds a reference to a borrowed object.
+    static Ref borrow(PyObject* object)
+    {
+        Py_XINCREF(object);
+        return Ref(object);
+    }
+
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    Ref(Ref&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+    Ref& operator=(Ref&& other) noexcept
+    {
+        if (this != &other) {
+            Py_XDECREF(object_);
+            object_ = std::exchange(other.object_, nullptr);
+        }
+        return *this;
+    }
+    ~Ref() { Py_XDECREF(object_); }
+
+    PyObject* get() const { return object_; }
+    // Hands the reference to the caller.
+    PyObject* release() { return std::exchange(object_, nullptr); }
+    explicit operator bool() const { return object_ != nullptr; }
+
+private:
+    explicit Ref(PyObject* object) : object_(object) {}
+    PyObject* object_ = nullptr;
+};
+
+}  // namespace kolvar::bind

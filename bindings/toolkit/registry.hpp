@@ -1,0 +1,41 @@
+// Per-interpreter state of the module: the type objects of the registered
+// classes and the internal-fault exception type.
+//
+// Each engine type that Python sees is tied to its class by a specialisation
+// of `PyClass<T>` giving its slot in the module state:
+//
+//   template <> struct PyClass<engine::Feed> { static constexpr std::size_t slot = 2; };
+#pragma once
+
+#include "toolkit/python.hpp"
+
+#include <cstddef>
+
+namespace kolvar::bind {
+
+inline constexpr std::size_t max_classes = 16;
+
+struct ModuleState {
+    PyObject* types[max_classes];
+    PyObject* internal_fault;
+};
+
+template <class T>
+struct PyClass;  // specialised by the class declarations
+
+template <class T>
+concept Registered = requires { PyClass<T>::slot; };
+
+// The module definition of the extension; defined with the module.
+PyModuleDef* module_definition();
+
+// The state of the module object of this interpreter.
+ModuleState* module_state();
+
+template <Registered T>
+PyTypeObject* type_of()
+{
+    return reinterpret_cast<PyTypeObject*>(module_state()->types[PyClass<T>::slot]);
+}
+
+}  // namespace kolvar::bind

@@ -1,0 +1,8 @@
+import pytest
+
+from kolvar import _engine
+
+
+@pytest.fixture
+def engine():
+    return _engine
