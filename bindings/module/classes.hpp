@@ -6,9 +6,22 @@
 #include "toolkit/python.hpp"
 #include "toolkit/registry.hpp"
 
+#include "engine/binary/equilibrium.hpp"
+#include "engine/binary/mccabe_thiele.hpp"
+#include "engine/binary/point.hpp"
+#include "engine/binary/rmin.hpp"
+#include "engine/binary/total_reflux.hpp"
 #include "engine/column/model.hpp"
 
 #include <cstddef>
+
+namespace kolvar::engine {
+
+// Points of the diagram and sweep pairs read as 2-tuples of floats.
+PyObject* to_python(const Point& point);
+PyObject* to_python(const StageCount& pair);
+
+}  // namespace kolvar::engine
 
 namespace kolvar::bind {
 
@@ -38,6 +51,12 @@ KOLVAR_PY_CLASS(engine::Feed, Feed);
 KOLVAR_PY_CLASS(engine::BinaryColumn, BinaryColumn);
 KOLVAR_PY_CLASS(engine::CondenserKind, CondenserKind);
 KOLVAR_PY_CLASS(engine::Line, Line);
+KOLVAR_PY_CLASS(engine::EquilibriumCurve, EquilibriumCurve);
+KOLVAR_PY_CLASS(engine::McCabeThieleSpec, McCabeThieleSpec);
+KOLVAR_PY_CLASS(engine::StagePoint, StagePoint);
+KOLVAR_PY_CLASS(engine::RminResult, RminResult);
+KOLVAR_PY_CLASS(engine::McCabeThieleResult, McCabeThieleResult);
+KOLVAR_PY_CLASS(engine::TotalRefluxResult, TotalRefluxResult);
 
 // The condenser text of a column or design, parsed as it is converted:
 // "total" or "partial" in any ASCII case, anything else a ValueError.
@@ -51,5 +70,11 @@ PyObject* make_feed_class();
 PyObject* make_binary_column_class();
 PyObject* make_condenser_kind_class();
 PyObject* make_line_class();
+PyObject* make_equilibrium_curve_class();
+PyObject* make_mccabe_thiele_spec_class();
+PyObject* make_stage_point_class();
+PyObject* make_rmin_result_class();
+PyObject* make_mccabe_thiele_result_class();
+PyObject* make_total_reflux_result_class();
 
 }  // namespace kolvar::bind

@@ -2,7 +2,7 @@
 //
 //   double -> float, bool -> bool, unsigned -> int, std::string -> str,
 //   std::optional<T> -> T or None, std::pair / std::tuple -> tuple,
-//   std::vector<T> -> list, registered engine values -> new instances,
+//   std::vector<T> and std::span<const T> -> list, registered engine values -> new instances,
 //   engine::Result<T> -> T or the exception of the error's kind.
 #pragma once
 
@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -52,6 +53,8 @@ template <class... Ts>
 PyObject* to_python(const std::tuple<Ts...>& value);
 template <class T>
 PyObject* to_python(const std::vector<T>& values);
+template <class T>
+PyObject* to_python(std::span<const T> values);
 template <class T>
 PyObject* to_python(engine::Result<T>&& result);
 
@@ -92,7 +95,7 @@ PyObject* to_python(const std::tuple<Ts...>& value)
 }
 
 template <class T>
-PyObject* to_python(const std::vector<T>& values)
+PyObject* to_python(std::span<const T> values)
 {
     Ref list = Ref::steal(PyList_New(static_cast<Py_ssize_t>(values.size())));
     if (!list) return nullptr;
@@ -102,6 +105,12 @@ PyObject* to_python(const std::vector<T>& values)
         PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), item);  // steals
     }
     return list.release();
+}
+
+template <class T>
+PyObject* to_python(const std::vector<T>& values)
+{
+    return to_python(std::span<const T>(values));
 }
 
 template <class T>

@@ -1,0 +1,90 @@
+// EquilibriumCurve: constructors, queries, attributes.
+#include "module/classes.hpp"
+
+#include "toolkit/class.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <optional>
+#include <vector>
+
+namespace kolvar::bind {
+namespace {
+
+namespace fmt = kolvar::format;
+using engine::EquilibriumCurve;
+
+const auto curve_from_points = static_method(
+    "EquilibriumCurve", "from_points",
+    "Build a curve from raw (x, y[, t]) samples such as digitised literature data.\n\n"
+    "x must rise strictly from exactly 0 to exactly 1, y must be nondecreasing and\n"
+    "within [0, 1]; t (bubble temperatures in K) and pressure (kPa) are optional.\n"
+    "The samples are stored as given, without sorting or resampling.",
+    [](std::vector<double> x, std::vector<double> y, std::optional<std::vector<double>> t,
+       std::optional<double> pressure) {
+        return EquilibriumCurve::from_points(std::move(x), std::move(y), t ? std::move(*t) : std::vector<double>{},
+                                             pressure);
+    },
+    required<FloatList>("x"), required<FloatList>("y"), optional<Maybe<FloatList>>("t", std::nullopt),
+    optional<Maybe<Float>>("pressure", std::nullopt));
+
+const auto curve_constant_alpha = static_method(
+    "EquilibriumCurve", "constant_alpha",
+    "The constant-relative-volatility idealisation y = αx/(1 + (α−1)x),\n"
+    "sampled on an even x grid of n_points points (step 0.01 by default).",
+    [](double alpha, std::uint64_t n_points) { return EquilibriumCurve::constant_alpha(alpha, n_points); },
+    required<Float>("alpha"), optional<Count>("n_points", engine::binary_limits::default_curve_points));
+
+const auto curve_y_of_x = method<EquilibriumCurve>(
+    "EquilibriumCurve", "y_of_x", "Interpolated equilibrium vapor fraction y*(x).",
+    [](const EquilibriumCurve& curve, double x) { return curve.y_of_x(x); }, required<Float>("x"));
+
+const auto curve_x_of_y = method<EquilibriumCurve>(
+    "EquilibriumCurve", "x_of_y", "Interpolated inverse x*(y).",
+    [](const EquilibriumCurve& curve, double y) { return curve.x_of_y(y); }, required<Float>("y"));
+
+const auto curve_temperature_of_x = method<EquilibriumCurve>(
+    "EquilibriumCurve", "temperature_of_x", "Interpolated bubble temperature T(x) [K].",
+    [](const EquilibriumCurve& curve, double x) { return curve.temperature_of_x(x); }, required<Float>("x"));
+
+const auto curve_relative_volatility = method<EquilibriumCurve>(
+    "EquilibriumCurve", "relative_volatility", "Point relative volatility α(x) from the curve.",
+    [](const EquilibriumCurve& curve, double x) { return curve.relative_volatility(x); }, required<Float>("x"));
+
+std::string curve_repr(const EquilibriumCurve& curve)
+{
+    const auto n = static_cast<std::uint64_t>(curve.size());
+    if (auto pressure = curve.pressure()) return fmt::text("EquilibriumCurve(", n, " points, P = ", *pressure, " kPa)");
+    return fmt::text("EquilibriumCurve(", n, " points, synthetic)");
+}
+
+}  // namespace
+
+PyObject* make_equilibrium_curve_class()
+{
+    ClassSpec<EquilibriumCurve> spec{
+        "EquilibriumCurve",
+        "A sampled binary equilibrium curve y*(x), with the bubble-point temperature\n"
+        "profile T(x) when it came from a thermodynamic model.\n\n"
+        "Samples lie on a strictly increasing x grid that includes both end points;\n"
+        "queries interpolate linearly between samples, so the default grid of 101\n"
+        "points reproduces the underlying model well below the line width of any\n"
+        "plotted diagram."};
+    spec.attributes = {
+        computed<EquilibriumCurve>("x", "Sampled liquid compositions (strictly increasing, spans [0, 1]).",
+                                   [](const EquilibriumCurve& c) { return to_python(c.x()); }),
+        computed<EquilibriumCurve>("y", "Sampled equilibrium vapor compositions y*(x).",
+                                   [](const EquilibriumCurve& c) { return to_python(c.y()); }),
+        computed<EquilibriumCurve>("t", "Sampled bubble temperatures [K] (empty for synthetic curves).",
+                                   [](const EquilibriumCurve& c) { return to_python(c.t()); }),
+        computed<EquilibriumCurve>("pressure", "Column pressure [kPa], if the curve has one.",
+                                   [](const EquilibriumCurve& c) { return to_python(c.pressure()); }),
+    };
+    spec.methods = {def<curve_constant_alpha>(), def<curve_from_points>(),
+                    def<curve_y_of_x>(), def<curve_x_of_y>(), def<curve_temperature_of_x>(),
+                    def<curve_relative_volatility>()};
+    spec.repr = repr_of<EquilibriumCurve, &curve_repr>;
+    return create_class(std::move(spec));
+}
+
+}  // namespace kolvar::bind
