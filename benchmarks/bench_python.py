@@ -1,0 +1,59 @@
+"""Per-call times of the Python surface, Python call included.
+
+    python benchmarks/bench_python.py            # everything
+    python benchmarks/bench_python.py design     # only the binary design
+
+Each figure is the best of several repeats of many calls, in microseconds
+(or milliseconds for the thermodynamic sweeps).
+"""
+
+import sys
+import timeit
+
+import kolvar as kv
+
+
+def best_per_call(function, number, repeat=5):
+    return min(timeit.repeat(function, number=number, repeat=repeat)) / number
+
+
+def report(label, seconds, target=None, unit="us"):
+    scale = 1e6 if unit == "us" else 1e3
+    line = f"{label:<58} {seconds * scale:10.3f} {unit}"
+    if target is not None:
+        line += f"   (target <= {target} {unit})"
+    print(line)
+
+
+def design():
+    curve = kv.EquilibriumCurve.constant_alpha(2.5)
+    r_min = kv.rmin(curve, 0.95, 0.05, 0.5).r_min
+    reflux = 1.5 * r_min
+    refluxes = [r_min * (1.05 + 0.05 * i) for i in range(100)]
+    print(f"binary design on a 101-point constant-alpha curve (alpha = 2.5, R = 1.5 R_min = {reflux:.4f})")
+    report("mccabe_thiele, E_MV = 1", best_per_call(lambda: kv.mccabe_thiele(curve, 0.95, 0.05, 0.5, reflux), 20000), 3)
+    report("mccabe_thiele, E_MV = 0.7",
+           best_per_call(lambda: kv.mccabe_thiele(curve, 0.95, 0.05, 0.5, reflux, murphree=0.7), 2000), 25)
+    report("rmin", best_per_call(lambda: kv.rmin(curve, 0.95, 0.05, 0.5), 20000))
+    report("total_reflux", best_per_call(lambda: kv.total_reflux(curve, 0.95, 0.05), 20000))
+    report("n_vs_r over 100 reflux values", best_per_call(lambda: kv.n_vs_r(curve, refluxes, 0.95, 0.05, 0.5), 500), 150)
+
+
+def thermo():
+    if not hasattr(kv, "ThermoSystem"):
+        return
+    print("thermodynamics at 101.325 kPa (Peng-Robinson, kij = 0)")
+    for pair in (["methanol", "water"], ["benzene", "toluene"]):
+        system = kv.ThermoSystem.peng_robinson(pair)
+        label = "/".join(pair)
+        report(f"bubble_temperature, equimolar {label}",
+               best_per_call(lambda: system.bubble_temperature(101.325, [0.5, 0.5]), 200), 0.5, unit="ms")
+        report(f"from_thermo, 101 points, {label}",
+               best_per_call(lambda: kv.EquilibriumCurve.from_thermo(system, 101.325), 5, repeat=3), 50, unit="ms")
+
+
+SECTIONS = {"design": design, "thermo": thermo}
+
+if __name__ == "__main__":
+    for name in sys.argv[1:] or SECTIONS:
+        SECTIONS[name]()
