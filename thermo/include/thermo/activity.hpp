@@ -25,10 +25,13 @@ struct ActivityInputs {
 };
 
 // Writes ln gamma_i for the n = x.size() components into out[0..n). No allocation.
+// Margules is a two-component model: for n != 2 every entry of `out` is set
+// to NaN, so the misuse shows up downstream instead of as a plausible number.
 void ln_gamma(ActivityModel model, double temperature, std::span<const double> x, const ActivityInputs& inputs,
               std::span<double> out);
 
-// Writes ln gamma_i into out and returns g^E/RT = sum x_i ln gamma_i.
+// Writes ln gamma_i into out and returns g^E/RT = sum x_i ln gamma_i
+// (NaN for Margules with n != 2).
 double excess_gibbs(ActivityModel model, double temperature, std::span<const double> x,
                     const ActivityInputs& inputs, std::span<double> out);
 

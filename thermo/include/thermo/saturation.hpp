@@ -15,11 +15,11 @@ const char* name(SaturationModel model);
 struct SaturationError {
     enum class Kind { WrongCoefficientCount, NotAvailable, MaxwellFailed, OutOfRange };
     Kind kind;
-    std::string component;        // WrongCoefficientCount
+    std::string component{};      // WrongCoefficientCount
     std::size_t expected = 0;     // WrongCoefficientCount
     std::size_t actual = 0;       // WrongCoefficientCount
     SaturationModel model{};      // NotAvailable
-    std::string message;          // MaxwellFailed
+    std::string message{};        // MaxwellFailed
     double temperature = 0.0;     // OutOfRange
 
     std::string text() const;

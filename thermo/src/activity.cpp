@@ -1,0 +1,160 @@
+#include "thermo/activity.hpp"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+namespace kolvar::thermo {
+namespace {
+
+constexpr double wilson_gas_constant = 8.31451;                       // J/(mol K)
+constexpr double regular_solution_gas_constant = 1.9870015998000001;  // cal/(mol K)
+// A van Laar denominator smaller than this gives ln gamma = 0 instead of 0/0.
+constexpr double van_laar_denominator_floor = 2.220446049250313e-16;
+// Wilson keeps its per-component sums on the stack up to this many components
+// and recomputes them beyond it, so no size ever allocates.
+constexpr std::size_t wilson_stack_components = 16;
+
+void van_laar(std::span<const double> x, ParameterRows a, std::span<double> out)
+{
+    const std::size_t n = x.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        double row = 0.0;     // sum_j A_ij x_j
+        double column = 0.0;  // sum_j x_j A_ji
+        for (std::size_t j = 0; j < n; ++j) {
+            row += a[i][j] * x[j];
+            column += x[j] * a[j][i];
+        }
+        const double denominator = column * (1.0 - x[i]) + row * x[i];
+        if (std::abs(denominator) < van_laar_denominator_floor) {
+            out[i] = 0.0;
+        } else {
+            const double ratio = column / denominator;
+            out[i] = row * (1.0 - x[i]) * ratio * ratio;
+        }
+    }
+}
+
+class WilsonTerms {
+public:
+    WilsonTerms(double temperature, std::span<const double> x, ParameterRows a, std::span<const double> volumes)
+        : rt_(wilson_gas_constant * temperature), x_(x), a_(a), volumes_(volumes)
+    {
+        if (x_.size() <= wilson_stack_components) {
+            for (std::size_t i = 0; i < x_.size(); ++i) sums_[i] = compute_sum(i);
+        }
+    }
+
+    // Lambda_ij = (V_j / V_i) exp(-lambda_ij / RT), Lambda_ii = 1.
+    double lambda(std::size_t i, std::size_t j) const
+    {
+        if (i == j) return 1.0;
+        return volumes_[j] / volumes_[i] * std::exp(-a_[i][j] / rt_);
+    }
+
+    // S_i = sum_j x_j Lambda_ij.
+    double sum(std::size_t i) const
+    {
+        return x_.size() <= wilson_stack_components ? sums_[i] : compute_sum(i);
+    }
+
+private:
+    double compute_sum(std::size_t i) const
+    {
+        double s = 0.0;
+        for (std::size_t j = 0; j < x_.size(); ++j) s += x_[j] * lambda(i, j);
+        return s;
+    }
+
+    double rt_;
+    std::span<const double> x_;
+    ParameterRows a_;
+    std::span<const double> volumes_;
+    std::array<double, wilson_stack_components> sums_{};
+};
+
+void wilson(double temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<double> out)
+{
+    const WilsonTerms terms(temperature, x, inputs.parameters, inputs.molar_volumes);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        double tail = 0.0;  // sum_k x_k Lambda_ki / S_k
+        for (std::size_t k = 0; k < x.size(); ++k) tail += x[k] * terms.lambda(k, i) / terms.sum(k);
+        out[i] = 1.0 - std::log(terms.sum(i)) - tail;
+    }
+}
+
+void regular_solution(double temperature, std::span<const double> x, const ActivityInputs& inputs,
+                      std::span<double> out)
+{
+    const auto volumes = inputs.molar_volumes;
+    const auto delta = inputs.solubility_parameters;
+    double total_volume = 0.0;  // sum x_l V_l
+    double weighted = 0.0;      // sum x_k V_k delta_k
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        total_volume += x[k] * volumes[k];
+        weighted += x[k] * volumes[k] * delta[k];
+    }
+    const double mean_delta = weighted / total_volume;
+    const double rt = regular_solution_gas_constant * temperature;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double difference = delta[i] - mean_delta;
+        out[i] = volumes[i] * difference * difference / rt;
+    }
+}
+
+void margules(std::span<const double> x, ParameterRows a, std::span<double> out)
+{
+    if (x.size() != 2) {
+        // A two-component model: any other size has no meaning, and NaN makes
+        // the misuse visible wherever the values are used.
+        for (double& value : out) value = std::numeric_limits<double>::quiet_NaN();
+        return;
+    }
+    const double a12 = a[0][1];
+    const double a21 = a[1][0];
+    const double x1 = x[0];
+    const double x2 = x[1];
+    out[0] = x2 * x2 * (a12 + 2.0 * (a21 - a12) * x1);
+    out[1] = x1 * x1 * (a21 + 2.0 * (a12 - a21) * x2);
+}
+
+}  // namespace
+
+const char* name(ActivityModel model)
+{
+    switch (model) {
+    case ActivityModel::VanLaar: return "VanLaar";
+    case ActivityModel::Wilson: return "Wilson";
+    case ActivityModel::RegularSolution: return "RegularSolution";
+    case ActivityModel::Margules: return "Margules";
+    case ActivityModel::IdealLiquid: return "IdealLiquid";
+    }
+    return "?";
+}
+
+void ln_gamma(ActivityModel model, double temperature, std::span<const double> x, const ActivityInputs& inputs,
+              std::span<double> out)
+{
+    switch (model) {
+    case ActivityModel::VanLaar: van_laar(x, inputs.parameters, out); return;
+    case ActivityModel::Wilson: wilson(temperature, x, inputs, out); return;
+    case ActivityModel::RegularSolution: regular_solution(temperature, x, inputs, out); return;
+    case ActivityModel::Margules: margules(x, inputs.parameters, out); return;
+    case ActivityModel::IdealLiquid:
+        for (double& value : out.first(x.size())) value = 0.0;
+        return;
+    }
+}
+
+double excess_gibbs(ActivityModel model, double temperature, std::span<const double> x,
+                    const ActivityInputs& inputs, std::span<double> out)
+{
+    ln_gamma(model, temperature, x, inputs, out);
+    if (model == ActivityModel::Margules && x.size() != 2) return std::numeric_limits<double>::quiet_NaN();
+    double g = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) g += x[i] * out[i];
+    return g;
+}
+
+}  // namespace kolvar::thermo

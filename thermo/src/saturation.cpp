@@ -1,0 +1,135 @@
+#include "thermo/saturation.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <cmath>
+#include <span>
+
+namespace kolvar::thermo {
+namespace {
+
+constexpr double atmospheric_pressure = 101.325;  // kPa
+
+std::unexpected<SaturationError> out_of_range(double temperature)
+{
+    return std::unexpected(SaturationError{.kind = SaturationError::Kind::OutOfRange, .temperature = temperature});
+}
+
+std::unexpected<SaturationError> wrong_count(const Component& component, std::size_t expected)
+{
+    return std::unexpected(SaturationError{.kind = SaturationError::Kind::WrongCoefficientCount,
+                                           .component = component.name,
+                                           .expected = expected,
+                                           .actual = component.psat_coeffs.size()});
+}
+
+// The corresponding-states correlations need positive tb, tc, T and pc.
+bool corresponding_states_inputs_valid(const Component& component, double temperature)
+{
+    return !(component.tb <= 0.0 || component.tc <= 0.0 || temperature <= 0.0 || component.pc <= 0.0);
+}
+
+double antoine(std::span<const double> a, double pc, double temperature)
+{
+    return pc * std::exp(a[0] - a[1] / (a[2] + temperature));
+}
+
+double riedel(const Component& component, double temperature)
+{
+    const double tr = temperature / component.tc;
+    const double tbr = component.tb / component.tc;
+    const double psi = 36.0 / tbr - 35.0 + 42.0 * std::log(tbr) - std::pow(tbr, 6);
+    const double alpha_c =
+        (std::log(component.pc / atmospheric_pressure) + 0.315 * psi) / (0.0838 * psi - std::log(tbr));
+    const double q = 0.0838 * (3.758 - alpha_c);
+    const double ln_pr = (alpha_c + 42.0 * q) * std::log(tr) + q * (36.0 / tr - 35.0) - q * std::pow(tr, 6);
+    return component.pc * std::exp(ln_pr);
+}
+
+double muller(const Component& component, double temperature)
+{
+    const double tr = temperature / component.tc;
+    const double tbr = component.tb / component.tc;
+    const double f = 5.37273 * (1.0 + component.omega);
+    const double x = (std::log(atmospheric_pressure / component.pc) - f * (1.0 - 1.0 / tbr)) /
+                     (std::log(tbr) - 0.832223 * (1.0 - 1.0 / tbr));
+    const double ln_pr = x * std::log(tr) + (1.0 - 1.0 / tr) * (f - 0.832223 * x);
+    return component.pc * std::exp(ln_pr);
+}
+
+double rpm(const Component& component, double temperature)
+{
+    const double tr = temperature / component.tc;
+    const double tbr = component.tb / component.tc;
+    const double h = tbr * std::log(component.pc / atmospheric_pressure) / (1.0 - tbr);
+    const double g = 0.4835 + 0.4605 * h;
+    const double k = (h / g - (1.0 + tbr)) / ((1.0 - tbr) * (1.0 - tbr) * (3.0 + tbr));
+    const double one_minus_tr = 1.0 - tr;
+    const double ln_pr = -(g / tr) * (1.0 - tr * tr + k * (3.0 + tr) * one_minus_tr * one_minus_tr * one_minus_tr);
+    return component.pc * std::exp(ln_pr);
+}
+
+double polynomial(std::span<const double> c, double temperature)
+{
+    return std::exp(c[0] + c[1] / temperature + c[2] * std::log(temperature) + c[3] * std::pow(temperature, c[4]));
+}
+
+}  // namespace
+
+const char* name(SaturationModel model)
+{
+    switch (model) {
+    case SaturationModel::Antoine: return "Antoine";
+    case SaturationModel::Riedel: return "Riedel";
+    case SaturationModel::Muller: return "Muller";
+    case SaturationModel::RPM: return "RPM";
+    case SaturationModel::Polynomial: return "Polynomial";
+    case SaturationModel::Maxwell: return "Maxwell";
+    }
+    return "?";
+}
+
+std::string SaturationError::text() const
+{
+    switch (kind) {
+    case Kind::WrongCoefficientCount:
+        return format::text("component ", format::Quoted{component}, ": expected ", expected,
+                            " Antoine coefficients, got ", actual);
+    case Kind::NotAvailable:
+        return format::text("saturation model ", name(model), " not available through this entry point");
+    case Kind::MaxwellFailed:
+        return format::text("Maxwell construction failed: ", message);
+    case Kind::OutOfRange:
+        return format::text("temperature ", temperature, " K out of range for saturation correlation");
+    }
+    return {};
+}
+
+std::expected<double, SaturationError> saturation_pressure(SaturationModel model, const Component& component,
+                                                           double temperature)
+{
+    switch (model) {
+    case SaturationModel::Antoine:
+        if (component.psat_coeffs.size() != 3) return wrong_count(component, 3);
+        if (component.psat_coeffs[2] + temperature <= 0.0) return out_of_range(temperature);
+        return antoine(component.psat_coeffs, component.pc, temperature);
+    case SaturationModel::Riedel:
+        if (!corresponding_states_inputs_valid(component, temperature)) return out_of_range(temperature);
+        return riedel(component, temperature);
+    case SaturationModel::Muller:
+        if (!corresponding_states_inputs_valid(component, temperature)) return out_of_range(temperature);
+        return muller(component, temperature);
+    case SaturationModel::RPM:
+        if (!corresponding_states_inputs_valid(component, temperature)) return out_of_range(temperature);
+        return rpm(component, temperature);
+    case SaturationModel::Polynomial:
+        if (component.psat_coeffs.size() != 5) return wrong_count(component, 5);
+        if (temperature <= 0.0) return out_of_range(temperature);
+        return polynomial(component.psat_coeffs, temperature);
+    case SaturationModel::Maxwell:
+        break;
+    }
+    return std::unexpected(SaturationError{.kind = SaturationError::Kind::NotAvailable, .model = model});
+}
+
+}  // namespace kolvar::thermo
