@@ -18,6 +18,28 @@ bool nondecreasing(std::span<const double> v)
     return true;
 }
 
+// Sample counts, the x span and the strict increase of x.
+Result<void> check_grid(std::span<const double> x, std::span<const double> y,
+                        std::span<const double> t)
+{
+    const std::size_t n = x.size();
+    if (n != y.size() || n < binary_limits::min_curve_points) {
+        return invalid_input(
+            format::text("x and y must have equal length ≥ 5, got ", n, " and ", y.size()));
+    }
+    if (!t.empty() && t.size() != n) {
+        return invalid_input(
+            format::text("t must be empty or match x's length ", n, ", got ", t.size()));
+    }
+    if (x.front() != 0.0 || x.back() != 1.0) {
+        return invalid_input("x must span [0, 1] with x[0] = 0 and x[last] = 1");
+    }
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        if (!(x[i + 1] > x[i])) return invalid_input("x must be strictly increasing");
+    }
+    return {};
+}
+
 }  // namespace
 
 Result<void> check_point_count(std::uint64_t n_points)
@@ -45,10 +67,12 @@ EquilibriumCurve::EquilibriumCurve(std::vector<double> x, std::vector<double> y,
 {
 }
 
-EquilibriumCurve EquilibriumCurve::from_samples(std::vector<double> x, std::vector<double> y,
-                                                std::vector<double> t,
-                                                std::optional<double> pressure) noexcept
+Result<EquilibriumCurve> EquilibriumCurve::from_samples(std::vector<double> x,
+                                                        std::vector<double> y,
+                                                        std::vector<double> t,
+                                                        std::optional<double> pressure)
 {
+    if (auto grid = check_grid(x, y, t); !grid) return std::unexpected(std::move(grid.error()));
     return EquilibriumCurve(std::move(x), std::move(y), std::move(t), pressure);
 }
 
@@ -57,28 +81,14 @@ Result<EquilibriumCurve> EquilibriumCurve::from_points(std::vector<double> x,
                                                        std::vector<double> t,
                                                        std::optional<double> pressure)
 {
-    const std::size_t n = x.size();
-    if (n != y.size() || n < binary_limits::min_curve_points) {
-        return invalid_input(
-            format::text("x and y must have equal length ≥ 5, got ", n, " and ", y.size()));
-    }
-    if (!t.empty() && t.size() != n) {
-        return invalid_input(
-            format::text("t must be empty or match x's length ", n, ", got ", t.size()));
-    }
-    if (x.front() != 0.0 || x.back() != 1.0) {
-        return invalid_input("x must span [0, 1] with x[0] = 0 and x[last] = 1");
-    }
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        if (!(x[i + 1] > x[i])) return invalid_input("x must be strictly increasing");
-    }
+    if (auto grid = check_grid(x, y, t); !grid) return std::unexpected(std::move(grid.error()));
     if (!nondecreasing(y)) {
         return invalid_input("y must be nondecreasing (binary VLE curves are monotone in x)");
     }
     for (double v : y) {
         if (!(v >= 0.0 && v <= 1.0)) return invalid_input("y values must lie in [0, 1]");
     }
-    return from_samples(std::move(x), std::move(y), std::move(t), pressure);
+    return EquilibriumCurve(std::move(x), std::move(y), std::move(t), pressure);
 }
 
 Result<EquilibriumCurve> EquilibriumCurve::constant_alpha(double alpha, std::uint64_t n_points)
@@ -100,7 +110,7 @@ Result<EquilibriumCurve> EquilibriumCurve::constant_alpha(double alpha, std::uin
         x[i] = xi;
         y[i] = (xi * alpha) / ((alpha - 1.0) * xi + 1.0);
     }
-    return from_samples(std::move(x), std::move(y), {}, std::nullopt);
+    return EquilibriumCurve(std::move(x), std::move(y), {}, std::nullopt);
 }
 
 }  // namespace kolvar::engine

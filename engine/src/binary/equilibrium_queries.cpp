@@ -3,15 +3,16 @@
 // allocates nothing and costs one search plus a few flops.
 #include "engine/binary/equilibrium.hpp"
 
+#include "sampled_segment.hpp"
+
 #include "kolvar/format.hpp"
 
-#include <algorithm>
 #include <cmath>
 
 namespace kolvar::engine {
 namespace {
 
-[[gnu::cold]] std::unexpected<EngineError> out_of_range(double q, double lo, double hi)
+[[gnu::cold, gnu::noinline]] std::unexpected<EngineError> out_of_range(double q, double lo, double hi)
 {
     return invalid_input(
         format::text("query ", q, " outside the sampled range [", lo, ", ", hi, "]"));
@@ -20,9 +21,7 @@ namespace {
 // Index of the first entry >= c, in array order.
 std::size_t first_at_least(std::span<const double> a, double c, Abscissas order)
 {
-    if (order == Abscissas::Sorted) {
-        return static_cast<std::size_t>(std::lower_bound(a.begin(), a.end(), c) - a.begin());
-    }
+    if (order == Abscissas::Sorted) return detail::first_at_least_sorted(a, c);
     std::size_t k = 0;
     while (k < a.size() && !(a[k] >= c)) ++k;
     return k;
@@ -40,17 +39,8 @@ Result<double> interpolate(std::span<const double> a, std::span<const double> b,
     if (!(lo - binary_limits::equal_tolerance <= q && q <= hi + binary_limits::equal_tolerance)) {
         return out_of_range(q, lo, hi);
     }
-    const double c = std::min(hi, std::max(lo, q));
-    const std::size_t k = first_at_least(a, c, order);
-    if (k == 0) return b[0];
-    const std::size_t i = k - 1;
-    const std::size_t j = std::min(k, n - 1);
-    const double x0 = a[i];
-    const double x1 = a[j];
-    const double y0 = b[i];
-    const double y1 = b[j];
-    if (x0 == x1) return y0;
-    return (c - x0) * (y1 - y0) / (x1 - x0) + y0;
+    const double c = detail::clamp_to(q, lo, hi);
+    return detail::value_on_segment(a, b, first_at_least(a, c, order), c);
 }
 
 Result<double> EquilibriumCurve::y_of_x(double x) const

@@ -66,9 +66,13 @@ public:
     static Result<EquilibriumCurve> constant_alpha(
         double alpha, std::uint64_t n_points = binary_limits::default_curve_points);
 
-    // Constructors that compute their own samples (the sweep over a
-    // thermodynamic system) are added here as static members and hand their
-    // arrays to from_samples.
+    // A curve from computed samples (the sweep over a thermodynamic system
+    // builds on this): checks 1-4 of from_points, with their messages, but
+    // takes y as it comes, in any order and range. x_of_y on a curve whose y
+    // is not nondecreasing scans for the first sample that reaches the query.
+    static Result<EquilibriumCurve> from_samples(std::vector<double> x, std::vector<double> y,
+                                                 std::vector<double> t,
+                                                 std::optional<double> pressure);
 
     std::span<const double> x() const noexcept { return x_; }
     std::span<const double> y() const noexcept { return y_; }
@@ -94,15 +98,10 @@ public:
     Result<double> relative_volatility(double x) const;
 
 private:
+    // Takes samples that already hold the invariants: equal lengths >= 5, x
+    // strictly increasing from exactly 0 to exactly 1, t empty or as long as x.
     EquilibriumCurve(std::vector<double> x, std::vector<double> y, std::vector<double> t,
                      std::optional<double> pressure) noexcept;
-
-    // Takes samples that already satisfy the curve's invariants: equal
-    // lengths >= 5, x strictly increasing from exactly 0 to exactly 1, t empty
-    // or as long as x. y may be in any order.
-    static EquilibriumCurve from_samples(std::vector<double> x, std::vector<double> y,
-                                         std::vector<double> t,
-                                         std::optional<double> pressure) noexcept;
 
     std::optional<double> pressure_;
     std::vector<double> x_;
