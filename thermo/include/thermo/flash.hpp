@@ -1,0 +1,111 @@
+// Phase equilibrium of a mixture described by one per-call system
+// specification: K-values by successive substitution, and the bubble-point
+// solvers built on them.
+#pragma once
+
+#include "thermo/activity.hpp"
+#include "thermo/component.hpp"
+#include "thermo/eos.hpp"
+#include "thermo/mixing_rule.hpp"
+#include "thermo/small_vector.hpp"
+
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kolvar::thermo {
+
+// How the liquid is described.
+enum class PhaseApproach : unsigned {
+    IdealSolution,  // gamma = 1 with the gamma-phi formula
+    PhiPhi,         // an equation of state for both phases
+    GammaPhi,       // activity coefficients for the liquid
+    GraysonStreed,  // generalized liquid fugacity correlation
+};
+
+// How the vapour is described: an equation of state (with the spec's mixing
+// rule), the ideal gas (ln phi = 0), or the truncated virial equation with a
+// generalized second virial coefficient.
+struct VaporModel {
+    enum class Kind : unsigned { Eos, IdealGas, Virial };
+    Kind kind = Kind::IdealGas;
+    Eos eos = Eos::PR1976;  // for Kind::Eos
+
+    static VaporModel equation_of_state(Eos eos) { return {Kind::Eos, eos}; }
+    static VaporModel ideal_gas() { return {Kind::IdealGas, Eos::PR1976}; }
+    static VaporModel virial() { return {Kind::Virial, Eos::PR1976}; }
+};
+
+// Borrows everything; cheap to copy. Assembled afresh for every question.
+struct SystemSpec {
+    PhaseApproach approach = PhaseApproach::PhiPhi;
+    // PhiPhi: the liquid's Eos; GammaPhi: the ActivityModel; unused otherwise.
+    unsigned liquid_model = 0;
+    std::span<const Component> components{};
+    ParameterRows kij{};                 // empty or n x n
+    ParameterRows activity_params{};     // the activity model's parameter matrix
+    std::span<const double> molar_volumes{};      // cm3/mol; n entries switch the Poynting factor on
+    std::span<const double> solubility_params{};  // (cal/cm3)^0.5
+    std::span<const SaturationModel> saturation_models{};  // per-component override where present
+    std::optional<GeSpec> ge{};          // activity model inside a GE-based mixing rule
+    MixingRule mixing_rule = MixingRule::Classical;
+    VaporModel vapor{};
+};
+
+struct ThermoError {
+    enum class Kind { DimensionMismatch, NoConvergence, RachfordRice, Evaluation, Unsupported };
+    Kind kind;
+    std::string message;           // DimensionMismatch, Evaluation, Unsupported; `what` of NoConvergence
+    std::uint64_t iterations = 0;  // NoConvergence
+    double residual = 0.0;         // NoConvergence
+    double k_max = 0.0, k_min = 0.0;  // RachfordRice
+
+    // "dimension mismatch: ...", "{what} did not converge in {n} iterations
+    // (residual 1.234e-5)", "Rachford-Rice has no bracketable root (Kmax=...,
+    // Kmin=...)", "thermodynamic evaluation failed: ...", "unsupported: ..."
+    std::string text() const;
+};
+
+enum class Direction : unsigned { Bubble, Dew };
+
+// The known phase's composition (x for a bubble point, y for a dew point)
+// gives the incipient other phase.
+struct KValueResult {
+    double sum = 0.0;                    // sum K_i x_i (bubble) or sum y_i / K_i (dew)
+    SmallVector<double, 8> incipient;    // the normalised incipient composition
+    bool trivial = false;                // last pass had K = 1 on a single shared root (phi-phi)
+};
+
+// Successive substitution at fixed (T, P), at most max_iterations passes; K
+// holds the starting estimates and receives the final ones. Running out of
+// passes is not an error: callers test the sum.
+std::expected<KValueResult, ThermoError> evaluate_k(const SystemSpec& spec, double temperature, double pressure,
+                                                    std::span<const double> composition, Direction direction,
+                                                    std::span<double> k, unsigned max_iterations);
+
+// Wilson's estimate K_i = (Pc_i / P) exp(5.373 (1 + omega_i)(1 - Tc_i / T)).
+double wilson_k(const Component& component, double temperature, double pressure);
+
+// A solved bubble (or dew) point: the solved quantity (P in kPa or T in K),
+// the incipient composition and the K-values.
+struct IncipientPoint {
+    double value = 0.0;
+    std::vector<double> y;
+    std::vector<double> k;
+};
+
+// Bubble (or dew) pressure at temperature T. Refuses a trivial (K = 1) result.
+std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spec, double temperature,
+                                                           std::span<const double> x, Direction direction,
+                                                           double tolerance, unsigned max_iterations);
+
+// Bubble temperature at pressure P by a grid scan from 50 K to 1000 K and
+// bisection of ln(Pbub(T)/P).
+std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& spec, double pressure,
+                                                              std::span<const double> x, double tolerance,
+                                                              unsigned max_iterations);
+
+}  // namespace kolvar::thermo
