@@ -1,0 +1,204 @@
+#include "thermo/activity.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kolvar::thermo {
+namespace {
+
+// One model with its parameters, as a binary or wider mixture.
+struct Mixture {
+    std::string label;
+    ActivityModel model;
+    double temperature;
+    std::vector<std::vector<double>> parameters;
+    std::vector<double> volumes;
+    std::vector<double> deltas;
+
+    ActivityInputs inputs() const { return {parameters, volumes, deltas}; }
+
+    std::vector<double> ln_gamma(const std::vector<double>& x) const
+    {
+        std::vector<double> out(x.size());
+        thermo::ln_gamma(model, temperature, x, inputs(), out);
+        return out;
+    }
+    double g_excess(const std::vector<double>& x) const
+    {
+        std::vector<double> out(x.size());
+        return excess_gibbs(model, temperature, x, inputs(), out);
+    }
+};
+
+void PrintTo(const Mixture& m, std::ostream* os) { *os << m.label; }
+
+std::vector<Mixture> binary_mixtures()
+{
+    return {
+        {"VanLaar_positive", ActivityModel::VanLaar, 350.0, {{0.0, 1.5}, {0.8, 0.0}}, {}, {}},
+        {"VanLaar_asymmetric", ActivityModel::VanLaar, 350.0, {{0.0, 0.3}, {2.0, 0.0}}, {}, {}},
+        {"VanLaar_negative", ActivityModel::VanLaar, 350.0, {{0.0, -0.5}, {-0.9, 0.0}}, {}, {}},
+        {"Wilson_methanol_water", ActivityModel::Wilson, 340.0, {{0.0, 1400.0}, {2400.0, 0.0}}, {40.7, 18.07}, {}},
+        {"Wilson_negative", ActivityModel::Wilson, 300.0, {{0.0, -600.0}, {3500.0, 0.0}}, {89.4, 131.6}, {}},
+        {"RegularSolution", ActivityModel::RegularSolution, 330.0, {}, {89.4, 147.5}, {9.2, 7.4}},
+        {"Margules", ActivityModel::Margules, 350.0, {{0.0, 1.5}, {0.8, 0.0}}, {}, {}},
+        {"Margules_mixed_sign", ActivityModel::Margules, 350.0, {{0.0, -0.4}, {0.9, 0.0}}, {}, {}},
+        {"IdealLiquid", ActivityModel::IdealLiquid, 350.0, {}, {}, {}},
+    };
+}
+
+class BinaryModel : public ::testing::TestWithParam<Mixture> {};
+
+// Gibbs-Duhem: x1 dln(gamma1)/dx1 + x2 dln(gamma2)/dx1 = 0 along x2 = 1 - x1.
+TEST_P(BinaryModel, SatisfiesGibbsDuhem)
+{
+    const Mixture& s = GetParam();
+    const double step = 1e-5;
+    for (double x1 : {0.05, 0.2, 0.5, 0.73, 0.95}) {
+        const auto up = s.ln_gamma({x1 + step, 1.0 - x1 - step});
+        const auto down = s.ln_gamma({x1 - step, 1.0 - x1 + step});
+        const double d1 = (up[0] - down[0]) / (2.0 * step);
+        const double d2 = (up[1] - down[1]) / (2.0 * step);
+        const double scale = std::abs(x1 * d1) + std::abs((1.0 - x1) * d2) + 1e-3;
+        EXPECT_NEAR(x1 * d1 + (1.0 - x1) * d2, 0.0, 1e-6 * scale) << "x1 = " << x1;
+    }
+}
+
+// d(gE/RT)/dx1 = ln gamma1 - ln gamma2, and gE/RT = sum x_i ln gamma_i with
+// the very values ln_gamma writes.
+TEST_P(BinaryModel, ExcessGibbsEnergyIsConsistentWithLnGamma)
+{
+    const Mixture& s = GetParam();
+    const double step = 1e-5;
+    for (double x1 : {0.1, 0.4, 0.8}) {
+        const std::vector<double> x = {x1, 1.0 - x1};
+        const auto ln_g = s.ln_gamma(x);
+        std::vector<double> written(2);
+        const double g = excess_gibbs(s.model, s.temperature, x, s.inputs(), written);
+        EXPECT_EQ(written, ln_g);
+        EXPECT_DOUBLE_EQ(g, x[0] * ln_g[0] + x[1] * ln_g[1]);
+
+        const double slope = (s.g_excess({x1 + step, 1.0 - x1 - step}) - s.g_excess({x1 - step, 1.0 - x1 + step})) /
+                             (2.0 * step);
+        EXPECT_NEAR(slope, ln_g[0] - ln_g[1], 1e-7 * (1.0 + std::abs(slope))) << "x1 = " << x1;
+    }
+}
+
+TEST_P(BinaryModel, PureComponentsHaveNoExcessGibbsEnergy)
+{
+    const Mixture& s = GetParam();
+    EXPECT_EQ(s.g_excess({1.0, 0.0}), 0.0);
+    EXPECT_EQ(s.g_excess({0.0, 1.0}), 0.0);
+    EXPECT_NEAR(s.ln_gamma({1.0, 0.0})[0], 0.0, 1e-15);
+    EXPECT_NEAR(s.ln_gamma({0.0, 1.0})[1], 0.0, 1e-15);
+}
+
+INSTANTIATE_TEST_SUITE_P(Activity, BinaryModel, ::testing::ValuesIn(binary_mixtures()),
+                         [](const auto& info) { return info.param.label; });
+
+TEST(Activity, VanLaarAtEqualMoleFractions)
+{
+    const Mixture s{"", ActivityModel::VanLaar, 350.0, {{0.0, 1.5}, {0.8, 0.0}}, {}, {}};
+    const auto ln_g = s.ln_gamma({0.5, 0.5});
+    EXPECT_DOUBLE_EQ(ln_g[0], 1.5 * std::pow(0.4 / 1.15, 2));
+    EXPECT_DOUBLE_EQ(ln_g[1], 0.8 * std::pow(0.75 / 1.15, 2));
+}
+
+TEST(Activity, InfiniteDilutionLimits)
+{
+    const Mixture van_laar{"", ActivityModel::VanLaar, 350.0, {{0.0, 1.5}, {0.8, 0.0}}, {}, {}};
+    EXPECT_NEAR(van_laar.ln_gamma({1e-9, 1.0 - 1e-9})[0], 1.5, 1e-8);
+    EXPECT_DOUBLE_EQ(van_laar.ln_gamma({1.0, 0.0})[1], 0.8);
+
+    const Mixture margules{"", ActivityModel::Margules, 350.0, {{0.0, 1.5}, {0.8, 0.0}}, {}, {}};
+    EXPECT_DOUBLE_EQ(margules.ln_gamma({0.0, 1.0})[0], 1.5);
+    EXPECT_DOUBLE_EQ(margules.ln_gamma({1.0, 0.0})[1], 0.8);
+}
+
+TEST(Activity, VanLaarWithoutInteractionIsIdealNotNaN)
+{
+    const Mixture s{"", ActivityModel::VanLaar, 350.0, {{0.0, 0.0}, {0.0, 0.0}}, {}, {}};
+    for (double x1 : {0.0, 0.3, 1.0}) {
+        const auto ln_g = s.ln_gamma({x1, 1.0 - x1});
+        EXPECT_EQ(ln_g[0], 0.0);
+        EXPECT_EQ(ln_g[1], 0.0);
+    }
+}
+
+TEST(Activity, ModelsWithoutDifferencesBetweenComponentsAreIdeal)
+{
+    const std::vector<double> x = {0.2, 0.5, 0.3};
+    const Mixture wilson{"", ActivityModel::Wilson, 320.0, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}, {50.0, 50.0, 50.0}, {}};
+    for (double v : wilson.ln_gamma(x)) EXPECT_NEAR(v, 0.0, 1e-15);
+    const Mixture regular{"", ActivityModel::RegularSolution, 320.0, {}, {40.0, 90.0, 150.0}, {8.1, 8.1, 8.1}};
+    for (double v : regular.ln_gamma(x)) EXPECT_EQ(v, 0.0);
+}
+
+// Gibbs-Duhem for a ternary: sum_i x_i d ln(gamma_i) = 0 along any composition
+// change that keeps the sum of mole fractions.
+TEST(Activity, TernaryWilsonAndRegularSolutionSatisfyGibbsDuhem)
+{
+    const std::vector<Mixture> mixtures = {
+        {"", ActivityModel::Wilson, 330.0, {{0, 900, 2500}, {-300, 0, 1200}, {1800, 400, 0}}, {40.7, 58.7, 18.1}, {}},
+        {"", ActivityModel::RegularSolution, 330.0, {}, {89.4, 147.5, 40.7}, {9.2, 7.4, 14.5}},
+    };
+    const std::vector<double> x = {0.25, 0.45, 0.30};
+    const std::array<std::array<double, 3>, 2> directions = {{{1.0, -1.0, 0.0}, {0.5, 0.5, -1.0}}};
+    const double step = 1e-5;
+    for (const Mixture& s : mixtures) {
+        for (const auto& d : directions) {
+            std::vector<double> up = x, down = x;
+            for (int i = 0; i < 3; ++i) {
+                up[i] += step * d[i];
+                down[i] -= step * d[i];
+            }
+            const auto lu = s.ln_gamma(up), ld = s.ln_gamma(down);
+            double sum = 0.0;
+            for (int i = 0; i < 3; ++i) sum += x[i] * (lu[i] - ld[i]) / (2.0 * step);
+            EXPECT_NEAR(sum, 0.0, 1e-7) << name(s.model);
+        }
+    }
+}
+
+// Wilson keeps per-component sums on the stack for small mixtures and
+// recomputes them for large ones; a component with x = 0 changes nothing, so
+// both paths must agree.
+TEST(Activity, WilsonGivesTheSameValuesForSmallAndLargeMixtures)
+{
+    const std::size_t small = 16, large = 17;
+    std::vector<std::vector<double>> a(large, std::vector<double>(large));
+    std::vector<double> volumes(large), x(large, 0.0);
+    for (std::size_t i = 0; i < large; ++i) {
+        volumes[i] = 20.0 + 7.0 * static_cast<double>(i);
+        for (std::size_t j = 0; j < large; ++j) a[i][j] = i == j ? 0.0 : 150.0 * static_cast<double>((3 * i + j) % 11) - 500.0;
+        if (i < small) x[i] = 1.0 / static_cast<double>(small);
+    }
+    std::vector<double> out_large(large), out_small(small);
+    ln_gamma(ActivityModel::Wilson, 330.0, x, {a, volumes, {}}, out_large);
+    ln_gamma(ActivityModel::Wilson, 330.0, std::span<const double>(x).first(small), {a, volumes, {}}, out_small);
+    for (std::size_t i = 0; i < small; ++i) EXPECT_DOUBLE_EQ(out_large[i], out_small[i]) << i;
+}
+
+TEST(Activity, MargulesOutsideABinaryGivesNaN)
+{
+    const std::vector<std::vector<double>> a = {{0, 1, 1}, {1, 0, 1}, {1, 1, 0}};
+    const std::vector<double> x = {0.2, 0.3, 0.5};
+    std::vector<double> out(3, 0.0);
+    ln_gamma(ActivityModel::Margules, 300.0, x, {a, {}, {}}, out);
+    for (double v : out) EXPECT_TRUE(std::isnan(v));
+    EXPECT_TRUE(std::isnan(excess_gibbs(ActivityModel::Margules, 300.0, x, {a, {}, {}}, out)));
+}
+
+TEST(Activity, ModelNames)
+{
+    const char* expected[] = {"VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid"};
+    for (unsigned i = 0; i < 5; ++i) EXPECT_STREQ(name(static_cast<ActivityModel>(i)), expected[i]);
+}
+
+}  // namespace
+}  // namespace kolvar::thermo
