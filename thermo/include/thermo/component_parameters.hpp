@@ -1,0 +1,40 @@
+// Per-component equation-of-state parameters at one (T, P), computed once and
+// reused while compositions change (the K-value iterations hold T and P fixed).
+#pragma once
+
+#include "thermo/component.hpp"
+#include "thermo/eos.hpp"
+#include "thermo/small_vector.hpp"
+
+#include <cstddef>
+#include <span>
+
+namespace kolvar::thermo {
+
+// Inline up to 8 components (64 pair products); no heap allocation below that.
+struct ComponentParameters {
+    Eos eos = Eos::PR1976;
+    double temperature = 0.0;  // K
+    double pressure = 0.0;     // kPa
+    SmallVector<double, 8> a;          // A_i
+    SmallVector<double, 8> b;          // B_i
+    SmallVector<double, 8> c;          // C_i (PatelTeja family; 0 otherwise)
+    SmallVector<double, 8> omega;      // acentric factors
+    SmallVector<double, 8> sqrt_a;     // sqrt(A_i)
+    SmallVector<double, 64> sqrt_aa;   // sqrt(A_i A_j), row-major n x n
+
+    std::size_t size() const { return a.size(); }
+    double sqrt_product(std::size_t i, std::size_t j) const { return sqrt_aa[i * a.size() + j]; }
+};
+
+// Never fails: non-physical inputs (or a failing saturation correlation of a
+// vapour-pressure variant) leave NaN or infinite entries, which the cubic
+// solver reports when the mixture is evaluated.
+ComponentParameters component_parameters(std::span<const Component> components, Eos eos, double temperature,
+                                         double pressure);
+
+// Same, writing into `out` and reusing its storage.
+void component_parameters(std::span<const Component> components, Eos eos, double temperature, double pressure,
+                          ComponentParameters& out);
+
+}  // namespace kolvar::thermo

@@ -1,0 +1,42 @@
+// Fugacity coefficients of every component in one phase of a mixture described
+// by a cubic equation of state.
+//
+// Simple form, allocating only its result:
+//   auto ln_phi = mixture_ln_phi(spec, Eos::PR1976, 350.0, 101.325, x, Phase::Liquid);
+//
+// Two-stage form for loops at fixed T and P (no heap allocation for up to 8
+// components), bit-identical to the simple form:
+//   const ComponentParameters liquid = component_parameters(spec.components, Eos::PR1976, T, P);
+//   std::array<double, 2> out;
+//   for (...) { if (auto ok = mixture_ln_phi(spec, liquid, x, Phase::Liquid, out); !ok) ...; }
+#pragma once
+
+#include "thermo/component_parameters.hpp"
+#include "thermo/eos.hpp"
+#include "thermo/eos_error.hpp"
+#include "thermo/mixing_rule.hpp"
+#include "thermo/phase.hpp"
+
+#include <expected>
+#include <span>
+#include <vector>
+
+namespace kolvar::thermo {
+
+// Writes ln phi_i of the n components into out[0..n) (out needs n entries).
+// Steps: mixture parameters (their checks come first), the cubic in Z, the
+// phase's root above B (Vapor the largest, Liquid the smallest) polished by at
+// most two Newton steps, then per component
+//   ln phi_i = b_bar_i/(Z - B) - ln(Z - B) - (a_bar_i - A) g - Z A/Q
+//              + A [(u_bar_i - U)(1/(2Q) - (U/2) h) + (w_bar_i - 2W) h]
+// with Q = Z^2 + U Z + W, g = integral from Z to infinity of dZ'/Q(Z') and
+// h = -dg/dW. Logarithms of non-positive arguments are not guarded.
+std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const ComponentParameters& components,
+                                             std::span<const double> composition, Phase phase,
+                                             std::span<double> out);
+
+std::expected<std::vector<double>, EosError> mixture_ln_phi(const MixtureSpec& spec, Eos eos, double temperature,
+                                                            double pressure, std::span<const double> composition,
+                                                            Phase phase);
+
+}  // namespace kolvar::thermo

@@ -1,0 +1,40 @@
+#include "thermo/component_parameters.hpp"
+
+#include <cmath>
+
+namespace kolvar::thermo {
+
+void component_parameters(std::span<const Component> components, Eos eos, double temperature, double pressure,
+                          ComponentParameters& out)
+{
+    const std::size_t n = components.size();
+    out.eos = eos;
+    out.temperature = temperature;
+    out.pressure = pressure;
+    out.a.resize(n);
+    out.b.resize(n);
+    out.c.resize(n);
+    out.omega.resize(n);
+    out.sqrt_a.resize(n);
+    out.sqrt_aa.resize(n * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const ReducedParameters r = reduced_parameters(eos, components[i], temperature, pressure);
+        out.a[i] = r.a;
+        out.b[i] = r.b;
+        out.c[i] = r.c;
+        out.omega[i] = components[i].omega;
+        out.sqrt_a[i] = std::sqrt(r.a);
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < n; ++j) out.sqrt_aa[i * n + j] = std::sqrt(out.a[i] * out.a[j]);
+}
+
+ComponentParameters component_parameters(std::span<const Component> components, Eos eos, double temperature,
+                                         double pressure)
+{
+    ComponentParameters out;
+    component_parameters(components, eos, temperature, pressure, out);
+    return out;
+}
+
+}  // namespace kolvar::thermo

@@ -1,0 +1,95 @@
+// ln phi_i of every component in one phase of a mixture.
+#include "thermo/mixture.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <cmath>
+
+namespace kolvar::thermo {
+namespace {
+
+constexpr double half_pi = 1.5707963267948966;
+
+// At most two Newton steps on the cubic; stops on a vanishing derivative.
+double polish(double z, const CubicCoefficients& k)
+{
+    for (int step = 0; step < 2; ++step) {
+        const double slope = (3.0 * z + 2.0 * k.c2) * z + k.c1;
+        if (std::abs(slope) < 1e-10) break;
+        z -= (((z + k.c2) * z + k.c1) * z + k.c0) / slope;
+    }
+    return z;
+}
+
+// g = integral from Z to infinity of dZ'/(Z'^2 + U Z' + W) and h = -dg/dW
+// at fixed Z and U (its limit when the two roots of the denominator coincide).
+struct Attraction {
+    double g;
+    double h;
+};
+
+Attraction attraction(double z, double u, double w, double q)
+{
+    const double delta = u * u - 4.0 * w;
+    const double scale = std::fmax(u * u, 4.0 * std::abs(w));
+    if (std::abs(delta) <= 1e-12 * std::fmax(scale, 1e-300)) {
+        const double p = z + u / 2.0;
+        return {1.0 / p, 1.0 / (3.0 * p * p * p)};
+    }
+    const double p = 2.0 * z + u;
+    double g;
+    if (delta > 0.0) {
+        const double r = std::sqrt(delta);
+        g = std::log((p + r) / (p - r)) / r;
+    }
+    else {
+        const double r = std::sqrt(-delta);
+        g = (2.0 / r) * (half_pi - std::atan(p / r));
+    }
+    return {g, (p / q - 2.0 * g) / delta};
+}
+
+}  // namespace
+
+std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const ComponentParameters& components,
+                                             std::span<const double> composition, Phase phase,
+                                             std::span<double> out)
+{
+    MixtureParameters m;
+    if (auto ok = mixture_parameters(spec, components, composition, m); !ok) return ok;
+    const std::size_t n = composition.size();
+    if (out.size() != n)
+        return std::unexpected(EosError::dimension_mismatch(
+            format::text("output.len()=", out.size(), " but components.len()=", n)));
+
+    const CubicCoefficients k = cubic_coefficients(m.a, m.b, m.u, m.w);
+    const auto roots = solve_monic_cubic(k.c2, k.c1, k.c0);
+    if (!roots) return std::unexpected(EosError::cubic_failed(roots.error()));
+    const auto root = select_root(*roots, m.b, phase);
+    if (!root) return std::unexpected(EosError::no_real_root(m.b, phase));
+    const double z = polish(*root, k);
+
+    const double q = (z + m.u) * z + m.w;
+    const auto [g, h] = attraction(z, m.u, m.w, q);
+    const double repulsion = 1.0 / (z - m.b);
+    const double ln_free = std::log(z - m.b);
+    const double za_q = z * m.a / q;
+    const double u_weight = 1.0 / (2.0 * q) - (m.u / 2.0) * h;
+    for (std::size_t i = 0; i < n; ++i) {
+        out[i] = m.b_bar[i] * repulsion - ln_free - (m.a_bar[i] - m.a) * g - za_q +
+                 m.a * ((m.u_bar[i] - m.u) * u_weight + (m.w_bar[i] - 2.0 * m.w) * h);
+    }
+    return {};
+}
+
+std::expected<std::vector<double>, EosError> mixture_ln_phi(const MixtureSpec& spec, Eos eos, double temperature,
+                                                            double pressure, std::span<const double> composition,
+                                                            Phase phase)
+{
+    const ComponentParameters components = component_parameters(spec.components, eos, temperature, pressure);
+    std::vector<double> out(spec.components.size());
+    if (auto ok = mixture_ln_phi(spec, components, composition, phase, out); !ok) return std::unexpected(ok.error());
+    return out;
+}
+
+}  // namespace kolvar::thermo

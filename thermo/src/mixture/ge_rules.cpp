@@ -1,0 +1,147 @@
+// The excess-Gibbs-energy a/b rules: Huron-Vidal (original and simplified),
+// MHV1, MHV2 and Wong-Sandler. alpha_i = A_i/B_i; the activity model gives
+// ln gamma_i and gE/RT = sum x_i ln gamma_i at (T, x).
+#include "mixture/rules.hpp"
+
+#include <cmath>
+
+namespace kolvar::thermo::rules {
+namespace {
+
+constexpr double half_pi = 1.5707963267948966;
+constexpr double mhv1_q = -0.593;
+constexpr double mhv2_q1 = -0.478;
+constexpr double mhv2_q2 = -0.0047;
+
+// Lambda = integral from 1 to infinity of dz/(z^2 + u z + w); the reference
+// constant of the Huron-Vidal and Wong-Sandler rules is q = -Lambda.
+double lambda(double u, double w)
+{
+    const double delta = u * u - 4.0 * w;
+    const double scale = std::fmax(std::fmax(u * u, 4.0 * std::abs(w)), 1e-300);
+    if (std::abs(delta) <= 1e-12 * scale) return 1.0 / (1.0 + u / 2.0);
+    if (delta > 0.0) {
+        const double r = std::sqrt(delta);
+        return std::log((u + 2.0 + r) / (u + 2.0 - r)) / r;
+    }
+    const double r = std::sqrt(-delta);
+    return (2.0 / r) * (half_pi - std::atan((u + 2.0) / r));
+}
+
+struct GeState {
+    SmallVector<double, 8> alpha;      // A_i / B_i
+    SmallVector<double, 8> ln_gamma;
+    double ge = 0.0;                   // gE/RT
+    double mean_alpha = 0.0;           // sum x_i alpha_i
+};
+
+void huron_vidal_original(const ComponentParameters& p, const GeState& g, double q, MixtureParameters& out)
+{
+    const double b = out.b;
+    const double alpha = g.mean_alpha + g.ge / q;
+    out.a = b * alpha;
+    for (std::size_t i = 0; i < g.alpha.size(); ++i)
+        out.a_bar[i] = b * (g.alpha[i] + g.ln_gamma[i] / q) + p.b[i] * alpha;
+}
+
+// HuronVidalSimplified and MHV1: the same formulas with different q.
+void huron_vidal_simplified(const ComponentParameters& p, std::span<const double> x, const GeState& g, double q,
+                            MixtureParameters& out)
+{
+    const double b = out.b;
+    double log_b_ratio = 0.0;  // sum x_i ln(B/B_i)
+    for (std::size_t i = 0; i < x.size(); ++i) log_b_ratio += x[i] * std::log(b / p.b[i]);
+    const double alpha = g.mean_alpha + (g.ge + log_b_ratio) / q;
+    out.a = b * alpha;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double bi = p.b[i];
+        out.a_bar[i] = b * (g.alpha[i] + (g.ln_gamma[i] + std::log(b / bi) + bi / b - 1.0) / q) + bi * alpha;
+    }
+}
+
+// alpha solves q2 alpha^2 + q1 alpha - r = 0 (the larger root; a negative
+// discriminant gives NaN, which the cubic solver reports).
+void mhv2(const ComponentParameters& p, std::span<const double> x, const GeState& g, MixtureParameters& out)
+{
+    const double b = out.b;
+    double log_b_ratio = 0.0;
+    double quadratic = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double ai = g.alpha[i];
+        log_b_ratio += x[i] * std::log(b / p.b[i]);
+        quadratic += x[i] * (mhv2_q1 * ai + mhv2_q2 * ai * ai);
+    }
+    const double r = g.ge + log_b_ratio + quadratic;
+    const double d = mhv2_q1 * mhv2_q1 + 4.0 * mhv2_q2 * r;
+    const double sq = std::sqrt(d);
+    const double alpha_m = std::fmax((-mhv2_q1 + sq) / (2.0 * mhv2_q2), (-mhv2_q1 - sq) / (2.0 * mhv2_q2));
+    out.a = b * alpha_m;
+    const double e2 = mhv2_q1 + 2.0 * mhv2_q2 * alpha_m;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double ai = g.alpha[i];
+        const double bi = p.b[i];
+        const double bracket = g.ln_gamma[i] + std::log(b / bi) + bi / b - 1.0 + mhv2_q1 * ai +
+                               mhv2_q2 * (ai * ai + alpha_m * alpha_m);
+        out.a_bar[i] = b * bracket / e2 + bi * alpha_m;
+    }
+}
+
+// s_i = sum_j x_j ((B_i - A_i) + (B_j - A_j))/2 (1 - k_ij), Q = sum x_i s_i,
+// D = sum x_i alpha_i + gE/(RT q), B = Q/(1 - D), A = B D. An asymmetric kij
+// enters through its symmetric part, which keeps b_bar and a_bar the exact
+// derivatives; a symmetric kij is used as it is.
+void wong_sandler(const ComponentParameters& p, KijRows kij, std::span<const double> x, const GeState& g, double q,
+                  MixtureParameters& out)
+{
+    const std::size_t n = x.size();
+    SmallVector<double, 8> s(n, 0.0);
+    double big_q = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        double si = 0.0;
+        for (std::size_t j = 0; j < n; ++j) {
+            const double pair = 0.5 * ((p.b[i] - p.a[i]) + (p.b[j] - p.a[j]));
+            si += kij.empty() ? x[j] * pair : x[j] * pair * (1.0 - (kij[i][j] + kij[j][i]) / 2.0);
+        }
+        s[i] = si;
+        big_q += x[i] * si;
+    }
+    const double d = g.mean_alpha + g.ge / q;
+    const double one_minus_d = 1.0 - d;
+    const double b = big_q / one_minus_d;
+    out.b = b;
+    out.a = b * d;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double d_bar = g.alpha[i] + g.ln_gamma[i] / q;
+        const double b_bar = 2.0 * s[i] / one_minus_d - big_q * (1.0 - d_bar) / (one_minus_d * one_minus_d);
+        out.b_bar[i] = b_bar;
+        out.a_bar[i] = d_bar * b + d * b_bar;
+    }
+}
+
+}  // namespace
+
+void ge_based(MixingRule rule, const GeSpec& ge, const ActivityInputs& activity, const ComponentParameters& p,
+              KijRows kij, std::span<const double> x, MixtureParameters& out)
+{
+    const std::size_t n = x.size();
+    GeState g;
+    g.alpha.resize(n);
+    g.ln_gamma.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        g.alpha[i] = p.a[i] / p.b[i];
+        g.mean_alpha += x[i] * g.alpha[i];
+    }
+    g.ge = excess_gibbs(ge.model, p.temperature, x, activity, g.ln_gamma);
+
+    const double q = -lambda(family_u(p.eos), family_w(p.eos));
+    switch (rule) {
+    case MixingRule::WongSandler: wong_sandler(p, kij, x, g, q, out); return;
+    case MixingRule::HuronVidalOriginal: linear_covolume(p, x, out); huron_vidal_original(p, g, q, out); return;
+    case MixingRule::HuronVidalSimplified: linear_covolume(p, x, out); huron_vidal_simplified(p, x, g, q, out); return;
+    case MixingRule::MHV1: linear_covolume(p, x, out); huron_vidal_simplified(p, x, g, mhv1_q, out); return;
+    case MixingRule::MHV2: linear_covolume(p, x, out); mhv2(p, x, g, out); return;
+    default: internal_fault("internal error: entered unreachable code: validated");
+    }
+}
+
+}  // namespace kolvar::thermo::rules

@@ -1,0 +1,60 @@
+// The mixing-rule entry points: checks, then the a/b stage of the rule, then
+// the U/W stage of the equation of state.
+#include "mixture/rules.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace kolvar::thermo {
+
+void rules::internal_fault(const char* what)
+{
+    std::fprintf(stderr, "kolvar thermo: %s\n", what);
+    std::abort();
+}
+
+std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec, const ComponentParameters& components,
+                                                 std::span<const double> x, MixtureParameters& out)
+{
+    if (auto checked = check_mixture(spec, components.eos, x.size()); !checked) return checked;
+    const std::size_t n = spec.components.size();
+    if (components.size() != n)
+        return std::unexpected(EosError::dimension_mismatch(
+            format::text("parameters of ", components.size(), " components but components.len()=", n)));
+
+    out.a_bar.resize(n);
+    out.b_bar.resize(n);
+    out.u_bar.resize(n);
+    out.w_bar.resize(n);
+    switch (spec.rule) {
+    case MixingRule::Classical:
+    case MixingRule::IVDW: rules::classical(components, spec.kij, x, out); break;
+    case MixingRule::IIVDW: rules::iivdw(components, spec.kij, x, out); break;
+    case MixingRule::WongSandler:
+    case MixingRule::HuronVidalOriginal:
+    case MixingRule::HuronVidalSimplified:
+    case MixingRule::MHV1:
+    case MixingRule::MHV2:
+        if (!spec.ge) rules::internal_fault("validated: GE rule has GeSpec");
+        rules::ge_based(spec.rule, *spec.ge, spec.activity, components, spec.kij, x, out);
+        break;
+    case MixingRule::PatelTejaC:
+    case MixingRule::PatelTejaUSBC:
+    case MixingRule::SchmidtWenzelC: rules::internal_fault("internal error: entered unreachable code: validated");
+    }
+    rules::third_parameter(components, x, out);
+    return {};
+}
+
+std::expected<MixtureParameters, EosError> mixture_parameters(const MixtureSpec& spec, Eos eos, double temperature,
+                                                              double pressure, std::span<const double> x)
+{
+    const ComponentParameters components = component_parameters(spec.components, eos, temperature, pressure);
+    MixtureParameters out;
+    if (auto done = mixture_parameters(spec, components, x, out); !done) return std::unexpected(done.error());
+    return out;
+}
+
+}  // namespace kolvar::thermo

@@ -1,0 +1,28 @@
+// The stages of the mixing rules. Each stage writes its part of
+// MixtureParameters; the lists are already sized to n and the checks passed.
+#pragma once
+
+#include "thermo/mixing_rule.hpp"
+
+#include <span>
+#include <vector>
+
+namespace kolvar::thermo::rules {
+
+using KijRows = std::span<const std::vector<double>>;
+
+// a/b stage: A, B, a_bar, b_bar.
+// B = sum x_i B_i and b_bar_i = B_i, shared by every rule but WongSandler.
+void linear_covolume(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out);
+void classical(const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out);
+void iivdw(const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out);
+void ge_based(MixingRule rule, const GeSpec& ge, const ActivityInputs& activity, const ComponentParameters& p,
+              KijRows kij, std::span<const double> x, MixtureParameters& out);
+
+// U/W stage: U, W, u_bar, w_bar from B, b_bar and the variant's third parameter.
+void third_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out);
+
+// Aborts with `what`: a state that the checks make unreachable.
+[[noreturn]] void internal_fault(const char* what);
+
+}  // namespace kolvar::thermo::rules

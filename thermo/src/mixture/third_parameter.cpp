@@ -1,0 +1,94 @@
+// U and W of the mixture: u B and w B^2 for the two-parameter families, and the
+// third-parameter rules implied by the three-parameter variants.
+#include "mixture/rules.hpp"
+
+#include <cmath>
+
+namespace kolvar::thermo::rules {
+namespace {
+
+void two_parameter(double u, double w, MixtureParameters& out)
+{
+    const double b = out.b;
+    out.u = u * b;
+    out.w = w * b * b;
+    for (std::size_t i = 0; i < out.b_bar.size(); ++i) {
+        out.u_bar[i] = u * out.b_bar[i];
+        out.w_bar[i] = 2.0 * w * b * out.b_bar[i];
+    }
+}
+
+// U = B + C, W = -B C with C and its derivatives c_bar_i = d(N C)/dN_i.
+void from_c(double c, std::span<const double> c_bar, MixtureParameters& out)
+{
+    const double b = out.b;
+    out.u = b + c;
+    out.w = -(b * c);
+    for (std::size_t i = 0; i < out.b_bar.size(); ++i) {
+        out.u_bar[i] = out.b_bar[i] + c_bar[i];
+        out.w_bar[i] = -(out.b_bar[i] * c + b * c_bar[i]);
+    }
+}
+
+// PatelTejaC: C = sum x_i C_i.
+void patel_teja(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+{
+    double c = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) c += x[i] * p.c[i];
+    from_c(c, p.c, out);
+}
+
+// PatelTejaUSBC: C = sum x_i sqrt(B_i) C_i / S with S = sum x_i sqrt(B_i).
+void patel_teja_usb(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+{
+    const std::size_t n = x.size();
+    SmallVector<double, 8> root_b(n, 0.0);
+    double s = 0.0;
+    double weighted = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        root_b[i] = std::sqrt(p.b[i]);
+        s += x[i] * root_b[i];
+        weighted += x[i] * root_b[i] * p.c[i];
+    }
+    const double c = weighted / s;
+    SmallVector<double, 8> c_bar(n, 0.0);
+    for (std::size_t i = 0; i < n; ++i) c_bar[i] = c + (p.c[i] - c) * root_b[i] / s;
+    from_c(c, c_bar, out);
+}
+
+// SchmidtWenzelC: omega_m = sum x_i omega_i sqrt(A_i) / S with S = sum x_i sqrt(A_i);
+// U = (1 + 3 omega_m) B, W = -3 omega_m B^2.
+void schmidt_wenzel(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+{
+    const std::size_t n = x.size();
+    double s = 0.0;
+    double weighted = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        s += x[i] * p.sqrt_a[i];
+        weighted += x[i] * p.omega[i] * p.sqrt_a[i];
+    }
+    const double omega_m = weighted / s;
+    const double u_m = 1.0 + 3.0 * omega_m;
+    const double b = out.b;
+    out.u = u_m * b;
+    out.w = -3.0 * omega_m * b * b;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double delta = (p.omega[i] - omega_m) * p.sqrt_a[i] / s;
+        out.u_bar[i] = u_m * out.b_bar[i] + 3.0 * b * delta;
+        out.w_bar[i] = -3.0 * (2.0 * b * omega_m * out.b_bar[i] + b * b * delta);
+    }
+}
+
+}  // namespace
+
+void third_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+{
+    switch (p.eos) {
+    case Eos::SchmidtWenzel: schmidt_wenzel(p, x, out); return;
+    case Eos::PatelTeja: patel_teja(p, x, out); return;
+    case Eos::PatelTejaUSB: patel_teja_usb(p, x, out); return;
+    default: two_parameter(family_u(p.eos), family_w(p.eos), out); return;
+    }
+}
+
+}  // namespace kolvar::thermo::rules
