@@ -224,11 +224,10 @@ private:
         case Expect::Skip: expected = "a value"; break;
         }
         std::string message = "invalid type: " + std::string(found) + ", expected " + expected;
+        if (expect_ == Expect::CompoundValue) message += " (compound `" + compound_name_ + "`)";
         if (expect_ == Expect::FieldValue || expect_ == Expect::ListElement) {
-            message += " for field `" + std::string(field_names[static_cast<std::size_t>(field_)]) + "`";
-        }
-        if (expect_ == Expect::CompoundValue || expect_ == Expect::FieldValue || expect_ == Expect::ListElement) {
-            message += " of compound `" + compound_name_ + "`";
+            message += " (compound `" + compound_name_ + "`, field `" +
+                       std::string(field_names[static_cast<std::size_t>(field_)]) + "`)";
         }
         return fail(std::move(message));
     }
