@@ -1,0 +1,337 @@
+"""Native module of the kolvar package, ``kolvar._engine``.
+
+McCabe–Thiele design of binary distillation columns and the vapour–liquid
+equilibrium thermodynamics behind it.  Units: K, kPa absolute, kmol/h;
+compositions are mole fractions of the light (more volatile) component.
+"""
+
+from collections.abc import Sequence
+from typing import ClassVar, SupportsFloat, SupportsIndex, final
+
+from typing_extensions import TypeAlias
+
+# Numbers are converted with ``float()`` semantics: int, float and any object
+# with ``__float__`` or ``__index__`` are accepted.
+_Float: TypeAlias = SupportsFloat | SupportsIndex
+_Point: TypeAlias = tuple[float, float]
+
+__version__: str
+__all__ = [
+    "__version__",
+    "version",
+    "smoke_bubble_temperature",
+    "rmin",
+    "mccabe_thiele",
+    "total_reflux",
+    "n_vs_r",
+    "ThermoSystem",
+    "EquilibriumCurve",
+    "Feed",
+    "BinaryColumn",
+    "CondenserKind",
+    "McCabeThieleSpec",
+    "Line",
+    "StagePoint",
+    "RminResult",
+    "McCabeThieleResult",
+    "TotalRefluxResult",
+]
+
+def version() -> str:
+    """The engine's version string."""
+
+def smoke_bubble_temperature() -> float:
+    """Bubble temperature [K] of equimolar methanol/water at 101.325 kPa."""
+
+def rmin(
+    curve: EquilibriumCurve,
+    x_distillate: _Float,
+    x_bottoms: _Float,
+    z_feed: _Float,
+    q: _Float = 1.0,
+) -> RminResult:
+    """Minimum reflux by pinch detection (tangent pinches included)."""
+
+def mccabe_thiele(
+    curve: EquilibriumCurve,
+    x_distillate: _Float,
+    x_bottoms: _Float,
+    z_feed: _Float,
+    reflux: _Float,
+    q: _Float = 1.0,
+    murphree: _Float = 1.0,
+    condenser: str = "total",
+) -> McCabeThieleResult:
+    """McCabe–Thiele construction: operating lines, staircase, stage count."""
+
+def total_reflux(
+    curve: EquilibriumCurve,
+    x_distillate: _Float,
+    x_bottoms: _Float,
+    murphree: _Float = 1.0,
+) -> TotalRefluxResult:
+    """Total-reflux construction: the minimum stage count N_min."""
+
+def n_vs_r(
+    curve: EquilibriumCurve,
+    r_values: Sequence[_Float],
+    x_distillate: _Float,
+    x_bottoms: _Float,
+    z_feed: _Float,
+    q: _Float = 1.0,
+    murphree: _Float = 1.0,
+    condenser: str = "total",
+) -> list[tuple[float, float]]:
+    """Stage count vs reflux ratio: (r, n) pairs, n = NaN where the construction failed."""
+
+@final
+class ThermoSystem:
+    """An owned mixture plus model selection that answers equilibrium questions."""
+
+    @staticmethod
+    def peng_robinson(names: Sequence[str]) -> ThermoSystem:
+        """φ–φ system: Peng–Robinson in both phases, classical mixing, kij = 0."""
+
+    @staticmethod
+    def van_laar(names: Sequence[str], a12: _Float, a21: _Float) -> ThermoSystem:
+        """γ–φ system: van Laar liquid and ideal-gas vapour for a binary pair."""
+
+    @property
+    def components(self) -> list[str]:
+        """Component names, in composition-index order."""
+
+    def bubble_temperature(self, p: _Float, x: Sequence[_Float]) -> tuple[float, list[float], list[float]]:
+        """Bubble temperature [K] at pressure `p` [kPa] for liquid composition `x`. Returns `(T, y, k)`."""
+
+    def bubble_pressure(self, t: _Float, x: Sequence[_Float]) -> tuple[float, list[float], list[float]]:
+        """Bubble pressure [kPa] at temperature `t` [K] for liquid composition `x`. Returns `(P, y, k)`."""
+
+@final
+class EquilibriumCurve:
+    """A sampled binary equilibrium curve y*(x), with T(x) when it came from a thermodynamic model."""
+
+    @staticmethod
+    def from_thermo(system: ThermoSystem, pressure: _Float, n_points: SupportsIndex = 101) -> EquilibriumCurve:
+        """Bubble-point sweep over an even x grid; light component first in `system`."""
+
+    @staticmethod
+    def constant_alpha(alpha: _Float, n_points: SupportsIndex = 101) -> EquilibriumCurve:
+        """Constant relative volatility: y = αx / (1 + (α − 1)x)."""
+
+    @staticmethod
+    def from_points(
+        x: Sequence[_Float],
+        y: Sequence[_Float],
+        t: Sequence[_Float] | None = None,
+        pressure: _Float | None = None,
+    ) -> EquilibriumCurve:
+        """From raw (x, y[, t]) samples such as digitised literature data."""
+
+    @property
+    def x(self) -> list[float]:
+        """Sampled liquid compositions (strictly increasing, spans [0, 1])."""
+
+    @property
+    def y(self) -> list[float]:
+        """Sampled equilibrium vapor compositions y*(x)."""
+
+    @property
+    def t(self) -> list[float]:
+        """Sampled bubble temperatures [K] (empty for synthetic curves)."""
+
+    @property
+    def pressure(self) -> float | None:
+        """Column pressure [kPa], if the curve has one."""
+
+    def y_of_x(self, x: _Float) -> float:
+        """Interpolated equilibrium vapor fraction y*(x)."""
+
+    def x_of_y(self, y: _Float) -> float:
+        """Interpolated inverse x*(y)."""
+
+    def temperature_of_x(self, x: _Float) -> float:
+        """Interpolated bubble temperature T(x) [K]."""
+
+    def relative_volatility(self, x: _Float) -> float:
+        """Point relative volatility α(x) from the curve."""
+
+@final
+class Feed:
+    """A single feed to a binary column."""
+
+    def __new__(cls, rate: _Float, z: _Float, q: _Float = 1.0) -> Feed: ...
+    @property
+    def rate(self) -> float:
+        """Feed molar flow `F` in **kmol/h**."""
+
+    @property
+    def z(self) -> float:
+        """Light-component mole fraction `z_F` of the feed (0–1)."""
+
+    @property
+    def q(self) -> float:
+        """Thermal condition `q` (dimensionless, see type docs)."""
+
+@final
+class BinaryColumn:
+    """A binary two-product column with one feed and a single column pressure."""
+
+    def __new__(
+        cls,
+        pressure: _Float,
+        feed: Feed,
+        x_distillate: _Float,
+        x_bottoms: _Float,
+        condenser: str = "total",
+    ) -> BinaryColumn: ...
+    @property
+    def pressure(self) -> float:
+        """Column pressure in **kPa** (absolute)."""
+
+    @property
+    def condenser(self) -> CondenserKind:
+        """Condenser kind (total condensers are the McCabe–Thiele default)."""
+
+    @property
+    def feed(self) -> Feed:
+        """The single feed."""
+
+    @property
+    def x_distillate(self) -> float:
+        """Light-component mole fraction of the distillate, `x_D`."""
+
+    @property
+    def x_bottoms(self) -> float:
+        """Light-component mole fraction of the bottoms, `x_B`."""
+
+    def distillate_rate(self) -> float:
+        """Distillate molar flow D [kmol/h] from the material balances."""
+
+    def bottoms_rate(self) -> float:
+        """Bottoms molar flow B = F − D [kmol/h]."""
+
+@final
+class CondenserKind:
+    """The condenser at the top of the column: ``Total`` (value 0) or ``Partial`` (value 1)."""
+
+    Total: ClassVar[CondenserKind]
+    Partial: ClassVar[CondenserKind]
+    # Members compare equal to each other and to their integer values; they are not hashable.
+    __hash__: ClassVar[None]  # type: ignore[assignment]
+    def __eq__(self, value: object, /) -> bool: ...
+    def __ne__(self, value: object, /) -> bool: ...
+    def __int__(self) -> int: ...
+
+@final
+class McCabeThieleSpec:
+    """Design specification for a McCabe–Thiele construction."""
+
+    @property
+    def x_distillate(self) -> float: ...
+    @property
+    def x_bottoms(self) -> float: ...
+    @property
+    def z_feed(self) -> float: ...
+    @property
+    def q(self) -> float: ...
+    @property
+    def reflux(self) -> float: ...
+    @property
+    def murphree(self) -> float: ...
+    @property
+    def condenser(self) -> CondenserKind: ...
+
+@final
+class Line:
+    """A straight construction line `y = slope · x + intercept`."""
+
+    @property
+    def slope(self) -> float:
+        """Slope (dimensionless)."""
+
+    @property
+    def intercept(self) -> float:
+        """Intercept at x = 0 (mole fraction)."""
+
+@final
+class StagePoint:
+    """One theoretical (or pseudo-, when `E_MV < 1`) stage of the staircase."""
+
+    @property
+    def index(self) -> int:
+        """Stage number, 1-based from the top."""
+
+    @property
+    def x(self) -> float:
+        """Liquid light-component fraction leaving the stage."""
+
+    @property
+    def y(self) -> float:
+        """Vapor light-component fraction leaving the stage."""
+
+@final
+class RminResult:
+    """The result of a minimum-reflux analysis."""
+
+    @property
+    def r_min(self) -> float:
+        """Minimum external reflux ratio `R_min`."""
+
+    @property
+    def pinch(self) -> _Point:
+        """The controlling pinch point `(x, y)` on the equilibrium curve."""
+
+    @property
+    def tangent(self) -> bool:
+        """True if the controlling pinch is a tangent pinch rather than the feed pinch."""
+
+    @property
+    def feed_point(self) -> _Point:
+        """The q-line ∩ equilibrium-curve point `(x_q*, y_q*)`."""
+
+@final
+class McCabeThieleResult:
+    """The full construction: every geometric object on the diagram plus the stage count."""
+
+    @property
+    def spec(self) -> McCabeThieleSpec: ...
+    @property
+    def n_stages(self) -> float:
+        """Number of theoretical stages, fractional."""
+
+    @property
+    def stages(self) -> list[StagePoint]: ...
+    @property
+    def feed_stage(self) -> int:
+        """Optimal feed stage, 1-based from the top."""
+
+    @property
+    def rmin(self) -> RminResult:
+        """Minimum-reflux analysis for this spec (computed on the true curve)."""
+
+    @property
+    def rectifying(self) -> Line: ...
+    @property
+    def stripping(self) -> Line: ...
+    @property
+    def intersection(self) -> _Point:
+        """Intersection of the two operating lines (on the q-line)."""
+
+    @property
+    def staircase(self) -> list[_Point]: ...
+
+@final
+class TotalRefluxResult:
+    """The total-reflux construction: operating lines collapsed onto the diagonal."""
+
+    @property
+    def n_min(self) -> float:
+        """Minimum number of theoretical stages `N_min` (fractional, reboiler included)."""
+
+    @property
+    def stages(self) -> list[StagePoint]:
+        """Stage corners, top-down."""
+
+    @property
+    def staircase(self) -> list[_Point]:
+        """The staircase polyline against the diagonal."""

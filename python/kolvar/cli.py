@@ -1,0 +1,204 @@
+"""``python -m kolvar``: design a binary column and print a compact report.
+
+With no options it designs a benzene/toluene column at 101.325 kPa on a
+Peng–Robinson equilibrium curve: x_D = 0.95, x_B = 0.05, a saturated-liquid
+feed with z_F = 0.5 and R = 1.5·R_min.  ``--plot FILE`` also writes the
+McCabe–Thiele diagram (PNG or SVG, by the file's extension).
+
+Every failure, a bad option as well as an engine error, is printed as one
+line on stderr, "kolvar: error: ...", and the exit status is 2.
+"""
+
+from __future__ import annotations
+
+import argparse
+import math
+import os
+import sys
+from typing import List, NoReturn, Optional, Sequence, TextIO, Tuple
+
+from . import EquilibriumCurve, __version__, mccabe_thiele, rmin, total_reflux
+
+PROG = "kolvar"
+PLOT_FORMATS = {".png": "png", ".svg": "svg"}
+
+
+class UsageError(Exception):
+    """A bad command line; its text is reported as the one error line."""
+
+
+class _Parser(argparse.ArgumentParser):
+    # argparse prints the usage and then the message; one line is clearer,
+    # and --help still shows the full usage.
+    def error(self, message: str) -> NoReturn:
+        raise UsageError(message)
+
+
+def _fraction(text: str) -> float:
+    """A mole fraction strictly inside (0, 1).
+
+    Checked here because the minimum-reflux analysis, which runs first when
+    the reflux is a multiple of R_min, reports x_D = 1.5 as an unreachable
+    purity rather than as a bad number.
+    """
+    try:
+        value = float(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"expected a number, got {text!r}") from None
+    if not 0.0 < value < 1.0:
+        raise argparse.ArgumentTypeError(f"must be a mole fraction strictly inside (0, 1), got {text}")
+    return value
+
+
+def build_parser() -> argparse.ArgumentParser:
+    parser = _Parser(
+        prog=PROG,
+        description=(
+            "McCabe-Thiele design of a binary distillation column. Without options: "
+            "benzene/toluene at 101.325 kPa (Peng-Robinson), x_D = 0.95, x_B = 0.05, "
+            "saturated-liquid feed z_F = 0.5, R = 1.5 R_min."
+        ),
+    )
+    curve = parser.add_argument_group("equilibrium curve")
+    source = curve.add_mutually_exclusive_group()
+    source.add_argument(
+        "--components",
+        nargs=2,
+        metavar=("LIGHT", "HEAVY"),
+        help="component names, more volatile first (default: benzene toluene)",
+    )
+    source.add_argument(
+        "--alpha", type=float, metavar="A", help="constant relative volatility instead of a thermodynamic curve"
+    )
+    curve.add_argument(
+        "--pressure", type=float, metavar="KPA", help="column pressure in kPa absolute (default: 101.325)"
+    )
+    curve.add_argument("--points", type=int, default=101, metavar="N", help="curve samples (default: 101)")
+
+    design = parser.add_argument_group("design")
+    design.add_argument("--xd", type=_fraction, default=0.95, help="distillate light-component fraction (default: 0.95)")
+    design.add_argument("--xb", type=_fraction, default=0.05, help="bottoms light-component fraction (default: 0.05)")
+    design.add_argument("--zf", type=_fraction, default=0.5, help="feed light-component fraction (default: 0.5)")
+    design.add_argument("--q", type=float, default=1.0, help="feed thermal condition, 1 = saturated liquid (default: 1)")
+    reflux = design.add_mutually_exclusive_group()
+    reflux.add_argument("--reflux", type=float, metavar="R", help="absolute reflux ratio L/D")
+    reflux.add_argument(
+        "--reflux-factor", type=float, metavar="F", help="reflux as a multiple of R_min (default: 1.5)"
+    )
+    design.add_argument(
+        "--murphree", type=float, default=1.0, metavar="E", help="Murphree vapour efficiency in (0, 1] (default: 1)"
+    )
+    design.add_argument(
+        "--condenser", choices=("total", "partial"), default="total", help="condenser kind (default: total)"
+    )
+
+    parser.add_argument("--plot", metavar="FILE", help="write the McCabe-Thiele diagram to FILE (.png or .svg)")
+    parser.add_argument("--version", action="version", version=f"{PROG} {__version__}")
+    return parser
+
+
+def _parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
+    args = build_parser().parse_args(argv)
+    if args.alpha is not None and args.pressure is not None:
+        raise UsageError("--pressure applies to a curve from --components, not to --alpha")
+    if args.points < 0:
+        raise UsageError(f"--points must be at least 5, got {args.points}")
+    if args.plot is not None:
+        extension = os.path.splitext(args.plot)[1].lower()
+        if extension not in PLOT_FORMATS:
+            raise UsageError(f"--plot needs a .png or .svg file name, got {args.plot!r}")
+        from . import plot
+
+        plot._require_matplotlib()  # before any work: fails with the install hint
+    return args
+
+
+def _curve(args: argparse.Namespace) -> Tuple[EquilibriumCurve, str, Optional[List[str]]]:
+    """The equilibrium curve, a one-line description of it, and the component names."""
+    if args.alpha is not None:
+        curve = EquilibriumCurve.constant_alpha(args.alpha, args.points)
+        return curve, f"constant relative volatility, alpha = {args.alpha:g}", None
+    from . import _engine
+
+    if not hasattr(_engine, "ThermoSystem"):
+        raise UsageError("this build of kolvar has no thermodynamic systems; use --alpha A for a constant-alpha curve")
+    names = list(args.components) if args.components else ["benzene", "toluene"]
+    pressure = 101.325 if args.pressure is None else args.pressure
+    system = _engine.ThermoSystem.peng_robinson(names)
+    curve = EquilibriumCurve.from_thermo(system, pressure, args.points)
+    return curve, f"{' / '.join(system.components)}, Peng-Robinson", list(system.components)
+
+
+def _point(p: Tuple[float, float]) -> str:
+    return f"({p[0]:.4f}, {p[1]:.4f})"
+
+
+def run(args: argparse.Namespace, out: TextIO) -> None:
+    curve, source, components = _curve(args)
+    analysis = rmin(curve, args.xd, args.xb, args.zf, args.q)
+    if args.reflux is not None:
+        reflux = args.reflux
+        reflux_note = "given"
+    else:
+        factor = 1.5 if args.reflux_factor is None else args.reflux_factor
+        reflux = factor * analysis.r_min
+        reflux_note = f"{factor:g} x R_min"
+    result = mccabe_thiele(curve, args.xd, args.xb, args.zf, reflux, args.q, args.murphree, args.condenser)
+    minimum = total_reflux(curve, args.xd, args.xb, args.murphree)
+
+    pinch_kind = "tangent" if analysis.tangent else "feed"
+    stage_word = "stages" if args.murphree == 1.0 else f"real stages at E_MV = {args.murphree:g}"
+    condenser_note = (
+        "partial condenser, counted as stage 1" if args.condenser == "partial" else "total condenser"
+    )
+    lines = [
+        f"kolvar {__version__}: McCabe-Thiele design",
+        f"curve       {curve!r}, {source}",
+        f"pressure    {'none (synthetic curve)' if curve.pressure is None else f'{curve.pressure:g} kPa'}",
+        f"design      x_D = {args.xd:g}, x_B = {args.xb:g}, z_F = {args.zf:g}, q = {args.q:g}, {condenser_note}",
+        f"feed point  {_point(analysis.feed_point)}  (q-line on the equilibrium curve)",
+        f"R_min       {analysis.r_min:.4f}  ({pinch_kind} pinch at {_point(analysis.pinch)})",
+        f"reflux      R = {reflux:.4f}  ({reflux_note})",
+        f"stages      {result.n_stages:.3f} {stage_word}, feed on stage {result.feed_stage}"
+        " (reboiler included)",
+        f"N_min       {minimum.n_min:.3f} at total reflux",
+        "",
+        "stage       x        y",
+    ]
+    for stage in result.stages:
+        mark = "  <- feed" if stage.index == result.feed_stage else ""
+        lines.append(f"{stage.index:5d}  {stage.x:.5f}  {stage.y:.5f}{mark}")
+    out.write("\n".join(lines) + "\n")
+
+    if args.plot is not None:
+        _write_plot(args.plot, curve, result, components)
+        out.write(f"diagram     {args.plot}\n")
+
+
+def _write_plot(path: str, curve: EquilibriumCurve, result: object, components: Optional[List[str]]) -> None:
+    from . import plot
+
+    # A bare Figure on the Agg canvas: no GUI backend and no pyplot state.
+    from matplotlib.backends.backend_agg import FigureCanvasAgg
+    from matplotlib.figure import Figure
+
+    figure = Figure(figsize=(7.0, 7.0), layout="constrained")
+    FigureCanvasAgg(figure)
+    ax = figure.add_subplot()
+    plot.mccabe_thiele(curve, result, ax, components=components)  # type: ignore[arg-type]
+    try:
+        figure.savefig(path, format=PLOT_FORMATS[os.path.splitext(path)[1].lower()], dpi=150)
+    except OSError as exc:
+        raise OSError(f"cannot write the diagram to {path!r}: {exc.strerror or exc}") from exc
+
+
+def main(argv: Optional[Sequence[str]] = None) -> int:
+    """Run the command line; returns the exit status (0, or 2 after an error)."""
+    try:
+        args = _parse(argv)
+        run(args, sys.stdout)
+    except (UsageError, ValueError, RuntimeError, OverflowError, ImportError, OSError) as exc:
+        message = " ".join(str(exc).split()) or type(exc).__name__
+        print(f"{PROG}: error: {message}", file=sys.stderr)
+        return 2
+    return 0

@@ -1,0 +1,294 @@
+"""Diagrams of kolvar designs, drawn with matplotlib.
+
+matplotlib is an optional dependency (``pip install 'kolvar[plot]'``); it is
+imported only when a function here is called, so ``import kolvar`` and
+``import kolvar.plot`` work without it.
+
+Every function draws onto the given Axes, or onto a new one when ``ax`` is
+None, and returns that Axes.  Artists carry stable ``gid`` values (listed in
+:data:`GIDS`) so that tools and tests can find them again, e.g.
+``[a for a in ax.lines if a.get_gid() == "staircase"]``.
+"""
+
+from __future__ import annotations
+
+import math
+from typing import TYPE_CHECKING, Any, Iterable, Optional, Sequence, Tuple, Union
+
+if TYPE_CHECKING:  # pragma: no cover - only for type checkers
+    from matplotlib.axes import Axes
+
+    from ._engine import EquilibriumCurve, McCabeThieleResult, RminResult, TotalRefluxResult
+
+__all__ = ["mccabe_thiele", "total_reflux", "n_vs_r", "txy", "GIDS"]
+
+#: gid of every artist the functions draw, by what it shows.
+GIDS = {
+    "equilibrium": "equilibrium curve y*(x)",
+    "diagonal": "y = x",
+    "q-line": "q-line from (z_F, z_F) to the operating-line intersection",
+    "rectifying": "rectifying operating line",
+    "stripping": "stripping operating line",
+    "staircase": "stage staircase (one polyline)",
+    "stage-label": "stage number at a stage corner (one text per corner)",
+    "feed-stage": "marker on the corner of the feed stage",
+    "x_D": "distillate composition on the diagonal",
+    "x_B": "bottoms composition on the diagonal",
+    "z_F": "feed composition on the diagonal",
+    "pinch": "controlling minimum-reflux pinch point",
+    "n-vs-r": "stage count against reflux ratio",
+    "r-min": "vertical line at the minimum reflux ratio",
+    "bubble": "bubble line T(x)",
+    "dew": "dew line T(y)",
+}
+
+_INSTALL_HINT = "kolvar.plot needs matplotlib; install it with: pip install 'kolvar[plot]'"
+
+# Colours of the construction (matplotlib's default cycle, fixed per role).
+_CURVE = "tab:blue"
+_RECTIFYING = "tab:green"
+_STRIPPING = "tab:red"
+_QLINE = "tab:purple"
+_STAIRS = "black"
+_MARKS = "tab:orange"
+
+
+def _require_matplotlib() -> Any:
+    """Import matplotlib, or raise ImportError naming the extra to install."""
+    try:
+        import matplotlib
+    except ImportError as exc:
+        raise ImportError(_INSTALL_HINT) from exc
+    return matplotlib
+
+
+def _axes(ax: Optional[Axes]) -> Axes:
+    _require_matplotlib()
+    if ax is not None:
+        return ax
+    # A new figure through pyplot, so that notebooks display it.
+    import matplotlib.pyplot as plt
+
+    _, new_ax = plt.subplots(figsize=(6.5, 6.5))
+    return new_ax
+
+
+def _light_name(components: Optional[Sequence[str]]) -> str:
+    """What the compositions are fractions of, for the axis labels."""
+    if components is None:
+        return "light component"
+    names = list(components)
+    if len(names) != 2 or not all(isinstance(n, str) for n in names):
+        raise ValueError(f"components must be two names, light component first, got {components!r}")
+    return names[0]
+
+
+def _square_frame(ax: Axes, light: str) -> None:
+    ax.set_xlim(0.0, 1.0)
+    ax.set_ylim(0.0, 1.0)
+    ax.set_aspect("equal", adjustable="box")
+    ax.set_xlabel(f"x ({light})")
+    ax.set_ylabel(f"y ({light})")
+    ax.grid(True, color="0.9", linewidth=0.6)
+    ax.set_axisbelow(True)
+
+
+def _curve_and_diagonal(ax: Axes, curve: EquilibriumCurve) -> None:
+    ax.plot(curve.x, curve.y, color=_CURVE, linewidth=1.8, label="equilibrium curve", gid="equilibrium")
+    ax.plot([0.0, 1.0], [0.0, 1.0], color="0.45", linewidth=0.9, label="y = x", gid="diagonal")
+
+
+def _staircase(ax: Axes, staircase: Sequence[Tuple[float, float]], stages: Iterable[Any]) -> None:
+    xs = [p[0] for p in staircase]
+    ys = [p[1] for p in staircase]
+    ax.plot(xs, ys, color=_STAIRS, linewidth=1.0, label="stages", gid="staircase")
+    for stage in stages:
+        label = ax.annotate(
+            str(stage.index),
+            (stage.x, stage.y),
+            xytext=(-3, 3),
+            textcoords="offset points",
+            ha="right",
+            va="bottom",
+            fontsize=7,
+        )
+        label.set_gid("stage-label")
+
+
+def _diagonal_mark(ax: Axes, value: float, name: str, text: str) -> None:
+    ax.plot(
+        [value],
+        [value],
+        linestyle="none",
+        marker="o",
+        markersize=5,
+        markerfacecolor="white",
+        markeredgecolor=_MARKS,
+        zorder=4,
+        gid=name,
+    )
+    label = ax.annotate(
+        text, (value, value), xytext=(4, -10), textcoords="offset points", fontsize=8, color="0.2"
+    )
+    label.set_gid(name + "-label")
+
+
+def mccabe_thiele(
+    curve: EquilibriumCurve,
+    result: McCabeThieleResult,
+    ax: Optional[Axes] = None,
+    *,
+    components: Optional[Sequence[str]] = None,
+) -> Axes:
+    """Draw the McCabe–Thiele diagram of ``result`` on ``curve``.
+
+    Shows the equilibrium curve, the diagonal, the q-line from (z_F, z_F) to
+    the operating-line intersection, the rectifying line from (x_D, x_D) and
+    the stripping line down to (x_B, x_B) (each over its own range), the
+    staircase with the stage numbers, the feed stage, x_D, x_B and z_F on the
+    diagonal, and the minimum-reflux pinch.  ``components`` (two names, light
+    component first) names the axes; a curve does not carry them.
+    """
+    light = _light_name(components)
+    ax = _axes(ax)
+    spec = result.spec
+    x_d, x_b, z_f = spec.x_distillate, spec.x_bottoms, spec.z_feed
+    x_int, y_int = result.intersection
+
+    _curve_and_diagonal(ax, curve)
+    ax.plot([z_f, x_int], [z_f, y_int], color=_QLINE, linewidth=1.2, linestyle="--", label="q-line", gid="q-line")
+    ax.plot([x_d, x_int], [x_d, y_int], color=_RECTIFYING, linewidth=1.3, label="rectifying line", gid="rectifying")
+    ax.plot([x_int, x_b], [y_int, x_b], color=_STRIPPING, linewidth=1.3, label="stripping line", gid="stripping")
+    _staircase(ax, result.staircase, result.stages)
+
+    feed = result.stages[result.feed_stage - 1]
+    ax.plot(
+        [feed.x],
+        [feed.y],
+        linestyle="none",
+        marker="s",
+        markersize=7,
+        markerfacecolor="none",
+        markeredgecolor=_QLINE,
+        markeredgewidth=1.5,
+        zorder=5,
+        label=f"feed stage {result.feed_stage}",
+        gid="feed-stage",
+    )
+
+    for value, name in ((x_d, "x_D"), (x_b, "x_B"), (z_f, "z_F")):
+        _diagonal_mark(ax, value, name, name)
+
+    analysis = result.rmin
+    x_p, y_p = analysis.pinch
+    kind = "tangent" if analysis.tangent else "feed"
+    ax.plot(
+        [x_p],
+        [y_p],
+        linestyle="none",
+        marker="D",
+        markersize=6,
+        color=_MARKS,
+        zorder=5,
+        label=f"{kind} pinch, R_min = {analysis.r_min:.3f}",
+        gid="pinch",
+    )
+
+    _square_frame(ax, light)
+    ax.set_title(
+        f"{result.n_stages:.2f} theoretical stages, feed on stage {result.feed_stage}, "
+        f"R = {spec.reflux:.3g}",
+        fontsize=10,
+    )
+    ax.legend(loc="lower right", fontsize=8, framealpha=0.9)
+    return ax
+
+
+def total_reflux(
+    curve: EquilibriumCurve,
+    result: TotalRefluxResult,
+    ax: Optional[Axes] = None,
+    *,
+    x_bottoms: Optional[float] = None,
+    components: Optional[Sequence[str]] = None,
+) -> Axes:
+    """Draw the total-reflux staircase of ``result`` against the diagonal.
+
+    x_D is read from the staircase's first point; the result does not keep
+    x_B, so it is marked only when ``x_bottoms`` is given.
+    """
+    light = _light_name(components)
+    ax = _axes(ax)
+    _curve_and_diagonal(ax, curve)
+    _staircase(ax, result.staircase, result.stages)
+    x_d = result.staircase[0][0]
+    _diagonal_mark(ax, x_d, "x_D", "x_D")
+    if x_bottoms is not None:
+        _diagonal_mark(ax, float(x_bottoms), "x_B", "x_B")
+    _square_frame(ax, light)
+    ax.set_title(f"total reflux: N_min = {result.n_min:.2f}", fontsize=10)
+    ax.legend(loc="lower right", fontsize=8, framealpha=0.9)
+    return ax
+
+
+def n_vs_r(
+    pairs: Iterable[Tuple[float, float]],
+    rmin: Union[None, float, RminResult] = None,
+    ax: Optional[Axes] = None,
+) -> Axes:
+    """Plot the stage count against the reflux ratio from ``kolvar.n_vs_r``.
+
+    Pairs whose stage count is NaN (failed constructions) are left out.
+    ``rmin`` (a number or an ``RminResult``) adds a vertical line at R_min.
+    """
+    ax = _axes(ax)
+    points = [(float(r), float(n)) for r, n in pairs]
+    finite = [(r, n) for r, n in points if math.isfinite(r) and math.isfinite(n)]
+    ax.plot(
+        [r for r, _ in finite],
+        [n for _, n in finite],
+        marker="o",
+        markersize=3,
+        color=_CURVE,
+        label="stages N",
+        gid="n-vs-r",
+    )
+    if rmin is not None:
+        r_min = float(getattr(rmin, "r_min", rmin))
+        ax.axvline(r_min, color=_STRIPPING, linestyle="--", linewidth=1.0, label=f"R_min = {r_min:.3f}", gid="r-min")
+    ax.set_xlabel("reflux ratio R = L/D")
+    ax.set_ylabel("theoretical stages N")
+    ax.grid(True, color="0.9", linewidth=0.6)
+    ax.legend(loc="upper right", fontsize=8)
+    return ax
+
+
+def txy(
+    curve: EquilibriumCurve,
+    ax: Optional[Axes] = None,
+    *,
+    components: Optional[Sequence[str]] = None,
+) -> Axes:
+    """Draw the T–x–y diagram: bubble line T(x) and dew line T(y).
+
+    Needs a curve with bubble temperatures (``EquilibriumCurve.from_thermo``,
+    or ``from_points`` with ``t``).
+    """
+    temperatures = curve.t
+    if not temperatures:
+        raise ValueError(
+            "txy needs a curve with bubble temperatures; this one has none "
+            "(build it with EquilibriumCurve.from_thermo, or from_points with t=...)"
+        )
+    light = _light_name(components)
+    ax = _axes(ax)
+    ax.plot(curve.x, temperatures, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
+    ax.plot(curve.y, temperatures, color=_STRIPPING, linewidth=1.6, label="dew line T(y)", gid="dew")
+    ax.set_xlim(0.0, 1.0)
+    ax.set_xlabel(f"x, y ({light})")
+    ax.set_ylabel("T [K]")
+    if curve.pressure is not None:
+        ax.set_title(f"P = {curve.pressure:g} kPa", fontsize=10)
+    ax.grid(True, color="0.9", linewidth=0.6)
+    ax.legend(loc="upper right", fontsize=8)
+    return ax
