@@ -173,5 +173,32 @@ TEST(Cubic, RandomCubicsFromKnownRoots)
     }
 }
 
+// One real root and a complex pair, magnitudes spread over ten decades. Every
+// returned root satisfies the cubic; when the pair is clearly complex (its
+// imaginary part not below 1e-3 of the larger of the real parts) exactly one
+// root comes back and it matches the real root.
+TEST(Cubic, RandomCubicsWithAComplexPair)
+{
+    std::mt19937_64 rng(77);
+    std::uniform_real_distribution<double> decade(-8.0, 2.0), sign(-1.0, 1.0);
+    for (int trial = 0; trial < 20000; ++trial) {
+        const double real_root = std::copysign(std::pow(10.0, decade(rng)), sign(rng));
+        const double re = std::pow(10.0, decade(rng)) * sign(rng);
+        const double im = std::pow(10.0, decade(rng));
+        // (x - real_root)(x^2 - 2 re x + re^2 + im^2)
+        const double q1 = -2.0 * re, q0 = re * re + im * im;
+        const Monic m = {q1 - real_root, q0 - real_root * q1, -real_root * q0};
+        const auto solved = solve_monic_cubic(m.a, m.b, m.c);
+        ASSERT_TRUE(solved.has_value());
+        SCOPED_TRACE(::testing::Message() << std::setprecision(17) << "root " << real_root << ", pair " << re
+                                          << " +- " << im << "i");
+        for (double root : roots_of(*solved)) EXPECT_LT(relative_residual(m, root), 1e-13) << root;
+        if (im >= 1e-3 * std::max(std::abs(re), std::abs(real_root))) {
+            ASSERT_EQ(solved->count, 1u);
+            EXPECT_NEAR(solved->roots[0], real_root, 1e-9 * std::abs(real_root));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kolvar::thermo

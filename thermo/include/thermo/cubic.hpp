@@ -1,4 +1,12 @@
 // Real roots of a monic cubic x^3 + a x^2 + b x + c = 0 in closed form.
+//
+// Cardano's formula for one real root, the trigonometric form for three, and
+// a repeated-root case judged relative to the rounding noise of the
+// discriminant (a double root comes back once). One root comes from the
+// closed form (the largest in magnitude when all three are real) and the
+// others from the quotient quadratic, so roots many decades apart keep their
+// relative accuracy. No iteration; a caller that needs the last bit polishes
+// the root it picks.
 #pragma once
 
 #include <array>
@@ -8,7 +16,8 @@
 namespace kolvar::thermo {
 
 struct CubicRoots {
-    std::array<double, 3> roots{};  // the first `count` entries: distinct, ascending
+    std::array<double, 3> roots{};  // the first `count` entries: ascending, each more than
+                                    // 1e-12 (relative) above the one before
     unsigned count = 0;             // 1, 2 or 3
 };
 

@@ -77,14 +77,12 @@ Quadratic deflate(double a, double b, double c, double root)
     return {q1, b + root * q1};
 }
 
-// The roots x1 (from the closed form) and those of the quotient quadratic
+// The root x1 (from the closed form) and those of the quotient quadratic
 // x^2 + q1 x + q0 of the cubic by (x - x1). The quadratic's discriminant is
 // free of the cancellation that D suffers when x1 is much larger than the
-// other roots, so it decides whether they are two, one double, or none.
-// `pair` says what the closed form found for them.
-enum class Pair { Complex, Double, Real };
-
-CubicRoots with_quotient_roots(double a, double b, double c, double x1, Pair pair)
+// other roots, so it decides whether they are two, one double, or (when the
+// closed form allows complex roots) none.
+CubicRoots with_quotient_roots(double a, double b, double c, double x1, bool may_be_complex)
 {
     const Quadratic quadratic = deflate(a, b, c, x1);
     const double q1 = quadratic.q1;
@@ -96,7 +94,12 @@ CubicRoots with_quotient_roots(double a, double b, double c, double x1, Pair pai
         const double w = -(q1 + std::copysign(std::sqrt(discriminant), q1)) / 2.0;
         return sorted_distinct({x1, w, w != 0.0 ? q0 / w : 0.0}, 3);
     }
-    if (pair == Pair::Complex && discriminant < -repeated_root_tolerance * noise) return single_root(x1);
+    if (may_be_complex && discriminant < -repeated_root_tolerance * noise) {
+        // A lone real root smaller than the complex pair lost digits to the
+        // shift by a/3; the product of the roots, x1 q0 = -c, restores them.
+        const bool smaller_than_pair = x1 * x1 < std::abs(q0);
+        return single_root(smaller_than_pair && q0 != 0.0 ? -c / q0 : x1);
+    }
     return sorted_distinct({x1, -q1 / 2.0, 0.0}, 2);
 }
 
@@ -156,18 +159,22 @@ std::expected<CubicRoots, CubicError> solve_monic_cubic(double a, double b, doub
             // The simple root is the smaller: from the product of the roots.
             return sorted_distinct({double_root, -c / (double_root * double_root), 0.0}, 2);
         }
-        // D is small relative to the largest root, which does not make two
-        // much smaller roots equal: the quotient quadratic tells.
-        return with_quotient_roots(a, b, c, simple_root, Pair::Double);
+        // D is small relative to the largest root, which says little about
+        // two much smaller ones: the quotient quadratic tells whether they
+        // are a double root, two roots or a complex pair.
+        return with_quotient_roots(a, b, c, simple_root, true);
     }
 
     if (discriminant > 0.0) {
-        // One real root by Cardano's formula; the quotient quadratic confirms
-        // that the other two are complex.
+        // One real root by Cardano's formula, t = u + v with u^3, v^3 =
+        // -h -+ sqrt(D) and u v = -k. The cube root is taken of the sum without
+        // cancellation and the other term follows from the product. The
+        // quotient quadratic confirms that the other two roots are complex.
         const double r = std::sqrt(discriminant);
-        const double root = std::cbrt(r - h) + std::cbrt(-h - r) - shift;
+        const double u = std::cbrt(-h - std::copysign(r, h));
+        const double root = u - k / u - shift;
         if (!std::isfinite(root)) return single_root(root);
-        return with_quotient_roots(a, b, c, root, Pair::Complex);
+        return with_quotient_roots(a, b, c, root, true);
     }
 
     // Three real roots (a NaN discriminant also ends here). The one of largest
@@ -180,7 +187,7 @@ std::expected<CubicRoots, CubicError> solve_monic_cubic(double a, double b, doub
                                                  m * std::cos((phi + two_pi) / 3.0) - shift};
     const double largest = largest_magnitude(trigonometric);
     if (!std::isfinite(largest)) return sorted_distinct(trigonometric, 3);
-    return with_quotient_roots(a, b, c, largest, Pair::Real);
+    return with_quotient_roots(a, b, c, largest, false);
 }
 
 }  // namespace kolvar::thermo
