@@ -128,6 +128,20 @@ TEST(Cubic, NonFiniteCoefficientIsReportedWithAllFour)
     EXPECT_EQ(last.error().text(), "non-finite coefficient: a=1, b=0.0000001, c=0, d=-inf");
 }
 
+TEST(Cubic, OverflowGivesNonFiniteRootsNotFiniteGarbage)
+{
+    for (const Monic& m : {Monic{1e200, 0, 0}, Monic{0, 0, 1e300}, Monic{-1e120, 1e200, -1e300}}) {
+        const auto solved = solve_monic_cubic(m.a, m.b, m.c);
+        ASSERT_TRUE(solved.has_value());
+        ASSERT_GE(solved->count, 1u);
+        for (double root : roots_of(*solved)) {
+            if (std::isfinite(root)) {
+                EXPECT_LT(relative_residual(m, root), 1e-12) << root;
+            }
+        }
+    }
+}
+
 TEST(Cubic, LeadingNearZeroText)
 {
     const CubicError error{CubicError::Kind::LeadingNearZero, 1e-20};
