@@ -1,0 +1,163 @@
+"""``python -m kolvar``: the design report, its options and its one-line errors."""
+
+import subprocess
+import sys
+
+import pytest
+
+import kolvar
+from kolvar import EquilibriumCurve, mccabe_thiele, rmin, total_reflux
+from kolvar.cli import main
+
+HAS_THERMO = hasattr(kolvar, "ThermoSystem")
+
+
+def run(argv, capsys):
+    status = main(argv)
+    out, err = capsys.readouterr()
+    return status, out, err
+
+
+def field(report, name):
+    """The text after a report line's label."""
+    (line,) = [line for line in report.splitlines() if line.startswith(name + " ")]
+    return line[len(name) :].strip()
+
+
+def table(report):
+    rows = report.split("stage       x        y\n", 1)[1].splitlines()
+    return [row.split() for row in rows if row.strip() and not row.startswith("diagram")]
+
+
+# (options, curve, x_D, x_B, z_F, q, E_MV, reflux factor or None, absolute reflux or None)
+CASES = [
+    (["--alpha", "2.4"], 2.4, 0.95, 0.05, 0.5, 1.0, 1.0, 1.5, None),
+    (["--alpha", "3", "--xd", "0.9", "--xb", "0.1", "--zf", "0.4", "--q", "0.5"], 3.0, 0.9, 0.1, 0.4, 0.5, 1.0, 1.5, None),
+    (["--alpha", "2.4", "--reflux-factor", "2", "--murphree", "0.75"], 2.4, 0.95, 0.05, 0.5, 1.0, 0.75, 2.0, None),
+    (["--alpha", "2.4", "--reflux", "2.5", "--q", "1.2", "--points", "51"], 2.4, 0.95, 0.05, 0.5, 1.2, 1.0, None, 2.5),
+]
+
+
+@pytest.mark.parametrize("case", CASES, ids=lambda c: " ".join(c[0]))
+def test_report_matches_the_engine(case, capsys):
+    argv, alpha, x_d, x_b, z_f, q, e, factor, reflux = case
+    curve = EquilibriumCurve.constant_alpha(alpha, 51 if "--points" in argv else 101)
+    analysis = rmin(curve, x_d, x_b, z_f, q)
+    reflux = reflux if reflux is not None else factor * analysis.r_min
+    result = mccabe_thiele(curve, x_d, x_b, z_f, reflux, q, e)
+
+    status, out, err = run(argv, capsys)
+    assert (status, err) == (0, "")
+    assert field(out, "curve").startswith(repr(curve))
+    assert field(out, "R_min").startswith(f"{analysis.r_min:.4f}  (feed pinch at ")
+    assert field(out, "reflux").startswith(f"R = {reflux:.4f}")
+    assert field(out, "stages").startswith(f"{result.n_stages:.3f} ")
+    assert f"feed on stage {result.feed_stage} " in field(out, "stages")
+    assert field(out, "N_min").startswith(f"{total_reflux(curve, x_d, x_b, e).n_min:.3f} ")
+    rows = table(out)
+    assert [(int(r[0]), float(r[1]), float(r[2])) for r in rows] == [
+        (s.index, round(s.x, 5), round(s.y, 5)) for s in result.stages
+    ]
+    assert [int(r[0]) for r in rows if r[-1] == "feed"] == [result.feed_stage]
+
+
+def test_partial_condenser_changes_only_the_wording(capsys):
+    _, total, _ = run(["--alpha", "2.4"], capsys)
+    _, partial, _ = run(["--alpha", "2.4", "--condenser", "partial"], capsys)
+    assert table(partial) == table(total)
+    assert "partial condenser, counted as stage 1" in field(partial, "design")
+
+
+@pytest.mark.parametrize(
+    "argv, message",
+    [
+        (["--alpha", "0"], "dimension mismatch: alpha must be positive, got 0"),
+        (["--alpha", "2", "--points", "3"], "dimension mismatch: n_points must be at least 5, got 3"),
+        (["--alpha", "2", "--points", "-3"], "--points must be at least 5, got -3"),
+        (["--alpha", "0.5"], "specification is infeasible: x_D = 0.95 is unreachable at any reflux"),
+        (["--alpha", "2", "--xb", "0.6"], "dimension mismatch: specs must satisfy x_B < z_F < x_D, got x_B = 0.6"),
+        (["--alpha", "2", "--murphree", "0"], "dimension mismatch: Murphree efficiency must be in (0, 1], got 0"),
+        (["--alpha", "2", "--reflux", "0.5"], "solver did not converge: R = 0.5 ≤ R_min = 1.700000"),
+        (["--alpha", "2", "--reflux-factor", "1"], "solver did not converge: R = "),
+        (["--alpha", "2", "--xd", "1.5"], "argument --xd: must be a mole fraction strictly inside (0, 1), got 1.5"),
+        (["--alpha", "2", "--zf", "half"], "argument --zf: expected a number, got 'half'"),
+        (["--alpha", "2", "--reflux", "2", "--reflux-factor", "2"], "argument --reflux-factor: not allowed with"),
+        (["--alpha", "2", "--components", "a", "b"], "argument --components: not allowed with argument --alpha"),
+        (["--alpha", "2", "--pressure", "200"], "--pressure applies to a curve from --components"),
+        (["--alpha", "2", "--condenser", "reboiler"], "argument --condenser: invalid choice: 'reboiler'"),
+        (["--alpha", "2", "--plot", "diagram.pdf"], "--plot needs a .png or .svg file name"),
+        (["--alpha", "2", "--plot", "/nonexistent/dir/d.png"], "cannot write the diagram to '/nonexistent/dir/d.png'"),
+        (["--frobnicate"], "unrecognized arguments: --frobnicate"),
+    ],
+)
+def test_errors_are_one_line_with_status_2(argv, message, capsys):
+    if "--plot" in argv:
+        pytest.importorskip("matplotlib")
+    status, _, err = run(argv, capsys)
+    assert status == 2
+    assert err.startswith("kolvar: error: " + message)
+    assert err.count("\n") == 1
+
+
+def test_plot_without_matplotlib_fails_before_any_work(monkeypatch, capsys, tmp_path):
+    monkeypatch.setitem(sys.modules, "matplotlib", None)
+    status, out, err = run(["--alpha", "2.4", "--plot", str(tmp_path / "d.png")], capsys)
+    assert (status, out) == (2, "")
+    assert not (tmp_path / "d.png").exists()
+    assert "kolvar[plot]" in err and err.count("\n") == 1
+
+
+@pytest.mark.parametrize("name, magic", [("d.png", b"\x89PNG"), ("d.SVG", b"<?xml")])
+def test_plot_writes_the_file_type_of_the_extension(tmp_path, capsys, name, magic):
+    pytest.importorskip("matplotlib")
+    path = tmp_path / name
+    status, out, _ = run(["--alpha", "2.4", "--plot", str(path)], capsys)
+    assert status == 0
+    assert path.read_bytes().startswith(magic)
+    assert field(out, "diagram") == str(path)
+
+
+def python_m_kolvar(*argv, cwd):
+    return subprocess.run(
+        [sys.executable, "-m", "kolvar", *argv], capture_output=True, text=True, cwd=cwd, check=False, timeout=300
+    )
+
+
+def test_module_entry_point(tmp_path):
+    done = python_m_kolvar("--alpha", "2.4", cwd=tmp_path)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.startswith(f"kolvar {kolvar.__version__}: McCabe-Thiele design\n")
+    failed = python_m_kolvar("--alpha", "-1", cwd=tmp_path)
+    assert (failed.returncode, failed.stdout) == (2, "")
+    assert failed.stderr == "kolvar: error: dimension mismatch: alpha must be positive, got -1\n"
+
+
+@pytest.mark.skipif(HAS_THERMO, reason="ThermoSystem is built")
+def test_default_run_without_thermodynamics_is_one_error_line(capsys):
+    status, _, err = run([], capsys)
+    assert status == 2
+    assert err.startswith("kolvar: error: ") and err.count("\n") == 1
+
+
+@pytest.mark.skipif(not HAS_THERMO, reason="ThermoSystem not built yet")
+def test_default_benzene_toluene_design(tmp_path):
+    done = python_m_kolvar(cwd=tmp_path)
+    assert done.returncode == 0, done.stderr
+    out = done.stdout
+    assert field(out, "curve") == "EquilibriumCurve(101 points, P = 101.325 kPa), benzene / toluene, Peng-Robinson"
+    assert field(out, "pressure") == "101.325 kPa"
+    assert field(out, "reflux").endswith("(1.5 x R_min)")
+    # Benzene/toluene has alpha about 2.4: a feed pinch, and N_min near Fenske's value.
+    assert "(feed pinch at (0.5000, " in field(out, "R_min")
+    n_min = float(field(out, "N_min").split()[0])
+    assert 5.5 < n_min < 8.0
+
+
+@pytest.mark.skipif(not HAS_THERMO, reason="ThermoSystem not built yet")
+def test_components_and_pressure_options(capsys):
+    status, out, err = run(["--components", "benzene", "toluene", "--pressure", "50", "--points", "21"], capsys)
+    assert (status, err) == (0, "")
+    assert field(out, "pressure") == "50 kPa"
+    status, _, err = run(["--components", "toluene", "benzene", "--points", "21"], capsys)
+    assert status == 2
+    assert err.startswith("kolvar: error: thermo evaluation failed: component order looks inverted")

@@ -1,0 +1,206 @@
+"""Diagrams of kolvar.plot: what is drawn, checked on the artists (not pixels)."""
+
+import math
+import subprocess
+import sys
+
+import pytest
+
+import kolvar
+from kolvar import EquilibriumCurve, mccabe_thiele, n_vs_r, rmin, total_reflux
+
+matplotlib = pytest.importorskip("matplotlib")
+matplotlib.use("Agg")
+
+from matplotlib.backends.backend_agg import FigureCanvasAgg  # noqa: E402
+from matplotlib.figure import Figure  # noqa: E402
+
+from kolvar import plot  # noqa: E402
+
+HAS_THERMO = hasattr(kolvar, "ThermoSystem")
+
+
+@pytest.fixture
+def ax():
+    figure = Figure()
+    FigureCanvasAgg(figure)
+    return figure.add_subplot()
+
+
+def by_gid(ax, gid):
+    return [a for a in ax.get_children() if a.get_gid() == gid]
+
+
+def one_line(ax, gid):
+    (line,) = [a for a in ax.lines if a.get_gid() == gid]
+    return list(zip(line.get_xdata(), line.get_ydata()))
+
+
+def tangent_curve():
+    """A curve that closes on the diagonal near x = 1: the pinch is a tangent one."""
+    xs = [i / 40 for i in range(41)]
+    return EquilibriumCurve.from_points(xs, [x + 1.5 * x * (1 - x) ** 2 for x in xs])
+
+
+ALPHA = EquilibriumCurve.constant_alpha(2.5)
+
+# (curve, x_D, x_B, z_F, reflux as a multiple of R_min, q, E_MV)
+DESIGNS = {
+    "saturated liquid": (ALPHA, 0.95, 0.05, 0.5, 1.5, 1.0, 1.0),
+    "two-phase feed": (ALPHA, 0.9, 0.1, 0.45, 1.4, 0.5, 1.0),
+    "saturated vapour": (ALPHA, 0.9, 0.1, 0.45, 1.4, 0.0, 1.0),
+    "subcooled feed": (ALPHA, 0.9, 0.1, 0.45, 1.4, 1.5, 1.0),
+    "Murphree 0.7": (ALPHA, 0.95, 0.05, 0.5, 2.0, 1.0, 0.7),
+    "tangent pinch": (tangent_curve(), 0.95, 0.05, 0.4, 2.0, 1.0, 1.0),
+}
+
+
+def design(name):
+    curve, x_d, x_b, z_f, factor, q, e = DESIGNS[name]
+    r_min = rmin(curve, x_d, x_b, z_f, q).r_min
+    return curve, mccabe_thiele(curve, x_d, x_b, z_f, factor * r_min, q, e)
+
+
+@pytest.mark.parametrize("name", DESIGNS)
+def test_mccabe_thiele_draws_the_construction(ax, name):
+    curve, result = design(name)
+    spec = result.spec
+    assert plot.mccabe_thiele(curve, result, ax) is ax
+
+    assert one_line(ax, "equilibrium") == list(zip(curve.x, curve.y))
+    assert one_line(ax, "staircase") == result.staircase
+
+    x_int, y_int = result.intersection
+    assert one_line(ax, "q-line") == [(spec.z_feed, spec.z_feed), (x_int, y_int)]
+    rectifying = one_line(ax, "rectifying")
+    stripping = one_line(ax, "stripping")
+    assert rectifying == [(spec.x_distillate, spec.x_distillate), (x_int, y_int)]
+    assert stripping == [(x_int, y_int), (spec.x_bottoms, spec.x_bottoms)]
+    # The drawn segments lie on the operating lines of the result.
+    for points, line in ((rectifying, result.rectifying), (stripping, result.stripping)):
+        for x, y in points:
+            assert y == pytest.approx(line.slope * x + line.intercept, abs=1e-12)
+
+    labels = by_gid(ax, "stage-label")
+    assert len(labels) == len(result.stages)
+    assert [(t.get_text(), t.xy) for t in labels] == [(str(s.index), (s.x, s.y)) for s in result.stages]
+
+    feed = result.stages[result.feed_stage - 1]
+    assert one_line(ax, "feed-stage") == [(feed.x, feed.y)]
+    assert one_line(ax, "pinch") == [result.rmin.pinch]
+    for gid, value in (("x_D", spec.x_distillate), ("x_B", spec.x_bottoms), ("z_F", spec.z_feed)):
+        assert one_line(ax, gid) == [(value, value)]
+
+    assert ax.get_xlim() == (0.0, 1.0) and ax.get_ylim() == (0.0, 1.0)
+    assert ax.get_aspect() == 1.0
+    assert (ax.get_xlabel(), ax.get_ylabel()) == ("x (light component)", "y (light component)")
+
+
+def test_pinch_legend_names_the_pinch_kind(ax):
+    curve, result = design("tangent pinch")
+    assert result.rmin.tangent
+    plot.mccabe_thiele(curve, result, ax)
+    (marker,) = by_gid(ax, "pinch")
+    assert marker.get_label().startswith("tangent pinch")
+    assert one_line(ax, "pinch") != [result.rmin.feed_point]
+
+
+def test_component_names_label_the_axes(ax):
+    curve, result = design("saturated liquid")
+    plot.mccabe_thiele(curve, result, ax, components=["benzene", "toluene"])
+    assert (ax.get_xlabel(), ax.get_ylabel()) == ("x (benzene)", "y (benzene)")
+    with pytest.raises(ValueError, match="two names"):
+        plot.mccabe_thiele(curve, result, ax, components=["a", "b", "c"])
+
+
+def test_without_an_axes_a_new_figure_is_made():
+    import matplotlib.pyplot as plt
+
+    curve, result = design("saturated liquid")
+    new = plot.mccabe_thiele(curve, result)
+    try:
+        assert one_line(new, "staircase") == result.staircase
+    finally:
+        plt.close(new.figure)
+
+
+def test_diagram_renders(ax):
+    curve, result = design("two-phase feed")
+    plot.mccabe_thiele(curve, result, ax)
+    ax.figure.canvas.draw()
+
+
+@pytest.mark.parametrize("x_bottoms", [None, 0.05])
+def test_total_reflux(ax, x_bottoms):
+    result = total_reflux(ALPHA, 0.95, 0.05)
+    assert plot.total_reflux(ALPHA, result, ax, x_bottoms=x_bottoms) is ax
+    assert one_line(ax, "staircase") == result.staircase
+    assert len(by_gid(ax, "stage-label")) == len(result.stages)
+    assert one_line(ax, "x_D") == [(0.95, 0.95)]
+    assert len(by_gid(ax, "x_B")) == (0 if x_bottoms is None else 1)
+
+
+def test_n_vs_r_skips_failed_points(ax):
+    analysis = rmin(ALPHA, 0.95, 0.05, 0.5)
+    pairs = n_vs_r(ALPHA, [0.5, 1.0, 1.5, 2.0, 3.0, 5.0], 0.95, 0.05, 0.5)
+    assert any(math.isnan(n) for _, n in pairs)
+    plot.n_vs_r(pairs, analysis, ax)
+    assert one_line(ax, "n-vs-r") == [(r, n) for r, n in pairs if not math.isnan(n)]
+    (r_line,) = by_gid(ax, "r-min")
+    assert list(r_line.get_xdata()) == [analysis.r_min] * 2
+
+
+def test_n_vs_r_takes_a_plain_number_or_nothing(ax):
+    plot.n_vs_r([(2.0, 10.0), (3.0, 8.0)], 1.2, ax)
+    assert list(by_gid(ax, "r-min")[0].get_xdata()) == [1.2, 1.2]
+    other = Figure().add_subplot()
+    plot.n_vs_r([(2.0, 10.0)], ax=other)
+    assert by_gid(other, "r-min") == []
+
+
+def test_txy_draws_bubble_and_dew_lines(ax):
+    xs = [0, 0.25, 0.5, 0.75, 1]
+    ys = [0, 0.45, 0.7, 0.88, 1]
+    ts = [383.8, 372.0, 365.0, 359.5, 353.2]
+    curve = EquilibriumCurve.from_points(xs, ys, ts, 101.325)
+    assert plot.txy(curve, ax, components=["benzene", "toluene"]) is ax
+    assert one_line(ax, "bubble") == list(zip(xs, ts))
+    assert one_line(ax, "dew") == list(zip(ys, ts))
+    assert ax.get_xlabel() == "x, y (benzene)"
+
+
+def test_txy_refuses_a_curve_without_temperatures(ax):
+    with pytest.raises(ValueError, match="needs a curve with bubble temperatures"):
+        plot.txy(ALPHA, ax)
+
+
+@pytest.mark.skipif(not HAS_THERMO, reason="ThermoSystem not built yet")
+def test_txy_of_a_thermodynamic_curve(ax):
+    system = kolvar.ThermoSystem.peng_robinson(["benzene", "toluene"])
+    curve = EquilibriumCurve.from_thermo(system, 101.325, 21)
+    plot.txy(curve, ax)
+    bubble, dew = one_line(ax, "bubble"), one_line(ax, "dew")
+    # The two lines meet at the pure components, and the dew line lies above.
+    assert bubble[0] == dew[0] and bubble[-1] == dew[-1]
+    assert bubble[0][1] > bubble[-1][1]
+    assert all(curve.temperature_of_x(y) <= t + 1e-9 for y, t in dew)
+
+
+def test_without_matplotlib_calls_name_the_extra(monkeypatch):
+    curve, result = design("saturated liquid")
+    monkeypatch.setitem(sys.modules, "matplotlib", None)
+    calls = [
+        lambda: plot.mccabe_thiele(curve, result),
+        lambda: plot.total_reflux(curve, total_reflux(curve, 0.95, 0.05)),
+        lambda: plot.n_vs_r([(2.0, 10.0)]),
+        lambda: plot.txy(EquilibriumCurve.from_points([0, 0.25, 0.5, 0.75, 1], [0, 0.4, 0.6, 0.8, 1], [5] * 5)),
+    ]
+    for call in calls:
+        with pytest.raises(ImportError, match=r"kolvar\[plot\]"):
+            call()
+
+
+def test_importing_needs_no_matplotlib():
+    code = "import sys; sys.modules['matplotlib'] = None; import kolvar, kolvar.plot; print('ok')"
+    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, check=False)
+    assert (done.returncode, done.stdout.strip()) == (0, "ok"), done.stderr
