@@ -15,10 +15,12 @@ from __future__ import annotations
 import math
 from typing import TYPE_CHECKING, Any, Iterable, Optional, Sequence, Tuple, Union
 
+from ._engine import RminResult
+
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from matplotlib.axes import Axes
 
-    from ._engine import EquilibriumCurve, McCabeThieleResult, RminResult, TotalRefluxResult
+    from ._engine import EquilibriumCurve, McCabeThieleResult, TotalRefluxResult
 
 __all__ = ["mccabe_thiele", "total_reflux", "n_vs_r", "txy", "GIDS"]
 
@@ -254,7 +256,7 @@ def n_vs_r(
         gid="n-vs-r",
     )
     if rmin is not None:
-        r_min = float(getattr(rmin, "r_min", rmin))
+        r_min = rmin.r_min if isinstance(rmin, RminResult) else float(rmin)
         ax.axvline(r_min, color=_STRIPPING, linestyle="--", linewidth=1.0, label=f"R_min = {r_min:.3f}", gid="r-min")
     ax.set_xlabel("reflux ratio R = L/D")
     ax.set_ylabel("theoretical stages N")
