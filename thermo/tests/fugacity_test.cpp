@@ -220,6 +220,17 @@ TEST(RootSelection, TwoPhaseStateGivesDistinctPhasesAndSupercriticalOneShared)
     const auto liquid = ln_phi_or_fail(spec, Eos::PR1976, 300.0, 200.0, {1.0}, Phase::Liquid);
     EXPECT_GT(liquid[0], vapour[0]);  // the liquid is the unstable phase here
     EXPECT_NEAR(vapour[0], pure_ln_phi_vapor(Eos::PR1976, butane[0], 300.0, 200.0), 1e-12);
+    // The two-stage form reports the chosen, polished roots.
+    const ComponentParameters pre = component_parameters(butane, Eos::PR1976, 300.0, 200.0);
+    std::vector<double> out(1);
+    double z_vapour = 0.0, z_liquid = 0.0;
+    ASSERT_TRUE(mixture_ln_phi(spec, pre, std::vector<double>{1.0}, Phase::Vapor, out, &z_vapour).has_value());
+    EXPECT_EQ(out[0], vapour[0]);
+    ASSERT_TRUE(mixture_ln_phi(spec, pre, std::vector<double>{1.0}, Phase::Liquid, out, &z_liquid).has_value());
+    const ReducedParameters r = reduced_parameters(Eos::PR1976, butane[0], 300.0, 200.0);
+    EXPECT_DOUBLE_EQ(z_vapour, phase_root(r.a, r.b, r.u, r.w, Phase::Vapor));
+    EXPECT_DOUBLE_EQ(z_liquid, phase_root(r.a, r.b, r.u, r.w, Phase::Liquid));
+    EXPECT_LT(z_liquid, 0.1 * z_vapour);
     // Above the critical temperature: one root, identical values.
     const auto v = ln_phi_or_fail(spec, Eos::PR1976, 520.0, 3000.0, {1.0}, Phase::Vapor);
     const auto l = ln_phi_or_fail(spec, Eos::PR1976, 520.0, 3000.0, {1.0}, Phase::Liquid);

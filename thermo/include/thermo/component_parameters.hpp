@@ -16,6 +16,8 @@ struct ComponentParameters {
     Eos eos = Eos::PR1976;
     double temperature = 0.0;  // K
     double pressure = 0.0;     // kPa
+    double family_u = 0.0;     // u and w of the variant's family (0 for the
+    double family_w = 0.0;     //   three-parameter variants)
     SmallVector<double, 8> a;          // A_i
     SmallVector<double, 8> b;          // B_i
     SmallVector<double, 8> c;          // C_i (PatelTeja family; 0 otherwise)

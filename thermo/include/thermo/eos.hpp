@@ -92,7 +92,10 @@ struct CubicCoefficients {
     double c0 = 0.0;
 };
 
-CubicCoefficients cubic_coefficients(double a, double b, double u, double w);
+inline CubicCoefficients cubic_coefficients(double a, double b, double u, double w)
+{
+    return {u - b - 1.0, a + w - u - u * b, -(a * b + w + w * b)};
+}
 
 // ln phi of the pure component as a vapour at (T, P): the largest root above
 // B, used as the solver returns it. Never fails: when the cubic cannot be

@@ -31,9 +31,10 @@ namespace kolvar::thermo {
 //              + A [(u_bar_i - U)(1/(2Q) - (U/2) h) + (w_bar_i - 2W) h]
 // with Q = Z^2 + U Z + W, g = integral from Z to infinity of dZ'/Q(Z') and
 // h = -dg/dW. Logarithms of non-positive arguments are not guarded.
+// When `compressibility` is given it receives the polished root Z.
 std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const ComponentParameters& components,
                                              std::span<const double> composition, Phase phase,
-                                             std::span<double> out);
+                                             std::span<double> out, double* compressibility = nullptr);
 
 std::expected<std::vector<double>, EosError> mixture_ln_phi(const MixtureSpec& spec, Eos eos, double temperature,
                                                             double pressure, std::span<const double> composition,

@@ -146,6 +146,15 @@ public:
         size_ = count;
     }
 
+    // Sets the size without initialising new elements, for trivial element
+    // types whose every entry the caller is about to write.
+    void resize_for_overwrite(size_type count)
+        requires std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T>
+    {
+        reserve(count);
+        size_ = count;
+    }
+
     // Destroys the elements and keeps the storage.
     void clear() noexcept
     {

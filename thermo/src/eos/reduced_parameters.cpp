@@ -78,9 +78,4 @@ ReducedParameters reduced_parameters(Eos eos, const Component& component, double
     return r;
 }
 
-CubicCoefficients cubic_coefficients(double a, double b, double u, double w)
-{
-    return {u - b - 1.0, a + w - u - u * b, -(a * b + w + w * b)};
-}
-
 }  // namespace kolvar::thermo

@@ -11,6 +11,8 @@ void component_parameters(std::span<const Component> components, Eos eos, double
     out.eos = eos;
     out.temperature = temperature;
     out.pressure = pressure;
+    out.family_u = family_u(eos);
+    out.family_w = family_w(eos);
     out.a.resize(n);
     out.b.resize(n);
     out.c.resize(n);

@@ -28,32 +28,38 @@ struct Attraction {
     double h;
 };
 
-Attraction attraction(double z, double u, double w, double q)
+// The larger of two values, ignoring a NaN on either side.
+double max_of(double a, double b) { return std::isnan(a) || b > a ? b : a; }
+
+Attraction attraction(double z, double u, double w, double inv_q)
 {
     const double delta = u * u - 4.0 * w;
-    const double scale = std::fmax(u * u, 4.0 * std::abs(w));
-    if (std::abs(delta) <= 1e-12 * std::fmax(scale, 1e-300)) {
+    const double scale = max_of(u * u, 4.0 * std::abs(w));
+    if (std::abs(delta) <= 1e-12 * max_of(scale, 1e-300)) {
         const double p = z + u / 2.0;
         return {1.0 / p, 1.0 / (3.0 * p * p * p)};
     }
+    // Reciprocals are formed off the critical path of the logarithm.
+    const double inv_delta = 1.0 / delta;
     const double p = 2.0 * z + u;
     double g;
     if (delta > 0.0) {
         const double r = std::sqrt(delta);
-        g = std::log((p + r) / (p - r)) / r;
+        const double inv_r = 1.0 / r;
+        g = std::log((p + r) / (p - r)) * inv_r;
     }
     else {
         const double r = std::sqrt(-delta);
         g = (2.0 / r) * (half_pi - std::atan(p / r));
     }
-    return {g, (p / q - 2.0 * g) / delta};
+    return {g, (p * inv_q - 2.0 * g) * inv_delta};
 }
 
 }  // namespace
 
 std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const ComponentParameters& components,
                                              std::span<const double> composition, Phase phase,
-                                             std::span<double> out)
+                                             std::span<double> out, double* compressibility)
 {
     MixtureParameters m;
     if (auto ok = mixture_parameters(spec, components, composition, m); !ok) return ok;
@@ -68,13 +74,14 @@ std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const Comp
     const auto root = select_root(*roots, m.b, phase);
     if (!root) return std::unexpected(EosError::no_real_root(m.b, phase));
     const double z = polish(*root, k);
+    if (compressibility) *compressibility = z;
 
-    const double q = (z + m.u) * z + m.w;
-    const auto [g, h] = attraction(z, m.u, m.w, q);
+    const double inv_q = 1.0 / ((z + m.u) * z + m.w);  // 1/Q
+    const auto [g, h] = attraction(z, m.u, m.w, inv_q);
     const double repulsion = 1.0 / (z - m.b);
     const double ln_free = std::log(z - m.b);
-    const double za_q = z * m.a / q;
-    const double u_weight = 1.0 / (2.0 * q) - (m.u / 2.0) * h;
+    const double za_q = z * m.a * inv_q;
+    const double u_weight = 0.5 * inv_q - (m.u / 2.0) * h;
     for (std::size_t i = 0; i < n; ++i) {
         out[i] = m.b_bar[i] * repulsion - ln_free - (m.a_bar[i] - m.a) * g - za_q +
                  m.a * ((m.u_bar[i] - m.u) * u_weight + (m.w_bar[i] - 2.0 * m.w) * h);

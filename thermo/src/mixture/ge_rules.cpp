@@ -133,7 +133,7 @@ void ge_based(MixingRule rule, const GeSpec& ge, const ActivityInputs& activity,
     }
     g.ge = excess_gibbs(ge.model, p.temperature, x, activity, g.ln_gamma);
 
-    const double q = -lambda(family_u(p.eos), family_w(p.eos));
+    const double q = -lambda(p.family_u, p.family_w);
     switch (rule) {
     case MixingRule::WongSandler: wong_sandler(p, kij, x, g, q, out); return;
     case MixingRule::HuronVidalOriginal: linear_covolume(p, x, out); huron_vidal_original(p, g, q, out); return;

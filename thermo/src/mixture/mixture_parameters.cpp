@@ -24,10 +24,11 @@ std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec, const 
         return std::unexpected(EosError::dimension_mismatch(
             format::text("parameters of ", components.size(), " components but components.len()=", n)));
 
-    out.a_bar.resize(n);
-    out.b_bar.resize(n);
-    out.u_bar.resize(n);
-    out.w_bar.resize(n);
+    // Every stage below writes all n entries of the lists it owns.
+    out.a_bar.resize_for_overwrite(n);
+    out.b_bar.resize_for_overwrite(n);
+    out.u_bar.resize_for_overwrite(n);
+    out.w_bar.resize_for_overwrite(n);
     switch (spec.rule) {
     case MixingRule::Classical:
     case MixingRule::IVDW: rules::classical(components, spec.kij, x, out); break;

@@ -8,13 +8,18 @@ const char* name(Phase phase) { return phase == Phase::Vapor ? "Vapor" : "Liquid
 
 std::optional<double> select_root(const CubicRoots& roots, double b, Phase phase)
 {
-    std::optional<double> chosen;
-    for (unsigned i = 0; i < roots.count && i < roots.roots.size(); ++i) {
+    bool found = false;
+    double chosen = 0.0;
+    const unsigned count = roots.count < 3 ? roots.count : 3;
+    for (unsigned i = 0; i < count; ++i) {
         const double z = roots.roots[i];
         if (b >= z) continue;
-        if (!chosen) chosen = z;
-        else chosen = phase == Phase::Vapor ? std::fmax(*chosen, z) : std::fmin(*chosen, z);
+        // A NaN candidate never replaces a number; a NaN held so far is replaced.
+        const bool better = phase == Phase::Vapor ? z > chosen : z < chosen;
+        if (!found || better || std::isnan(chosen)) chosen = z;
+        found = true;
     }
+    if (!found) return std::nullopt;
     return chosen;
 }
 

@@ -87,7 +87,7 @@ void third_parameter(const ComponentParameters& p, std::span<const double> x, Mi
     case Eos::SchmidtWenzel: schmidt_wenzel(p, x, out); return;
     case Eos::PatelTeja: patel_teja(p, x, out); return;
     case Eos::PatelTejaUSB: patel_teja_usb(p, x, out); return;
-    default: two_parameter(family_u(p.eos), family_w(p.eos), out); return;
+    default: two_parameter(p.family_u, p.family_w, out); return;
     }
 }
 
