@@ -140,31 +140,6 @@ TEST(ReducedParameters, PatelTejaVariantsAgreeExactly)
     }
 }
 
-TEST(ReducedParameters, FamilyConstantsOfTheGeneralizedCubic)
-{
-    const Component c = database("toluene");
-    for (Eos eos : all_eos) {
-        SCOPED_TRACE(name(eos));
-        const ReducedParameters r = reduced_parameters(eos, c, 500.0, 800.0);
-        if (is_three_parameter(eos)) {
-            EXPECT_EQ(family_u(eos), 0.0);
-            EXPECT_EQ(family_w(eos), 0.0);
-            continue;
-        }
-        EXPECT_EQ(r.c, 0.0);
-        EXPECT_EQ(r.u, family_u(eos) * r.b);
-        EXPECT_EQ(r.w, family_w(eos) * r.b * r.b);
-        // u is the sum and w the product of d1, d2: PR (1 + sqrt 2, 1 - sqrt 2), RK (1, 0), VdW (0, 0).
-        const double u = family_u(eos), w = family_w(eos);
-        switch (family(eos)) {
-        case EosFamily::PR: EXPECT_EQ(u, 2.0); EXPECT_EQ(w, -1.0); break;
-        case EosFamily::RK: EXPECT_EQ(u, 1.0); EXPECT_EQ(w, 0.0); break;
-        case EosFamily::VdW: EXPECT_EQ(u, 0.0); EXPECT_EQ(w, 0.0); break;
-        default: ADD_FAILURE();
-        }
-    }
-}
-
 // Every root of the cubic satisfies the pressure-explicit form
 // Z - 1 = B/(Z - B) - A Z/(Z^2 + U Z + W), for all variants and over
 // vapour, liquid, two-phase and supercritical states.
