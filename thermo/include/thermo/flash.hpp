@@ -63,6 +63,11 @@ struct ThermoError {
     double residual = 0.0;         // NoConvergence
     double k_max = 0.0, k_min = 0.0;  // RachfordRice
 
+    static ThermoError dimension_mismatch(std::string message);
+    static ThermoError no_convergence(std::string what, std::uint64_t iterations, double residual);
+    static ThermoError evaluation(std::string message);
+    static ThermoError unsupported(std::string message);
+
     // "dimension mismatch: ...", "{what} did not converge in {n} iterations
     // (residual 1.234e-5)", "Rachford-Rice has no bracketable root (Kmax=...,
     // Kmin=...)", "thermodynamic evaluation failed: ...", "unsupported: ..."

@@ -1,0 +1,81 @@
+// Bubble (or dew) pressure at a given temperature.
+#include "flash/model_checks.hpp"
+#include "flash/pressure_solver.hpp"
+#include "kolvar/format.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace kolvar::thermo {
+namespace flash {
+namespace {
+
+constexpr double start_floor = 1e-6;     // kPa, lowest initial pressure
+constexpr double pressure_floor = 1e-9;  // kPa, lowest pressure of an update
+constexpr unsigned passes_per_iteration = 40;
+
+bool same_bits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
+}  // namespace
+
+std::expected<PressureSolution, ThermoError> solve_pressure(const SystemSpec& spec, double temperature,
+                                                            std::span<const double> x, Direction direction,
+                                                            double tolerance, unsigned max_iterations,
+                                                            std::span<double> k)
+{
+    const std::size_t n = spec.components.size();
+    if (auto ok = check_composition(n, x.size(), direction); !ok) return std::unexpected(ok.error());
+    if (auto ok = check_models(spec, k.size()); !ok) return std::unexpected(ok.error());
+    const bool bubble = direction == Direction::Bubble;
+
+    // Wilson: K_i = W_i(T)/P, so W_i is K_i at 1 kPa.
+    double start = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        k[i] = wilson_k(spec.components[i], temperature, 1.0);
+        start += bubble ? x[i] * k[i] : x[i] / k[i];
+    }
+    if (n == 0) start = bubble ? start_floor : std::numeric_limits<double>::infinity();
+    else if (!bubble) start = 1.0 / start;
+    double pressure = std::fmax(start, start_floor);
+    for (std::size_t i = 0; i < n; ++i) k[i] = k[i] / pressure;
+
+    SmallVector<double, 8> k_before(n);
+    for (unsigned iteration = 1; iteration <= max_iterations; ++iteration) {
+        std::copy(k.begin(), k.end(), k_before.begin());
+        auto evaluated = evaluate_k(spec, temperature, pressure, x, direction, k, passes_per_iteration);
+        if (!evaluated) return std::unexpected(std::move(evaluated.error()));
+        const double residual = std::abs(evaluated->sum - 1.0);
+        if (residual < tolerance) return PressureSolution{pressure, std::move(*evaluated)};
+
+        const double next = bubble ? pressure * evaluated->sum : pressure / evaluated->sum;
+        const double updated = next > pressure_floor ? next : pressure_floor;
+        const bool stalled = same_bits(updated, pressure) &&
+                             std::equal(k.begin(), k.end(), k_before.begin(), same_bits);
+        if (iteration == max_iterations || stalled)
+            return std::unexpected(ThermoError::no_convergence("saturation pressure", max_iterations, residual));
+        pressure = updated;
+    }
+    return std::unexpected(
+        ThermoError::no_convergence("saturation pressure", max_iterations, std::numeric_limits<double>::quiet_NaN()));
+}
+
+}  // namespace flash
+
+std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spec, double temperature,
+                                                           std::span<const double> x, Direction direction,
+                                                           double tolerance, unsigned max_iterations)
+{
+    SmallVector<double, 8> k(spec.components.size());
+    auto solved = flash::solve_pressure(spec, temperature, x, direction, tolerance, max_iterations, k);
+    if (!solved) return std::unexpected(std::move(solved.error()));
+    if (solved->last.trivial)
+        return std::unexpected(ThermoError::evaluation(format::text(
+            "trivial solution at P = ", solved->pressure, " kPa: liquid and vapour on the same root (K = 1)")));
+    const auto& y = solved->last.incipient;
+    return IncipientPoint{solved->pressure, std::vector<double>(y.begin(), y.end()), std::vector<double>(k.begin(), k.end())};
+}
+
+}  // namespace kolvar::thermo

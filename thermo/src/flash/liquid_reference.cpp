@@ -1,0 +1,57 @@
+#include "flash/liquid_reference.hpp"
+
+#include "flash/virial.hpp"
+#include "thermo/saturation.hpp"
+
+#include <cmath>
+
+namespace kolvar::thermo::flash {
+namespace {
+
+constexpr double poynting_gas_constant = 8.31451;  // J/(mol K)
+constexpr double ln_10 = 2.302585092994046;
+
+double saturated_vapour_phi(const SystemSpec& spec, const Component& component, double temperature, double psat)
+{
+    switch (spec.vapor.kind) {
+    case VaporModel::Kind::IdealGas: return 1.0;
+    case VaporModel::Kind::Virial:
+        return std::exp(second_virial(component, temperature) * psat / (virial_gas_constant * temperature));
+    case VaporModel::Kind::Eos: return std::exp(pure_ln_phi_vapor(spec.vapor.eos, component, temperature, psat));
+    }
+    return 1.0;
+}
+
+}  // namespace
+
+std::expected<double, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, std::size_t i, double temperature,
+                                                        double pressure)
+{
+    const Component& component = spec.components[i];
+    const SaturationModel model =
+        i < spec.saturation_models.size() ? spec.saturation_models[i] : component.saturation_model;
+    const auto psat = saturation_pressure(model, component, temperature);
+    if (!psat) return std::unexpected(ThermoError::evaluation(psat.error().text()));
+
+    const double phi_sat = saturated_vapour_phi(spec, component, temperature, *psat);
+    double poynting = 1.0;
+    if (spec.molar_volumes.size() == spec.components.size()) {
+        const double volume = component.liquid_volume.value_or(spec.molar_volumes[i]);
+        poynting = std::exp((pressure - *psat) * volume * 0.001 / (poynting_gas_constant * temperature));
+    }
+    return poynting * phi_sat * *psat;
+}
+
+double grayson_streed_ln_nu(const Component& component, double temperature, double pressure)
+{
+    const double tr = temperature / component.tc;
+    const double pr = pressure / component.pc;
+    const double tr2 = tr * tr;
+    const double tr3 = tr * tr * tr;
+    const double log_nu0 = 2.05135 - 2.10899 / tr - 0.19396 * tr2 + 0.02282 * tr3 + (0.08852 - 0.00872 * tr2) * pr +
+                           (-0.00353 + 0.00203 * tr) * (pr * pr) - std::log10(pr);
+    const double log_nu1 = -4.23893 + 8.65808 * tr - 1.2206 / tr - 3.15224 * tr3 - 0.025 * (pr - 0.6);
+    return ln_10 * (log_nu0 + component.omega * log_nu1);
+}
+
+}  // namespace kolvar::thermo::flash

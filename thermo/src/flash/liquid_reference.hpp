@@ -1,0 +1,28 @@
+// The pure-liquid references of the liquid descriptions that do not use an
+// equation of state for the liquid. Both depend on T and P only, so one
+// K-value evaluation computes them once.
+#pragma once
+
+#include "thermo/flash.hpp"
+
+#include <cstddef>
+#include <expected>
+
+namespace kolvar::thermo::flash {
+
+// Poynting_i * phi_i^sat * Psat_i (kPa) of component i, the numerator of the
+// gamma-phi K-value K_i = that * gamma_i / (phi_i^V P):
+//   Psat_i by the spec's saturation model i when given, else the component's;
+//   phi_i^sat of the pure saturated vapour by the spec's vapour model;
+//   Poynting exp((P - Psat_i) V_i 0.001/(8.31451 T)) when the spec lists n
+//   molar volumes (V_i the component's liquid volume, else that list's entry),
+//   1 otherwise.
+// Fails with Evaluation carrying the saturation correlation's text.
+std::expected<double, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, std::size_t i, double temperature,
+                                                        double pressure);
+
+// ln(nu0 nu1^omega) of the Grayson-Streed correlation: the pure-liquid
+// fugacity coefficient of the component at (T, P).
+double grayson_streed_ln_nu(const Component& component, double temperature, double pressure);
+
+}  // namespace kolvar::thermo::flash

@@ -1,0 +1,30 @@
+// The bubble (or dew) pressure iteration shared by the public pressure solver
+// and the temperature scan.
+#pragma once
+
+#include "thermo/flash.hpp"
+
+#include <expected>
+#include <span>
+
+namespace kolvar::thermo::flash {
+
+struct PressureSolution {
+    double pressure = 0.0;  // kPa
+    KValueResult last;      // the last K-value evaluation, at that pressure
+};
+
+// Successive substitution on P at temperature T, starting from Wilson's
+// estimate: P0 = sum x_i W_i(T) (bubble) or 1/sum(y_i/W_i(T)) (dew), at least
+// 1e-6 kPa, K_i = W_i/P0. Each iteration runs evaluate_k (at most 40 passes),
+// stops when |S - 1| < tolerance and otherwise moves P to P S (bubble) or P/S
+// (dew), never below 1e-9 kPa. An iteration that leaves P and every K
+// bitwise unchanged would repeat itself until the limit, so its failure is
+// returned at once. `k` needs n entries and receives the final K-values.
+// A trivial (K = 1) solution is returned as found; callers decide.
+std::expected<PressureSolution, ThermoError> solve_pressure(const SystemSpec& spec, double temperature,
+                                                            std::span<const double> x, Direction direction,
+                                                            double tolerance, unsigned max_iterations,
+                                                            std::span<double> k);
+
+}  // namespace kolvar::thermo::flash
