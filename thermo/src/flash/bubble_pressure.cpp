@@ -21,14 +21,20 @@ bool same_bits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == s
 
 }  // namespace
 
-std::expected<PressureSolution, ThermoError> solve_pressure(const SystemSpec& spec, double temperature,
-                                                            std::span<const double> x, Direction direction,
-                                                            double tolerance, unsigned max_iterations,
-                                                            std::span<double> k)
+ThermoError PressureFailure::to_error(unsigned max_iterations) &&
+{
+    if (error) return std::move(*error);
+    return ThermoError::no_convergence("saturation pressure", max_iterations, residual);
+}
+
+std::expected<PressureSolution, PressureFailure> solve_pressure(const SystemSpec& spec, double temperature,
+                                                               std::span<const double> x, Direction direction,
+                                                               double tolerance, unsigned max_iterations,
+                                                               std::span<double> k)
 {
     const std::size_t n = spec.components.size();
-    if (auto ok = check_composition(n, x.size(), direction); !ok) return std::unexpected(ok.error());
-    if (auto ok = check_models(spec, k.size()); !ok) return std::unexpected(ok.error());
+    if (auto ok = check_composition(n, x.size(), direction); !ok) return std::unexpected(PressureFailure{ok.error()});
+    if (auto ok = check_models(spec, k.size()); !ok) return std::unexpected(PressureFailure{ok.error()});
     const bool bubble = direction == Direction::Bubble;
 
     // Wilson: K_i = W_i(T)/P, so W_i is K_i at 1 kPa.
@@ -46,7 +52,7 @@ std::expected<PressureSolution, ThermoError> solve_pressure(const SystemSpec& sp
     for (unsigned iteration = 1; iteration <= max_iterations; ++iteration) {
         std::copy(k.begin(), k.end(), k_before.begin());
         auto evaluated = evaluate_k(spec, temperature, pressure, x, direction, k, passes_per_iteration);
-        if (!evaluated) return std::unexpected(std::move(evaluated.error()));
+        if (!evaluated) return std::unexpected(PressureFailure{std::move(evaluated.error())});
         const double residual = std::abs(evaluated->sum - 1.0);
         if (residual < tolerance) return PressureSolution{pressure, std::move(*evaluated)};
 
@@ -54,12 +60,10 @@ std::expected<PressureSolution, ThermoError> solve_pressure(const SystemSpec& sp
         const double updated = next > pressure_floor ? next : pressure_floor;
         const bool stalled = same_bits(updated, pressure) &&
                              std::equal(k.begin(), k.end(), k_before.begin(), same_bits);
-        if (iteration == max_iterations || stalled)
-            return std::unexpected(ThermoError::no_convergence("saturation pressure", max_iterations, residual));
+        if (iteration == max_iterations || stalled) return std::unexpected(PressureFailure{std::nullopt, residual});
         pressure = updated;
     }
-    return std::unexpected(
-        ThermoError::no_convergence("saturation pressure", max_iterations, std::numeric_limits<double>::quiet_NaN()));
+    return std::unexpected(PressureFailure{std::nullopt, std::numeric_limits<double>::quiet_NaN()});
 }
 
 }  // namespace flash
@@ -70,7 +74,7 @@ std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spe
 {
     SmallVector<double, 8> k(spec.components.size());
     auto solved = flash::solve_pressure(spec, temperature, x, direction, tolerance, max_iterations, k);
-    if (!solved) return std::unexpected(std::move(solved.error()));
+    if (!solved) return std::unexpected(std::move(solved.error()).to_error(max_iterations));
     if (solved->last.trivial)
         return std::unexpected(ThermoError::evaluation(format::text(
             "trivial solution at P = ", solved->pressure, " kPa: liquid and vapour on the same root (K = 1)")));

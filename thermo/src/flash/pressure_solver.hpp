@@ -5,6 +5,7 @@
 #include "thermo/flash.hpp"
 
 #include <expected>
+#include <optional>
 #include <span>
 
 namespace kolvar::thermo::flash {
@@ -12,6 +13,17 @@ namespace kolvar::thermo::flash {
 struct PressureSolution {
     double pressure = 0.0;  // kPa
     KValueResult last;      // the last K-value evaluation, at that pressure
+};
+
+// Why a pressure solve failed: the K-value evaluation's error, or, when that
+// is empty, no convergence within the iteration limit with the last
+// residual. The temperature scan discards most failures, so this one
+// allocates nothing until it is turned into a ThermoError.
+struct PressureFailure {
+    std::optional<ThermoError> error;
+    double residual = 0.0;
+
+    ThermoError to_error(unsigned max_iterations) &&;
 };
 
 // Successive substitution on P at temperature T, starting from Wilson's
@@ -22,9 +34,9 @@ struct PressureSolution {
 // bitwise unchanged would repeat itself until the limit, so its failure is
 // returned at once. `k` needs n entries and receives the final K-values.
 // A trivial (K = 1) solution is returned as found; callers decide.
-std::expected<PressureSolution, ThermoError> solve_pressure(const SystemSpec& spec, double temperature,
+std::expected<PressureSolution, PressureFailure> solve_pressure(const SystemSpec& spec, double temperature,
                                                             std::span<const double> x, Direction direction,
                                                             double tolerance, unsigned max_iterations,
-                                                            std::span<double> k);
+                                                               std::span<double> k);
 
 }  // namespace kolvar::thermo::flash
