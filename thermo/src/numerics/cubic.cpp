@@ -69,7 +69,8 @@ struct Quadratic {
 // decades lie between them and this one; from the leading end otherwise.
 Quadratic deflate(double a, double b, double c, double root)
 {
-    if (root != 0.0 && std::abs(root) >= std::cbrt(std::abs(c))) {
+    // |root| >= cbrt(|c|), compared without the cube root.
+    if (root != 0.0 && std::abs(root) * root * root >= std::abs(c)) {
         const double q0 = -c / root;
         return {(q0 - b) / root, q0};
     }
@@ -101,15 +102,6 @@ CubicRoots with_quotient_roots(double a, double b, double c, double x1, bool may
         return single_root(smaller_than_pair && q0 != 0.0 ? -c / q0 : x1);
     }
     return sorted_distinct({x1, -q1 / 2.0, 0.0}, 2);
-}
-
-double largest_magnitude(const std::array<double, 3>& values)
-{
-    double largest = values[0];
-    for (double v : values) {
-        if (std::abs(v) > std::abs(largest)) largest = v;
-    }
-    return largest;
 }
 
 }  // namespace
@@ -182,11 +174,14 @@ std::expected<CubicRoots, CubicError> solve_monic_cubic(double a, double b, doub
     // shift by a/3 when they are much smaller, so they come from the quotient.
     const double m = 2.0 * std::sqrt(-k);
     const double phi = std::acos(std::clamp(-h / std::sqrt(-k * k * k), -1.0, 1.0));
-    const std::array<double, 3> trigonometric = {m * std::cos(phi / 3.0) - shift,
-                                                 m * std::cos((phi - two_pi) / 3.0) - shift,
-                                                 m * std::cos((phi + two_pi) / 3.0) - shift};
-    const double largest = largest_magnitude(trigonometric);
-    if (!std::isfinite(largest)) return sorted_distinct(trigonometric, 3);
+    // The largest and the smallest root; the middle one is never larger in
+    // magnitude than both, so it is only needed when they are not finite.
+    const double highest = m * std::cos(phi / 3.0) - shift;
+    const double lowest = m * std::cos((phi + two_pi) / 3.0) - shift;
+    const double largest = std::abs(lowest) > std::abs(highest) ? lowest : highest;
+    if (!std::isfinite(largest)) {
+        return sorted_distinct({highest, m * std::cos((phi - two_pi) / 3.0) - shift, lowest}, 3);
+    }
     return with_quotient_roots(a, b, c, largest, false);
 }
 
