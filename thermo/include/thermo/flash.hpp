@@ -86,7 +86,20 @@ struct KValueResult {
 
 // Successive substitution at fixed (T, P), at most max_iterations passes; K
 // holds the starting estimates and receives the final ones. Running out of
-// passes is not an error: callers test the sum.
+// passes is not an error: callers test the sum. A pass forms the incipient
+// phase from the current K, the vapour's ln phi, then the new K; the loop
+// ends when no |ln(K_new/K_old)| reaches 1e-10. The result's sum and
+// incipient phase are those of the last pass's start.
+//
+// Checks before any pass, first failure returned (DimensionMismatch unless
+// noted): the composition has n entries ("components=2, x=3, y=2", x being
+// the given composition for a bubble point and y for a dew point); K has n
+// entries ("components=2, K=3"); the model numbers name an equation of state
+// or an activity model (Unsupported); a gamma-phi activity model has inputs
+// for n components. Failures of the fugacity layer and of the saturation
+// correlations are Evaluation errors carrying their text.
+//
+// No heap allocation for up to 8 components.
 std::expected<KValueResult, ThermoError> evaluate_k(const SystemSpec& spec, double temperature, double pressure,
                                                     std::span<const double> composition, Direction direction,
                                                     std::span<double> k, unsigned max_iterations);
@@ -102,13 +115,29 @@ struct IncipientPoint {
     std::vector<double> k;
 };
 
-// Bubble (or dew) pressure at temperature T. Refuses a trivial (K = 1) result.
+// Bubble (or dew) pressure at temperature T by successive substitution on P
+// from Wilson's estimate: each iteration runs evaluate_k (at most 40 passes)
+// and ends the solve when |S - 1| < tolerance, else moves P to P S (P/S for
+// a dew point), never below 1e-9 kPa. For a dew point x is the vapour and the
+// incipient phase the liquid. Failures: the first evaluate_k error;
+// NoConvergence "saturation pressure" with the last residual after
+// max_iterations; Evaluation "trivial solution at P = {P} kPa: liquid and
+// vapour on the same root (K = 1)" for a converged trivial result.
 std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spec, double temperature,
                                                            std::span<const double> x, Direction direction,
                                                            double tolerance, unsigned max_iterations);
 
-// Bubble temperature at pressure P by a grid scan from 50 K to 1000 K and
-// bisection of ln(Pbub(T)/P).
+// Bubble temperature at pressure P: the first sign change of ln(Pbub(T)/P) on
+// 97 grid temperatures from 50 K to 1000 K (pressure solves with the same
+// tolerance and limit; a failed one breaks the pairing), bisected, then a
+// final evaluate_k (at most 60 passes) from Wilson's estimate at the solved
+// T. Failures, in the order met: the composition and model checks of
+// evaluate_k; NoConvergence "saturation temperature bracket" (96, NaN);
+// Evaluation "P_sat(mid) failed"; NoConvergence "saturation temperature"
+// with |f(mid)|; an error of the final evaluation; Evaluation "trivial
+// solution at T = {T} K: liquid and vapour on the same root (K = 1)";
+// NoConvergence "bubble temperature" (60, |S - 1|) when the final sum is off
+// by more than 1e-6.
 std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& spec, double pressure,
                                                               std::span<const double> x, double tolerance,
                                                               unsigned max_iterations);
