@@ -1,0 +1,201 @@
+"""Repeated calls keep memory flat and leave their arguments' reference counts as they were.
+
+Each entry point (successful and failing calls, attribute reads, protocol
+slots) runs many thousands of times after a warm-up. Python-side allocations
+are watched with tracemalloc, everything else (the engine's own heap) through
+the resident size in /proc/self/statm; the reference counts of the arguments
+and of every class of the module must come back unchanged.
+"""
+
+from __future__ import annotations
+
+import gc
+import math
+import os
+import sys
+import tracemalloc
+from dataclasses import dataclass, field
+from typing import Any, Callable
+
+import pytest
+
+from kolvar import _engine as e
+
+SANITIZED = os.environ.get("KOLVAR_SANITIZED") == "1"
+PAGE = os.sysconf("SC_PAGE_SIZE")
+
+# Growth allowed after the warm-up: a leak of even one small object per call
+# over the repetitions below exceeds it by far.
+PYTHON_SLACK = 16 * 1024
+RESIDENT_SLACK = 256 * 1024
+
+
+class Boom(Exception):
+    pass
+
+
+class FloatRaises:
+    def __float__(self):
+        raise Boom("no float")
+
+
+GRID = [0.0, 0.25, 0.5, 0.75, 1.0]
+Y = [0.0, 0.45, 0.7, 0.87, 1.0]
+T = [373.0, 362.0, 356.0, 352.0, 351.0]
+R_VALUES = [0.1, 2.0, 5.0, math.nan]
+FEED = e.Feed(100, 0.4)
+BAD_FEED = e.Feed(-5, 0.5)
+COLUMN = e.BinaryColumn(101.325, FEED, 0.95, 0.05, "partial")
+CURVE = e.EquilibriumCurve.constant_alpha(2.5, 41)
+MEASURED = e.EquilibriumCurve.from_points(GRID, Y, T, 101.325)
+DESIGN = e.mccabe_thiele(CURVE, 0.95, 0.05, 0.5, 2.0)
+TOTAL = e.total_reflux(CURVE, 0.95, 0.05)
+CONDENSER = "Partial"
+BAD_CONDENSER = "Reb\u00f6iler\x00"
+HOSTILE = FloatRaises()
+SURROGATE = "\ud800"
+NAMES = ["methanol", "water"]
+
+
+@dataclass
+class Case:
+    name: str
+    call: Callable[[], Any]
+    watch: list = field(default_factory=list)  # arguments whose reference counts must not move
+    repeat: int = 20000
+
+
+def _cases() -> list[Case]:
+    cases = [
+        Case("version", e.version),
+        Case("Feed", lambda: e.Feed(100.0, 0.4, q=0.5)),
+        Case("Feed bad type", lambda: e.Feed("x", 0.5)),
+        Case("Feed hostile float", lambda: e.Feed(HOSTILE, 0.5), [HOSTILE]),
+        Case("Feed huge int", lambda: e.Feed(10**400, 0.5)),
+        Case("Feed missing", lambda: e.Feed(1.0)),
+        Case("Feed unknown keyword", lambda: e.Feed(1.0, 0.5, speed=SURROGATE), [SURROGATE]),
+        Case("Feed twice", lambda: e.Feed(1.0, 0.5, rate=FEED), [FEED]),
+        Case("Feed too many", lambda: e.Feed(1.0, 0.5, 1.0, FEED), [FEED]),
+        Case("BinaryColumn", lambda: e.BinaryColumn(101.325, FEED, 0.95, 0.05, condenser=CONDENSER),
+             [FEED, CONDENSER]),
+        Case("BinaryColumn bad feed", lambda: e.BinaryColumn(101.325, BAD_FEED, 0.95, 0.05), [BAD_FEED]),
+        Case("BinaryColumn bad condenser", lambda: e.BinaryColumn(101.325, FEED, 0.95, 0.05, BAD_CONDENSER),
+             [FEED, BAD_CONDENSER]),
+        Case("BinaryColumn surrogate condenser", lambda: e.BinaryColumn(101.325, FEED, 0.95, 0.05, SURROGATE),
+             [SURROGATE]),
+        Case("BinaryColumn wrong class", lambda: e.BinaryColumn(101.325, CURVE, 0.95, 0.05), [CURVE]),
+        Case("column reads", lambda: (COLUMN.feed, COLUMN.condenser, COLUMN.pressure, repr(COLUMN),
+                                      COLUMN.distillate_rate(), COLUMN.bottoms_rate()), [COLUMN]),
+        Case("column method on wrong class", lambda: e.BinaryColumn.distillate_rate(FEED), [FEED]),
+        Case("constant_alpha", lambda: e.EquilibriumCurve.constant_alpha(2.5, 21)),
+        Case("constant_alpha refused", lambda: e.EquilibriumCurve.constant_alpha(0.0)),
+        Case("constant_alpha negative count", lambda: e.EquilibriumCurve.constant_alpha(2.5, -1)),
+        Case("constant_alpha huge count", lambda: e.EquilibriumCurve.constant_alpha(2.5, 2**62)),
+        Case("from_points", lambda: e.EquilibriumCurve.from_points(GRID, Y, T, 101.325), [GRID, Y, T]),
+        Case("from_points refused", lambda: e.EquilibriumCurve.from_points(Y[::-1], GRID), [GRID]),
+        Case("from_points bad item", lambda: e.EquilibriumCurve.from_points([0.0, "a"], GRID), [GRID]),
+        Case("from_points str", lambda: e.EquilibriumCurve.from_points("abcde", GRID), [GRID]),
+        Case("curve reads", lambda: (MEASURED.x, MEASURED.y, MEASURED.t, MEASURED.pressure, repr(MEASURED)),
+             [MEASURED]),
+        Case("curve queries", lambda: (CURVE.y_of_x(0.3), CURVE.x_of_y(0.6), CURVE.relative_volatility(0.5),
+                                       MEASURED.temperature_of_x(0.4)), [CURVE, MEASURED]),
+        Case("curve query refused", lambda: CURVE.temperature_of_x(0.5), [CURVE]),
+        Case("curve query out of range", lambda: CURVE.y_of_x(1.5), [CURVE]),
+        Case("rmin", lambda: e.rmin(CURVE, 0.95, 0.05, 0.5, q=0.7), [CURVE]),
+        Case("rmin refused", lambda: e.rmin(CURVE, 0.05, 0.95, 0.5), [CURVE]),
+        Case("mccabe_thiele", lambda: e.mccabe_thiele(CURVE, 0.95, 0.05, 0.5, 2.0, murphree=0.7), [CURVE],
+             repeat=5000),
+        Case("mccabe_thiele below minimum", lambda: e.mccabe_thiele(CURVE, 0.95, 0.05, 0.5, 0.1), [CURVE]),
+        Case("total_reflux", lambda: e.total_reflux(CURVE, 0.95, 0.05), [CURVE]),
+        Case("n_vs_r", lambda: e.n_vs_r(CURVE, R_VALUES, 0.95, 0.05, 0.5), [CURVE, R_VALUES], repeat=5000),
+        Case("design reads", lambda: (DESIGN.stages, DESIGN.staircase, DESIGN.spec.condenser, DESIGN.rmin.pinch,
+                                      DESIGN.rectifying.slope, DESIGN.intersection, DESIGN.feed_stage,
+                                      TOTAL.stages, TOTAL.staircase, TOTAL.n_min), [DESIGN, TOTAL], repeat=5000),
+        Case("condenser kind", lambda: (e.CondenserKind.Total == 0, e.CondenserKind.Partial != "partial",
+                                        e.CondenserKind.Total == FEED, int(e.CondenserKind.Partial),
+                                        repr(e.CondenserKind.Total)), [FEED]),
+        Case("condenser kind unhashable", lambda: hash(e.CondenserKind.Total)),
+        Case("condenser kind ordering", lambda: e.CondenserKind.Total < e.CondenserKind.Partial),
+        Case("read-only attribute", lambda: setattr(FEED, "rate", 1.0), [FEED]),
+        Case("no constructor", lambda: e.Line(1, 2)),
+    ]
+    if hasattr(e, "ThermoSystem"):
+        system = e.ThermoSystem.peng_robinson(NAMES)
+        cases += [
+            Case("peng_robinson", lambda: e.ThermoSystem.peng_robinson(NAMES), [NAMES]),
+            Case("peng_robinson unknown", lambda: e.ThermoSystem.peng_robinson(["methanol", "unobtainium"])),
+            Case("peng_robinson surrogate", lambda: e.ThermoSystem.peng_robinson([SURROGATE]), [SURROGATE]),
+            Case("van_laar", lambda: e.ThermoSystem.van_laar(NAMES, 1.2, 0.8), [NAMES]),
+            Case("van_laar wrong length", lambda: e.ThermoSystem.van_laar(["a", "b", "c"], 1, 1)),
+            Case("system reads", lambda: (system.components, repr(system)), [system]),
+            Case("bubble_temperature", lambda: system.bubble_temperature(101.325, [0.4, 0.6]), [system], repeat=300),
+            Case("bubble_pressure", lambda: system.bubble_pressure(340.0, [0.4, 0.6]), [system], repeat=600),
+            Case("bubble_temperature refused", lambda: system.bubble_temperature(101.325, [1.0]), [system]),
+        ]
+        if hasattr(e.EquilibriumCurve, "from_thermo"):
+            cases += [
+                Case("from_thermo", lambda: e.EquilibriumCurve.from_thermo(system, 101.325, 5), [system], repeat=60),
+                Case("from_thermo refused", lambda: e.EquilibriumCurve.from_thermo(system, 101.325, 2**62), [system]),
+            ]
+    if hasattr(e, "smoke_bubble_temperature"):
+        cases.append(Case("smoke_bubble_temperature", e.smoke_bubble_temperature, repeat=300))
+    return cases
+
+
+CASES = _cases()
+CLASSES = [getattr(e, name) for name in e.__all__ if isinstance(getattr(e, name), type)]
+
+
+def _resident_bytes() -> int:
+    with open("/proc/self/statm") as statm:
+        return int(statm.read().split()[1]) * PAGE
+
+
+def _repeat(call, times):
+    for _ in range(times):
+        try:
+            call()
+        except (Exception, Boom):
+            pass
+
+
+@pytest.mark.parametrize("case", CASES, ids=[case.name for case in CASES])
+def test_repeated_calls_keep_memory_flat_and_references_balanced(case):
+    repeat = case.repeat // 4 if SANITIZED else case.repeat
+    watched = case.watch + CLASSES + [e.CondenserKind.Total, e.CondenserKind.Partial]
+
+    _repeat(case.call, max(repeat // 5, 20))  # warm-up: caches, free lists, the component table
+    gc.collect()
+    references = [sys.getrefcount(obj) for obj in watched]
+    resident = _resident_bytes()
+    tracemalloc.start()
+    try:
+        _repeat(case.call, repeat)
+        gc.collect()
+        python_growth, _ = tracemalloc.get_traced_memory()
+    finally:
+        tracemalloc.stop()
+    resident_growth = _resident_bytes() - resident
+
+    assert [sys.getrefcount(obj) for obj in watched] == references
+    assert python_growth < PYTHON_SLACK, f"{python_growth} bytes of Python objects kept after {repeat} calls"
+    if not SANITIZED:  # ASan keeps freed blocks in quarantine, so its resident size only grows
+        assert resident_growth < RESIDENT_SLACK, f"resident size grew by {resident_growth} bytes after {repeat} calls"
+
+
+def test_the_checks_see_a_leak():
+    """A call that keeps one small object each time is caught by the tracemalloc check."""
+    kept = []
+
+    def leaky():
+        kept.append(e.Feed(1.0, 0.5))
+
+    _repeat(leaky, 100)
+    tracemalloc.start()
+    try:
+        _repeat(leaky, 1000)
+        growth, _ = tracemalloc.get_traced_memory()
+    finally:
+        tracemalloc.stop()
+    assert growth > PYTHON_SLACK
+    assert sys.getrefcount(e.Feed) >= len(kept)

@@ -1,0 +1,145 @@
+"""Limits, import and lifetime of the native module.
+
+Checks that need a pristine interpreter (first component lookup, a second
+interpreter, re-import) run in a fresh child process of the same interpreter,
+which inherits the environment (and so the sanitizer runtime when present).
+"""
+
+from __future__ import annotations
+
+import os
+import subprocess
+import sys
+import textwrap
+import time
+
+import pytest
+
+from kolvar import _engine as e
+
+HAS_THERMO = hasattr(e, "ThermoSystem")
+HAS_FROM_THERMO = HAS_THERMO and hasattr(e.EquilibriumCurve, "from_thermo")
+
+
+def run_child(code: str, timeout: float = 120) -> str:
+    """Runs `code` in a fresh interpreter; returns its standard output."""
+    done = subprocess.run([sys.executable, "-c", textwrap.dedent(code)], capture_output=True, text=True,
+                          timeout=timeout)
+    assert done.returncode == 0, done.stderr
+    return done.stdout
+
+
+def _refuses_at_once(call, n):
+    start = time.perf_counter()
+    with pytest.raises(ValueError) as info:
+        call()
+    assert time.perf_counter() - start < 1.0
+    assert str(info.value) == f"dimension mismatch: n_points must be at most 100000000, got {n}"
+
+
+@pytest.mark.parametrize("n", [10**8 + 1, 2**31, 2**62, 2**64 - 1])
+def test_constant_alpha_refuses_a_huge_grid_at_once(n):
+    _refuses_at_once(lambda: e.EquilibriumCurve.constant_alpha(2.5, n), n)
+
+
+@pytest.mark.skipif(not HAS_FROM_THERMO, reason="needs EquilibriumCurve.from_thermo")
+@pytest.mark.parametrize("n", [10**8 + 1, 2**62, 2**64 - 1])
+def test_from_thermo_refuses_a_huge_grid_at_once(n):
+    system = e.ThermoSystem.peng_robinson(["methanol", "water"])
+    _refuses_at_once(lambda: e.EquilibriumCurve.from_thermo(system, 101.325, n), n)
+
+
+@pytest.mark.parametrize("n", [2**64, -1, -(2**63)])
+def test_counts_outside_64_bits_overflow(n):
+    with pytest.raises(OverflowError):
+        e.EquilibriumCurve.constant_alpha(2.5, n)
+
+
+def test_a_second_interpreter_is_refused():
+    pytest.importorskip("_xxsubinterpreters")
+    out = run_child(
+        """
+        import _xxsubinterpreters as interpreters
+        import kolvar._engine as engine
+
+        interp = interpreters.create()
+        try:
+            interpreters.run_string(interp, "import kolvar._engine")
+        except interpreters.RunFailedError as error:
+            print("refused:", error)
+        else:
+            print("imported")
+        interpreters.destroy(interp)
+        # The first interpreter keeps a working module.
+        print(engine.EquilibriumCurve.constant_alpha(2.5).y_of_x(0.5))
+        """
+    )
+    first, second = out.splitlines()
+    assert first.startswith("refused: <class 'ImportError'>: ")
+    assert "subinterpreters" in first
+    assert float(second) == pytest.approx(2.5 * 0.5 / (1 + 1.5 * 0.5))
+
+
+def test_reimport_after_removal_gives_the_working_module():
+    out = run_child(
+        """
+        import importlib, sys
+        import kolvar._engine as first
+
+        feed = first.Feed(100, 0.4)
+        del sys.modules["kolvar._engine"]
+        second = importlib.import_module("kolvar._engine")
+        third = importlib.reload(second)
+        column = second.BinaryColumn(101.325, feed, 0.95, 0.05)  # an instance made before the re-import
+        curve = third.EquilibriumCurve.constant_alpha(2.5)
+        print(second is first, third is first, second.__all__ == first.__all__)
+        print(repr(column), round(second.mccabe_thiele(curve, 0.95, 0.05, 0.4, 2.0).n_stages, 6))
+        """
+    )
+    identity, use = out.splitlines()
+    assert identity == "True True True"
+    assert use.startswith("BinaryColumn(P=101.325 kPa, zF=0.4, xD=0.95, xB=0.05) ")
+
+
+@pytest.mark.skipif(not HAS_THERMO, reason="needs ThermoSystem")
+def test_concurrent_first_lookups_build_one_table():
+    out = run_child(
+        """
+        import threading
+        from kolvar import _engine as engine
+
+        names = ["methanol", "water", "ethanol", "benzene", "toluene", "acetone", "n-hexane", "water"]
+        barrier = threading.Barrier(8)
+        results, errors = [None] * 8, []
+
+        def look_up(i):
+            barrier.wait()
+            try:
+                system = engine.ThermoSystem.peng_robinson([names[i], "water"])
+                results[i] = (repr(system), system.components)
+            except BaseException as error:
+                errors.append(repr(error))
+
+        threads = [threading.Thread(target=look_up, args=(i,)) for i in range(8)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        print(errors)
+        for result in results:
+            print(result)
+        """
+    )
+    lines = out.splitlines()
+    assert lines[0] == "[]"
+    expected = [repr((f"ThermoSystem({n}, water)", [n, "water"]))
+                for n in ["methanol", "water", "ethanol", "benzene", "toluene", "acetone", "n-hexane", "water"]]
+    assert lines[1:] == expected
+
+
+@pytest.mark.skipif(os.environ.get("KOLVAR_SANITIZED") != "1", reason="only in the sanitizer run")
+def test_sanitizer_run_uses_the_instrumented_module():
+    with open("/proc/self/maps") as maps:
+        mapped = maps.read()
+    assert "libasan" in mapped
+    assert os.path.join("build", "sanitize") in e.__file__
