@@ -12,6 +12,7 @@
 #include "engine/binary/rmin.hpp"
 #include "engine/binary/total_reflux.hpp"
 #include "engine/column/model.hpp"
+#include "engine/thermo/system.hpp"
 
 #include <cstddef>
 
@@ -47,6 +48,7 @@ enum ClassSlot : int {
         static constexpr const char* name = #Name;               \
     }
 
+KOLVAR_PY_CLASS(engine::ThermoSystem, ThermoSystem);
 KOLVAR_PY_CLASS(engine::Feed, Feed);
 KOLVAR_PY_CLASS(engine::BinaryColumn, BinaryColumn);
 KOLVAR_PY_CLASS(engine::CondenserKind, CondenserKind);

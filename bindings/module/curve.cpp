@@ -1,5 +1,6 @@
 // EquilibriumCurve: constructors, queries, attributes.
 #include "module/classes.hpp"
+#include "module/thermo.hpp"
 
 #include "toolkit/class.hpp"
 
@@ -80,7 +81,7 @@ PyObject* make_equilibrium_curve_class()
         computed<EquilibriumCurve>("pressure", "Column pressure [kPa], if the curve has one.",
                                    [](const EquilibriumCurve& c) { return to_python(c.pressure()); }),
     };
-    spec.methods = {def<curve_constant_alpha>(), def<curve_from_points>(),
+    spec.methods = {curve_from_thermo_def(), def<curve_constant_alpha>(), def<curve_from_points>(),
                     def<curve_y_of_x>(), def<curve_x_of_y>(), def<curve_temperature_of_x>(),
                     def<curve_relative_volatility>()};
     spec.repr = repr_of<EquilibriumCurve, &curve_repr>;

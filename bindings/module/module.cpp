@@ -2,6 +2,7 @@
 #include "module/classes.hpp"
 #include "module/design.hpp"
 #include "module/functions.hpp"
+#include "module/thermo.hpp"
 
 #include "toolkit/module.hpp"
 #include "toolkit/registry.hpp"
@@ -34,10 +35,12 @@ PyObject* make_function_entry()
 const std::array entries = {
     Entry{"__version__", &make_version_string},
     Entry{"version", &make_function_entry<&version_def>},
+    Entry{"smoke_bubble_temperature", &make_function_entry<&smoke_bubble_temperature_def>},
     Entry{"rmin", &make_function_entry<&rmin_def>},
     Entry{"mccabe_thiele", &make_function_entry<&mccabe_thiele_def>},
     Entry{"total_reflux", &make_function_entry<&total_reflux_def>},
     Entry{"n_vs_r", &make_function_entry<&n_vs_r_def>},
+    Entry{"ThermoSystem", &make_thermo_system_class, ThermoSystemSlot},
     Entry{"EquilibriumCurve", &make_equilibrium_curve_class, EquilibriumCurveSlot},
     Entry{"Feed", &make_feed_class, FeedSlot},
     Entry{"BinaryColumn", &make_binary_column_class, BinaryColumnSlot},
