@@ -85,6 +85,16 @@ def _light_name(components: Optional[Sequence[str]]) -> str:
     return names[0]
 
 
+def _system_line(curve: EquilibriumCurve, components: Optional[Sequence[str]]) -> str:
+    """'benzene / toluene, P = 101.325 kPa' from what is known, or ''."""
+    parts = []
+    if components is not None:
+        parts.append(" / ".join(components))
+    if curve.pressure is not None:
+        parts.append(f"P = {curve.pressure:g} kPa")
+    return ", ".join(parts)
+
+
 def _square_frame(ax: Axes, light: str) -> None:
     ax.set_xlim(0.0, 1.0)
     ax.set_ylim(0.0, 1.0)
@@ -197,11 +207,8 @@ def mccabe_thiele(
     )
 
     _square_frame(ax, light)
-    ax.set_title(
-        f"{result.n_stages:.2f} theoretical stages, feed on stage {result.feed_stage}, "
-        f"R = {spec.reflux:.3g}",
-        fontsize=10,
-    )
+    summary = f"{result.n_stages:.2f} theoretical stages, feed on stage {result.feed_stage}, R = {spec.reflux:.3g}"
+    ax.set_title("\n".join(filter(None, [_system_line(curve, components), summary])), fontsize=10)
     ax.legend(loc="lower right", fontsize=8, framealpha=0.9)
     return ax
 
@@ -228,7 +235,8 @@ def total_reflux(
     if x_bottoms is not None:
         _diagonal_mark(ax, float(x_bottoms), "x_B", "x_B")
     _square_frame(ax, light)
-    ax.set_title(f"total reflux: N_min = {result.n_min:.2f}", fontsize=10)
+    summary = f"total reflux: N_min = {result.n_min:.2f}"
+    ax.set_title("\n".join(filter(None, [_system_line(curve, components), summary])), fontsize=10)
     ax.legend(loc="lower right", fontsize=8, framealpha=0.9)
     return ax
 
