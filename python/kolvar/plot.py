@@ -297,8 +297,7 @@ def txy(
     ax.set_xlim(0.0, 1.0)
     ax.set_xlabel(f"x, y ({light})")
     ax.set_ylabel("T [K]")
-    if curve.pressure is not None:
-        ax.set_title(f"P = {curve.pressure:g} kPa", fontsize=10)
+    ax.set_title(_system_line(curve, components), fontsize=10)
     ax.grid(True, color="0.9", linewidth=0.6)
     ax.legend(loc="upper right", fontsize=8)
     return ax
