@@ -19,6 +19,7 @@ import fractions
 import math
 import pickle
 import random
+import weakref
 from dataclasses import dataclass, field
 from typing import Any, Callable
 
@@ -47,6 +48,9 @@ class RandomChooser:
 
     def chance(self, p: float) -> bool:
         return self.rng.random() < p
+
+    def uniform(self, low: float, high: float) -> float:
+        return low + (high - low) * self.below(1_000_001) / 1_000_000
 
 
 class DataChooser(RandomChooser):
@@ -257,6 +261,7 @@ def _systems():
         lambda: e.ThermoSystem.peng_robinson(["methanol", "water", "ethanol"]),
         lambda: e.ThermoSystem.van_laar(["acetone", "water"], 2.0, 1.5),
         lambda: e.ThermoSystem.van_laar(["ethanol", "water"], 0.0, 0.0),
+        lambda: e.ThermoSystem.peng_robinson(COMPONENT_LISTS[-1]),  # more components than the inline storage
     ):
         made.append(build())
     return made
@@ -404,8 +409,9 @@ def instance_is_sound(obj) -> bool:
 
 
 def _pair_list_matching(call):
+    """One (r, n) pair per item of r_values, counted the way the engine iterates them."""
     r_values = call.bound.get("r_values")
-    return lambda v: type(v) is list and all(_point(p) for p in v) and (r_values is None or len(v) == len(r_values))
+    return lambda v: type(v) is list and all(_point(p) for p in v) and len(v) == sum(1 for _ in r_values)
 
 
 def _bubble_result(v):
@@ -432,6 +438,9 @@ class Entry:
     params: list[Param]
     result: Callable[[Any], bool] | str  # a check, or "matching" for n_vs_r's pair list
     weight: int = 10
+    # Well-formed arguments that fit together (and fit `self`), so that calls
+    # also reach deep into the engine instead of stopping at the first check.
+    coherent: Callable[[Any, Any], dict] | None = None
 
 
 def _good_float(options):
@@ -457,46 +466,102 @@ Q = _good_float([1.0, 0.0, 0.5, 1.5, -0.5, 1.0000000000001])
 MURPHREE = _good_float([1.0, 0.5, 0.7, 0.01])
 
 
+def _design(ch, *names):
+    """A plausible binary design: x_B < z_F < x_D, reflux above most minima."""
+    values = {
+        "curve": ch.pick(CURVES),
+        "x_distillate": ch.uniform(0.6, 0.999),
+        "x_bottoms": ch.uniform(0.001, 0.3),
+        "z_feed": ch.uniform(0.31, 0.59),
+        "q": ch.pick([1.0, 0.0, 0.5, 1.3, -0.4, ch.uniform(-2.0, 3.0)]),
+        "reflux": ch.pick([1.5, 2.0, 3.0, 8.0, 1e3, ch.uniform(0.2, 20.0)]),
+        "murphree": ch.pick([1.0, 0.6, 0.05, ch.uniform(0.01, 1.0)]),
+        "condenser": ch.pick(["total", "partial", "Partial"]),
+        "r_values": [ch.pick([0.1, 1.0, 2.0, 5.0, math.nan, math.inf, -1.0, ch.uniform(0.0, 10.0)])
+                     for _ in range(ch.below(6))],
+    }
+    return {name: values[name] for name in names}
+
+
+def _composition(ch, size):
+    if size and ch.chance(0.3):
+        pure = [0.0] * size
+        pure[ch.below(size)] = 1.0
+        return pure
+    raw = [ch.uniform(0.0, 1.0) for _ in range(size)]
+    total = sum(raw) or 1.0
+    return [value / total for value in raw]
+
+
+def _components(system):
+    return len(system.components) if hasattr(e, "ThermoSystem") and isinstance(system, e.ThermoSystem) else 2
+
+
+MEASURED_SAMPLES = [
+    (GRID, [0.0, 0.5, 0.7, 0.85, 1.0], [373.0, 360.0, 355.0, 352.0, 351.0], 101.325),
+    ([0.0, 0.1, 0.2, 0.4, 0.6, 0.8, 1.0], [0.0, 0.3, 0.45, 0.6, 0.72, 0.85, 1.0], None, None),
+    (GRID, [0.0, 0.6, 0.6, 0.6, 1.0], [], 50.0),
+    ([0.0, 1e-9, 0.5, 1.0 - 1e-9, 1.0], [0.0, 1e-9, 0.9, 1.0, 1.0], None, 1e-3),
+]
+
+
 def _entries() -> list[Entry]:
     entries = [
         Entry("version", None, "function", [], _str),
         Entry("rmin", None, "function",
               [Param("curve", _curve), Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION),
-               Param("z_feed", COMPOSITION), Param("q", Q, False)], _instance("RminResult")),
+               Param("z_feed", COMPOSITION), Param("q", Q, False)], _instance("RminResult"),
+              coherent=lambda ch, _: _design(ch, "curve", "x_distillate", "x_bottoms", "z_feed", "q")),
         Entry("mccabe_thiele", None, "function",
               [Param("curve", _curve), Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION),
                Param("z_feed", COMPOSITION), Param("reflux", REFLUX), Param("q", Q, False),
                Param("murphree", MURPHREE, False), Param("condenser", lambda ch: ch.pick(CONDENSERS), False)],
-              _instance("McCabeThieleResult")),
+              _instance("McCabeThieleResult"),
+              coherent=lambda ch, _: _design(ch, "curve", "x_distillate", "x_bottoms", "z_feed", "reflux", "q",
+                                             "murphree", "condenser")),
         Entry("total_reflux", None, "function",
               [Param("curve", _curve), Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION),
-               Param("murphree", MURPHREE, False)], _instance("TotalRefluxResult")),
+               Param("murphree", MURPHREE, False)], _instance("TotalRefluxResult"),
+              coherent=lambda ch, _: _design(ch, "curve", "x_distillate", "x_bottoms", "murphree")),
         Entry("n_vs_r", None, "function",
               [Param("curve", _curve), Param("r_values", lambda ch: ch.pick([[0.1, 5.0], [], [2.0], [math.nan, 1e300, -1.0], (3.0, 4.0)])),
                Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION), Param("z_feed", COMPOSITION),
                Param("q", Q, False), Param("murphree", MURPHREE, False),
-               Param("condenser", lambda ch: ch.pick(CONDENSERS), False)], "matching"),
+               Param("condenser", lambda ch: ch.pick(CONDENSERS), False)], "matching",
+              coherent=lambda ch, _: _design(ch, "curve", "r_values", "x_distillate", "x_bottoms", "z_feed", "q",
+                                             "murphree", "condenser")),
         Entry("Feed", "Feed", "constructor",
               [Param("rate", _good_float([100.0, 1.0, -5.0, 0.0])), Param("z", COMPOSITION), Param("q", Q, False)],
-              _instance("Feed")),
+              _instance("Feed"),
+              coherent=lambda ch, _: {"rate": ch.uniform(0.0, 1e3), "z": ch.uniform(0.0, 1.0), "q": ch.uniform(-1, 2)}),
         Entry("BinaryColumn", "BinaryColumn", "constructor",
               [Param("pressure", _good_float([101.325, 50.0, 0.0])), Param("feed", lambda ch: ch.pick(FEEDS)),
                Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION),
-               Param("condenser", lambda ch: ch.pick(CONDENSERS), False)], _instance("BinaryColumn")),
+               Param("condenser", lambda ch: ch.pick(CONDENSERS), False)], _instance("BinaryColumn"),
+              coherent=lambda ch, _: {"pressure": ch.uniform(1.0, 1000.0),
+                                      "feed": e.Feed(ch.uniform(1.0, 500.0), ch.uniform(0.31, 0.59)),
+                                      **_design(ch, "x_distillate", "x_bottoms", "condenser")}),
         Entry("distillate_rate", "BinaryColumn", "method", [], _float),
         Entry("bottoms_rate", "BinaryColumn", "method", [], _float),
         Entry("constant_alpha", "EquilibriumCurve", "static",
               [Param("alpha", _good_float([2.5, 1.0, 0.5, 1e-300, 1e300])), Param("n_points", _points, False)],
-              _instance("EquilibriumCurve")),
+              _instance("EquilibriumCurve"),
+              coherent=lambda ch, _: {"alpha": ch.pick([ch.uniform(0.05, 50.0), 1.0, 1e-9, 1e9]),
+                                      "n_points": ch.pick([5, 6, 11, 101, 1001])}),
         Entry("from_points", "EquilibriumCurve", "static",
               [Param("x", lambda ch: ch.pick(FLOAT_LISTS)), Param("y", lambda ch: ch.pick(FLOAT_LISTS)),
                Param("t", lambda ch: ch.pick(FLOAT_LISTS + [None]), False),
                Param("pressure", _good_float([101.325, None, math.nan, -1.0]), False)],
-              _instance("EquilibriumCurve")),
-        Entry("y_of_x", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _float),
-        Entry("x_of_y", "EquilibriumCurve", "method", [Param("y", COMPOSITION)], _float),
-        Entry("temperature_of_x", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _float),
-        Entry("relative_volatility", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _float),
+              _instance("EquilibriumCurve"),
+              coherent=lambda ch, _: dict(zip(("x", "y", "t", "pressure"), ch.pick(MEASURED_SAMPLES)))),
+        Entry("y_of_x", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _float,
+              coherent=lambda ch, _: {"x": ch.uniform(0.0, 1.0)}),
+        Entry("x_of_y", "EquilibriumCurve", "method", [Param("y", COMPOSITION)], _float,
+              coherent=lambda ch, _: {"y": ch.uniform(0.0, 1.0)}),
+        Entry("temperature_of_x", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _float,
+              coherent=lambda ch, _: {"x": ch.uniform(0.0, 1.0)}),
+        Entry("relative_volatility", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _float,
+              coherent=lambda ch, _: {"x": ch.uniform(0.0, 1.0)}),
     ]
     for name in PRESENT:
         if name not in ("Feed", "BinaryColumn"):
@@ -513,17 +578,23 @@ def _entries() -> list[Entry]:
                   _instance("ThermoSystem"), weight=4),
             Entry("bubble_temperature", "ThermoSystem", "method",
                   [Param("p", _good_float([101.325, 1.0, 1e4, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
-                  _bubble_result, weight=1),
+                  _bubble_result, weight=1,
+                  coherent=lambda ch, system: {"p": ch.pick([101.325, 50.0, 500.0, 3000.0, 1.0, ch.uniform(1.0, 2e4)]),
+                                               "x": _composition(ch, _components(system))}),
             Entry("bubble_pressure", "ThermoSystem", "method",
                   [Param("t", _good_float([350.0, 300.0, 600.0, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
-                  _bubble_result, weight=1),
+                  _bubble_result, weight=1,
+                  coherent=lambda ch, system: {"t": ch.pick([350.0, 300.0, 400.0, 250.0, ch.uniform(150.0, 700.0)]),
+                                               "x": _composition(ch, _components(system))}),
         ]
     if hasattr(e.EquilibriumCurve, "from_thermo") and SYSTEMS:
         entries.append(
             Entry("from_thermo", "EquilibriumCurve", "static",
                   [Param("system", lambda ch: ch.pick(SYSTEMS)), Param("pressure", _good_float([101.325, 10.0, -1.0])),
                    Param("n_points", _cheap_points, False, always=True)],
-                  _instance("EquilibriumCurve"), weight=1))
+                  _instance("EquilibriumCurve"), weight=1,
+                  coherent=lambda ch, _: {"system": ch.pick(SYSTEMS), "pressure": ch.pick([101.325, 50.0, 400.0]),
+                                          "n_points": ch.pick([5, 6, 7])}))
     return entries
 
 
@@ -553,7 +624,8 @@ def _owner_instance(ch, owner: str):
     return ch.pick(INSTANCES + _MISC)
 
 
-def make_entry_call(ch, entry: Entry) -> Call:
+def _hostile_arguments(ch, entry: Entry):
+    """Arguments that are mostly plausible one by one, in a call of any shape."""
     values = {}
     for param in entry.params:
         if param.always or ch.chance(0.75):
@@ -583,7 +655,22 @@ def make_entry_call(ch, entry: Entry) -> Call:
         keyword = ch.pick(names)
         if keyword not in fixed:
             keywords[keyword] = any_value(ch)  # possibly given twice
-    bound = {name: values[name] for name in passed}
+    return positional, keywords
+
+
+def make_entry_call(ch, entry: Entry) -> Call:
+    self_obj = _owner_instance(ch, entry.owner) if entry.kind == "method" else None
+    names = [p.name for p in entry.params]
+    if entry.coherent is not None and ch.chance(0.5):
+        values = entry.coherent(ch, self_obj)
+        passed = list(names)
+        positional = [values[name] for name in names[:ch.below(len(names) + 1)]]
+        keywords = {name: values[name] for name in names[len(positional):]}
+    else:
+        positional, keywords = _hostile_arguments(ch, entry)
+    # What each parameter is bound to when the call binds at all.
+    bound = dict(zip(names, positional))
+    bound.update((name, value) for name, value in keywords.items() if name in names)
 
     if entry.kind == "function":
         target = getattr(e, entry.name)
@@ -600,7 +687,6 @@ def make_entry_call(ch, entry: Entry) -> Call:
             target = getattr(getattr(e, entry.owner), entry.name)
         target_args = positional
     else:
-        self_obj = _owner_instance(ch, entry.owner)
         target = getattr(getattr(e, entry.owner), entry.name)  # unbound: self may be of the wrong class
         target_args = [self_obj] + positional
 
@@ -634,8 +720,9 @@ def make_attribute_call(ch) -> Call:
     name = ch.pick(attributes + ["extra", "__dict__", "__class__"])
     value = any_value(ch)
     if action == 4:
-        return Call(lambda: f"setattr({owner}, {name!r})", lambda: setattr(obj, name, value), lambda v: False,
-                    (AttributeError, TypeError))
+        # Only assigning an instance its own class again may pass (a no-op).
+        return Call(lambda: f"setattr({owner}, {name!r}, {value!r})", lambda: setattr(obj, name, value),
+                    lambda v: name == "__class__" and type(obj).__name__ == owner, (AttributeError, TypeError))
     return Call(lambda: f"delattr({owner}, {name!r})", lambda: delattr(obj, name), lambda v: False, (AttributeError, TypeError))
 
 
@@ -648,7 +735,7 @@ _COMPARISONS = [
 def make_protocol_call(ch) -> Call:
     """repr/str/int/hash/comparison/pickling of instances and classes."""
     obj = ch.pick(INSTANCES + [getattr(e, name) for name in PRESENT])
-    action = ch.below(7)
+    action = ch.below(8)
     if action == 0:
         return Call(lambda: f"repr({obj!r})", lambda: repr(obj), _str)
     if action == 1:
@@ -675,7 +762,24 @@ def make_protocol_call(ch) -> Call:
         is_class = isinstance(obj, type)
         return Call(lambda: f"{how.__name__}({obj!r})", lambda: how(obj), (lambda v: True) if is_class else (lambda v: False),
                     ALLOWED + (pickle.PicklingError,))
-    return Call(lambda: f"dir({obj!r})", lambda: dir(obj), _list_of(_str))
+    if action == 6:
+        return Call(lambda: f"dir({obj!r})", lambda: dir(obj), _list_of(_str))
+    # Making instances behind the constructors' backs: another class's __new__,
+    # object.__new__, subclassing, weak references. All refused.
+    classes = [getattr(e, name) for name in PRESENT]
+    cls, other = ch.pick(classes), ch.pick(classes)
+    args = [any_value(ch) for _ in range(ch.below(3))]
+    how = ch.below(4)
+    if how == 0:
+        fits = cls is other and cls in (e.Feed, e.BinaryColumn)
+        return Call(lambda: f"{cls.__name__}.__new__({other.__name__}, *{args!r})",
+                    lambda: cls.__new__(other, *args), _instance(cls.__name__) if fits else (lambda v: False))
+    if how == 1:
+        return Call(lambda: f"object.__new__({cls.__name__})", lambda: object.__new__(cls), lambda v: False)
+    if how == 2:
+        return Call(lambda: f"subclass of {cls.__name__}", lambda: type("Sub", (cls,), {}), lambda v: False)
+    return Call(lambda: f"weakref.ref({obj!r})", lambda: weakref.ref(obj),
+                (lambda v: True) if isinstance(obj, type) else (lambda v: False))
 
 
 def make_call(ch) -> Call:
@@ -688,11 +792,33 @@ def make_call(ch) -> Call:
     return make_protocol_call(ch)
 
 
+# The engine's failures carry the text of their kind; the binding layer's own
+# ValueErrors have fixed texts. Neither has a cause.
+ENGINE_PREFIXES = {
+    RuntimeError: ("thermo evaluation failed: ", "solver did not converge: "),
+    ValueError: ("dimension mismatch: ", "specification is infeasible: ",
+                 "condenser must be 'total' or 'partial', got ", "expected a sequence of length 2 (got "),
+}
+
+
+def _orderly(error: BaseException) -> bool:
+    if isinstance(error, UnicodeEncodeError):  # a lone surrogate in a text argument
+        return True
+    for kind, prefixes in ENGINE_PREFIXES.items():
+        if isinstance(error, kind):
+            return type(error) is kind and str(error).startswith(prefixes) and error.__cause__ is None
+    if type(error) is TypeError and str(error).startswith("argument '"):
+        return isinstance(error.__cause__, TypeError)
+    return True
+
+
 def run_call(call: Call) -> str | None:
     """None if the call behaved as documented, else what went wrong."""
     try:
         result = call.run()
-    except call.allowed:
+    except call.allowed as error:
+        if not _orderly(error):
+            return f"{call.label()}: raised {type(error).__name__}: {error} (cause {error.__cause__!r})"
         return None
     except BaseException as error:  # noqa: BLE001 - anything else is the failure being looked for
         return f"{call.label()}: raised {type(error).__name__}: {error}"
@@ -734,3 +860,35 @@ def test_seeded_random_calls(seed):
     for _ in range(1000):
         failure = run_call(make_call(ch))
         assert failure is None, failure
+
+
+SPECIAL_FLOATS = [0.0, -0.0, 1.0, 0.5, 1e-300, 5e-324, -5e-324, 1e308, -1e308, math.nan, math.inf, -math.inf,
+                  0.9999999999999999, 1.0000000000000002, -1.0]
+
+
+def _one_bad_value_calls():
+    """Each float parameter of each entry in turn takes each special value, the others a plausible design."""
+    calls = []
+    chooser = RandomChooser(0)
+    for entry in ENTRIES:
+        if entry.coherent is None:
+            continue
+        for position, param in enumerate(entry.params):
+            for special in SPECIAL_FLOATS:
+                owner = _owner_instance(chooser, entry.owner) if entry.kind == "method" else None
+                values = entry.coherent(chooser, owner)
+                if not isinstance(values.get(param.name), float) or param.name == "n_points":
+                    continue
+                values[param.name] = special
+                calls.append((entry, owner, values))
+    return calls
+
+
+@pytest.mark.parametrize("entry, owner, values", _one_bad_value_calls())
+def test_one_special_value_at_a_time(entry, owner, values):
+    holder = getattr(e, entry.owner) if entry.owner and entry.kind != "constructor" else e
+    target = getattr(holder, entry.name)
+    args = [owner] if entry.kind == "method" else []
+    check = entry.result if entry.result != "matching" else _pair_list_matching(Call(lambda: "", None, None, bound=values))
+    failure = run_call(Call(lambda: f"{entry.name}({owner!r}, {values!r})", lambda: target(*args, **values), check))
+    assert failure is None, failure
