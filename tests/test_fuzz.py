@@ -19,6 +19,7 @@ import fractions
 import math
 import pickle
 import random
+import struct
 import weakref
 from dataclasses import dataclass, field
 from typing import Any, Callable
@@ -192,6 +193,8 @@ FLOATS = [
     101.325, 350.0, 1e-12, 1e20, 1e308, -1e308, 5e-324, -5e-324, 2.2250738585072014e-308,
     math.nan, -math.nan, math.inf, -math.inf, 1e-7, 3.0, 1e6, -5.0,
 ]
+SPECIAL_FLOATS = [0.0, -0.0, 1.0, 0.5, 1e-300, 5e-324, -5e-324, 1e308, -1e308, math.nan, math.inf, -math.inf,
+                  0.9999999999999999, 1.0000000000000002, -1.0]
 INTS = [0, 1, -1, 2, 3, 5, 6, 7, 101, 2**31, 2**62, 2**63 - 1, 2**63, 2**64 - 1, 2**64, -(2**63), 10**100, -(10**100), True, False]
 NAMES = [
     "methanol", "water", "ethanol", "benzene", "toluene", "acetone", "n-hexane", "methane", "carbon dioxide",
@@ -305,11 +308,16 @@ KEYWORDS = ["x", "y", "t", "p", "q", "z", "rate", "curve", "system", "names", "n
             "reflux", "murphree", "condenser", "x_distillate", "self", "", "\u00e9", "\ud800", "a" * 200, "**"]
 
 
+def raw_double(ch) -> float:
+    """Any 64-bit pattern read as a double: subnormals, NaN payloads, huge and tiny values."""
+    return struct.unpack("<d", ch.below(2**64).to_bytes(8, "little"))[0]
+
+
 def any_value(ch, depth: int = 0):
     """An arbitrary Python value, from every family the bindings must survive."""
     family = ch.below(10)
     if family == 0:
-        return ch.pick(FLOATS)
+        return ch.pick(FLOATS) if ch.chance(0.7) else raw_double(ch)
     if family == 1:
         return ch.pick(INTS)
     if family == 2:
@@ -663,6 +671,9 @@ def make_entry_call(ch, entry: Entry) -> Call:
     names = [p.name for p in entry.params]
     if entry.coherent is not None and ch.chance(0.5):
         values = entry.coherent(ch, self_obj)
+        floats = [name for name, value in values.items() if type(value) is float]
+        if floats and ch.chance(0.25):  # one odd number in an otherwise sound call
+            values[ch.pick(floats)] = ch.pick(SPECIAL_FLOATS) if ch.chance(0.5) else raw_double(ch)
         passed = list(names)
         positional = [values[name] for name in names[:ch.below(len(names) + 1)]]
         keywords = {name: values[name] for name in names[len(positional):]}
@@ -862,8 +873,6 @@ def test_seeded_random_calls(seed):
         assert failure is None, failure
 
 
-SPECIAL_FLOATS = [0.0, -0.0, 1.0, 0.5, 1e-300, 5e-324, -5e-324, 1e308, -1e308, math.nan, math.inf, -math.inf,
-                  0.9999999999999999, 1.0000000000000002, -1.0]
 
 
 def _one_bad_value_calls():
