@@ -110,6 +110,10 @@ Result<EquilibriumCurve> EquilibriumCurve::constant_alpha(double alpha, std::uin
         x[i] = xi;
         y[i] = (xi * alpha) / ((alpha - 1.0) * xi + 1.0);
     }
+    // At x = 1 the formula is alpha/alpha = 1 for every alpha. Evaluated as
+    // written, alpha - 1 + 1 loses alpha's low digits when alpha < 1: the end
+    // sample would be 1 +- 2e-16, or 0.9, or +inf for alpha below 1e-16.
+    y[n - 1] = 1.0;
     return EquilibriumCurve(std::move(x), std::move(y), {}, std::nullopt);
 }
 
