@@ -4,6 +4,7 @@
 
 #include "kolvar/format.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -114,6 +115,9 @@ Result<EquilibriumCurve> EquilibriumCurve::constant_alpha(double alpha, std::uin
     // written, alpha - 1 + 1 loses alpha's low digits when alpha < 1: the end
     // sample would be 1 +- 2e-16, or 0.9, or +inf for alpha below 1e-16.
     y[n - 1] = 1.0;
+    // For alpha near 1e15 and above the samples near y = 1 round one unit
+    // either way: keep them nondecreasing and within [0, 1], as the formula is.
+    for (std::size_t i = 1; i + 1 < n; ++i) y[i] = std::clamp(y[i], y[i - 1], 1.0);
     return EquilibriumCurve(std::move(x), std::move(y), {}, std::nullopt);
 }
 

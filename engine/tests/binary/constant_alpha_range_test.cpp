@@ -18,7 +18,7 @@ class ConstantAlphaRange : public ::testing::TestWithParam<double> {};
 
 TEST_P(ConstantAlphaRange, SamplesAreMonotoneWithinTheUnitIntervalAndEndAtOne)
 {
-    for (std::uint64_t n_points : {5u, 101u, 1001u}) {
+    for (std::uint64_t n_points : {5u, 11u, 101u, 1001u}) {
         const EquilibriumCurve curve = alpha_curve(GetParam(), n_points);
         const auto y = curve.y();
         EXPECT_EQ(y.front(), 0.0);
@@ -44,10 +44,12 @@ TEST_P(ConstantAlphaRange, RelativeVolatilityIsANumberEverywhereInside)
 }
 
 // Below 1 the end sample used to come out as 1 + 2e-16 (0.1), 1 - 2e-16 (0.3),
-// 0.9 (3e-16) or +inf (1e-17 and below).
+// 0.9 (3e-16) or +inf (1e-17 and below); the large values rounded samples near
+// the top to 1 + 2e-16 or one unit below their left neighbour.
 INSTANTIATE_TEST_SUITE_P(Alphas, ConstantAlphaRange,
                          ::testing::Values(5e-324, 1e-300, 1e-17, 3e-16, 1e-10, 0.1, 0.3, 0.7, 1.0, 2.5,
-                                           1e10, 1e300));
+                                           1e10, 336871494530663.75, 6938281560867889.0, 9868712906506658.0,
+                                           5.701120810987074e17, 1e300));
 
 // For alpha >= 1 pinning the end sample changes nothing: the formula gives 1 there.
 TEST(ConstantAlphaRange, InteriorSamplesFollowTheFormulaAsEvaluated)
