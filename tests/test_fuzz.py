@@ -416,14 +416,87 @@ def instance_is_sound(obj) -> bool:
     return type(repr(obj)) is str
 
 
-def _pair_list_matching(call):
+class Contextual:
+    """A result check that depends on the call: `make(self_obj, bound)` returns it."""
+
+    def __init__(self, make):
+        self.make = make
+
+
+def _finite(v):
+    return _float(v) and math.isfinite(v)
+
+
+def _grid_is_sound(curve) -> bool:
+    """x rises strictly from exactly 0 to exactly 1; y is a mole fraction; t is empty or one per x."""
+    x, y, t = curve.x, curve.y, curve.t
+    return (len(x) == len(y) >= 5 and len(t) in (0, len(x)) and x[0] == 0.0 and x[-1] == 1.0
+            and all(b > a for a, b in zip(x, x[1:])) and all(0.0 <= v <= 1.0 for v in y))
+
+
+def _monotone_curve(v):
+    """Curves from samples or from the constant-alpha formula are also nondecreasing."""
+    return _instance("EquilibriumCurve")(v) and _grid_is_sound(v) and all(b >= a for a, b in zip(v.y, v.y[1:]))
+
+
+def _thermo_curve(v):
+    return _instance("EquilibriumCurve")(v) and _grid_is_sound(v) and v.pressure is not None and len(v.t) == len(v.x)
+
+
+SLACK = 1e-12
+
+
+def _between(value, values):
+    finite = [v for v in values if math.isfinite(v)]
+    return (_float(value) and len(finite) == len(values)
+            and min(finite) - SLACK <= value <= max(finite) + SLACK)
+
+
+def _interpolated(ordinates):
+    """A query interpolates between samples, so its answer lies within their range."""
+
+    def make(curve, bound):
+        def check(v):
+            if not _float(v):
+                return False
+            values = getattr(curve, ordinates)
+            if not all(math.isfinite(item) for item in values):
+                return True  # temperatures and pressures of measured curves are stored unchecked
+            return _between(v, values)
+
+        return check
+
+    return Contextual(make)
+
+
+def _volatility(curve, bound):
+    return lambda v: _float(v) and not math.isnan(v) and v >= 0.0
+
+
+def _pair_list_matching(curve, bound):
     """One (r, n) pair per item of r_values, counted the way the engine iterates them."""
-    r_values = call.bound.get("r_values")
+    r_values = bound.get("r_values")
     return lambda v: type(v) is list and all(_point(p) for p in v) and len(v) == sum(1 for _ in r_values)
 
 
-def _bubble_result(v):
-    return type(v) is tuple and len(v) == 3 and _float(v[0]) and _list_of(_float)(v[1]) and _list_of(_float)(v[2])
+def _bubble_result(system, bound):
+    """(T or P, y, K): a positive finite number, y summing to 1 and finite K-values, one per component."""
+    n = len(system.components) if hasattr(e, "ThermoSystem") and isinstance(system, e.ThermoSystem) else None
+
+    def check(v):
+        if not (type(v) is tuple and len(v) == 3 and _finite(v[0]) and v[0] > 0.0):
+            return False
+        y, k = v[1], v[2]
+        if not (_list_of(_finite)(y) and _list_of(_finite)(k) and len(y) == len(k) == n):
+            return False
+        if n and abs(sum(y) - 1.0) > 1e-9:
+            return False
+        # Compositions are used as given: only a proper one must give a proper answer.
+        x = bound.get("x")
+        proper = isinstance(x, list) and all(type(item) is float and item >= 0.0 for item in x)
+        return not proper or (all(0.0 <= item <= 1.0 for item in y) and all(item >= 0.0 for item in k))
+
+    return check
 
 
 # ---------------------------------------------------------------------------
@@ -444,7 +517,7 @@ class Entry:
     owner: str | None  # class name for static methods, constructors and methods
     kind: str  # "function", "static", "method", "constructor"
     params: list[Param]
-    result: Callable[[Any], bool] | str  # a check, or "matching" for n_vs_r's pair list
+    result: Callable[[Any], bool] | Contextual
     weight: int = 10
     # Well-formed arguments that fit together (and fit `self`), so that calls
     # also reach deep into the engine instead of stopping at the first check.
@@ -535,7 +608,7 @@ def _entries() -> list[Entry]:
               [Param("curve", _curve), Param("r_values", lambda ch: ch.pick([[0.1, 5.0], [], [2.0], [math.nan, 1e300, -1.0], (3.0, 4.0)])),
                Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION), Param("z_feed", COMPOSITION),
                Param("q", Q, False), Param("murphree", MURPHREE, False),
-               Param("condenser", lambda ch: ch.pick(CONDENSERS), False)], "matching",
+               Param("condenser", lambda ch: ch.pick(CONDENSERS), False)], Contextual(_pair_list_matching),
               coherent=lambda ch, _: _design(ch, "curve", "r_values", "x_distillate", "x_bottoms", "z_feed", "q",
                                              "murphree", "condenser")),
         Entry("Feed", "Feed", "constructor",
@@ -553,22 +626,22 @@ def _entries() -> list[Entry]:
         Entry("bottoms_rate", "BinaryColumn", "method", [], _float),
         Entry("constant_alpha", "EquilibriumCurve", "static",
               [Param("alpha", _good_float([2.5, 1.0, 0.5, 1e-300, 1e300])), Param("n_points", _points, False)],
-              _instance("EquilibriumCurve"),
+              _monotone_curve,
               coherent=lambda ch, _: {"alpha": ch.pick([ch.uniform(0.05, 50.0), 1.0, 1e-9, 1e9]),
                                       "n_points": ch.pick([5, 6, 11, 101, 1001])}),
         Entry("from_points", "EquilibriumCurve", "static",
               [Param("x", lambda ch: ch.pick(FLOAT_LISTS)), Param("y", lambda ch: ch.pick(FLOAT_LISTS)),
                Param("t", lambda ch: ch.pick(FLOAT_LISTS + [None]), False),
                Param("pressure", _good_float([101.325, None, math.nan, -1.0]), False)],
-              _instance("EquilibriumCurve"),
+              _monotone_curve,
               coherent=lambda ch, _: dict(zip(("x", "y", "t", "pressure"), ch.pick(MEASURED_SAMPLES)))),
-        Entry("y_of_x", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _float,
+        Entry("y_of_x", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _interpolated("y"),
               coherent=lambda ch, _: {"x": ch.uniform(0.0, 1.0)}),
-        Entry("x_of_y", "EquilibriumCurve", "method", [Param("y", COMPOSITION)], _float,
+        Entry("x_of_y", "EquilibriumCurve", "method", [Param("y", COMPOSITION)], _interpolated("x"),
               coherent=lambda ch, _: {"y": ch.uniform(0.0, 1.0)}),
-        Entry("temperature_of_x", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _float,
+        Entry("temperature_of_x", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _interpolated("t"),
               coherent=lambda ch, _: {"x": ch.uniform(0.0, 1.0)}),
-        Entry("relative_volatility", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], _float,
+        Entry("relative_volatility", "EquilibriumCurve", "method", [Param("x", COMPOSITION)], Contextual(_volatility),
               coherent=lambda ch, _: {"x": ch.uniform(0.0, 1.0)}),
     ]
     for name in PRESENT:
@@ -586,12 +659,12 @@ def _entries() -> list[Entry]:
                   _instance("ThermoSystem"), weight=4),
             Entry("bubble_temperature", "ThermoSystem", "method",
                   [Param("p", _good_float([101.325, 1.0, 1e4, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
-                  _bubble_result, weight=1,
+                  Contextual(_bubble_result), weight=1,
                   coherent=lambda ch, system: {"p": ch.pick([101.325, 50.0, 500.0, 3000.0, 1.0, ch.uniform(1.0, 2e4)]),
                                                "x": _composition(ch, _components(system))}),
             Entry("bubble_pressure", "ThermoSystem", "method",
                   [Param("t", _good_float([350.0, 300.0, 600.0, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
-                  _bubble_result, weight=1,
+                  Contextual(_bubble_result), weight=1,
                   coherent=lambda ch, system: {"t": ch.pick([350.0, 300.0, 400.0, 250.0, ch.uniform(150.0, 700.0)]),
                                                "x": _composition(ch, _components(system))}),
         ]
@@ -600,7 +673,7 @@ def _entries() -> list[Entry]:
             Entry("from_thermo", "EquilibriumCurve", "static",
                   [Param("system", lambda ch: ch.pick(SYSTEMS)), Param("pressure", _good_float([101.325, 10.0, -1.0])),
                    Param("n_points", _cheap_points, False, always=True)],
-                  _instance("EquilibriumCurve"), weight=1,
+                  _thermo_curve, weight=1,
                   coherent=lambda ch, _: {"system": ch.pick(SYSTEMS), "pressure": ch.pick([101.325, 50.0, 400.0]),
                                           "n_points": ch.pick([5, 6, 7])}))
     return entries
@@ -702,8 +775,8 @@ def make_entry_call(ch, entry: Entry) -> Call:
         target_args = [self_obj] + positional
 
     check = entry.result
-    if check == "matching":
-        check = _pair_list_matching(Call(lambda: "", None, None, bound=bound))
+    if isinstance(check, Contextual):
+        check = check.make(self_obj, bound)
     def label():
         return f"{entry.owner + '.' if entry.owner else ''}{entry.name}(*{target_args!r}, **{keywords!r})"
 
@@ -898,6 +971,17 @@ def test_one_special_value_at_a_time(entry, owner, values):
     holder = getattr(e, entry.owner) if entry.owner and entry.kind != "constructor" else e
     target = getattr(holder, entry.name)
     args = [owner] if entry.kind == "method" else []
-    check = entry.result if entry.result != "matching" else _pair_list_matching(Call(lambda: "", None, None, bound=values))
+    check = entry.result.make(owner, values) if isinstance(entry.result, Contextual) else entry.result
     failure = run_call(Call(lambda: f"{entry.name}({owner!r}, {values!r})", lambda: target(*args, **values), check))
     assert failure is None, failure
+
+
+@pytest.mark.skipif(not hasattr(e, "ThermoSystem"), reason="needs ThermoSystem")
+@pytest.mark.xfail(reason="open: NaN K-values from a non-finite van Laar parameter pass the bubble-point "
+                          "iterations as converged", strict=False)
+@pytest.mark.parametrize("a12", [math.nan, math.inf, -math.inf])
+def test_non_finite_van_laar_parameters_never_give_a_successful_bubble_point(a12):
+    system = e.ThermoSystem.van_laar(["acetone", "water"], a12, 1.0)
+    for call in (lambda: system.bubble_pressure(350.0, [0.5, 0.5]), lambda: system.bubble_temperature(101.325, [0.5, 0.5])):
+        failure = run_call(Call(lambda: f"van_laar a12={a12}", call, _bubble_result(system, {"x": [0.5, 0.5]})))
+        assert failure is None, failure
