@@ -39,6 +39,12 @@ Result<void> validate(const McCabeThieleSpec& spec)
     if (!(spec.reflux > 0.0)) {
         return invalid_input(format::text("reflux ratio must be positive, got ", spec.reflux));
     }
+    // R/(R+1) is NaN for an infinite R: the lines, their intersection and any
+    // staircase built on them would be meaningless (total reflux has its own
+    // construction).
+    if (!std::isfinite(spec.reflux)) {
+        return invalid_input(format::text("reflux ratio must be finite, got ", spec.reflux));
+    }
     if (!detail::valid_murphree(spec.murphree)) return detail::bad_murphree(spec.murphree);
     return {};
 }
