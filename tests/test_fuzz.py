@@ -489,10 +489,46 @@ def _volatility(curve, bound):
     return lambda v: _float(v) and not math.isnan(v) and v >= 0.0
 
 
+def _same(a, b) -> bool:
+    return a == b or (math.isnan(a) and math.isnan(b))
+
+
 def _pair_list_matching(curve, bound):
-    """One (r, n) pair per item of r_values, counted the way the engine iterates them."""
+    """One (r, n) pair per item of r_values, in order; n is a stage count or NaN."""
     r_values = bound.get("r_values")
-    return lambda v: type(v) is list and all(_point(p) for p in v) and len(v) == sum(1 for _ in r_values)
+
+    def check(v):
+        if not (type(v) is list and all(_point(p) for p in v)):
+            return False
+        given = [float(r) for r in r_values]
+        return (len(v) == len(given) and all(_same(r, pair[0]) for r, pair in zip(given, v))
+                and all(math.isnan(n) or (math.isfinite(n) and 0.0 <= n <= 500.0) for _, n in v))
+
+    return check
+
+
+def _design_result(curve, bound):
+    """The spec comes back as given; the rectifying line has slope R/(R+1) and passes through (x_D, x_D)."""
+
+    def check(v):
+        if not _instance("McCabeThieleResult")(v):
+            return False
+        spec, line = v.spec, v.rectifying
+        for name in ("x_distillate", "x_bottoms", "z_feed", "reflux", "q", "murphree"):
+            if name in bound and not _same(getattr(spec, name), float(bound[name])):
+                return False
+        reflux, x_d = spec.reflux, spec.x_distillate
+        return (math.isclose(line.slope, reflux / (reflux + 1.0), rel_tol=1e-12, abs_tol=1e-300)
+                and math.isclose(line.slope * x_d + line.intercept, x_d, rel_tol=1e-12, abs_tol=1e-12))
+
+    return check
+
+
+def _column_balance(v):
+    """B = F - D."""
+    return (_instance("BinaryColumn")(v)
+            and _same(v.bottoms_rate(), v.feed.rate - v.distillate_rate())
+            or math.isclose(v.bottoms_rate(), v.feed.rate - v.distillate_rate(), rel_tol=1e-12, abs_tol=1e-9))
 
 
 def _bubble_result(system, bound):
@@ -613,7 +649,7 @@ def _entries() -> list[Entry]:
               [Param("curve", _curve), Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION),
                Param("z_feed", COMPOSITION), Param("reflux", REFLUX), Param("q", Q, False),
                Param("murphree", MURPHREE, False), Param("condenser", lambda ch: ch.pick(CONDENSERS), False)],
-              _instance("McCabeThieleResult"),
+              Contextual(_design_result),
               coherent=lambda ch, _: _design(ch, "curve", "x_distillate", "x_bottoms", "z_feed", "reflux", "q",
                                              "murphree", "condenser")),
         Entry("total_reflux", None, "function",
@@ -634,7 +670,7 @@ def _entries() -> list[Entry]:
         Entry("BinaryColumn", "BinaryColumn", "constructor",
               [Param("pressure", _good_float([101.325, 50.0, 0.0])), Param("feed", lambda ch: ch.pick(FEEDS)),
                Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION),
-               Param("condenser", lambda ch: ch.pick(CONDENSERS), False)], _instance("BinaryColumn"),
+               Param("condenser", lambda ch: ch.pick(CONDENSERS), False)], _column_balance,
               coherent=lambda ch, _: {"pressure": ch.uniform(1.0, 1000.0),
                                       "feed": e.Feed(ch.uniform(1.0, 500.0), ch.uniform(0.31, 0.59)),
                                       **_design(ch, "x_distillate", "x_bottoms", "condenser")}),
