@@ -159,6 +159,20 @@ def _repeat(call, times):
             pass
 
 
+def _growth(call, repeat):
+    """Bytes of Python objects and of resident memory kept after `repeat` calls."""
+    gc.collect()
+    resident = _resident_bytes()
+    tracemalloc.start()
+    try:
+        _repeat(call, repeat)
+        gc.collect()
+        python_growth, _ = tracemalloc.get_traced_memory()
+    finally:
+        tracemalloc.stop()
+    return python_growth, _resident_bytes() - resident
+
+
 @pytest.mark.parametrize("case", CASES, ids=[case.name for case in CASES])
 def test_repeated_calls_keep_memory_flat_and_references_balanced(case):
     repeat = case.repeat // 4 if SANITIZED else case.repeat
@@ -167,20 +181,20 @@ def test_repeated_calls_keep_memory_flat_and_references_balanced(case):
     _repeat(case.call, max(repeat // 5, 20))  # warm-up: caches, free lists, the component table
     gc.collect()
     references = [sys.getrefcount(obj) for obj in watched]
-    resident = _resident_bytes()
-    tracemalloc.start()
-    try:
-        _repeat(case.call, repeat)
-        gc.collect()
-        python_growth, _ = tracemalloc.get_traced_memory()
-    finally:
-        tracemalloc.stop()
-    resident_growth = _resident_bytes() - resident
+    # A leak grows memory in every round; the allocator's own bookkeeping (a new
+    # arena, a heap extension) may show up once. So the verdict is the best of three.
+    for _ in range(3):
+        python_growth, resident_growth = _growth(case.call, repeat)
+        # ASan keeps freed blocks in quarantine, so its resident size only grows.
+        resident_flat = SANITIZED or resident_growth < RESIDENT_SLACK
+        if python_growth < PYTHON_SLACK and resident_flat:
+            break
 
-    assert [sys.getrefcount(obj) for obj in watched] == references
+    after = [sys.getrefcount(obj) for obj in watched]
+    moved = [(repr(watched[i]), references[i], after[i]) for i in range(len(watched)) if after[i] != references[i]]
+    assert not moved, f"reference counts moved (object, before, after): {moved}"
     assert python_growth < PYTHON_SLACK, f"{python_growth} bytes of Python objects kept after {repeat} calls"
-    if not SANITIZED:  # ASan keeps freed blocks in quarantine, so its resident size only grows
-        assert resident_growth < RESIDENT_SLACK, f"resident size grew by {resident_growth} bytes after {repeat} calls"
+    assert resident_flat, f"resident size grew by {resident_growth} bytes after {repeat} calls"
 
 
 def test_the_checks_see_a_leak():
