@@ -4,7 +4,10 @@ Each call must either hand back a value of its documented type or raise one of
 the exceptions a caller is told to expect (TypeError, ValueError, RuntimeError,
 OverflowError, MemoryError, or the caller's own exception coming out of a
 hostile ``__float__``/``__index__``/sequence unchanged). A crash, a C++
-exception escaping as anything else, or a wrong result type fails.
+exception escaping as anything else, an exception without its documented
+text, a result of the wrong type, or a result that breaks its own invariants
+(a curve outside [0, 1], an interpolated value outside its samples, a NaN
+reported as a bubble point, a staircase whose counts disagree) fails.
 
 The call generator is shared with ``benchmarks/fuzz_long.py``: it draws from a
 ``Chooser``, backed here by hypothesis and there by a seeded ``random.Random``.

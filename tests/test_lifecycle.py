@@ -143,3 +143,28 @@ def test_sanitizer_run_uses_the_instrumented_module():
         mapped = maps.read()
     assert "libasan" in mapped
     assert os.path.join("build", "sanitize") in e.__file__
+
+
+def test_recursion_through_argument_conversion_ends_in_recursion_error():
+    """A __float__/__index__ that calls back into the module, without end, stops at the interpreter's limit."""
+    out = run_child(
+        """
+        from kolvar import _engine as engine
+
+        class Float:
+            def __float__(self):
+                return engine.Feed(Float(), 0.5).rate
+
+        class Index:
+            def __index__(self):
+                return len(engine.EquilibriumCurve.constant_alpha(2.0, Index()).x)
+
+        for call in (lambda: engine.Feed(Float(), 0.5), lambda: engine.EquilibriumCurve.constant_alpha(2.0, Index())):
+            try:
+                call()
+            except RecursionError:
+                print("RecursionError")
+        print(engine.Feed(1, 0.5))
+        """
+    )
+    assert out.splitlines() == ["RecursionError", "RecursionError", "Feed(rate=1 kmol/h, z=0.5, q=1)"]
