@@ -394,7 +394,8 @@ ATTRIBUTES: dict[str, dict[str, Callable[[Any], bool]]] = {
                          "reflux": _float, "murphree": _float, "condenser": _instance("CondenserKind")},
     "Line": {"slope": _float, "intercept": _float},
     "StagePoint": {"index": _int, "x": _float, "y": _float},
-    "RminResult": {"r_min": _float, "pinch": _point, "tangent": _bool, "feed_point": _point},
+    "RminResult": {"r_min": lambda v: _float(v) and (math.isnan(v) or v >= 0.0), "pinch": _point, "tangent": _bool,
+                   "feed_point": _point},
     "McCabeThieleResult": {"spec": _instance("McCabeThieleSpec"), "n_stages": _float,
                            "stages": _list_of(_instance("StagePoint")), "feed_stage": _int,
                            "rmin": _instance("RminResult"), "rectifying": _instance("Line"),
@@ -488,7 +489,7 @@ def _interpolated(ordinates):
     return Contextual(make)
 
 
-def _volatility(curve, bound):
+def _volatility(_curve, _bound):
     return lambda v: _float(v) and not math.isnan(v) and v >= 0.0
 
 
@@ -496,7 +497,7 @@ def _same(a, b) -> bool:
     return a == b or (math.isnan(a) and math.isnan(b))
 
 
-def _pair_list_matching(curve, bound):
+def _pair_list_matching(_, bound):
     """One (r, n) pair per item of r_values, in order; n is a stage count or NaN."""
     r_values = bound.get("r_values")
 
@@ -510,7 +511,7 @@ def _pair_list_matching(curve, bound):
     return check
 
 
-def _design_result(curve, bound):
+def _design_result(_, bound):
     """The spec comes back as given; the rectifying line has slope R/(R+1) and passes through (x_D, x_D)."""
 
     def check(v):
@@ -523,6 +524,19 @@ def _design_result(curve, bound):
         reflux, x_d = spec.reflux, spec.x_distillate
         return (math.isclose(line.slope, reflux / (reflux + 1.0), rel_tol=1e-12, abs_tol=1e-300)
                 and math.isclose(line.slope * x_d + line.intercept, x_d, rel_tol=1e-12, abs_tol=1e-12))
+
+    return check
+
+
+def _minimum_reflux(_, bound):
+    """The feed point lies on the equilibrium curve."""
+
+    def check(v):
+        if not _instance("RminResult")(v):
+            return False
+        curve = bound["curve"]
+        x_q, y_q = v.feed_point
+        return 0.0 <= x_q <= 1.0 and math.isclose(curve.y_of_x(x_q), y_q, rel_tol=1e-9, abs_tol=1e-12)
 
     return check
 
@@ -646,7 +660,7 @@ def _entries() -> list[Entry]:
         Entry("version", None, "function", [], _str),
         Entry("rmin", None, "function",
               [Param("curve", _curve), Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION),
-               Param("z_feed", COMPOSITION), Param("q", Q, False)], _instance("RminResult"),
+               Param("z_feed", COMPOSITION), Param("q", Q, False)], Contextual(_minimum_reflux),
               coherent=lambda ch, _: _design(ch, "curve", "x_distillate", "x_bottoms", "z_feed", "q")),
         Entry("mccabe_thiele", None, "function",
               [Param("curve", _curve), Param("x_distillate", COMPOSITION), Param("x_bottoms", COMPOSITION),
