@@ -168,3 +168,27 @@ def test_recursion_through_argument_conversion_ends_in_recursion_error():
         """
     )
     assert out.splitlines() == ["RecursionError", "RecursionError", "Feed(rate=1 kmol/h, z=0.5, q=1)"]
+
+
+@pytest.mark.skipif(os.environ.get("KOLVAR_SANITIZED") == "1", reason="ASan needs the address space it reserves")
+def test_an_allocation_failure_is_a_memory_error():
+    """Samples that do not fit the address space raise MemoryError and leave the module usable."""
+    out = run_child(
+        """
+        import resource
+        from kolvar import _engine as engine
+
+        with open("/proc/self/statm") as statm:
+            used = int(statm.read().split()[0]) * resource.getpagesize()
+        limit = used + 512 * 2**20  # two arrays of 10^8 doubles need 1.6 GB
+        resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+        try:
+            engine.EquilibriumCurve.constant_alpha(2.5, 10**8)
+        except MemoryError:
+            print("MemoryError")
+        print(engine.EquilibriumCurve.constant_alpha(2.5, 11).y_of_x(0.5))
+        """
+    )
+    lines = out.splitlines()
+    assert lines[0] == "MemoryError"
+    assert float(lines[1]) == pytest.approx(2.5 * 0.5 / (1 + 1.5 * 0.5))
