@@ -6,6 +6,7 @@
 // result lists are the only expected ones), and, in a build configured with
 // -DCMAKE_CXX_FLAGS=-DKOLVAR_COUNT_FUGACITY, "fugacity/call", the mixture
 // fugacity evaluations per bubble temperature.
+#include "kolvar/testing/allocation_counter.hpp"
 #include "thermo/component.hpp"
 #include "thermo/flash.hpp"
 
@@ -23,24 +24,6 @@
 #include <string>
 #include <vector>
 
-// The replacement operators below pair malloc with free; GCC cannot see
-// that they replace each other and warns at every inlined delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -75,9 +58,9 @@ struct Counts {
 Counts counts_now()
 {
 #ifdef KOLVAR_COUNT_FUGACITY
-    return {allocations.load(), flash::fugacity_evaluations};
+    return {kolvar::testing::allocation_count(), flash::fugacity_evaluations};
 #else
-    return {allocations.load(), 0};
+    return {kolvar::testing::allocation_count(), 0};
 #endif
 }
 

@@ -2,6 +2,7 @@
 // liquid, in the simple form (parameters and result list per call) and the
 // two-stage form (parameters once, result into a caller's array). The
 // "allocs/call" counter counts heap allocations per evaluation.
+#include "kolvar/testing/allocation_counter.hpp"
 #include "thermo/component.hpp"
 #include "thermo/mixture.hpp"
 
@@ -14,24 +15,6 @@
 #include <new>
 #include <vector>
 
-// The replacement operators below pair malloc with free; GCC cannot see
-// that they replace each other and warns at every inlined delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -67,13 +50,13 @@ const std::vector<Component>& methanol_water()
 void report_allocations(benchmark::State& state, long before)
 {
     state.counters["allocs/call"] =
-        benchmark::Counter(static_cast<double>(allocations.load() - before) / static_cast<double>(state.iterations()));
+        benchmark::Counter(static_cast<double>(kolvar::testing::allocation_count() - before) / static_cast<double>(state.iterations()));
 }
 
 void simple_form(benchmark::State& state, const Case& c)
 {
     const MixtureSpec spec{.components = methanol_water()};
-    const long before = allocations.load();
+    const long before = kolvar::testing::allocation_count();
     for (auto _ : state) {
         auto ln_phi = mixture_ln_phi(spec, Eos::PR1976, c.temperature, c.pressure, c.composition, c.phase);
         benchmark::DoNotOptimize(ln_phi);
@@ -87,7 +70,7 @@ void two_stage_form(benchmark::State& state, const Case& c)
     const ComponentParameters parameters = component_parameters(spec.components, Eos::PR1976, c.temperature,
                                                                 c.pressure);
     std::array<double, 2> out{};
-    const long before = allocations.load();
+    const long before = kolvar::testing::allocation_count();
     for (auto _ : state) {
         auto ok = mixture_ln_phi(spec, parameters, c.composition, c.phase, out);
         benchmark::DoNotOptimize(ok);

@@ -21,7 +21,8 @@ PyObject* no_constructor(PyTypeObject* type, PyObject*, PyObject*)
 PyObject* create_type(TypeParts parts)
 {
     // CPython keeps pointers into the method and attribute tables, and into
-    // the spec's name: they live as long as the process (types are never freed).
+    // the qualified type name: they live as long as the process (types are
+    // never freed).
     auto* getset = new std::vector<PyGetSetDef>(std::move(parts.getset));
     getset->push_back(PyGetSetDef{});
     auto* methods = new std::vector<PyMethodDef>(std::move(parts.methods));

@@ -1,6 +1,7 @@
 // Heap allocations of the K-value evaluation and the bubble-point solvers:
 // none inside the iterations for up to 8 components, so a solve allocates
 // only its two result lists.
+#include "kolvar/testing/allocation_counter.hpp"
 #include "thermo/flash.hpp"
 
 #include "flash_test_support.hpp"
@@ -12,24 +13,6 @@
 #include <new>
 #include <vector>
 
-// The replacement operators below pair malloc with free; GCC cannot see
-// that they replace each other and warns at every inlined delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace kolvar::thermo {
 namespace {
@@ -39,9 +22,9 @@ using namespace kolvar::thermo::testing;
 template <class F>
 long allocations_of(F&& f)
 {
-    const long before = allocations.load();
+    const long before = kolvar::testing::allocation_count();
     f();
-    return allocations.load() - before;
+    return kolvar::testing::allocation_count() - before;
 }
 
 TEST(FlashAllocations, OnlyTheResultListsAreAllocated)

@@ -5,7 +5,7 @@
 #include "engine/binary/mccabe_thiele.hpp"
 
 #include "construction.hpp"
-#include "spec_checks.hpp"
+#include "design_checks.hpp"
 
 #include "kolvar/format.hpp"
 

@@ -4,7 +4,7 @@
 // reached at samples or at the feed point and a scan over them is exact.
 #include "engine/binary/rmin.hpp"
 
-#include "spec_checks.hpp"
+#include "design_checks.hpp"
 
 #include "kolvar/format.hpp"
 

@@ -3,7 +3,7 @@
 // count is the minimum N_min.
 #include "engine/binary/total_reflux.hpp"
 
-#include "spec_checks.hpp"
+#include "design_checks.hpp"
 
 #include "kolvar/format.hpp"
 
