@@ -1052,6 +1052,8 @@ def _nan_k_cases():
     cases = [(system, "bubble_pressure", 350.0, [0.5, 0.5]) for system in van_laar]
     cases += [(system, "bubble_temperature", 101.325, [0.5, 0.5]) for system in van_laar]
     cases.append((e.ThermoSystem.peng_robinson(["methanol", "water"]), "bubble_temperature", 1e4, [-1.0, 2.0]))
+    cases.append((e.ThermoSystem.peng_robinson(["water", "methanol"]), "bubble_pressure", 7.510034450055701e160,
+                  [0.795290928753002, 0.20470907124699803]))
     return cases
 
 
