@@ -64,10 +64,13 @@ PyObject* condenser_int(PyObject* self)
 // 64-bit integer (int, bool, __index__); everything else is NotImplemented.
 PyObject* condenser_compare(PyObject* self, PyObject* other, int op)
 {
+    if (op != Py_EQ && op != Py_NE) Py_RETURN_NOTIMPLEMENTED;
     PyTypeObject* type = type_of<CondenserKind>();
-    if ((op != Py_EQ && op != Py_NE) || type == nullptr || !PyObject_TypeCheck(self, type)) {
+    if (type == nullptr) {
+        PyErr_Clear();  // no exception escapes a comparison
         Py_RETURN_NOTIMPLEMENTED;
     }
+    if (!PyObject_TypeCheck(self, type)) Py_RETURN_NOTIMPLEMENTED;
     const long long mine = static_cast<long long>(unbox<CondenserKind>(self));
     long long theirs = 0;
     if (PyObject_TypeCheck(other, type)) {

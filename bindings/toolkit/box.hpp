@@ -29,6 +29,7 @@ PyObject* box_into(PyTypeObject* type, T&& value)
 {
     using V = std::remove_cvref_t<T>;
     V local(std::forward<T>(value));
+    if (type == nullptr) return nullptr;  // the exception is set
     PyObject* object = PyType_GenericAlloc(type, 0);
     if (object == nullptr) return nullptr;
     new (&reinterpret_cast<Box<V>*>(object)->value) V(std::move(local));
@@ -55,6 +56,7 @@ template <Registered T>
 bool Instance<T>::convert(PyObject* object, const T*& out)
 {
     PyTypeObject* type = type_of<T>();
+    if (type == nullptr) return false;
     if (!PyObject_TypeCheck(object, type)) return refuse_type(object, PyClass<T>::name);
     out = &unbox<T>(object);
     return true;

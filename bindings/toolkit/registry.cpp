@@ -8,4 +8,10 @@ ModuleState* module_state()
     return module ? static_cast<ModuleState*>(PyModule_GetState(module)) : nullptr;
 }
 
+PyTypeObject* missing_type()
+{
+    PyErr_SetString(PyExc_RuntimeError, "kolvar._engine is not initialised in this interpreter");
+    return nullptr;
+}
+
 }  // namespace kolvar::bind

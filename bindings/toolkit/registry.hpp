@@ -32,10 +32,16 @@ PyModuleDef* module_definition();
 // The state of the module object of this interpreter.
 ModuleState* module_state();
 
+// Raises RuntimeError when the module's state is gone (interpreter shutdown).
+PyTypeObject* missing_type();
+
+// The registered class of T, or null with an exception set.
 template <Registered T>
 PyTypeObject* type_of()
 {
-    return reinterpret_cast<PyTypeObject*>(module_state()->types[PyClass<T>::slot]);
+    ModuleState* state = module_state();
+    if (state == nullptr || state->types[PyClass<T>::slot] == nullptr) return missing_type();
+    return reinterpret_cast<PyTypeObject*>(state->types[PyClass<T>::slot]);
 }
 
 }  // namespace kolvar::bind

@@ -236,5 +236,22 @@ TEST(BubblePressure, Failures)
               "dimension mismatch: components=2, x=2, y=1");
 }
 
+// An activity model that yields NaN makes every K NaN while the sum of the
+// pass before still looks converged: that is no bubble point.
+TEST(BubblePoints, NonFiniteKValuesAreFailures)
+{
+    const auto components = mixture({"acetone", "water"});
+    const std::vector<double> x{0.5, 0.5};
+    for (double a12 : {nan_value, std::numeric_limits<double>::infinity()}) {
+        const std::vector<std::vector<double>> parameters{{0.0, a12}, {1.0, 0.0}};
+        const SystemSpec spec = gamma_phi(components, ActivityModel::VanLaar, parameters, VaporModel::ideal_gas());
+        const std::string pressure_text = error_text(bubble_pressure(spec, 350.0, x, Direction::Bubble, 1e-9, 200));
+        EXPECT_TRUE(pressure_text.starts_with("thermodynamic evaluation failed: non-finite K-values at T = 350 K, P = "))
+            << pressure_text;
+        const std::string temperature_text = error_text(bubble_temperature(spec, atmosphere, x, 1e-9, 200));
+        EXPECT_TRUE(temperature_text.starts_with("thermodynamic evaluation failed: ")) << temperature_text;
+    }
+}
+
 }  // namespace
 }  // namespace kolvar::thermo

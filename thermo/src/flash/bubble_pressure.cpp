@@ -66,6 +66,17 @@ std::expected<PressureSolution, PressureFailure> solve_pressure(const SystemSpec
     return std::unexpected(PressureFailure{std::nullopt, std::numeric_limits<double>::quiet_NaN()});
 }
 
+std::optional<ThermoError> non_finite_result(std::span<const double> k, std::span<const double> incipient,
+                                             double temperature, double pressure)
+{
+    auto finite = [](double v) { return std::isfinite(v); };
+    if (std::all_of(k.begin(), k.end(), finite) && std::all_of(incipient.begin(), incipient.end(), finite)) {
+        return std::nullopt;
+    }
+    return ThermoError::evaluation(
+        format::text("non-finite K-values at T = ", temperature, " K, P = ", pressure, " kPa"));
+}
+
 }  // namespace flash
 
 std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spec, double temperature,
@@ -79,6 +90,9 @@ std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spe
         return std::unexpected(ThermoError::evaluation(format::text(
             "trivial solution at P = ", solved->pressure, " kPa: liquid and vapour on the same root (K = 1)")));
     const auto& y = solved->last.incipient;
+    if (auto error = flash::non_finite_result(k, y, temperature, solved->pressure)) {
+        return std::unexpected(std::move(*error));
+    }
     return IncipientPoint{solved->pressure, std::vector<double>(y.begin(), y.end()), std::vector<double>(k.begin(), k.end())};
 }
 

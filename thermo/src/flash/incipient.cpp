@@ -127,6 +127,7 @@ std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& 
     if (!(residual <= final_tolerance))
         return std::unexpected(ThermoError::no_convergence("bubble temperature", final_passes, residual));
     const auto& y = last->incipient;
+    if (auto error = flash::non_finite_result(k, y, t, pressure)) return std::unexpected(std::move(*error));
     return IncipientPoint{t, std::vector<double>(y.begin(), y.end()), std::vector<double>(k.begin(), k.end())};
 }
 

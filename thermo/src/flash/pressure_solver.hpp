@@ -39,4 +39,12 @@ std::expected<PressureSolution, PressureFailure> solve_pressure(const SystemSpec
                                                             double tolerance, unsigned max_iterations,
                                                                std::span<double> k);
 
+// A solved point whose K-values or incipient composition are not finite (an
+// activity model or equation of state that gave NaN on the last pass) is no
+// answer: NaN changes do not stop the pass loop, so such a point can look
+// converged. Returns the Evaluation error
+// "non-finite K-values at T = {T} K, P = {P} kPa", or nothing.
+std::optional<ThermoError> non_finite_result(std::span<const double> k, std::span<const double> incipient,
+                                             double temperature, double pressure);
+
 }  // namespace kolvar::thermo::flash
