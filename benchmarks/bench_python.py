@@ -40,8 +40,6 @@ def design():
 
 
 def thermo():
-    if not hasattr(kv, "ThermoSystem"):
-        return
     print("thermodynamics at 101.325 kPa (Peng-Robinson, kij = 0)")
     for pair in (["methanol", "water"], ["benzene", "toluene"]):
         system = kv.ThermoSystem.peng_robinson(pair)

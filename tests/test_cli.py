@@ -9,7 +9,6 @@ import kolvar
 from kolvar import EquilibriumCurve, mccabe_thiele, rmin, total_reflux
 from kolvar.cli import main
 
-HAS_THERMO = hasattr(kolvar, "ThermoSystem")
 
 
 def run(argv, capsys):
@@ -132,14 +131,6 @@ def test_module_entry_point(tmp_path):
     assert failed.stderr == "kolvar: error: dimension mismatch: alpha must be positive, got -1\n"
 
 
-@pytest.mark.skipif(HAS_THERMO, reason="ThermoSystem is built")
-def test_default_run_without_thermodynamics_is_one_error_line(capsys):
-    status, _, err = run([], capsys)
-    assert status == 2
-    assert err.startswith("kolvar: error: ") and err.count("\n") == 1
-
-
-@pytest.mark.skipif(not HAS_THERMO, reason="ThermoSystem not built yet")
 def test_default_benzene_toluene_design(tmp_path):
     done = python_m_kolvar(cwd=tmp_path)
     assert done.returncode == 0, done.stderr
@@ -153,7 +144,6 @@ def test_default_benzene_toluene_design(tmp_path):
     assert 5.5 < n_min < 8.0
 
 
-@pytest.mark.skipif(not HAS_THERMO, reason="ThermoSystem not built yet")
 def test_components_and_pressure_options(capsys):
     status, out, err = run(["--components", "benzene", "toluene", "--pressure", "50", "--points", "21"], capsys)
     assert (status, err) == (0, "")

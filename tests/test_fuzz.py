@@ -256,8 +256,6 @@ def _misc_values():
 
 # Engine values: made once, handed out as arguments and as `self`.
 def _systems():
-    if not hasattr(e, "ThermoSystem"):
-        return []
     made = []
     for build in (
         lambda: e.ThermoSystem.peng_robinson(["methanol", "water"]),
@@ -286,8 +284,7 @@ def _curves():
         e.EquilibriumCurve.from_points(GRID, GRID),
         e.EquilibriumCurve.from_points(GRID, [0.0, 0.6, 0.6, 0.6, 1.0], pressure=50.0),
     ]
-    if SYSTEMS and hasattr(e.EquilibriumCurve, "from_thermo"):
-        curves.append(e.EquilibriumCurve.from_thermo(SYSTEMS[0], 101.325, 7))
+    curves.append(e.EquilibriumCurve.from_thermo(SYSTEMS[0], 101.325, 7))
     return curves
 
 
@@ -550,7 +547,7 @@ def _column_balance(v):
 
 def _bubble_result(system, bound):
     """(T or P, y, K): a positive finite number, y summing to 1 and finite K-values, one per component."""
-    n = len(system.components) if hasattr(e, "ThermoSystem") and isinstance(system, e.ThermoSystem) else None
+    n = len(system.components) if isinstance(system, e.ThermoSystem) else None
 
     def check(v):
         if not (type(v) is tuple and len(v) == 3 and _finite(v[0]) and v[0] > 0.0):
@@ -644,7 +641,7 @@ def _composition(ch, size):
 
 
 def _components(system):
-    return len(system.components) if hasattr(e, "ThermoSystem") and isinstance(system, e.ThermoSystem) else 2
+    return len(system.components) if isinstance(system, e.ThermoSystem) else 2
 
 
 MEASURED_SAMPLES = [
@@ -716,35 +713,32 @@ def _entries() -> list[Entry]:
     for name in PRESENT:
         if name not in ("Feed", "BinaryColumn"):
             entries.append(Entry(name, name, "constructor", [], lambda v: False, weight=2))
-    if hasattr(e, "smoke_bubble_temperature"):
-        entries.append(Entry("smoke_bubble_temperature", None, "function", [], _float, weight=1))
-    if hasattr(e, "ThermoSystem"):
-        entries += [
-            Entry("peng_robinson", "ThermoSystem", "static",
-                  [Param("names", lambda ch: ch.pick(COMPONENT_LISTS))], _instance("ThermoSystem"), weight=4),
-            Entry("van_laar", "ThermoSystem", "static",
-                  [Param("names", lambda ch: ch.pick(COMPONENT_LISTS + ["ab", "water"])),
-                   Param("a12", _good_float([2.0, 0.0, -1.0, 1e308])), Param("a21", _good_float([1.5, 0.0]))],
-                  _instance("ThermoSystem"), weight=4),
-            Entry("bubble_temperature", "ThermoSystem", "method",
-                  [Param("p", _good_float([101.325, 1.0, 1e4, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
-                  Contextual(_bubble_result), weight=1,
-                  coherent=lambda ch, system: {"p": ch.pick([101.325, 50.0, 500.0, 3000.0, 1.0, ch.uniform(1.0, 2e4)]),
-                                               "x": _composition(ch, _components(system))}),
-            Entry("bubble_pressure", "ThermoSystem", "method",
-                  [Param("t", _good_float([350.0, 300.0, 600.0, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
-                  Contextual(_bubble_result), weight=1,
-                  coherent=lambda ch, system: {"t": ch.pick([350.0, 300.0, 400.0, 250.0, ch.uniform(150.0, 700.0)]),
-                                               "x": _composition(ch, _components(system))}),
-        ]
-    if hasattr(e.EquilibriumCurve, "from_thermo") and SYSTEMS:
-        entries.append(
-            Entry("from_thermo", "EquilibriumCurve", "static",
-                  [Param("system", lambda ch: ch.pick(SYSTEMS)), Param("pressure", _good_float([101.325, 10.0, -1.0])),
-                   Param("n_points", _cheap_points, False, always=True)],
-                  _thermo_curve, weight=1,
-                  coherent=lambda ch, _: {"system": ch.pick(SYSTEMS), "pressure": ch.pick([101.325, 50.0, 400.0]),
-                                          "n_points": ch.pick([5, 6, 7])}))
+    entries.append(Entry("smoke_bubble_temperature", None, "function", [], _float, weight=1))
+    entries += [
+        Entry("peng_robinson", "ThermoSystem", "static",
+              [Param("names", lambda ch: ch.pick(COMPONENT_LISTS))], _instance("ThermoSystem"), weight=4),
+        Entry("van_laar", "ThermoSystem", "static",
+              [Param("names", lambda ch: ch.pick(COMPONENT_LISTS + ["ab", "water"])),
+               Param("a12", _good_float([2.0, 0.0, -1.0, 1e308])), Param("a21", _good_float([1.5, 0.0]))],
+              _instance("ThermoSystem"), weight=4),
+        Entry("bubble_temperature", "ThermoSystem", "method",
+              [Param("p", _good_float([101.325, 1.0, 1e4, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
+              Contextual(_bubble_result), weight=1,
+              coherent=lambda ch, system: {"p": ch.pick([101.325, 50.0, 500.0, 3000.0, 1.0, ch.uniform(1.0, 2e4)]),
+                                           "x": _composition(ch, _components(system))}),
+        Entry("bubble_pressure", "ThermoSystem", "method",
+              [Param("t", _good_float([350.0, 300.0, 600.0, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
+              Contextual(_bubble_result), weight=1,
+              coherent=lambda ch, system: {"t": ch.pick([350.0, 300.0, 400.0, 250.0, ch.uniform(150.0, 700.0)]),
+                                           "x": _composition(ch, _components(system))}),
+    ]
+    entries.append(
+        Entry("from_thermo", "EquilibriumCurve", "static",
+              [Param("system", lambda ch: ch.pick(SYSTEMS)), Param("pressure", _good_float([101.325, 10.0, -1.0])),
+               Param("n_points", _cheap_points, False, always=True)],
+              _thermo_curve, weight=1,
+              coherent=lambda ch, _: {"system": ch.pick(SYSTEMS), "pressure": ch.pick([101.325, 50.0, 400.0]),
+                                      "n_points": ch.pick([5, 6, 7])}))
     return entries
 
 
@@ -1046,8 +1040,6 @@ def test_one_special_value_at_a_time(entry, owner, values):
 
 
 def _nan_k_cases():
-    if not hasattr(e, "ThermoSystem"):
-        return []
     van_laar = [e.ThermoSystem.van_laar(["acetone", "water"], a12, 1.0) for a12 in (math.nan, math.inf, -math.inf)]
     cases = [(system, "bubble_pressure", 350.0, [0.5, 0.5]) for system in van_laar]
     cases += [(system, "bubble_temperature", 101.325, [0.5, 0.5]) for system in van_laar]

@@ -119,26 +119,21 @@ def _cases() -> list[Case]:
         Case("read-only attribute", lambda: setattr(FEED, "rate", 1.0), [FEED]),
         Case("no constructor", lambda: e.Line(1, 2)),
     ]
-    if hasattr(e, "ThermoSystem"):
-        system = e.ThermoSystem.peng_robinson(NAMES)
-        cases += [
-            Case("peng_robinson", lambda: e.ThermoSystem.peng_robinson(NAMES), [NAMES]),
-            Case("peng_robinson unknown", lambda: e.ThermoSystem.peng_robinson(["methanol", "unobtainium"])),
-            Case("peng_robinson surrogate", lambda: e.ThermoSystem.peng_robinson([SURROGATE]), [SURROGATE]),
-            Case("van_laar", lambda: e.ThermoSystem.van_laar(NAMES, 1.2, 0.8), [NAMES]),
-            Case("van_laar wrong length", lambda: e.ThermoSystem.van_laar(["a", "b", "c"], 1, 1)),
-            Case("system reads", lambda: (system.components, repr(system)), [system]),
-            Case("bubble_temperature", lambda: system.bubble_temperature(101.325, [0.4, 0.6]), [system], repeat=300),
-            Case("bubble_pressure", lambda: system.bubble_pressure(340.0, [0.4, 0.6]), [system], repeat=600),
-            Case("bubble_temperature refused", lambda: system.bubble_temperature(101.325, [1.0]), [system]),
-        ]
-        if hasattr(e.EquilibriumCurve, "from_thermo"):
-            cases += [
-                Case("from_thermo", lambda: e.EquilibriumCurve.from_thermo(system, 101.325, 5), [system], repeat=60),
-                Case("from_thermo refused", lambda: e.EquilibriumCurve.from_thermo(system, 101.325, 2**62), [system]),
-            ]
-    if hasattr(e, "smoke_bubble_temperature"):
-        cases.append(Case("smoke_bubble_temperature", e.smoke_bubble_temperature, repeat=300))
+    system = e.ThermoSystem.peng_robinson(NAMES)
+    cases += [
+        Case("peng_robinson", lambda: e.ThermoSystem.peng_robinson(NAMES), [NAMES]),
+        Case("peng_robinson unknown", lambda: e.ThermoSystem.peng_robinson(["methanol", "unobtainium"])),
+        Case("peng_robinson surrogate", lambda: e.ThermoSystem.peng_robinson([SURROGATE]), [SURROGATE]),
+        Case("van_laar", lambda: e.ThermoSystem.van_laar(NAMES, 1.2, 0.8), [NAMES]),
+        Case("van_laar wrong length", lambda: e.ThermoSystem.van_laar(["a", "b", "c"], 1, 1)),
+        Case("system reads", lambda: (system.components, repr(system)), [system]),
+        Case("bubble_temperature", lambda: system.bubble_temperature(101.325, [0.4, 0.6]), [system], repeat=300),
+        Case("bubble_pressure", lambda: system.bubble_pressure(340.0, [0.4, 0.6]), [system], repeat=600),
+        Case("bubble_temperature refused", lambda: system.bubble_temperature(101.325, [1.0]), [system]),
+        Case("from_thermo", lambda: e.EquilibriumCurve.from_thermo(system, 101.325, 5), [system], repeat=60),
+        Case("from_thermo refused", lambda: e.EquilibriumCurve.from_thermo(system, 101.325, 2**62), [system]),
+        Case("smoke_bubble_temperature", e.smoke_bubble_temperature, repeat=300),
+    ]
     return cases
 
 

@@ -17,7 +17,6 @@ from matplotlib.figure import Figure  # noqa: E402
 
 from kolvar import plot  # noqa: E402
 
-HAS_THERMO = hasattr(kolvar, "ThermoSystem")
 
 
 @pytest.fixture
@@ -174,7 +173,6 @@ def test_txy_refuses_a_curve_without_temperatures(ax):
         plot.txy(ALPHA, ax)
 
 
-@pytest.mark.skipif(not HAS_THERMO, reason="ThermoSystem not built yet")
 def test_txy_of_a_thermodynamic_curve(ax):
     system = kolvar.ThermoSystem.peng_robinson(["benzene", "toluene"])
     curve = EquilibriumCurve.from_thermo(system, 101.325, 21)

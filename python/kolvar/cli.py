@@ -17,7 +17,7 @@ import os
 import sys
 from typing import List, NoReturn, Optional, Sequence, TextIO, Tuple
 
-from . import EquilibriumCurve, __version__, mccabe_thiele, rmin, total_reflux
+from . import EquilibriumCurve, ThermoSystem, __version__, mccabe_thiele, rmin, total_reflux
 
 PROG = "kolvar"
 PLOT_FORMATS = {".png": "png", ".svg": "svg"}
@@ -118,13 +118,9 @@ def _curve(args: argparse.Namespace) -> Tuple[EquilibriumCurve, str, Optional[Li
     if args.alpha is not None:
         curve = EquilibriumCurve.constant_alpha(args.alpha, args.points)
         return curve, f"constant relative volatility, alpha = {args.alpha:g}", None
-    from . import _engine
-
-    if not hasattr(_engine, "ThermoSystem"):
-        raise UsageError("this build of kolvar has no thermodynamic systems; use --alpha A for a constant-alpha curve")
     names = list(args.components) if args.components else ["benzene", "toluene"]
     pressure = 101.325 if args.pressure is None else args.pressure
-    system = _engine.ThermoSystem.peng_robinson(names)
+    system = ThermoSystem.peng_robinson(names)
     curve = EquilibriumCurve.from_thermo(system, pressure, args.points)
     return curve, f"{' / '.join(system.components)}, Peng-Robinson", list(system.components)
 

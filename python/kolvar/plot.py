@@ -105,6 +105,16 @@ def _square_frame(ax: Axes, light: str) -> None:
     ax.set_axisbelow(True)
 
 
+def _finish_diagram(
+    ax: Axes, light: str, curve: EquilibriumCurve, components: Optional[Sequence[str]], summary: str
+) -> Axes:
+    """Square 0-1 frame, a title naming the system and the design, and the legend."""
+    _square_frame(ax, light)
+    ax.set_title("\n".join(filter(None, [_system_line(curve, components), summary])), fontsize=10)
+    ax.legend(loc="lower right", fontsize=8, framealpha=0.9)
+    return ax
+
+
 def _curve_and_diagonal(ax: Axes, curve: EquilibriumCurve) -> None:
     ax.plot(curve.x, curve.y, color=_CURVE, linewidth=1.8, label="equilibrium curve", gid="equilibrium")
     ax.plot([0.0, 1.0], [0.0, 1.0], color="0.45", linewidth=0.9, label="y = x", gid="diagonal")
@@ -206,11 +216,8 @@ def mccabe_thiele(
         gid="pinch",
     )
 
-    _square_frame(ax, light)
     summary = f"{result.n_stages:.2f} theoretical stages, feed on stage {result.feed_stage}, R = {spec.reflux:.3g}"
-    ax.set_title("\n".join(filter(None, [_system_line(curve, components), summary])), fontsize=10)
-    ax.legend(loc="lower right", fontsize=8, framealpha=0.9)
-    return ax
+    return _finish_diagram(ax, light, curve, components, summary)
 
 
 def total_reflux(
@@ -234,11 +241,7 @@ def total_reflux(
     _diagonal_mark(ax, x_d, "x_D", "x_D")
     if x_bottoms is not None:
         _diagonal_mark(ax, float(x_bottoms), "x_B", "x_B")
-    _square_frame(ax, light)
-    summary = f"total reflux: N_min = {result.n_min:.2f}"
-    ax.set_title("\n".join(filter(None, [_system_line(curve, components), summary])), fontsize=10)
-    ax.legend(loc="lower right", fontsize=8, framealpha=0.9)
-    return ax
+    return _finish_diagram(ax, light, curve, components, f"total reflux: N_min = {result.n_min:.2f}")
 
 
 def n_vs_r(

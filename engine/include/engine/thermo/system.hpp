@@ -1,6 +1,6 @@
 // ThermoSystem: an owned mixture plus its model selection. It owns the
 // component records and the parameter matrices and assembles a fresh,
-// borrowing system specification for every question it answers. Build it
+// borrowing thermo::SystemSpec for every question it answers. Build it
 // once per column problem and reuse it.
 #pragma once
 
