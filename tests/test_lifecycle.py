@@ -94,7 +94,7 @@ def subinterpreter_runner(kind):
 @pytest.mark.parametrize("kind", ["shared", "isolated"])
 @pytest.mark.parametrize("main_first", [True, False], ids=["main-first", "subinterpreter-first"])
 def test_a_second_interpreter_is_refused(kind, main_first):
-    """Whichever interpreter tries first, subinterpreters are refused and the main interpreter keeps a working module."""
+    """Whichever interpreter tries first, subinterpreters are refused and the main interpreter imports."""
     main_import = "import kolvar._engine as engine\n"
     out = run_child(
         (main_import if main_first else "")

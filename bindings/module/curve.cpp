@@ -68,7 +68,9 @@ const auto curve_relative_volatility = method<EquilibriumCurve>(
 std::string curve_repr(const EquilibriumCurve& curve)
 {
     const auto n = static_cast<std::uint64_t>(curve.size());
-    if (auto pressure = curve.pressure()) return format::text("EquilibriumCurve(", n, " points, P = ", *pressure, " kPa)");
+    if (auto pressure = curve.pressure()) {
+        return format::text("EquilibriumCurve(", n, " points, P = ", *pressure, " kPa)");
+    }
     return format::text("EquilibriumCurve(", n, " points, synthetic)");
 }
 
