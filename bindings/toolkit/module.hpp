@@ -34,8 +34,15 @@ template <class Classes>
 PyModuleDef define_module(const char* name, const char* doc)
 {
     return PyModuleDef{
-        PyModuleDef_HEAD_INIT, name, doc, sizeof(ModuleStorage<Classes::size>), nullptr, nullptr, nullptr,
-        nullptr,               nullptr,
+        .m_base = PyModuleDef_HEAD_INIT,
+        .m_name = name,
+        .m_doc = doc,
+        .m_size = sizeof(ModuleStorage<Classes::size>),
+        .m_methods = nullptr,
+        .m_slots = nullptr,
+        .m_traverse = nullptr,
+        .m_clear = nullptr,
+        .m_free = nullptr,
     };
 }
 
