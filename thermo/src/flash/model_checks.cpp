@@ -61,14 +61,15 @@ std::expected<void, ThermoError> check_models(const SystemSpec& spec, std::size_
     if (spec.vapor.kind == VaporModel::Kind::Eos && static_cast<unsigned>(spec.vapor.eos) >= eos_count)
         return std::unexpected(ThermoError::unsupported(
             text("vapour model ", static_cast<unsigned>(spec.vapor.eos), " is not an equation of state")));
-    if (spec.approach == PhaseApproach::PhiPhi && spec.liquid_model >= eos_count)
-        return std::unexpected(
-            ThermoError::unsupported(text("liquid model ", spec.liquid_model, " is not an equation of state")));
-    if (spec.approach == PhaseApproach::GammaPhi) {
-        if (spec.liquid_model > static_cast<unsigned>(ActivityModel::IdealLiquid))
-            return std::unexpected(
-                ThermoError::unsupported(text("liquid model ", spec.liquid_model, " is not an activity model")));
-        return check_activity_inputs(spec, static_cast<ActivityModel>(spec.liquid_model), n);
+    if (const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
+        phi_phi && static_cast<unsigned>(phi_phi->eos) >= eos_count)
+        return std::unexpected(ThermoError::unsupported(
+            text("liquid model ", static_cast<unsigned>(phi_phi->eos), " is not an equation of state")));
+    if (const auto* gamma_phi = std::get_if<liquid::GammaPhi>(&spec.liquid)) {
+        if (static_cast<unsigned>(gamma_phi->model) > static_cast<unsigned>(ActivityModel::IdealLiquid))
+            return std::unexpected(ThermoError::unsupported(
+                text("liquid model ", static_cast<unsigned>(gamma_phi->model), " is not an activity model")));
+        return check_activity_inputs(spec, gamma_phi->model, n);
     }
     return {};
 }
