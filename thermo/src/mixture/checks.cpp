@@ -2,25 +2,17 @@
 // description before any arithmetic.
 #include "thermo/mixing_rule.hpp"
 
+#include "mixture/rule_table.hpp"
+
 #include "kolvar/format.hpp"
 
-#include <array>
 #include <string>
 #include <utility>
 
 namespace kolvar::thermo {
 namespace {
 
-constexpr std::array<const char*, 11> rule_names{
-    "WongSandler", "HuronVidalOriginal", "HuronVidalSimplified", "MHV1",          "MHV2",          "IVDW",
-    "IIVDW",       "Classical",          "PatelTejaC",           "PatelTejaUSBC", "SchmidtWenzelC",
-};
-
-bool is_c_parameter_rule(MixingRule rule)
-{
-    return rule == MixingRule::PatelTejaC || rule == MixingRule::PatelTejaUSBC ||
-           rule == MixingRule::SchmidtWenzelC;
-}
+bool is_c_parameter_rule(MixingRule rule) { return rule_data::row(rule).kind == rule_data::RuleKind::CParameter; }
 
 bool kij_fits(std::span<const std::vector<double>> kij, std::size_t n)
 {
@@ -67,9 +59,9 @@ std::expected<void, EosError> check_activity_inputs(ActivityModel model, const A
 
 }  // namespace
 
-const char* name(MixingRule rule) { return rule_names[static_cast<unsigned>(rule)]; }
+const char* name(MixingRule rule) { return rule_data::row(rule).name; }
 
-bool is_ge_based(MixingRule rule) { return static_cast<unsigned>(rule) <= static_cast<unsigned>(MixingRule::MHV2); }
+bool is_ge_based(MixingRule rule) { return rule_data::row(rule).kind == rule_data::RuleKind::ExcessGibbs; }
 
 std::expected<void, EosError> check_mixture(const MixtureSpec& spec, Eos eos, std::size_t composition_size)
 {
