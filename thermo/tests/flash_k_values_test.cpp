@@ -2,6 +2,7 @@
 #include "thermo/flash.hpp"
 #include "thermo/mixture.hpp"
 
+#include "constants.hpp"
 #include "flash/virial.hpp"
 #include "flash_test_support.hpp"
 
@@ -228,7 +229,7 @@ TEST(Virial, FugacityCoefficientsAreDerivativesOfTheMixtureValue)
     const double p = 800.0;
     SmallVector<double, 64> b;
     flash::second_virial_matrix(components, t, b);
-    const double rt = flash::virial_gas_constant * t;
+    const double rt = constants::gas_constant_kpa_cm3 * t;
     auto n_ln_phi = [&](const std::vector<double>& amounts) {
         double total = 0.0;
         for (double a : amounts) total += a;

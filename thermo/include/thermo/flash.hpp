@@ -55,6 +55,10 @@ struct SystemSpec {
     std::optional<GeSpec> ge{};          // activity model inside a GE-based mixing rule
     MixingRule mixing_rule = MixingRule::Classical;
     VaporModel vapor{};
+
+    // What an activity model reads: the parameter rows, molar volumes and
+    // solubility parameters above.
+    ActivityInputs activity_inputs() const { return {activity_params, molar_volumes, solubility_params}; }
 };
 
 struct ThermoError {

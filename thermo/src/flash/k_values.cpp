@@ -34,7 +34,7 @@ MixtureSpec mixture_of(const SystemSpec& spec)
             .kij = spec.kij,
             .rule = spec.mixing_rule,
             .ge = spec.ge,
-            .activity = {spec.activity_params, spec.molar_volumes, spec.solubility_params}};
+            .activity = spec.activity_inputs()};
 }
 
 // Step 1 of a pass: w_i = K_i x_i (bubble) or y_i/K_i (dew), written
@@ -129,8 +129,7 @@ private:
     {
         if (auto ok = references(); !ok) return ok;
         if (!(liquid_given_ && liquid_done_)) {
-            const ActivityInputs inputs{spec_.activity_params, spec_.molar_volumes, spec_.solubility_params};
-            ln_gamma(gamma_phi.model, temperature_, x, inputs, liquid_);
+            ln_gamma(gamma_phi.model, temperature_, x, spec_.activity_inputs(), liquid_);
             liquid_done_ = true;
         }
         gamma_phi_k(k);

@@ -3,27 +3,16 @@
 // ln gamma_i and gE/RT = sum x_i ln gamma_i at (T, x).
 #include "mixture/rules.hpp"
 
+#include "eos/attraction.hpp"
+
 #include <cmath>
 
 namespace kolvar::thermo::rules {
 namespace {
 
-constexpr double half_pi = 1.5707963267948966;
-
 // Lambda = integral from 1 to infinity of dz/(z^2 + u z + w); the reference
 // constant of the Huron-Vidal and Wong-Sandler rules is q = -Lambda.
-double lambda(double u, double w)
-{
-    const double delta = u * u - 4.0 * w;
-    const double scale = std::fmax(std::fmax(u * u, 4.0 * std::abs(w)), 1e-300);
-    if (std::abs(delta) <= 1e-12 * scale) return 1.0 / (1.0 + u / 2.0);
-    if (delta > 0.0) {
-        const double r = std::sqrt(delta);
-        return std::log((u + 2.0 + r) / (u + 2.0 - r)) / r;
-    }
-    const double r = std::sqrt(-delta);
-    return (2.0 / r) * (half_pi - std::atan((u + 2.0) / r));
-}
+double lambda(double u, double w) { return attraction_integral(1.0, 1.0, u, w).value; }
 
 struct GeState {
     SmallVector<double, 8> alpha;      // A_i / B_i
