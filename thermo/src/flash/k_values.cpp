@@ -109,7 +109,8 @@ public:
     // |ln K_i| < 1e-8 and Z^L = Z^V to 1e-8 relative (phi-phi only).
     bool trivial() const
     {
-        if (!std::holds_alternative<liquid::PhiPhi>(spec_.liquid) || spec_.vapor.kind != VaporModel::Kind::Eos) return false;
+        if (!std::holds_alternative<liquid::PhiPhi>(spec_.liquid) || spec_.vapor.kind != VaporModel::Kind::Eos)
+            return false;
         for (std::size_t i = 0; i < n_; ++i)
             if (!(std::abs(liquid_[i] - ln_phi_vapour_[i]) < trivial_tolerance)) return false;
         const double scale = std::fmax(std::abs(z_liquid_), std::abs(z_vapour_));

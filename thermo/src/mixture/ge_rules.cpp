@@ -107,8 +107,8 @@ void wong_sandler(const ComponentParameters& p, KijRows kij, std::span<const dou
 
 }  // namespace
 
-void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityInputs& activity, const ComponentParameters& p,
-              KijRows kij, std::span<const double> x, MixtureParameters& out)
+void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityInputs& activity,
+              const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out)
 {
     const std::size_t n = x.size();
     GeState g;
