@@ -65,7 +65,7 @@ using ComponentConstants = std::vector<std::pair<std::string, ConstantValue>>;
 // The record of those constants, every one checked; the first fault is the
 // message, naming the compound, the key and the value:
 //   component constants need a name (a non-empty text under the key name)
-//   component "x": unknown key Tc (accepted: name, tc, ...)
+//   component "x": unknown key "Tc" (accepted: name, tc, ...)
 //   component "x": tc must be a number, got a list
 //   component "x": missing key tc
 //   component "x": tc must be positive and finite, got -5

@@ -18,14 +18,15 @@ namespace kolvar::thermo {
 // phases use the spec's kij, mixing rule and GE model. Failures:
 // DimensionMismatch "components=2, composition=3"; Unsupported "the liquid
 // is not described by an equation of state"; the fugacity layer's error as
-// Evaluation.
+// Evaluation; Evaluation "non-finite ln phi at T = {T} K, P = {P} kPa".
 std::expected<std::vector<double>, ThermoError> phase_ln_phi(const SystemSpec& spec, double temperature,
                                                              double pressure, std::span<const double> composition,
                                                              Phase phase);
 
 // Psat_i(T) [kPa] of every component, by the spec's saturation model i when
 // it lists one, else the component's own; a failing correlation is an
-// Evaluation error carrying its text.
+// Evaluation error carrying its text, an overflowing one "non-finite
+// saturation pressure of component \"x\" at T = {T} K".
 std::expected<std::vector<double>, ThermoError> saturation_pressures(const SystemSpec& spec, double temperature);
 
 struct EquilibriumRatios {

@@ -62,10 +62,14 @@ struct Trial {
     List w;
 };
 
+// The largest difference of two compositions; NaN when either holds a NaN.
 double distance(std::span<const double> a, std::span<const double> b)
 {
     double d = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i) d = std::fmax(d, std::abs(a[i] - b[i]));
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const double gap = std::abs(a[i] - b[i]);
+        if (!(gap <= d)) d = gap;
+    }
     return d;
 }
 
@@ -123,14 +127,21 @@ std::expected<StabilityResult, ThermoError> liquid_stability(const SystemSpec& s
 
     List liquid(n);
     for (std::size_t i = 0; i < n; ++i) liquid[i] = x[i] / sum;
-    StabilityResult result{0.0, std::vector<double>(liquid.begin(), liquid.end())};
+    Trial best{0.0, liquid};
+    const auto result = [&] { return StabilityResult{best.tpd, std::vector<double>(best.w.begin(), best.w.end())}; };
     const LiquidTerm term(spec, temperature, pressure);
-    if (!term.composition_dependent() || n < 2) return result;
+    if (!term.composition_dependent() || n < 2) return result();
 
+    const auto non_finite = [&] {
+        return std::unexpected(ThermoError::evaluation(format::text(
+            "non-finite tangent-plane distance at T = ", temperature, " K, P = ", pressure, " kPa")));
+    };
     List d(n);
     if (auto ok = term(liquid, d); !ok) return std::unexpected(ok.error());
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < n; ++i) {
+        if (liquid[i] > 0.0 && !std::isfinite(d[i])) return non_finite();
         d[i] = liquid[i] > 0.0 ? std::log(liquid[i]) + d[i] : -std::numeric_limits<double>::infinity();
+    }
 
     // Nearly pure trials of every present component, then the equimolar one.
     for (std::size_t j = 0; j <= n; ++j) {
@@ -144,12 +155,10 @@ std::expected<StabilityResult, ThermoError> liquid_stability(const SystemSpec& s
         for (double& v : w) v /= total;
         auto trial = run_trial(term, d, liquid, std::move(w));
         if (!trial) return std::unexpected(std::move(trial.error()));
-        if (!std::isfinite(trial->tpd))
-            return std::unexpected(ThermoError::evaluation(format::text(
-                "non-finite tangent-plane distance at T = ", temperature, " K, P = ", pressure, " kPa")));
-        if (trial->tpd < result.tpd) result = {trial->tpd, std::vector<double>(trial->w.begin(), trial->w.end())};
+        if (!std::isfinite(trial->tpd)) return non_finite();
+        if (trial->tpd < best.tpd) best = std::move(*trial);
     }
-    return result;
+    return result();
 }
 
 }  // namespace kolvar::thermo

@@ -7,6 +7,7 @@
 #include "thermo/mixture.hpp"
 #include "thermo/saturation.hpp"
 
+#include <cmath>
 #include <variant>
 
 namespace kolvar::thermo {
@@ -42,6 +43,10 @@ std::expected<std::vector<double>, ThermoError> phase_ln_phi(const SystemSpec& s
         if (auto ok = mixture_ln_phi(spec.mixture(), parameters, composition, phase, out); !ok)
             return std::unexpected(ThermoError::evaluation(ok.error().text()));
     }
+    for (double v : out)
+        if (!std::isfinite(v))
+            return std::unexpected(ThermoError::evaluation(
+                format::text("non-finite ln phi at T = ", temperature, " K, P = ", pressure, " kPa")));
     return out;
 }
 
@@ -55,6 +60,10 @@ std::expected<std::vector<double>, ThermoError> saturation_pressures(const Syste
             i < spec.saturation_models.size() ? spec.saturation_models[i] : component.saturation_model;
         const auto psat = saturation_pressure(model, component, temperature);
         if (!psat) return std::unexpected(ThermoError::evaluation(psat.error().text()));
+        if (!std::isfinite(*psat))
+            return std::unexpected(ThermoError::evaluation(format::text(
+                "non-finite saturation pressure of component ", format::Quoted{component.name}, " at T = ",
+                temperature, " K")));
         out.push_back(*psat);
     }
     return out;
