@@ -14,8 +14,12 @@
 //
 //   const DeclaredClass<engine::Feed> feed_class{"Feed", &make_feed};
 //
-// A declaration fills its slot while the extension is loaded; the module
-// creates the classes in slot order when it initialises.
+// A class reachable only through other objects (their attributes and
+// results) is declared with Exposure::ThroughOtherObjects: it gets its slot
+// and type object but no module attribute. A declaration fills its slot
+// while the extension is loaded; the module creates the classes in slot order
+// when it initialises, and a slot left undeclared or declared twice fails the
+// import with SystemError.
 #pragma once
 
 #include "toolkit/python.hpp"
