@@ -7,7 +7,7 @@
 #include "engine/binary/equilibrium.hpp"
 #include "engine/binary/point.hpp"
 #include "engine/binary/rmin.hpp"
-#include "engine/column/model.hpp"
+#include "engine/column.hpp"
 #include "engine/error.hpp"
 
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "engine/binary/equilibrium.hpp"
 #include "engine/binary/mccabe_thiele.hpp"
 #include "engine/binary/point.hpp"
-#include "engine/column/model.hpp"
+#include "engine/column.hpp"
 #include "engine/error.hpp"
 
 #include <span>
