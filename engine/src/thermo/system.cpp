@@ -23,11 +23,16 @@ Result<ThermoSystem> ThermoSystem::van_laar(const std::array<std::string, 2>& na
 {
     auto components = thermo::find_components(names);
     if (!components) return thermo_failed(std::move(components.error().message));
+    return ThermoSystem(std::move(*components), van_laar_model(a12, a21));
+}
+
+ThermoSystem::Model ThermoSystem::van_laar_model(double a12, double a21)
+{
     Model model;
     model.liquid = thermo::liquid::GammaPhi{thermo::ActivityModel::VanLaar};
     model.vapour = thermo::VaporModel::ideal_gas();
     model.activity = {{0.0, a12}, {a21, 0.0}};
-    return ThermoSystem(std::move(*components), std::move(model));
+    return model;
 }
 
 std::vector<std::string> ThermoSystem::database_names()

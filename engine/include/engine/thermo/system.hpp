@@ -53,6 +53,23 @@ struct ActivityOptions {
     std::optional<std::vector<double>> solubility;  // regular-solution delta, (cal/cm3)^0.5
 };
 
+// How a system is made again: the constructor that made it and the choices
+// it was given, apart from its components.
+struct PengRobinsonRecipe {};
+struct VanLaarRecipe {
+    double a12 = 0.0;
+    double a21 = 0.0;
+};
+struct IdealSolutionRecipe {
+    thermo::VaporModel vapour = thermo::VaporModel::ideal_gas();
+    std::optional<std::vector<thermo::SaturationModel>> saturation;
+};
+struct GraysonStreedRecipe {
+    thermo::VaporModel vapour = thermo::VaporModel::ideal_gas();
+};
+using SystemRecipe = std::variant<PengRobinsonRecipe, VanLaarRecipe, CubicOptions, ActivityOptions,
+                                  IdealSolutionRecipe, GraysonStreedRecipe>;
+
 class ThermoSystem {
 public:
     // What the system owns besides its components, in the form the library's
@@ -101,6 +118,20 @@ public:
                                                const std::optional<std::vector<thermo::SaturationModel>>& saturation);
     static Result<ThermoSystem> grayson_streed(std::span<const ComponentSource> components,
                                                thermo::VaporModel vapour);
+
+    // The constructor and choices that make this system again from the
+    // constants of its components (thermo::constants_of): a cubic system's
+    // eos_parameters carry the components' p1..p4; any other option is
+    // absent when the system holds an empty matrix or list for it, which is
+    // what leaving it out gives.
+    SystemRecipe recipe() const;
+
+    // The system of `recipe` over the components, resolved as the general
+    // constructors resolve them, through the checks of the constructor the
+    // recipe names. The fixed systems take components by constants too:
+    // peng_robinson any number of them, van_laar exactly two ("van_laar needs
+    // 2 components, got {n}").
+    static Result<ThermoSystem> restore(std::span<const ComponentSource> components, const SystemRecipe& recipe);
 
     // The database's compound names in the order of its document, and one
     // compound's record (an unknown name fails as the constructors' lookup).
@@ -165,6 +196,9 @@ public:
 
 private:
     ThermoSystem(std::vector<thermo::Component> components, Model model) noexcept;
+
+    // The model of van_laar: van Laar liquid, ideal-gas vapour, the two parameters.
+    static Model van_laar_model(double a12, double a21);
 
     Result<void> check_composition(std::span<const double> x) const;
     Result<void> check_state(std::optional<double> t, std::optional<double> p, std::span<const double> x) const;
