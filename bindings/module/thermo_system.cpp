@@ -1,5 +1,6 @@
 // ThermoSystem and the end-to-end smoke check.
 #include "module/classes.hpp"
+#include "module/system_state.hpp"
 #include "module/thermo.hpp"
 #include "module/thermo_conversions.hpp"
 
@@ -43,13 +44,15 @@ const auto system_bubble_temperature = method<ThermoSystem>(
     "ThermoSystem", "bubble_temperature",
     "Bubble temperature [K] at pressure `p` [kPa] for liquid composition\n`x`. Returns `(T, y, k)`.",
     [](const ThermoSystem& system, double p, std::vector<double> x) { return system.bubble_temperature(p, x); },
-    required<Float>("p"), required<FloatList>("x"));
+    required<Float>("p"), required<FloatList>("x"))
+    .without_lock();
 
 const auto system_bubble_pressure = method<ThermoSystem>(
     "ThermoSystem", "bubble_pressure",
     "Bubble pressure [kPa] at temperature `t` [K] for liquid composition\n`x`. Returns `(P, y, k)`.",
     [](const ThermoSystem& system, double t, std::vector<double> x) { return system.bubble_pressure(t, x); },
-    required<Float>("t"), required<FloatList>("x"));
+    required<Float>("t"), required<FloatList>("x"))
+    .without_lock();
 
 using engine::ComponentSource;
 using OptionalMatrix = std::optional<engine::Matrix>;
@@ -149,26 +152,30 @@ const auto system_dew_temperature = method<ThermoSystem>(
     "ThermoSystem", "dew_temperature",
     "Dew temperature [K] at pressure `p` [kPa] for vapour composition `y`.\nReturns `(T, x, k)`.",
     [](const ThermoSystem& system, double p, std::vector<double> y) { return system.dew_temperature(p, y); },
-    required<Float>("p"), required<FloatList>("y"));
+    required<Float>("p"), required<FloatList>("y"))
+    .without_lock();
 
 const auto system_dew_pressure = method<ThermoSystem>(
     "ThermoSystem", "dew_pressure",
     "Dew pressure [kPa] at temperature `t` [K] for vapour composition `y`.\nReturns `(P, x, k)`.",
     [](const ThermoSystem& system, double t, std::vector<double> y) { return system.dew_pressure(t, y); },
-    required<Float>("t"), required<FloatList>("y"));
+    required<Float>("t"), required<FloatList>("y"))
+    .without_lock();
 
 const auto system_flash = method<ThermoSystem>(
     "ThermoSystem", "flash",
     "Isothermal flash of feed `z` at `t` [K] and `p` [kPa]. Returns\n"
     "`(vapour_fraction, x, y)`; a single-phase feed gives exactly 0 or 1.",
     [](const ThermoSystem& system, double t, double p, std::vector<double> z) { return system.flash(t, p, z); },
-    required<Float>("t"), required<Float>("p"), required<FloatList>("z"));
+    required<Float>("t"), required<Float>("p"), required<FloatList>("z"))
+    .without_lock();
 
 const auto system_k_values = method<ThermoSystem>(
     "ThermoSystem", "k_values",
     "K-values of the liquid `x` at `t` [K] and `p` [kPa] with its incipient\nvapour. Returns `(k, y)`.",
     [](const ThermoSystem& system, double t, double p, std::vector<double> x) { return system.k_values(t, p, x); },
-    required<Float>("t"), required<Float>("p"), required<FloatList>("x"));
+    required<Float>("t"), required<Float>("p"), required<FloatList>("x"))
+    .without_lock();
 
 const auto system_ln_phi = method<ThermoSystem>(
     "ThermoSystem", "ln_phi",
@@ -196,7 +203,8 @@ const auto system_liquid_stability = method<ThermoSystem>(
     [](const ThermoSystem& system, double t, double p, std::vector<double> x) {
         return system.liquid_stability(t, p, x);
     },
-    required<Float>("t"), required<Float>("p"), required<FloatList>("x"));
+    required<Float>("t"), required<Float>("p"), required<FloatList>("x"))
+    .without_lock();
 
 const auto smoke_function = function(
     "smoke_bubble_temperature",
@@ -210,7 +218,8 @@ const auto smoke_function = function(
         auto point = system->bubble_temperature(101.325, x);
         if (!point) return std::unexpected(std::move(point.error()));
         return point->value;
-    });
+    })
+    .without_lock();
 
 std::string system_repr(const ThermoSystem& system) { return system.repr(); }
 
@@ -236,6 +245,7 @@ PyObject* make_thermo_system()
                     def<system_ln_gamma>(),           def<system_saturation_pressure>(),
                     def<system_liquid_stability>()};
     spec.repr = repr_of<ThermoSystem, &system_repr>;
+    declare_travel(spec);
     return create_class(std::move(spec));
 }
 const DeclaredClass<ThermoSystem> thermo_system_class{"ThermoSystem", &make_thermo_system};

@@ -101,6 +101,13 @@ bool for_each_item(PyObject* object, bool (*item)(PyObject*, void*), void* conte
     return for_each_item(object, [&](PyObject* element) { return item(element, context); });
 }
 
+bool TupleObject::convert(PyObject* object, Borrowed& out)
+{
+    if (!PyTuple_CheckExact(object)) return refuse_type(object, "tuple");
+    out.object = object;
+    return true;
+}
+
 bool FloatList::convert(PyObject* object, std::vector<double>& out)
 {
     if (!refuse_str_for_list(object)) return false;

@@ -115,4 +115,23 @@ struct Instance {
     static bool convert(PyObject* object, const T*& out);
 };
 
+// An instance of the class registered for T, its engine value copied (for
+// values kept beyond the call, and items of lists, which may be temporaries).
+template <Registered T>
+struct Copied {
+    using Value = T;
+    static bool convert(PyObject* object, T& out);
+};
+
+// A Python object handed through unconverted, borrowed for the call.
+struct Borrowed {
+    PyObject* object = nullptr;
+};
+
+// A tuple, exactly (no subclass), borrowed.
+struct TupleObject {
+    using Value = Borrowed;
+    static bool convert(PyObject* object, Borrowed& out);
+};
+
 }  // namespace kolvar::bind

@@ -20,6 +20,9 @@ _Matrix: TypeAlias = Sequence[Sequence[_Float]]
 _Component: TypeAlias = str | Mapping[str, str | _Float | Sequence[_Float] | None]
 _Incipient: TypeAlias = tuple[float, list[float], list[float]]
 
+# Every instance pickles (it reduces to the private ``_rebuild``), and, as
+# instances are immutable, copy.copy and copy.deepcopy return the instance.
+
 __version__: str
 __all__ = [
     "__version__",
@@ -179,6 +182,9 @@ class ThermoSystem:
     def liquid_stability(self, t: _Float, p: _Float, x: Sequence[_Float]) -> tuple[float, list[float]]:
         """Minimum tangent-plane distance of the liquid and its trial composition. Returns `(tpd_min, trial_x)`."""
 
+    def __copy__(self) -> ThermoSystem: ...
+    def __deepcopy__(self, memo: object, /) -> ThermoSystem: ...
+
 @final
 class EquilibriumCurve:
     """A sampled binary equilibrium curve y*(x), with T(x) when it came from a thermodynamic model."""
@@ -228,6 +234,9 @@ class EquilibriumCurve:
     def relative_volatility(self, x: _Float) -> float:
         """Point relative volatility α(x) from the curve."""
 
+    def __copy__(self) -> EquilibriumCurve: ...
+    def __deepcopy__(self, memo: object, /) -> EquilibriumCurve: ...
+
 @final
 class Feed:
     """A single feed to a binary column."""
@@ -244,6 +253,9 @@ class Feed:
     @property
     def q(self) -> float:
         """Thermal condition `q` (dimensionless, see type docs)."""
+
+    def __copy__(self) -> Feed: ...
+    def __deepcopy__(self, memo: object, /) -> Feed: ...
 
 @final
 class BinaryColumn:
@@ -283,6 +295,9 @@ class BinaryColumn:
     def bottoms_rate(self) -> float:
         """Bottoms molar flow B = F − D [kmol/h]."""
 
+    def __copy__(self) -> BinaryColumn: ...
+    def __deepcopy__(self, memo: object, /) -> BinaryColumn: ...
+
 @final
 class CondenserKind:
     """The condenser at the top of the column: ``Total`` (value 0) or ``Partial`` (value 1)."""
@@ -294,6 +309,9 @@ class CondenserKind:
     def __eq__(self, value: object, /) -> bool: ...
     def __ne__(self, value: object, /) -> bool: ...
     def __int__(self) -> int: ...
+
+    def __copy__(self) -> CondenserKind: ...
+    def __deepcopy__(self, memo: object, /) -> CondenserKind: ...
 
 @final
 class McCabeThieleSpec:
@@ -314,6 +332,9 @@ class McCabeThieleSpec:
     @property
     def condenser(self) -> CondenserKind: ...
 
+    def __copy__(self) -> McCabeThieleSpec: ...
+    def __deepcopy__(self, memo: object, /) -> McCabeThieleSpec: ...
+
 @final
 class Line:
     """A straight construction line `y = slope · x + intercept`."""
@@ -325,6 +346,9 @@ class Line:
     @property
     def intercept(self) -> float:
         """Intercept at x = 0 (mole fraction)."""
+
+    def __copy__(self) -> Line: ...
+    def __deepcopy__(self, memo: object, /) -> Line: ...
 
 @final
 class StagePoint:
@@ -341,6 +365,9 @@ class StagePoint:
     @property
     def y(self) -> float:
         """Vapor light-component fraction leaving the stage."""
+
+    def __copy__(self) -> StagePoint: ...
+    def __deepcopy__(self, memo: object, /) -> StagePoint: ...
 
 @final
 class RminResult:
@@ -361,6 +388,9 @@ class RminResult:
     @property
     def feed_point(self) -> _Point:
         """The q-line ∩ equilibrium-curve point `(x_q*, y_q*)`."""
+
+    def __copy__(self) -> RminResult: ...
+    def __deepcopy__(self, memo: object, /) -> RminResult: ...
 
 @final
 class McCabeThieleResult:
@@ -393,6 +423,9 @@ class McCabeThieleResult:
     @property
     def staircase(self) -> list[_Point]: ...
 
+    def __copy__(self) -> McCabeThieleResult: ...
+    def __deepcopy__(self, memo: object, /) -> McCabeThieleResult: ...
+
 @final
 class TotalRefluxResult:
     """The total-reflux construction: operating lines collapsed onto the diagonal."""
@@ -408,3 +441,6 @@ class TotalRefluxResult:
     @property
     def staircase(self) -> list[_Point]:
         """The staircase polyline against the diagonal."""
+
+    def __copy__(self) -> TotalRefluxResult: ...
+    def __deepcopy__(self, memo: object, /) -> TotalRefluxResult: ...
