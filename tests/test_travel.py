@@ -95,9 +95,12 @@ def reached_classes(values):
     return found
 
 
-def test_the_samples_cover_every_class():
+def test_every_class_is_sampled_and_the_reconstructor_stays_private():
     exposed = {getattr(e, name) for name in e.__all__ if isinstance(getattr(e, name), type)}
     assert exposed | reached_classes(SAMPLES) == {type(value) for value in SAMPLES}
+    assert len(e.__all__) == 18 and "_rebuild" not in e.__all__
+    assert {name for name in dir(e) if not name.startswith("_")} == set(e.__all__) - {"__version__"}
+    assert e._rebuild.__module__ == "kolvar._engine"
 
 
 @pytest.mark.parametrize("value", SAMPLES, ids=lambda v: type(v).__name__)
@@ -312,3 +315,21 @@ def test_ctrl_c_stops_a_long_call(call):
     assert child.returncode == 0, err
     assert out.splitlines() == ["interrupted 0", str(2.5 * 0.5 / (1 + 1.5 * 0.5))]
     assert stopped < 5.0
+
+
+def test_the_interpreter_exits_cleanly_while_daemon_threads_compute():
+    """A daemon thread still inside a long call when the interpreter shuts down does not abort the process."""
+    code = textwrap.dedent("""
+        import threading, time
+        from kolvar import _engine as engine
+        system = engine.ThermoSystem.peng_robinson(["methanol", "water"])
+        curve = engine.EquilibriumCurve.constant_alpha(2.5)
+        for work in (lambda: engine.EquilibriumCurve.from_thermo(system, 101.325, 10**6),
+                     lambda: engine.n_vs_r(curve, [2.0] * 10**6, 0.95, 0.05, 0.5, murphree=0.7),
+                     lambda: [system.bubble_temperature(101.325, [0.5, 0.5]) for _ in range(10**6)]):
+            threading.Thread(target=work, daemon=True).start()
+        time.sleep(0.3)
+        print("done")
+        """)
+    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
+    assert (done.returncode, done.stdout, done.stderr) == (0, "done\n", "")
