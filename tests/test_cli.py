@@ -8,6 +8,7 @@ import pytest
 import kolvar
 from kolvar import EquilibriumCurve, mccabe_thiele, rmin, total_reflux
 from kolvar.cli import main
+from kolvar.thermo import model_names
 
 
 
@@ -151,3 +152,69 @@ def test_components_and_pressure_options(capsys):
     status, _, err = run(["--components", "toluene", "benzene", "--points", "21"], capsys)
     assert status == 2
     assert err.startswith("kolvar: error: thermo evaluation failed: component order looks inverted")
+
+
+WILSON = ["--activity", "Wilson", "--parameters", "449.3", "1964.6"]
+
+
+# (options after --components methanol water, the system they choose, how the report names it)
+MODEL_CASES = [
+    (["--eos", "RKS1972"], lambda n: kolvar.ThermoSystem.cubic(n, eos="RKS1972"), "RKS1972, Classical"),
+    (["--kij", "-0.07"], lambda n: kolvar.ThermoSystem.cubic(n, kij=[[0, -0.07], [-0.07, 0]]), "PR1976, Classical, kij = -0.07"),
+    (
+        WILSON + ["--vapour", "Virial"],
+        lambda n: kolvar.ThermoSystem.activity(n, "Wilson", [[0, 449.3], [1964.6, 0]], vapour="Virial"),
+        "Wilson (A12 = 449.3, A21 = 1964.6) liquid, Virial vapour",
+    ),
+    (
+        ["--mixing-rule", "MHV1"] + WILSON,
+        lambda n: kolvar.ThermoSystem.cubic(n, mixing_rule="MHV1", ge_model="Wilson", ge_parameters=[[0, 449.3], [1964.6, 0]]),
+        "PR1976, MHV1 with Wilson (A12 = 449.3, A21 = 1964.6)",
+    ),
+]
+
+
+@pytest.mark.parametrize("options, system, model", MODEL_CASES, ids=lambda c: " ".join(c) if isinstance(c, list) else "")
+def test_model_options_choose_the_curve(options, system, model, capsys):
+    curve = EquilibriumCurve.from_thermo(system(["methanol", "water"]), 101.325, 21)
+    status, out, err = run(["--components", "methanol", "water", "--points", "21", *options], capsys)
+    assert status == 0, err
+    assert field(out, "curve") == f"{curve!r}, methanol / water, {model}"
+    assert field(out, "R_min").startswith(f"{rmin(curve, 0.95, 0.05, 0.5).r_min:.4f} ")
+
+
+@pytest.mark.parametrize("options, warns", [([], True), (WILSON, False), (["--xd", "0.99", "--xb", "0.6", "--zf", "0.8"], False)])
+def test_a_liquid_split_in_the_design_range_is_one_warning(options, warns, capsys):
+    status, out, err = run(["--components", "methanol", "water", "--points", "21", *options], capsys)
+    assert status == 0 and out
+    if warns:
+        assert err.startswith("kolvar: warning: on this model the liquid splits into two liquid phases for 0.")
+        assert err.count("\n") == 1
+    else:
+        assert err == ""
+
+
+@pytest.mark.parametrize(
+    "argv, message",
+    [
+        (["--alpha", "2", "--eos", "PR1976"], "--eos applies to a curve from --components, not to --alpha"),
+        (["--parameters", "1", "2"], "--parameters needs --activity MODEL"),
+        (["--vapour", "Virial"], "--vapour applies to an activity-coefficient liquid"),
+        (["--eos", "RKS1972", "--activity", "Wilson", "--vapour", "Virial"], "--vapour applies to an activity-coefficient"),
+        (["--eos", "PR"], "unknown equation of state 'PR'"),
+        (["--kij", "x"], "argument --kij: invalid float value: 'x'"),
+    ],
+)
+def test_model_option_errors(argv, message, capsys):
+    status, _, err = run(argv, capsys)
+    assert status == 2
+    assert err.startswith("kolvar: error: " + message) and err.count("\n") == 1
+
+
+def test_help_lists_the_model_names(capsys):
+    with pytest.raises(SystemExit):
+        main(["--help"])
+    text = " ".join(capsys.readouterr().out.split())
+    for names in model_names().values():
+        for name in names:
+            assert name in text
