@@ -333,7 +333,7 @@ def _txy_of_system(
     ax.plot(curve.x, curve.t, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
     ax.plot(curve.x, dew, color=_STRIPPING, linewidth=1.6, label="dew line T(y)", gid="dew")
     _mark_split(ax, split)
-    return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, names), "upper right")
+    return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, names), "best")
 
 
 def pxy(
@@ -368,7 +368,7 @@ def pxy(
     ax.plot(grid, dew, color=_STRIPPING, linewidth=1.6, label="dew line P(y)", gid="dew")
     _mark_split(ax, split)
     title = f"{' / '.join(names)}, T = {t:g} K"
-    return _finish_phase_diagram(ax, light, "P [kPa]", title, "upper left")
+    return _finish_phase_diagram(ax, light, "P [kPa]", title, "best")
 
 
 def _binary_names(system: ThermoSystem, components: Optional[Sequence[str]]) -> Sequence[str]:
