@@ -2,6 +2,7 @@
 #include "module/design.hpp"
 
 #include "module/classes.hpp"
+#include "module/conversions.hpp"
 
 #include "toolkit/callable.hpp"
 
