@@ -13,7 +13,7 @@ None, and returns that Axes.  Artists carry stable ``gid`` values (listed in
 from __future__ import annotations
 
 import math
-from typing import TYPE_CHECKING, Any, Iterable, Optional, Sequence, Tuple, Union
+from typing import TYPE_CHECKING, Any, Callable, Iterable, List, Literal, Optional, Sequence, Tuple, Union
 
 from ._engine import EquilibriumCurve, RminResult, ThermoSystem
 
@@ -327,11 +327,11 @@ def _txy_of_system(
     light = _light_name(names)
     _require_matplotlib()  # before the sweeps, which are the slow part
     curve = EquilibriumCurve.from_thermo(system, pressure, n_points)
-    dew = [system.dew_temperature(pressure, [y, 1.0 - y])[0] for y in curve.x]
+    dew, missing = _dew_line(lambda y: system.dew_temperature(pressure, [y, 1.0 - y])[0], curve.x)
     split = _split_along_curve(system, curve)
     ax = _axes(ax)
     ax.plot(curve.x, curve.t, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
-    ax.plot(curve.x, dew, color=_STRIPPING, linewidth=1.6, label="dew line T(y)", gid="dew")
+    ax.plot(curve.x, dew, color=_STRIPPING, linewidth=1.6, label="dew line T(y)" + missing, gid="dew")
     _mark_split(ax, split)
     return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, names), "best")
 
@@ -361,14 +361,39 @@ def pxy(
     t = float(t)
     grid = [i / (n_points - 1) for i in range(n_points)]
     bubble = [system.bubble_pressure(t, [x, 1.0 - x])[0] for x in grid]
-    dew = [system.dew_pressure(t, [y, 1.0 - y])[0] for y in grid]
+    dew, missing = _dew_line(lambda y: system.dew_pressure(t, [y, 1.0 - y])[0], grid)
     split = _split_at_temperature(system, t, grid, bubble)
     ax = _axes(ax)
     ax.plot(grid, bubble, color=_CURVE, linewidth=1.6, label="bubble line P(x)", gid="bubble")
-    ax.plot(grid, dew, color=_STRIPPING, linewidth=1.6, label="dew line P(y)", gid="dew")
+    ax.plot(grid, dew, color=_STRIPPING, linewidth=1.6, label="dew line P(y)" + missing, gid="dew")
     _mark_split(ax, split)
     title = f"{' / '.join(names)}, T = {t:g} K"
     return _finish_phase_diagram(ax, light, "P [kPa]", title, "best")
+
+
+def _dew_line(solve: Callable[[float], float], grid: Sequence[float]) -> Tuple[List[float], str]:
+    """Dew points on the grid, and a legend note on those the solver did not find.
+
+    Where a model's liquid splits, a vapour can have more than one dew liquid
+    and the solver may not settle on either.  Such a point is left out of the
+    line (NaN breaks it there) and named in the legend rather than failing the
+    whole diagram; when no dew point at all is found the first error is raised.
+    """
+    values: List[float] = []
+    failures: List[Tuple[float, RuntimeError]] = []
+    for y in grid:
+        try:
+            values.append(solve(y))
+        except RuntimeError as exc:
+            values.append(math.nan)
+            failures.append((y, exc))
+    if len(failures) == len(grid):
+        raise failures[0][1]
+    if not failures:
+        return values, ""
+    if len(failures) == 1:
+        return values, f" (no dew point found at y = {failures[0][0]:.3g})"
+    return values, f" (no dew point found at {len(failures)} of {len(grid)} y)"
 
 
 def _binary_names(system: ThermoSystem, components: Optional[Sequence[str]]) -> Sequence[str]:
@@ -395,7 +420,9 @@ def _mark_split(ax: Axes, split: Optional[Tuple[float, float]]) -> None:
     )
 
 
-def _finish_phase_diagram(ax: Axes, light: str, ylabel: str, title: str, legend: str) -> Axes:
+def _finish_phase_diagram(
+    ax: Axes, light: str, ylabel: str, title: str, legend: Literal["upper right", "best"]
+) -> Axes:
     ax.set_xlim(0.0, 1.0)
     ax.set_xlabel(f"x, y ({light})")
     ax.set_ylabel(ylabel)
