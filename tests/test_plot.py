@@ -242,3 +242,25 @@ def test_phase_diagram_arguments(ax):
         plot.pxy(kolvar.ThermoSystem.peng_robinson(["methanol", "water", "ethanol"]), 340.0, ax)
     with pytest.raises(ValueError, match="at least 5, got 4"):
         plot.pxy(PR_METHANOL_WATER, 340.0, ax, n_points=4)
+
+
+@pytest.mark.parametrize(
+    "failing, note",
+    [((), ""), ((0.5,), " (no dew point found at y = 0.5)"), ((0.25, 0.5), " (no dew point found at 2 of 5 y)")],
+)
+def test_a_dew_point_the_solver_misses_is_a_gap_named_in_the_legend(failing, note):
+    def solve(y):
+        if y in failing:
+            raise RuntimeError("thermo evaluation failed: dew temperature did not converge")
+        return 300.0 + y
+
+    grid = [0.0, 0.25, 0.5, 0.75, 1.0]
+    values, text = plot._dew_line(solve, grid)
+    assert text == note
+    assert [math.isnan(v) for v in values] == [y in failing for y in grid]
+
+    def fails(y):
+        raise RuntimeError(f"thermo evaluation failed: dew temperature at {y}")
+
+    with pytest.raises(RuntimeError, match="dew temperature at 0.0$"):
+        plot._dew_line(fails, grid)
