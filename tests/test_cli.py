@@ -195,26 +195,27 @@ def test_closed_standard_output_is_a_one_line_error(tmp_path):
 
 
 WILSON = ["--activity", "Wilson", "--parameters", "449.3", "1964.6"]
-
+WILSON_MATRIX = [[0, 449.3], [1964.6, 0]]
+T = kolvar.ThermoSystem
 
 # (options after --components methanol water, the system they choose, how the report names it)
 MODEL_CASES = [
-    (["--eos", "RKS1972"], lambda n: kolvar.ThermoSystem.cubic(n, eos="RKS1972"), "RKS1972, Classical"),
-    (["--kij", "-0.07"], lambda n: kolvar.ThermoSystem.cubic(n, kij=[[0, -0.07], [-0.07, 0]]), "PR1976, Classical, kij = -0.07"),
+    (["--eos", "RKS1972"], lambda n: T.cubic(n, eos="RKS1972"), "RKS1972, Classical"),
+    (["--kij", "-0.07"], lambda n: T.cubic(n, kij=[[0, -0.07], [-0.07, 0]]), "PR1976, Classical, kij = -0.07"),
     (
         WILSON + ["--vapour", "Virial"],
-        lambda n: kolvar.ThermoSystem.activity(n, "Wilson", [[0, 449.3], [1964.6, 0]], vapour="Virial"),
+        lambda n: T.activity(n, "Wilson", WILSON_MATRIX, vapour="Virial"),
         "Wilson (A12 = 449.3, A21 = 1964.6) liquid, Virial vapour",
     ),
     (
         ["--mixing-rule", "MHV1"] + WILSON,
-        lambda n: kolvar.ThermoSystem.cubic(n, mixing_rule="MHV1", ge_model="Wilson", ge_parameters=[[0, 449.3], [1964.6, 0]]),
+        lambda n: T.cubic(n, mixing_rule="MHV1", ge_model="Wilson", ge_parameters=WILSON_MATRIX),
         "PR1976, MHV1 with Wilson (A12 = 449.3, A21 = 1964.6)",
     ),
 ]
 
 
-@pytest.mark.parametrize("options, system, model", MODEL_CASES, ids=lambda c: " ".join(c) if isinstance(c, list) else "")
+@pytest.mark.parametrize("options, system, model", MODEL_CASES, ids=[" ".join(c[0]) for c in MODEL_CASES])
 def test_model_options_choose_the_curve(options, system, model, capsys):
     curve = EquilibriumCurve.from_thermo(system(["methanol", "water"]), 101.325, 21)
     status, out, err = run(["--components", "methanol", "water", "--points", "21", *options], capsys)
@@ -223,15 +224,30 @@ def test_model_options_choose_the_curve(options, system, model, capsys):
     assert field(out, "R_min").startswith(f"{rmin(curve, 0.95, 0.05, 0.5).r_min:.4f} ")
 
 
-@pytest.mark.parametrize("options, warns", [([], True), (WILSON, False), (["--xd", "0.99", "--xb", "0.6", "--zf", "0.8"], False)])
-def test_a_liquid_split_in_the_design_range_is_one_warning(options, warns, capsys):
+def split_test_fails(*_):
+    raise RuntimeError("thermo evaluation failed: no stability")
+
+
+@pytest.mark.parametrize(
+    "options, warning",
+    [
+        ([], "on this model the liquid splits into two liquid phases for 0."),
+        (WILSON, None),
+        (["--xd", "0.99", "--xb", "0.6", "--zf", "0.8"], None),  # the split lies below x_B
+        (split_test_fails, "the liquid's stability could not be tested: thermo evaluation failed: no stability"),
+    ],
+    ids=["PR kij=0", "Wilson", "split outside the design", "test fails"],
+)
+def test_a_liquid_split_in_the_design_range_is_one_warning(options, warning, capsys, monkeypatch):
+    if callable(options):
+        monkeypatch.setattr(kolvar.cli, "_split_along_curve", options)
+        options = []
     status, out, err = run(["--components", "methanol", "water", "--points", "21", *options], capsys)
-    assert status == 0 and out
-    if warns:
-        assert err.startswith("kolvar: warning: on this model the liquid splits into two liquid phases for 0.")
-        assert err.count("\n") == 1
-    else:
+    assert status == 0 and field(out, "stages")
+    if warning is None:
         assert err == ""
+    else:
+        assert err.startswith("kolvar: warning: " + warning) and err.count("\n") == 1
 
 
 @pytest.mark.parametrize(
@@ -240,7 +256,7 @@ def test_a_liquid_split_in_the_design_range_is_one_warning(options, warns, capsy
         (["--alpha", "2", "--eos", "PR1976"], "--eos applies to a curve from --components, not to --alpha"),
         (["--parameters", "1", "2"], "--parameters needs --activity MODEL"),
         (["--vapour", "Virial"], "--vapour applies to an activity-coefficient liquid"),
-        (["--eos", "RKS1972", "--activity", "Wilson", "--vapour", "Virial"], "--vapour applies to an activity-coefficient"),
+        (["--eos", "RKS1972", *WILSON, "--vapour", "Virial"], "--vapour applies to an activity-coefficient"),
         (["--eos", "PR"], 'unknown equation of state "PR" (valid names: PR1976, '),
         (["--kij", "x"], "argument --kij: invalid float value: 'x'"),
     ],
