@@ -167,6 +167,19 @@ def system_state(system, components=None, model=None):
     return (state[0] if components is None else components(state[0]), state[1] if model is None else model(state[1]))
 
 
+class OddItems:
+    """A mapping whose items are not (key, value) pairs."""
+
+    def keys(self):
+        return ["tc"]
+
+    def items(self):
+        return [1]
+
+    def __getitem__(self, key):
+        return 500.0
+
+
 STAGES = DESIGN.stages
 TOTAL = e.total_reflux(CURVE, 0.95, 0.05)
 COLUMN = SAMPLES[0]
@@ -236,6 +249,8 @@ DAMAGED = [
      "dimension mismatch: van_laar needs 2 components, got 3"),
     ("ThermoSystem", system_state(PR, components=lambda c: [c[0], {**c[1], "tc": -5.0}]), ValueError,
      'dimension mismatch: component "water": tc must be positive and finite, got -5'),
+    ("ThermoSystem", system_state(PR, components=lambda c: [c[0], OddItems()]), TypeError,
+     "argument 'components': 'int' object cannot be converted to '(key, value) pair'"),
     ("ThermoSystem", system_state(PR, components=lambda c: [c[0], "unobtainium"]), RuntimeError,
      'thermo evaluation failed: component "unobtainium", not in the korrin database …'),
     ("ThermoSystem", system_state(CUBIC, model=lambda m: m[:3] + ([[0, math.nan], [0.01, 0]],) + m[4:]), ValueError,
