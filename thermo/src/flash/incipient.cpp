@@ -1,6 +1,7 @@
 // Bubble temperature at a given pressure: a scan of a fixed temperature grid
 // for a sign change of ln(Pbub(T)/P), bisection of the first bracket, and a
 // final K-value evaluation at the solved temperature.
+#include "flash/general_bubble_solvers.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/pressure_solver.hpp"
 #include "kolvar/format.hpp"
@@ -73,9 +74,9 @@ std::optional<Bracket> first_bracket(Residual& f)
 
 }  // namespace
 
-std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& spec, double pressure,
-                                                              std::span<const double> x, double tolerance,
-                                                              unsigned max_iterations)
+std::expected<IncipientPoint, ThermoError> flash::scan_bubble_temperature(const SystemSpec& spec, double pressure,
+                                                                          std::span<const double> x, double tolerance,
+                                                                          unsigned max_iterations)
 {
     const std::size_t n = spec.components.size();
     // Every grid solve would fail on these; report them instead of a missing bracket.

@@ -1,0 +1,110 @@
+// Bubble points by Newton iteration on T (or ln P) with the K-values carried
+// from pass to pass, for the mixtures the classical fugacity kernel takes.
+// These are the fast paths of the public solvers; a result comes back only
+// when it is certified to be the bubble point the grid-scan (temperature) or
+// substitution (pressure) procedure would report, otherwise nothing, and the
+// caller runs that procedure.
+#pragma once
+
+#include "flash/classical_fugacity.hpp"
+#include "thermo/flash.hpp"
+
+#include <optional>
+#include <span>
+
+namespace kolvar::thermo::flash {
+
+// Grid of the temperature scan: 97 temperatures from 50 K to 1000 K.
+inline constexpr double scan_low = 50.0;     // K
+inline constexpr double scan_span = 950.0;   // K
+inline constexpr unsigned scan_steps = 96;
+
+inline double scan_temperature(unsigned step)
+{
+    return scan_low + scan_span * static_cast<double>(step) / static_cast<double>(scan_steps);
+}
+
+// The temperature at which Wilson's K-values put the bubble point:
+// sum_i x_i (Pc_i/P) exp(5.373 (1 + omega_i)(1 - Tc_i/T)) = 1, solved by
+// Newton on 1/T, where the left side's logarithm is convex, from the root
+// of its linearisation (left of the root, so the iterates rise to it
+// monotonically). Nothing for a pressure that is not finite and positive or a
+// composition with no positive entry.
+std::optional<double> wilson_bubble_temperature(std::span<const Component> components, double pressure,
+                                                std::span<const double> x);
+
+// A converged Newton bubble point and what certifies it.
+struct NewtonBubble {
+    double temperature = 0.0;   // K
+    double pressure = 0.0;      // kPa
+    SmallVector<double, 8> y;   // from the K at the start of the last pass
+    SmallVector<double, 8> k;   // the last pass's K
+    double sum = 0.0;           // sum x_i K_i of the last pass
+    double slope_t = 0.0;       // d ln(sum x K)/dT at the solution
+    double slope_log_p = 0.0;   // d ln(sum x K)/d ln P at the solution
+    double z_liquid = 0.0;
+    double z_vapour = 0.0;
+    unsigned iterations = 0;
+};
+
+enum class Unknown { Temperature, LogPressure };
+
+// Newton on the unknown for F = ln sum_i x_i K_i = 0 with
+// K_i = phi_i^L(x)/phi_i^V(y), y formed from the previous K, and the
+// analytic slope of F at fixed y. Starts at (temperature, pressure) with the
+// K given; stops when |F| <= 1e-11 and no ln K moved by 1e-10. Nothing when
+// a phase has no root, the slope has the wrong sign, or max_iterations
+// passes do not converge.
+std::optional<NewtonBubble> newton_bubble(const ClassicalMixture& mixture, Unknown unknown, double temperature,
+                                          double pressure, std::span<const double> x, std::span<const double> k,
+                                          unsigned max_iterations);
+
+// Liquid and vapour are distinct phases: not the K = 1 solution on one shared
+// root, nor close enough to it to be mistaken for it (some |ln K_i|, or the
+// gap between the roots relative to the larger, exceeds 1e-5).
+bool distinct_phases(double z_liquid, double z_vapour, std::span<const double> k);
+bool distinct_phases(const NewtonBubble& bubble);
+
+// A point returned by a general procedure for a mixture the kernel takes
+// whose phases are not distinct: the K = 1 solution, which the substitution
+// can approach too slowly for its own guard to see it.
+bool on_one_root(const SystemSpec& spec, double temperature, double pressure, std::span<const double> x,
+                 const IncipientPoint& point);
+
+// x has n finite, non-negative entries that sum to one (to 1e-12): what the
+// kernel's formula assumes. The general procedures take any other x as given.
+bool well_formed(std::span<const double> x, std::size_t n);
+
+// The pressure iteration of the substitution procedure never goes below this
+// (kPa); bubble points at lower pressures are outside the solvers' range.
+inline constexpr double pressure_floor = 1e-9;
+
+// The public result of a converged bubble point (T or P as `value`).
+IncipientPoint incipient_point(double value, const NewtonBubble& bubble);
+
+// The certified fast paths of bubble_temperature and bubble_pressure: Newton
+// from Wilson's estimate, accepted only for distinct phases, a sum within the
+// tolerance and a point on the rising branch of Pbub(T) (the first one the
+// temperature scan meets) inside the scanned range.
+std::optional<IncipientPoint> certified_bubble_temperature(const SystemSpec& spec, double pressure,
+                                                           std::span<const double> x, double tolerance,
+                                                           unsigned max_iterations);
+std::optional<IncipientPoint> certified_bubble_pressure(const SystemSpec& spec, double temperature,
+                                                        std::span<const double> x, double tolerance,
+                                                        unsigned max_iterations);
+
+// Bubble points the general procedures miss because their substitution
+// collapses onto the K = 1 solution: the Newton solution at an easy condition
+// (100 kPa, or half the mole-fraction average of the critical temperatures)
+// carried by continuation in ln P (in T) to the one asked for. Only distinct
+// phases are followed, so what comes back is a genuine bubble point on the
+// branch that rises from low pressures; nothing when the branch ends first.
+// No Newton run makes more than max_iterations passes.
+std::optional<IncipientPoint> continued_bubble_temperature(const SystemSpec& spec, double pressure,
+                                                           std::span<const double> x, double tolerance,
+                                                           unsigned max_iterations);
+std::optional<IncipientPoint> continued_bubble_pressure(const SystemSpec& spec, double temperature,
+                                                        std::span<const double> x, double tolerance,
+                                                        unsigned max_iterations);
+
+}  // namespace kolvar::thermo::flash

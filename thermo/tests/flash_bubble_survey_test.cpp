@@ -1,0 +1,183 @@
+// Every pair of the component table, Peng-Robinson in both phases: the public
+// bubble-point solvers against the general procedures (grid scan with
+// bisection on T, substitution on P) that were the only ones before the
+// Newton fast path. Each case is counted as
+//   same          both give a bubble point, within 1e-6 K in T (1e-8
+//                 relative in P) and 1e-8 in y;
+//   newly found   the general procedure gives none, or gives the K = 1
+//                 solution on one root, and the public solver a genuine one:
+//                 sum K x within 1e-9 of 1, equal fugacities (ln within
+//                 1e-8), not K = 1 on one root (some |ln K| or the relative
+//                 gap between the roots above 1e-5), checked with the general
+//                 fugacity routine;
+//   same failure  neither gives a bubble point, with the same error kind;
+//   anything else which must not happen.
+#include "thermo/flash.hpp"
+#include "thermo/mixture.hpp"
+
+#include "db/component_table.hpp"
+#include "flash/general_bubble_solvers.hpp"
+#include "flash_test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace kolvar::thermo {
+namespace {
+
+using namespace kolvar::thermo::testing;
+using Solve = std::expected<IncipientPoint, ThermoError>;
+
+constexpr double distinct_tolerance = 1e-5;
+
+// Every compound, lightest (lowest normal boiling point) first.
+std::vector<Component> table_by_boiling_point()
+{
+    std::vector<Component> all;
+    for (const auto& [name, component] : db::component_table().by_name) all.push_back(component);
+    std::sort(all.begin(), all.end(), [](const Component& a, const Component& b) {
+        return a.tb != b.tb ? a.tb < b.tb : a.name < b.name;
+    });
+    return all;
+}
+
+struct Assessment {
+    bool distinct = false;  // not K = 1 with both phases on one root
+    bool genuine = false;   // distinct, sum K x = 1 and equal fugacities
+};
+
+Assessment assess(const std::vector<Component>& pair, double t, double p, const std::vector<double>& x,
+                  const IncipientPoint& point)
+{
+    const MixtureSpec mixture{.components = pair};
+    const ComponentParameters parameters = component_parameters(pair, Eos::PR1976, t, p);
+    std::vector<double> liquid(2), vapour(2);
+    double z_liquid = 0.0, z_vapour = 0.0;
+    if (!mixture_ln_phi(mixture, parameters, x, Phase::Liquid, liquid, &z_liquid) ||
+        !mixture_ln_phi(mixture, parameters, point.y, Phase::Vapor, vapour, &z_vapour))
+        return {};
+    double sum = 0.0, fugacity_gap = 0.0, ln_k = 0.0;
+    for (std::size_t i = 0; i < 2; ++i) {
+        sum += point.k[i] * x[i];
+        ln_k = std::max(ln_k, std::abs(std::log(point.k[i])));
+        if (x[i] > 0.0)
+            fugacity_gap = std::max(fugacity_gap, std::abs(std::log(x[i]) + liquid[i] - std::log(point.y[i]) - vapour[i]));
+    }
+    Assessment a;
+    a.distinct = ln_k > distinct_tolerance ||
+                 std::abs(z_liquid - z_vapour) > distinct_tolerance * std::max(z_liquid, z_vapour);
+    a.genuine = a.distinct && std::abs(sum - 1.0) <= 1e-9 && fugacity_gap <= 1e-8;
+    return a;
+}
+
+struct Tally {
+    int same = 0;
+    int found = 0;
+    int same_failure = 0;
+    int reference_trivial = 0;  // general procedure's "bubble points" that were K = 1 on one root
+    double largest_gap = 0.0;    // among the same answers
+    double largest_y_gap = 0.0;
+    std::vector<std::string> anything_else;
+};
+
+// `value_tolerance` is absolute for T, relative for P.
+void classify(Tally& tally, const std::string& label, const std::vector<Component>& pair, bool solves_pressure,
+              double given, const std::vector<double>& x, const Solve& reference, const Solve& solved,
+              double value_tolerance)
+{
+    auto assessed = [&](const IncipientPoint& p) {
+        return solves_pressure ? assess(pair, given, p.value, x, p) : assess(pair, p.value, given, x, p);
+    };
+    const bool reference_answer = reference && assessed(*reference).distinct;
+    if (reference && !reference_answer) ++tally.reference_trivial;
+
+    if (solved && reference_answer) {
+        const double scale = solves_pressure ? reference->value : 1.0;
+        const double gap = std::abs(solved->value - reference->value) / scale;
+        const double y_gap = std::max(std::abs(solved->y[0] - reference->y[0]), std::abs(solved->y[1] - reference->y[1]));
+        if (gap <= value_tolerance && y_gap <= 1e-8) {
+            ++tally.same;
+            tally.largest_gap = std::max(tally.largest_gap, gap);
+            tally.largest_y_gap = std::max(tally.largest_y_gap, y_gap);
+        }
+        else tally.anything_else.push_back(label + ": " + std::to_string(solved->value) + " instead of " +
+                                           std::to_string(reference->value));
+    }
+    else if (solved) {
+        if (assessed(*solved).genuine) ++tally.found;
+        else tally.anything_else.push_back(label + ": " + std::to_string(solved->value) + " is no genuine bubble point");
+    }
+    else if (reference_answer) {
+        tally.anything_else.push_back(label + ": lost " + std::to_string(reference->value) + ", " +
+                                      solved.error().text());
+    }
+    else {
+        // A general result of K = 1 on one root is refused by name.
+        const auto kind = reference ? ThermoError::Kind::Evaluation : reference.error().kind;
+        if (solved.error().kind == kind) ++tally.same_failure;
+        else tally.anything_else.push_back(label + ": " + solved.error().text());
+    }
+}
+
+void report(const char* what, const Tally& tally)
+{
+    std::printf("%s: same %d, newly found %d, same failure %d, anything else %zu\n"
+                "  (general procedure's K = 1 results among them: %d; largest differences of the same answers: "
+                "%.2g in the solved value, %.2g in y)\n",
+                what, tally.same, tally.found, tally.same_failure, tally.anything_else.size(), tally.reference_trivial,
+                tally.largest_gap, tally.largest_y_gap);
+    for (const std::string& line : tally.anything_else) ADD_FAILURE() << line;
+}
+
+template <class Case>
+void every_pair(Case&& run)
+{
+    const std::vector<Component> all = table_by_boiling_point();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        for (std::size_t j = i + 1; j < all.size(); ++j) {
+            const std::vector<Component> pair{all[i], all[j]};
+            for (double light : {0.05, 0.5, 0.95}) run(pair, std::vector<double>{light, 1.0 - light});
+        }
+    }
+}
+
+std::string label_of(const std::vector<Component>& pair, double given, const std::vector<double>& x)
+{
+    return pair[0].name + "/" + pair[1].name + " at " + std::to_string(given) + ", x = " + std::to_string(x[0]);
+}
+
+TEST(BubbleSurvey, TemperaturesAgreeWithTheGridScan)
+{
+    Tally tally;
+    every_pair([&](const std::vector<Component>& pair, const std::vector<double>& x) {
+        const SystemSpec spec = peng_robinson(pair);
+        for (double p : {10.0, 101.325, 1000.0, 3000.0}) {
+            const Solve reference = flash::scan_bubble_temperature(spec, p, x, 1e-9, 200);
+            const Solve solved = bubble_temperature(spec, p, x, 1e-9, 200);
+            classify(tally, label_of(pair, p, x), pair, false, p, x, reference, solved, 1e-6);
+        }
+    });
+    report("bubble temperature", tally);
+}
+
+TEST(BubbleSurvey, PressuresAgreeWithSubstitution)
+{
+    Tally tally;
+    every_pair([&](const std::vector<Component>& pair, const std::vector<double>& x) {
+        const SystemSpec spec = peng_robinson(pair);
+        for (double t : {150.0, 250.0, 350.0, 450.0}) {
+            const Solve reference = flash::substitution_bubble_pressure(spec, t, x, Direction::Bubble, 1e-9, 200);
+            const Solve solved = bubble_pressure(spec, t, x, Direction::Bubble, 1e-9, 200);
+            classify(tally, label_of(pair, t, x), pair, true, t, x, reference, solved, 1e-8);
+        }
+    });
+    report("bubble pressure", tally);
+}
+
+}  // namespace
+}  // namespace kolvar::thermo
