@@ -43,8 +43,7 @@ std::vector<Component> components(std::vector<std::string> names)
 
 SystemSpec peng_robinson(const std::vector<Component>& mixture)
 {
-    return {.approach = PhaseApproach::PhiPhi,
-            .liquid_model = static_cast<unsigned>(Eos::PR1976),
+    return {.liquid = liquid::PhiPhi{Eos::PR1976},
             .components = mixture,
             .mixing_rule = MixingRule::Classical,
             .vapor = VaporModel::equation_of_state(Eos::PR1976)};

@@ -10,6 +10,16 @@
 #include <string>
 #include <vector>
 
+namespace kolvar::thermo {
+
+// A solved bubble point reads as the tuple (T or P, y, k).
+PyObject* to_python(const IncipientPoint& point)
+{
+    return bind::tuple_of({bind::to_python(point.value), bind::to_python(point.y), bind::to_python(point.k)});
+}
+
+}  // namespace kolvar::thermo
+
 namespace kolvar::bind {
 namespace {
 
@@ -63,7 +73,7 @@ const auto smoke_function = function(
         const std::array<double, 2> x{0.5, 0.5};
         auto point = system->bubble_temperature(101.325, x);
         if (!point) return std::unexpected(std::move(point.error()));
-        return std::get<0>(*point);
+        return point->value;
     });
 
 std::string system_repr(const ThermoSystem& system) { return system.repr(); }

@@ -8,10 +8,6 @@
 namespace kolvar::format {
 namespace {
 
-// The longest positional form of a double is 5e-324 (326 characters) or
-// DBL_MAX (309 digits); fixed forms with a few decimals stay below that too.
-constexpr std::size_t buffer_size = 400;
-
 bool append_special(std::string& out, double value)
 {
     if (std::isnan(value)) {
@@ -23,19 +19,6 @@ bool append_special(std::string& out, double value)
         return true;
     }
     return false;
-}
-
-template <class... Options>
-void append_chars(std::string& out, double value, Options... options)
-{
-    char buffer[buffer_size];
-    auto [end, ec] = std::to_chars(buffer, buffer + buffer_size, value, options...);
-    if (ec != std::errc{}) {
-        // Only a fixed form with an absurd number of decimals gets here.
-        out.append("NaN");
-        return;
-    }
-    out.append(buffer, end);
 }
 
 void append_hex(std::string& out, std::uint32_t code)
@@ -83,13 +66,61 @@ std::size_t decode_utf8(std::string_view text, std::size_t i, std::uint32_t& cod
 void append_number(std::string& out, double value)
 {
     if (append_special(out, value)) return;
-    append_chars(out, value, std::chars_format::fixed);
+    // The scientific form carries the shortest digits that read back to the
+    // same double ("-1.5e+300"); the fixed form would print the exact binary
+    // value of large numbers instead (1e23 as 99999999999999991611392). The
+    // digits are moved into positional notation here.
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    (void)ec;  // 32 bytes hold any double's shortest scientific form
+    std::string_view written(buffer, static_cast<std::size_t>(end - buffer));
+    if (written.front() == '-') {
+        out.push_back('-');
+        written.remove_prefix(1);
+    }
+    const std::size_t e = written.find('e');
+    std::string_view exponent_text = written.substr(e + 1);
+    if (exponent_text.front() == '+') exponent_text.remove_prefix(1);
+    int exponent = 0;
+    std::from_chars(exponent_text.data(), exponent_text.data() + exponent_text.size(), exponent);
+
+    // Mantissa "d" or "d.ddd": the leading digit and the digits after the point.
+    const std::string_view lead = written.substr(0, 1);
+    const std::string_view rest = e > 2 ? written.substr(2, e - 2) : std::string_view{};
+    const auto n_rest = static_cast<int>(rest.size());
+
+    if (exponent < 0) {
+        // 0.000ddd
+        out.append("0.");
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out.append(lead);
+        out.append(rest);
+    } else if (exponent >= n_rest) {
+        // dddd000, an integral value
+        out.append(lead);
+        out.append(rest);
+        out.append(static_cast<std::size_t>(exponent - n_rest), '0');
+    } else {
+        // dd.dd
+        out.append(lead);
+        out.append(rest.substr(0, static_cast<std::size_t>(exponent)));
+        out.push_back('.');
+        out.append(rest.substr(static_cast<std::size_t>(exponent)));
+    }
 }
 
 void append_fixed(std::string& out, double value, int decimals)
 {
     if (append_special(out, value)) return;
-    append_chars(out, value, std::chars_format::fixed, decimals);
+    // DBL_MAX has 309 integer digits; with a few decimals it stays below this.
+    char buffer[400];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (ec != std::errc{}) {
+        // Only an absurd number of decimals gets here.
+        out.append("NaN");
+        return;
+    }
+    out.append(buffer, end);
 }
 
 void append_exponent(std::string& out, double value, int decimals)

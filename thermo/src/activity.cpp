@@ -1,5 +1,6 @@
 #include "thermo/activity.hpp"
 
+#include "constants.hpp"
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -8,8 +9,6 @@
 namespace kolvar::thermo {
 namespace {
 
-constexpr double wilson_gas_constant = 8.31451;                       // J/(mol K)
-constexpr double regular_solution_gas_constant = 1.9870015998000001;  // cal/(mol K)
 // A van Laar denominator smaller than this gives ln gamma = 0 instead of 0/0.
 constexpr double van_laar_denominator_floor = 2.220446049250313e-16;
 // Wilson keeps its per-component sums on the stack up to this many components
@@ -39,7 +38,7 @@ void van_laar(std::span<const double> x, ParameterRows a, std::span<double> out)
 class WilsonTerms {
 public:
     WilsonTerms(double temperature, std::span<const double> x, ParameterRows a, std::span<const double> volumes)
-        : rt_(wilson_gas_constant * temperature), x_(x), a_(a), volumes_(volumes)
+        : rt_(constants::gas_constant * temperature), x_(x), a_(a), volumes_(volumes)
     {
         if (x_.size() <= wilson_stack_components) {
             for (std::size_t i = 0; i < x_.size(); ++i) sums_[i] = compute_sum(i);
@@ -96,7 +95,7 @@ void regular_solution(double temperature, std::span<const double> x, const Activ
         weighted += x[k] * volumes[k] * delta[k];
     }
     const double mean_delta = weighted / total_volume;
-    const double rt = regular_solution_gas_constant * temperature;
+    const double rt = constants::gas_constant_calorie * temperature;
     for (std::size_t i = 0; i < x.size(); ++i) {
         const double difference = delta[i] - mean_delta;
         out[i] = volumes[i] * difference * difference / rt;

@@ -36,7 +36,7 @@ TEST(FlashAllocations, OnlyTheResultListsAreAllocated)
     const SystemSpec specs[] = {
         peng_robinson(eight),
         gamma_phi(eight, ActivityModel::VanLaar, zero, VaporModel::virial()),
-        described(eight, PhaseApproach::GraysonStreed, VaporModel::equation_of_state(Eos::RKS1972)),
+        described(eight, liquid::GraysonStreed{}, VaporModel::equation_of_state(Eos::RKS1972)),
     };
     for (const SystemSpec& spec : specs) {
         std::vector<double> k(8, 1.0);

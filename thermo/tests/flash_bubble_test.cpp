@@ -88,7 +88,7 @@ TEST(BubblePressure, IdealSolutionIsRaoultsLaw)
     const auto components = mixture({"benzene", "toluene"});
     const std::vector<std::vector<double>> zero{{0.0, 0.0}, {0.0, 0.0}};
     const SystemSpec cases[] = {
-        described(components, PhaseApproach::IdealSolution, VaporModel::ideal_gas()),
+        described(components, liquid::IdealSolution{}, VaporModel::ideal_gas()),
         gamma_phi(components, ActivityModel::VanLaar, zero, VaporModel::ideal_gas()),
     };
     const double t = 365.0;
@@ -112,7 +112,7 @@ TEST(BubblePressure, PureComponentAtItsSaturationPressure)
     const double t = 350.0;
     for (VaporModel vapour :
          {VaporModel::ideal_gas(), VaporModel::virial(), VaporModel::equation_of_state(Eos::PR1976)}) {
-        const SystemSpec spec = described(benzene, PhaseApproach::IdealSolution, vapour);
+        const SystemSpec spec = described(benzene, liquid::IdealSolution{}, vapour);
         EXPECT_NEAR(bubble_p(spec, t, {1.0}).value / psat(benzene[0], t), 1.0, 1e-8)
             << static_cast<unsigned>(vapour.kind);
     }
@@ -151,12 +151,12 @@ TEST(BubbleTemperature, DescriptionsAgreeForANearlyIdealPair)
     const double phi_phi = bubble_t(peng_robinson(components), atmosphere, x).value;
     EXPECT_GT(phi_phi, 353.2);  // benzene's normal boiling point
     EXPECT_LT(phi_phi, 383.8);  // toluene's
-    for (PhaseApproach approach : {PhaseApproach::IdealSolution, PhaseApproach::GraysonStreed}) {
+    for (LiquidModel model : {LiquidModel{liquid::IdealSolution{}}, LiquidModel{liquid::GraysonStreed{}}}) {
         for (VaporModel vapour :
              {VaporModel::ideal_gas(), VaporModel::virial(), VaporModel::equation_of_state(Eos::PR1976)}) {
-            const IncipientPoint point = bubble_t(described(components, approach, vapour), atmosphere, x);
+            const IncipientPoint point = bubble_t(described(components, model, vapour), atmosphere, x);
             EXPECT_NEAR(point.value, phi_phi, 2.0)
-                << static_cast<unsigned>(approach) << " " << static_cast<unsigned>(vapour.kind);
+                << model.index() << " " << static_cast<unsigned>(vapour.kind);
             EXPECT_NEAR(point.y[0], 0.71, 0.02);
         }
     }

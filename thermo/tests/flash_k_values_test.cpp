@@ -2,6 +2,7 @@
 #include "thermo/flash.hpp"
 #include "thermo/mixture.hpp"
 
+#include "constants.hpp"
 #include "flash/virial.hpp"
 #include "flash_test_support.hpp"
 
@@ -89,7 +90,7 @@ TEST(EvaluateK, LowerLayerFailuresAreEvaluationErrors)
 
     auto broken = components;
     broken[1].psat_coeffs.clear();
-    const SystemSpec ideal = described(broken, PhaseApproach::IdealSolution, VaporModel::ideal_gas());
+    const SystemSpec ideal = described(broken, liquid::IdealSolution{}, VaporModel::ideal_gas());
     const auto expected = saturation_pressure(SaturationModel::Antoine, broken[1], 350.0);
     ASSERT_FALSE(expected.has_value());
     EXPECT_EQ(error_text(evaluate_k(ideal, 350.0, 100.0, std::vector<double>{0.5, 0.5}, Direction::Bubble, k, 40)),
@@ -106,7 +107,7 @@ TEST(EvaluateK, GammaPhiWithIdealGasGivesActivityCoefficients)
     const std::vector<std::vector<double>> zero{{0.0, 0.0}, {0.0, 0.0}};
     const std::vector<std::vector<double>> van_laar{{0.0, 0.6}, {0.9, 0.0}};
     const SystemSpec cases[] = {
-        described(components, PhaseApproach::IdealSolution, VaporModel::ideal_gas()),
+        described(components, liquid::IdealSolution{}, VaporModel::ideal_gas()),
         gamma_phi(components, ActivityModel::VanLaar, zero, VaporModel::ideal_gas()),
         gamma_phi(components, ActivityModel::VanLaar, van_laar, VaporModel::ideal_gas()),
     };
@@ -114,7 +115,7 @@ TEST(EvaluateK, GammaPhiWithIdealGasGivesActivityCoefficients)
         for (double x1 : {0.0, 0.3, 0.8}) {
             const std::vector<double> x{x1, 1.0 - x1};
             std::vector<double> ln_gamma_expected(2, 0.0);
-            if (spec.approach == PhaseApproach::GammaPhi)
+            if (std::holds_alternative<liquid::GammaPhi>(spec.liquid))
                 ln_gamma(ActivityModel::VanLaar, t, x, {spec.activity_params, {}, {}}, ln_gamma_expected);
             std::vector<double> k{1.0, 1.0};
             evaluate(spec, t, p, x, k);
@@ -159,7 +160,7 @@ TEST(EvaluateK, PoyntingFactorWhenEveryComponentHasAMolarVolume)
     const double t = 380.0;
     const double p = 900.0;
     const std::vector<double> x{0.5, 0.5};
-    SystemSpec plain = described(components, PhaseApproach::IdealSolution, VaporModel::ideal_gas());
+    SystemSpec plain = described(components, liquid::IdealSolution{}, VaporModel::ideal_gas());
     SystemSpec corrected = plain;
     corrected.molar_volumes = volumes;
     std::vector<double> k_plain{1.0, 1.0};
@@ -183,7 +184,7 @@ TEST(EvaluateK, SaturationModelOverridePerComponent)
 {
     const auto components = mixture({"benzene", "toluene"});
     const std::vector<SaturationModel> models{SaturationModel::Riedel};
-    SystemSpec spec = described(components, PhaseApproach::IdealSolution, VaporModel::ideal_gas());
+    SystemSpec spec = described(components, liquid::IdealSolution{}, VaporModel::ideal_gas());
     spec.saturation_models = models;
     const double t = 370.0;
     const double p = 100.0;
@@ -202,11 +203,11 @@ TEST(EvaluateK, GraysonStreedLiquidIsIndependentOfTheVapour)
     const double p = 150.0;
     const std::vector<double> x{0.3, 0.7};
     std::vector<double> nu = wilson(components, t, p);
-    evaluate(described(components, PhaseApproach::GraysonStreed, VaporModel::ideal_gas()), t, p, x, nu);
+    evaluate(described(components, liquid::GraysonStreed{}, VaporModel::ideal_gas()), t, p, x, nu);
 
     std::vector<double> k = wilson(components, t, p);
     const KValueResult r =
-        evaluate(described(components, PhaseApproach::GraysonStreed, VaporModel::virial()), t, p, x, k);
+        evaluate(described(components, liquid::GraysonStreed{}, VaporModel::virial()), t, p, x, k);
     SmallVector<double, 64> b;
     flash::second_virial_matrix(components, t, b);
     std::vector<double> ln_phi_v(2);
@@ -228,7 +229,7 @@ TEST(Virial, FugacityCoefficientsAreDerivativesOfTheMixtureValue)
     const double p = 800.0;
     SmallVector<double, 64> b;
     flash::second_virial_matrix(components, t, b);
-    const double rt = flash::virial_gas_constant * t;
+    const double rt = constants::gas_constant_kpa_cm3 * t;
     auto n_ln_phi = [&](const std::vector<double>& amounts) {
         double total = 0.0;
         for (double a : amounts) total += a;
@@ -273,7 +274,7 @@ TEST(EvaluateK, TrivialOnlyWhenBothPhasesShareTheRoot)
 
     // Only the phi-phi route can be trivial.
     std::vector<double> k_ideal{1.0};
-    const SystemSpec ideal = described(water, PhaseApproach::IdealSolution, VaporModel::ideal_gas());
+    const SystemSpec ideal = described(water, liquid::IdealSolution{}, VaporModel::ideal_gas());
     EXPECT_FALSE(evaluate(ideal, 373.0, psat(water[0], 373.0), {1.0}, k_ideal).trivial);
 }
 

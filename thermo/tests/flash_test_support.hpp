@@ -28,8 +28,7 @@ inline std::vector<Component> mixture(std::vector<std::string> names)
 // PR1976 in both phases, Classical mixing, no kij: the phi-phi system.
 inline SystemSpec peng_robinson(const std::vector<Component>& components)
 {
-    return {.approach = PhaseApproach::PhiPhi,
-            .liquid_model = static_cast<unsigned>(Eos::PR1976),
+    return {.liquid = liquid::PhiPhi{Eos::PR1976},
             .components = components,
             .vapor = VaporModel::equation_of_state(Eos::PR1976)};
 }
@@ -38,16 +37,15 @@ inline SystemSpec peng_robinson(const std::vector<Component>& components)
 inline SystemSpec gamma_phi(const std::vector<Component>& components, ActivityModel model,
                             const std::vector<std::vector<double>>& parameters, VaporModel vapour)
 {
-    return {.approach = PhaseApproach::GammaPhi,
-            .liquid_model = static_cast<unsigned>(model),
+    return {.liquid = liquid::GammaPhi{model},
             .components = components,
             .activity_params = parameters,
             .vapor = vapour};
 }
 
-inline SystemSpec described(const std::vector<Component>& components, PhaseApproach approach, VaporModel vapour)
+inline SystemSpec described(const std::vector<Component>& components, LiquidModel liquid, VaporModel vapour)
 {
-    return {.approach = approach, .components = components, .vapor = vapour};
+    return {.liquid = liquid, .components = components, .vapor = vapour};
 }
 
 inline double psat(const Component& component, double temperature)

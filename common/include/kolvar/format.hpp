@@ -3,7 +3,9 @@
 //   number(0.1)            -> "0.1"      shortest decimal that reads back to the same
 //   number(1.0)            -> "1"        double, positional notation, never an exponent;
 //   number(1e-7)           -> "0.0000001"
-//   number(-0.0)           -> "-0"       NaN, inf and -inf for the special values
+//   number(-0.0)           -> "-0"       NaN, inf and -inf for the special values;
+//   number(1e23)           -> "100000000000000000000000"  large values print their
+//                                        shortest digits padded with zeros
 //   fixed(0.0123449, 6)    -> "0.012345" exactly N decimals
 //   exponent(1.234e-5, 3)  -> "1.234e-5" mantissa with N decimals, bare exponent
 //   count(42)              -> "42"

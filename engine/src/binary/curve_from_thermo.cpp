@@ -25,8 +25,8 @@ Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pr
         const std::array<double, 2> liquid{x_i, 1.0 - x_i};
         auto point = system.bubble_temperature(pressure, liquid);
         if (!point) return std::unexpected(std::move(point.error()));
-        const double temperature = std::get<0>(*point);
-        const double y_i = i == 0 ? 0.0 : i + 1 == n_points ? 1.0 : std::get<1>(*point)[0];
+        const double temperature = point->value;
+        const double y_i = i == 0 ? 0.0 : i + 1 == n_points ? 1.0 : point->y[0];
         // A non-finite sample would silently spoil every design made on the curve.
         if (!std::isfinite(temperature) || !std::isfinite(y_i)) {
             return thermo_failed(fmt::text("non-finite bubble point at x = ", fmt::Fixed{x_i, 3}, ": T = ",

@@ -2,15 +2,15 @@
 
 #include "kolvar/format.hpp"
 
+#include <cstdint>
 #include <utility>
+#include <variant>
 
 namespace kolvar::engine {
 
-namespace fmt = kolvar::format;
-
-ThermoSystem::ThermoSystem(std::vector<thermo::Component> components, Kind kind, std::uint32_t model,
+ThermoSystem::ThermoSystem(std::vector<thermo::Component> components, Model model,
                            std::vector<std::vector<double>> params) noexcept
-    : components_(std::move(components)), kind_(kind), model_(model), params_(std::move(params))
+    : components_(std::move(components)), model_(model), params_(std::move(params))
 {
 }
 
@@ -18,15 +18,15 @@ Result<ThermoSystem> ThermoSystem::peng_robinson(std::span<const std::string> na
 {
     auto components = thermo::find_components(names);
     if (!components) return thermo_failed(std::move(components.error().message));
-    return ThermoSystem(std::move(*components), Kind::PhiPhi, static_cast<std::uint32_t>(thermo::Eos::PR1976), {});
+    return ThermoSystem(std::move(*components), thermo::liquid::PhiPhi{thermo::Eos::PR1976}, {});
 }
 
 Result<ThermoSystem> ThermoSystem::van_laar(const std::array<std::string, 2>& names, double a12, double a21)
 {
     auto components = thermo::find_components(names);
     if (!components) return thermo_failed(std::move(components.error().message));
-    return ThermoSystem(std::move(*components), Kind::GammaPhi,
-                        static_cast<std::uint32_t>(thermo::ActivityModel::VanLaar), {{0.0, a12}, {a21, 0.0}});
+    return ThermoSystem(std::move(*components), thermo::liquid::GammaPhi{thermo::ActivityModel::VanLaar},
+                        {{0.0, a12}, {a21, 0.0}});
 }
 
 std::vector<std::string> ThermoSystem::component_names() const
@@ -42,13 +42,13 @@ thermo::SystemSpec ThermoSystem::spec() const noexcept
     thermo::SystemSpec spec;
     spec.components = components_;
     spec.mixing_rule = thermo::MixingRule::Classical;
-    spec.liquid_model = model_;
-    if (kind_ == Kind::PhiPhi) {
-        spec.approach = thermo::PhaseApproach::PhiPhi;
+    if (const auto* phi_phi = std::get_if<thermo::liquid::PhiPhi>(&model_)) {
+        spec.liquid = *phi_phi;
         spec.kij = params_;
-        spec.vapor = thermo::VaporModel::equation_of_state(static_cast<thermo::Eos>(model_));
-    } else {
-        spec.approach = thermo::PhaseApproach::GammaPhi;
+        spec.vapor = thermo::VaporModel::equation_of_state(phi_phi->eos);
+    }
+    if (const auto* gamma_phi = std::get_if<thermo::liquid::GammaPhi>(&model_)) {
+        spec.liquid = *gamma_phi;
         spec.activity_params = params_;
         spec.vapor = thermo::VaporModel::ideal_gas();
     }
@@ -58,9 +58,9 @@ thermo::SystemSpec ThermoSystem::spec() const noexcept
 Result<void> ThermoSystem::check_composition(std::span<const double> x) const
 {
     if (x.size() == components_.size()) return {};
-    return invalid_input(fmt::text("composition has ", static_cast<std::uint64_t>(x.size()),
-                                   " entries but the system has ", static_cast<std::uint64_t>(components_.size()),
-                                   " components"));
+    return invalid_input(format::text("composition has ", static_cast<std::uint64_t>(x.size()),
+                                      " entries but the system has ", static_cast<std::uint64_t>(components_.size()),
+                                      " components"));
 }
 
 namespace {
@@ -68,7 +68,7 @@ namespace {
 Result<BubblePoint> solved(std::expected<thermo::IncipientPoint, thermo::ThermoError>&& point)
 {
     if (!point) return thermo_failed(point.error().text());
-    return BubblePoint{point->value, std::move(point->y), std::move(point->k)};
+    return std::move(*point);
 }
 
 }  // namespace

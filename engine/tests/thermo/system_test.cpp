@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <variant>
 #include <vector>
 
 using namespace kolvar::engine;
@@ -25,8 +26,8 @@ TEST(ThermoSystem, PengRobinsonSpecIsPhiPhiWithTheSameEosInBothPhases)
     EXPECT_EQ(system.component_names(), (std::vector<std::string>{"methanol", "water"}));
     EXPECT_EQ(system.repr(), "ThermoSystem(methanol, water)");
     const thermo::SystemSpec spec = system.spec();
-    EXPECT_EQ(spec.approach, thermo::PhaseApproach::PhiPhi);
-    EXPECT_EQ(spec.liquid_model, static_cast<unsigned>(thermo::Eos::PR1976));
+    ASSERT_TRUE(std::holds_alternative<thermo::liquid::PhiPhi>(spec.liquid));
+    EXPECT_EQ(std::get<thermo::liquid::PhiPhi>(spec.liquid).eos, thermo::Eos::PR1976);
     EXPECT_EQ(spec.vapor.kind, thermo::VaporModel::Kind::Eos);
     EXPECT_EQ(spec.vapor.eos, thermo::Eos::PR1976);
     EXPECT_EQ(spec.mixing_rule, thermo::MixingRule::Classical);
@@ -40,8 +41,8 @@ TEST(ThermoSystem, VanLaarSpecIsGammaPhiWithIdealGas)
     auto system = ThermoSystem::van_laar({"acetone", "chloroform"}, 0.5, -0.3);
     ASSERT_TRUE(system.has_value());
     const thermo::SystemSpec spec = system->spec();
-    EXPECT_EQ(spec.approach, thermo::PhaseApproach::GammaPhi);
-    EXPECT_EQ(spec.liquid_model, static_cast<unsigned>(thermo::ActivityModel::VanLaar));
+    ASSERT_TRUE(std::holds_alternative<thermo::liquid::GammaPhi>(spec.liquid));
+    EXPECT_EQ(std::get<thermo::liquid::GammaPhi>(spec.liquid).model, thermo::ActivityModel::VanLaar);
     EXPECT_EQ(spec.vapor.kind, thermo::VaporModel::Kind::IdealGas);
     ASSERT_EQ(spec.activity_params.size(), 2u);
     EXPECT_EQ(spec.activity_params[0], (std::vector<double>{0.0, 0.5}));
@@ -82,9 +83,9 @@ TEST(CurveFromThermo, SamplesAreTheBubblePointsOfTheGrid)
         const std::array<double, 2> liquid{x, 1.0 - x};
         auto point = system.bubble_temperature(101.325, liquid);
         ASSERT_TRUE(point.has_value());
-        EXPECT_EQ(curve->t()[i], std::get<0>(*point));
+        EXPECT_EQ(curve->t()[i], point->value);
         if (i > 0 && i < 4) {
-            EXPECT_EQ(curve->y()[i], std::get<1>(*point)[0]);
+            EXPECT_EQ(curve->y()[i], point->y[0]);
         }
     }
 }

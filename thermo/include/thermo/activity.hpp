@@ -1,7 +1,10 @@
 // Liquid-phase activity-coefficient models: ln gamma_i(T, x) and g^E/RT.
 #pragma once
 
+#include <cstddef>
+#include <expected>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace kolvar::thermo {
@@ -23,6 +26,12 @@ struct ActivityInputs {
     std::span<const double> molar_volumes;
     std::span<const double> solubility_parameters;
 };
+
+// The shapes above, checked for n components: the first missing input as a
+// message, e.g. "activity model Wilson needs 2 molar volumes, got 0" or
+// "activity model VanLaar needs a parameter matrix of at least 2×2".
+std::expected<void, std::string> check_activity_inputs(ActivityModel model, const ActivityInputs& inputs,
+                                                       std::size_t n);
 
 // Writes ln gamma_i for the n = x.size() components into out[0..n). No allocation.
 // Margules is a two-component model: for n != 2 every entry of `out` is set

@@ -14,17 +14,21 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace kolvar::thermo {
 
-// How the liquid is described.
-enum class PhaseApproach : unsigned {
-    IdealSolution,  // gamma = 1 with the gamma-phi formula
-    PhiPhi,         // an equation of state for both phases
-    GammaPhi,       // activity coefficients for the liquid
-    GraysonStreed,  // generalized liquid fugacity correlation
-};
+// How the liquid is described. Each approach carries the model it needs, so
+// an equation of state cannot stand where an activity model is meant.
+namespace liquid {
+struct IdealSolution {};                                           // gamma = 1 with the gamma-phi formula
+struct PhiPhi { Eos eos = Eos::PR1976; };                          // an equation of state for both phases
+struct GammaPhi { ActivityModel model = ActivityModel::VanLaar; }; // activity coefficients for the liquid
+struct GraysonStreed {};                                           // generalized liquid fugacity correlation
+}  // namespace liquid
+
+using LiquidModel = std::variant<liquid::IdealSolution, liquid::PhiPhi, liquid::GammaPhi, liquid::GraysonStreed>;
 
 // How the vapour is described: an equation of state (with the spec's mixing
 // rule), the ideal gas (ln phi = 0), or the truncated virial equation with a
@@ -41,9 +45,7 @@ struct VaporModel {
 
 // Borrows everything; cheap to copy. Assembled afresh for every question.
 struct SystemSpec {
-    PhaseApproach approach = PhaseApproach::PhiPhi;
-    // PhiPhi: the liquid's Eos; GammaPhi: the ActivityModel; unused otherwise.
-    unsigned liquid_model = 0;
+    LiquidModel liquid = liquid::PhiPhi{};
     std::span<const Component> components{};
     ParameterRows kij{};                 // empty or n x n
     ParameterRows activity_params{};     // the activity model's parameter matrix
@@ -53,6 +55,10 @@ struct SystemSpec {
     std::optional<GeSpec> ge{};          // activity model inside a GE-based mixing rule
     MixingRule mixing_rule = MixingRule::Classical;
     VaporModel vapor{};
+
+    // What an activity model reads: the parameter rows, molar volumes and
+    // solubility parameters above.
+    ActivityInputs activity_inputs() const { return {activity_params, molar_volumes, solubility_params}; }
 };
 
 struct ThermoError {
@@ -94,9 +100,9 @@ struct KValueResult {
 // Checks before any pass, first failure returned (DimensionMismatch unless
 // noted): the composition has n entries ("components=2, x=3, y=2", x being
 // the given composition for a bubble point and y for a dew point); K has n
-// entries ("components=2, K=3"); the model numbers name an equation of state
-// or an activity model (Unsupported); a gamma-phi activity model has inputs
-// for n components. Failures of the fugacity layer and of the saturation
+// entries ("components=2, K=3"); the liquid's and the vapour's models are
+// declared variants of Eos or ActivityModel (Unsupported); a gamma-phi
+// activity model has inputs for n components. Failures of the fugacity layer and of the saturation
 // correlations are Evaluation errors carrying their text.
 //
 // No heap allocation for up to 8 components.

@@ -16,6 +16,7 @@
 #include "thermo/eos_error.hpp"
 #include "thermo/small_vector.hpp"
 
+#include <cstddef>
 #include <expected>
 #include <optional>
 #include <span>
@@ -38,9 +39,12 @@ enum class MixingRule : unsigned {
     SchmidtWenzelC,
 };
 
+inline constexpr std::size_t mixing_rule_count = 11;
+
 const char* name(MixingRule rule);
 
-// WongSandler .. MHV2.
+// The excess-Gibbs-energy rules: WongSandler, HuronVidalOriginal,
+// HuronVidalSimplified, MHV1 and MHV2.
 bool is_ge_based(MixingRule rule);
 
 // The activity-coefficient model inside an excess-Gibbs-energy rule.

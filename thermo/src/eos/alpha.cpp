@@ -1,4 +1,5 @@
 // alpha(Tr) of every variant: one function per alpha kind of the variant table.
+#include "constants.hpp"
 #include "eos/variant_table.hpp"
 #include "thermo/saturation.hpp"
 
@@ -10,8 +11,6 @@ namespace {
 
 using eos_data::AlphaKind;
 using Coefficients = std::array<double, 6>;
-
-constexpr double ln10 = 2.302585092994046;
 
 double quadratic(const Coefficients& k, double x) { return k[0] + k[1] * x + k[2] * x * x; }
 double cubic(const Coefficients& k, double x) { return k[0] + k[1] * x + k[2] * x * x + k[3] * x * x * x; }
@@ -26,7 +25,7 @@ double soave(const Coefficients& k, double tr, double omega) { return soave_form
 
 double ten_power(const Coefficients& k, double tr, double omega)
 {
-    return std::exp(ln10 * ((1.0 - tr) * quadratic(k, omega)));
+    return std::exp(constants::ln_10 * ((1.0 - tr) * quadratic(k, omega)));
 }
 
 double linear_over_tr(double m, double n, double tr) { return 1.0 + (1.0 - tr) * (m + n / tr); }

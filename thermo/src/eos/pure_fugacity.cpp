@@ -1,5 +1,7 @@
 // Fugacity coefficient of a pure component as a vapour.
 #include "thermo/eos.hpp"
+
+#include "eos/attraction.hpp"
 #include "thermo/phase.hpp"
 
 #include <cmath>
@@ -17,20 +19,7 @@ double pure_ln_phi_vapor(Eos eos, const Component& component, double temperature
     const double z = *root;
 
     // Attraction term I = A * integral from Z to infinity of dZ'/(Z'^2 + U Z' + W).
-    const double delta = r.u * r.u - 4.0 * r.w;
-    const double scale = std::fmax(r.u * r.u, 4.0 * std::abs(r.w));
-    double integral;
-    if (std::abs(delta) <= 1e-12 * std::fmax(scale, 1e-300)) {
-        integral = 2.0 * r.a / (2.0 * z + r.u);  // coinciding constants, as in the VdW family
-    }
-    else if (delta > 0.0) {
-        const double s = std::sqrt(delta);
-        integral = (r.a / s) * std::log((2.0 * z + r.u + s) / (2.0 * z + r.u - s));
-    }
-    else {
-        const double s = std::sqrt(-delta);
-        integral = (2.0 * r.a / s) * (1.5707963267948966 - std::atan((2.0 * z + r.u) / s));
-    }
+    const double integral = attraction_integral(r.a, z, r.u, r.w).value;
     return (z - 1.0) - std::log(z - r.b) - integral;
 }
 

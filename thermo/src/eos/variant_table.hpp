@@ -5,6 +5,7 @@
 #include "thermo/eos.hpp"
 
 #include <array>
+#include <cstddef>
 
 namespace kolvar::thermo::eos_data {
 
@@ -26,6 +27,7 @@ enum class AlphaKind {
 
 // w above is the acentric factor omega; p1..p4 are the component's eos_params.
 struct VariantRow {
+    Eos eos;                  // the row's variant: rows stand in declaration order
     const char* name;
     EosFamily family;
     AlphaKind alpha;
@@ -35,29 +37,29 @@ struct VariantRow {
 
 // Indexed by the variant's declaration index.
 inline constexpr std::array<VariantRow, eos_count> variants{{
-    // name            family                    alpha kind                      coefficients                                                       col
-    {"PR1976",        EosFamily::PR,            AlphaKind::Soave,               {0.37464, 1.54226, -0.26992, 0.0, 0.0, 0.0},                          -1},
-    {"RK1949",        EosFamily::RK,            AlphaKind::InverseSqrtTr,       {},                                                                   -1},
-    {"RKS1972",       EosFamily::RK,            AlphaKind::Soave,               {0.48, 1.574, -0.176, 0.0, 0.0, 0.0},                                 -1},
-    {"VdW1870",       EosFamily::VdW,           AlphaKind::Unity,               {},                                                                   -1},
-    {"PRL1997",       EosFamily::PR,            AlphaKind::Soave,               {0.378710697, 1.487972964, -0.166754831, 0.017169486, 0.0, 0.0},      -1},
-    {"RKSL1997",      EosFamily::RK,            AlphaKind::Soave,               {0.478972559, 1.576809191, -0.187219516, 0.020424946, 0.0, 0.0},      -1},
-    {"RKSGD1978",     EosFamily::RK,            AlphaKind::Soave,               {0.48508, 1.55171, -0.15613, 0.0, 0.0, 0.0},                          -1},
-    {"RP1978",        EosFamily::PR,            AlphaKind::Soave,               {0.379642, 1.48503, -0.164423, 0.016666, 0.0, 0.0},                   -1},
-    {"Berth1899",     EosFamily::VdW,           AlphaKind::InverseTr,           {},                                                                   -1},
-    {"VdWAda1984",    EosFamily::VdW,           AlphaKind::TenPower,            {0.228165, 1.446486, -0.648552, 0.0, 0.0, 0.0},                       -1},
-    {"VdWVald1989",   EosFamily::RK,            AlphaKind::LinearCorrelated,    {0.4745, 2.7349, 6.0984, 0.0674, 2.1031, 3.9512},                     -1},
-    {"RKSmn1980",     EosFamily::RK,            AlphaKind::LinearParameters,    {},                                                                   -1},
-    {"RKSATmn1995",   EosFamily::RK,            AlphaKind::ExpAbsPower,         {},                                                                   -1},
-    {"PRATmng1997",   EosFamily::PR,            AlphaKind::ExpAbsPower,         {},                                                                   -1},
-    {"PRMmn1989",     EosFamily::PR,            AlphaKind::ExpSquareRoot,       {},                                                                   -1},
-    {"PRSV1986",      EosFamily::PR,            AlphaKind::SoaveShifted,        {0.378893, 1.4897153, -0.17131848, 0.0196554, 0.0, 0.0},              -1},
-    {"VdWOL1998",     EosFamily::VdW,           AlphaKind::VaporPressure,       {},                                                                    0},
-    {"RKOL1998",      EosFamily::RK,            AlphaKind::VaporPressure,       {},                                                                    1},
-    {"PROL1998",      EosFamily::PR,            AlphaKind::VaporPressure,       {},                                                                    2},
-    {"SchmidtWenzel", EosFamily::SchmidtWenzel, AlphaKind::SchmidtWenzelKappa,  {0.465, 1.347, -0.528, 0.0, 0.0, 0.0},                                -1},
-    {"PatelTeja",     EosFamily::PatelTeja,     AlphaKind::Soave,               {0.452413, 1.30982, -0.295937, 0.0, 0.0, 0.0},                        -1},
-    {"PatelTejaUSB",  EosFamily::PatelTeja,     AlphaKind::Soave,               {0.452413, 1.30982, -0.295937, 0.0, 0.0, 0.0},                        -1},
+    // variant          name             family                    alpha kind                      coefficients                                                          col
+    {Eos::PR1976,        "PR1976",        EosFamily::PR,            AlphaKind::Soave,               {0.37464, 1.54226, -0.26992, 0.0, 0.0, 0.0},                          -1},
+    {Eos::RK1949,        "RK1949",        EosFamily::RK,            AlphaKind::InverseSqrtTr,       {},                                                                   -1},
+    {Eos::RKS1972,       "RKS1972",       EosFamily::RK,            AlphaKind::Soave,               {0.48, 1.574, -0.176, 0.0, 0.0, 0.0},                                 -1},
+    {Eos::VdW1870,       "VdW1870",       EosFamily::VdW,           AlphaKind::Unity,               {},                                                                   -1},
+    {Eos::PRL1997,       "PRL1997",       EosFamily::PR,            AlphaKind::Soave,               {0.378710697, 1.487972964, -0.166754831, 0.017169486, 0.0, 0.0},      -1},
+    {Eos::RKSL1997,      "RKSL1997",      EosFamily::RK,            AlphaKind::Soave,               {0.478972559, 1.576809191, -0.187219516, 0.020424946, 0.0, 0.0},      -1},
+    {Eos::RKSGD1978,     "RKSGD1978",     EosFamily::RK,            AlphaKind::Soave,               {0.48508, 1.55171, -0.15613, 0.0, 0.0, 0.0},                          -1},
+    {Eos::RP1978,        "RP1978",        EosFamily::PR,            AlphaKind::Soave,               {0.379642, 1.48503, -0.164423, 0.016666, 0.0, 0.0},                   -1},
+    {Eos::Berth1899,     "Berth1899",     EosFamily::VdW,           AlphaKind::InverseTr,           {},                                                                   -1},
+    {Eos::VdWAda1984,    "VdWAda1984",    EosFamily::VdW,           AlphaKind::TenPower,            {0.228165, 1.446486, -0.648552, 0.0, 0.0, 0.0},                       -1},
+    {Eos::VdWVald1989,   "VdWVald1989",   EosFamily::RK,            AlphaKind::LinearCorrelated,    {0.4745, 2.7349, 6.0984, 0.0674, 2.1031, 3.9512},                     -1},
+    {Eos::RKSmn1980,     "RKSmn1980",     EosFamily::RK,            AlphaKind::LinearParameters,    {},                                                                   -1},
+    {Eos::RKSATmn1995,   "RKSATmn1995",   EosFamily::RK,            AlphaKind::ExpAbsPower,         {},                                                                   -1},
+    {Eos::PRATmng1997,   "PRATmng1997",   EosFamily::PR,            AlphaKind::ExpAbsPower,         {},                                                                   -1},
+    {Eos::PRMmn1989,     "PRMmn1989",     EosFamily::PR,            AlphaKind::ExpSquareRoot,       {},                                                                   -1},
+    {Eos::PRSV1986,      "PRSV1986",      EosFamily::PR,            AlphaKind::SoaveShifted,        {0.378893, 1.4897153, -0.17131848, 0.0196554, 0.0, 0.0},              -1},
+    {Eos::VdWOL1998,     "VdWOL1998",     EosFamily::VdW,           AlphaKind::VaporPressure,       {},                                                                    0},
+    {Eos::RKOL1998,      "RKOL1998",      EosFamily::RK,            AlphaKind::VaporPressure,       {},                                                                    1},
+    {Eos::PROL1998,      "PROL1998",      EosFamily::PR,            AlphaKind::VaporPressure,       {},                                                                    2},
+    {Eos::SchmidtWenzel, "SchmidtWenzel", EosFamily::SchmidtWenzel, AlphaKind::SchmidtWenzelKappa,  {0.465, 1.347, -0.528, 0.0, 0.0, 0.0},                                -1},
+    {Eos::PatelTeja,     "PatelTeja",     EosFamily::PatelTeja,     AlphaKind::Soave,               {0.452413, 1.30982, -0.295937, 0.0, 0.0, 0.0},                        -1},
+    {Eos::PatelTejaUSB,  "PatelTejaUSB",  EosFamily::PatelTeja,     AlphaKind::Soave,               {0.452413, 1.30982, -0.295937, 0.0, 0.0, 0.0},                        -1},
 }};
 
 inline const VariantRow& row(Eos eos) { return variants[static_cast<unsigned>(eos)]; }
@@ -78,6 +80,12 @@ inline constexpr std::array<FamilyConstants, 3> two_parameter_families{{
     {1.0, 0.0, 0.427480233540341, 0.0866403499649577},   // RK
     {0.0, 0.0, 0.421875, 0.125},                         // VdW (27/64, 1/8)
 }};
+
+static_assert([] {
+    for (const FamilyConstants& f : two_parameter_families)
+        if (!(f.omega_a > 0.0 && f.omega_b > 0.0)) return false;
+    return true;
+}(), "every two-parameter family has its critical constants");
 
 inline const FamilyConstants& constants(EosFamily f) { return two_parameter_families[static_cast<unsigned>(f)]; }
 
@@ -110,5 +118,30 @@ inline constexpr std::array<VaporPressureColumn, 3> vapor_pressure_columns{{
       1.2409205e-08, -2.5222671e-10, 2.2955503e-12},
      -0.00041},
 }};
+
+// The alpha kinds that read the row's coefficients.
+constexpr bool reads_coefficients(AlphaKind kind)
+{
+    return kind == AlphaKind::Soave || kind == AlphaKind::TenPower || kind == AlphaKind::LinearCorrelated ||
+           kind == AlphaKind::SoaveShifted || kind == AlphaKind::SchmidtWenzelKappa;
+}
+
+// Every row filled, in declaration order: coefficients where its alpha kind
+// reads them, a coefficient column for a vapour-pressure row and none (-1)
+// for the others.
+constexpr bool variants_complete()
+{
+    if (static_cast<std::size_t>(Eos::PatelTejaUSB) + 1 != eos_count) return false;  // the last variant
+    for (std::size_t i = 0; i < variants.size(); ++i) {
+        const VariantRow& v = variants[i];
+        if (static_cast<std::size_t>(v.eos) != i || v.name == nullptr || v.name[0] == '\0') return false;
+        if (reads_coefficients(v.alpha) != (v.k[0] != 0.0)) return false;
+        const bool vapor_pressure = v.alpha == AlphaKind::VaporPressure;
+        const bool has_column = v.column >= 0 && static_cast<std::size_t>(v.column) < vapor_pressure_columns.size();
+        if (vapor_pressure != has_column || (!vapor_pressure && v.column != -1)) return false;
+    }
+    return true;
+}
+static_assert(variants_complete(), "one filled row per Eos variant, in declaration order");
 
 }  // namespace kolvar::thermo::eos_data

@@ -1,5 +1,6 @@
 #include "flash/liquid_reference.hpp"
 
+#include "constants.hpp"
 #include "flash/virial.hpp"
 #include "thermo/saturation.hpp"
 
@@ -8,15 +9,12 @@
 namespace kolvar::thermo::flash {
 namespace {
 
-constexpr double poynting_gas_constant = 8.31451;  // J/(mol K)
-constexpr double ln_10 = 2.302585092994046;
-
 double saturated_vapour_phi(const SystemSpec& spec, const Component& component, double temperature, double psat)
 {
     switch (spec.vapor.kind) {
     case VaporModel::Kind::IdealGas: return 1.0;
     case VaporModel::Kind::Virial:
-        return std::exp(second_virial(component, temperature) * psat / (virial_gas_constant * temperature));
+        return std::exp(second_virial(component, temperature) * psat / (constants::gas_constant_kpa_cm3 * temperature));
     case VaporModel::Kind::Eos: return std::exp(pure_ln_phi_vapor(spec.vapor.eos, component, temperature, psat));
     }
     return 1.0;
@@ -37,7 +35,7 @@ std::expected<double, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, 
     double poynting = 1.0;
     if (spec.molar_volumes.size() == spec.components.size()) {
         const double volume = component.liquid_volume.value_or(spec.molar_volumes[i]);
-        poynting = std::exp((pressure - *psat) * volume * 0.001 / (poynting_gas_constant * temperature));
+        poynting = std::exp((pressure - *psat) * volume * 0.001 / (constants::gas_constant * temperature));
     }
     return poynting * phi_sat * *psat;
 }
@@ -51,7 +49,7 @@ double grayson_streed_ln_nu(const Component& component, double temperature, doub
     const double log_nu0 = 2.05135 - 2.10899 / tr - 0.19396 * tr2 + 0.02282 * tr3 + (0.08852 - 0.00872 * tr2) * pr +
                            (-0.00353 + 0.00203 * tr) * (pr * pr) - std::log10(pr);
     const double log_nu1 = -4.23893 + 8.65808 * tr - 1.2206 / tr - 3.15224 * tr3 - 0.025 * (pr - 0.6);
-    return ln_10 * (log_nu0 + component.omega * log_nu1);
+    return constants::ln_10 * (log_nu0 + component.omega * log_nu1);
 }
 
 }  // namespace kolvar::thermo::flash

@@ -15,34 +15,6 @@ std::unexpected<ThermoError> mismatch(std::string message)
     return std::unexpected(ThermoError::dimension_mismatch(std::move(message)));
 }
 
-bool matrix_fits(ParameterRows rows, std::size_t n)
-{
-    if (rows.size() < n) return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (rows[i].size() < n) return false;
-    return true;
-}
-
-// The activity models read their inputs unchecked.
-std::expected<void, ThermoError> check_activity_inputs(const SystemSpec& spec, ActivityModel model, std::size_t n)
-{
-    const char* m = name(model);
-    if ((model == ActivityModel::VanLaar || model == ActivityModel::Wilson) && !matrix_fits(spec.activity_params, n))
-        return mismatch(text("activity model ", m, " needs a parameter matrix of at least ", n, "\u00d7", n));
-    if ((model == ActivityModel::Wilson || model == ActivityModel::RegularSolution) && spec.molar_volumes.size() < n)
-        return mismatch(text("activity model ", m, " needs ", n, " molar volumes, got ", spec.molar_volumes.size()));
-    if (model == ActivityModel::RegularSolution && spec.solubility_params.size() < n)
-        return mismatch(text("activity model ", m, " needs ", n, " solubility parameters, got ",
-                             spec.solubility_params.size()));
-    if (model == ActivityModel::Margules) {
-        if (n != 2) return mismatch(text("activity model ", m, " needs exactly 2 components, got ", n));
-        const ParameterRows p = spec.activity_params;
-        if (p.size() < 2 || p[0].size() < 2 || p[1].size() < 1)
-            return mismatch(text("activity model ", m, " needs a parameter matrix of at least 2\u00d72"));
-    }
-    return {};
-}
-
 }  // namespace
 
 std::expected<void, ThermoError> check_composition(std::size_t components, std::size_t composition_size,
@@ -61,14 +33,16 @@ std::expected<void, ThermoError> check_models(const SystemSpec& spec, std::size_
     if (spec.vapor.kind == VaporModel::Kind::Eos && static_cast<unsigned>(spec.vapor.eos) >= eos_count)
         return std::unexpected(ThermoError::unsupported(
             text("vapour model ", static_cast<unsigned>(spec.vapor.eos), " is not an equation of state")));
-    if (spec.approach == PhaseApproach::PhiPhi && spec.liquid_model >= eos_count)
-        return std::unexpected(
-            ThermoError::unsupported(text("liquid model ", spec.liquid_model, " is not an equation of state")));
-    if (spec.approach == PhaseApproach::GammaPhi) {
-        if (spec.liquid_model > static_cast<unsigned>(ActivityModel::IdealLiquid))
-            return std::unexpected(
-                ThermoError::unsupported(text("liquid model ", spec.liquid_model, " is not an activity model")));
-        return check_activity_inputs(spec, static_cast<ActivityModel>(spec.liquid_model), n);
+    if (const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
+        phi_phi && static_cast<unsigned>(phi_phi->eos) >= eos_count)
+        return std::unexpected(ThermoError::unsupported(
+            text("liquid model ", static_cast<unsigned>(phi_phi->eos), " is not an equation of state")));
+    if (const auto* gamma_phi = std::get_if<liquid::GammaPhi>(&spec.liquid)) {
+        if (static_cast<unsigned>(gamma_phi->model) > static_cast<unsigned>(ActivityModel::IdealLiquid))
+            return std::unexpected(ThermoError::unsupported(
+                text("liquid model ", static_cast<unsigned>(gamma_phi->model), " is not an activity model")));
+        if (auto inputs = check_activity_inputs(gamma_phi->model, spec.activity_inputs(), n); !inputs)
+            return mismatch(std::move(inputs.error()));
     }
     return {};
 }

@@ -15,10 +15,11 @@ namespace kolvar::thermo::flash {
 std::expected<void, ThermoError> check_composition(std::size_t components, std::size_t composition_size,
                                                    Direction direction);
 
-// In order: the K list has n entries; the model numbers name an equation of
-// state (phi-phi liquid, equation-of-state vapour) or an activity model
-// (gamma-phi liquid); the activity model's inputs are large enough for n
-// components.
+// In order: the K list has n entries; the models are declared variants, an
+// equation of state for the phi-phi liquid and an equation-of-state vapour,
+// an activity model for the gamma-phi liquid (a value cast into either enum
+// from out of range is Unsupported); the activity model's inputs are large
+// enough for n components.
 std::expected<void, ThermoError> check_models(const SystemSpec& spec, std::size_t k_size);
 
 }  // namespace kolvar::thermo::flash

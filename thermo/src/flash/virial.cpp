@@ -1,5 +1,7 @@
 #include "flash/virial.hpp"
 
+#include "constants.hpp"
+
 #include <cmath>
 
 namespace kolvar::thermo::flash {
@@ -10,7 +12,7 @@ double correlation(double tc, double pc, double omega, double temperature)
     const double tr = temperature / tc;
     const double b0 = 0.083 - 0.422 / std::pow(tr, 1.6);
     const double b1 = 0.139 - 0.172 / std::pow(tr, 4.2);
-    return (virial_gas_constant * tc / pc) * (b0 + omega * b1);
+    return (constants::gas_constant_kpa_cm3 * tc / pc) * (b0 + omega * b1);
 }
 
 }  // namespace
@@ -46,7 +48,7 @@ void virial_ln_phi(std::span<const double> b_matrix, std::span<const double> y, 
         out[i] = row;  // sum_j y_j B_ij, finished below
         mixture += y[i] * row;
     }
-    const double scale = pressure / (virial_gas_constant * temperature);
+    const double scale = pressure / (constants::gas_constant_kpa_cm3 * temperature);
     for (std::size_t i = 0; i < n; ++i) out[i] = (2.0 * out[i] - mixture) * scale;
 }
 

@@ -10,8 +10,6 @@
 
 namespace kolvar::thermo::flash {
 
-inline constexpr double virial_gas_constant = 8314.51;  // kPa cm3/(mol K)
-
 // B_ii of one component at T.
 double second_virial(const Component& component, double temperature);
 

@@ -2,25 +2,17 @@
 // description before any arithmetic.
 #include "thermo/mixing_rule.hpp"
 
+#include "mixture/rule_table.hpp"
+
 #include "kolvar/format.hpp"
 
-#include <array>
 #include <string>
 #include <utility>
 
 namespace kolvar::thermo {
 namespace {
 
-constexpr std::array<const char*, 11> rule_names{
-    "WongSandler", "HuronVidalOriginal", "HuronVidalSimplified", "MHV1",          "MHV2",          "IVDW",
-    "IIVDW",       "Classical",          "PatelTejaC",           "PatelTejaUSBC", "SchmidtWenzelC",
-};
-
-bool is_c_parameter_rule(MixingRule rule)
-{
-    return rule == MixingRule::PatelTejaC || rule == MixingRule::PatelTejaUSBC ||
-           rule == MixingRule::SchmidtWenzelC;
-}
+bool is_c_parameter_rule(MixingRule rule) { return rule_data::row(rule).kind == rule_data::RuleKind::CParameter; }
 
 bool kij_fits(std::span<const std::vector<double>> kij, std::size_t n)
 {
@@ -31,45 +23,11 @@ bool kij_fits(std::span<const std::vector<double>> kij, std::size_t n)
     return true;
 }
 
-bool matrix_fits(ParameterRows rows, std::size_t n)
-{
-    if (rows.size() < n) return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (rows[i].size() < n) return false;
-    return true;
-}
-
-// The activity models read their inputs unchecked; a matrix or list shorter
-// than the mixture would be read past its end, so it is rejected here.
-std::expected<void, EosError> check_activity_inputs(ActivityModel model, const ActivityInputs& in, std::size_t n)
-{
-    using format::text;
-    const char* m = name(model);
-    auto fail = [](std::string message) { return std::unexpected(EosError::dimension_mismatch(std::move(message))); };
-
-    const bool square = model == ActivityModel::VanLaar || model == ActivityModel::Wilson;
-    if (square && !matrix_fits(in.parameters, n))
-        return fail(text("activity model ", m, " needs a parameter matrix of at least ", n, "\u00d7", n));
-    const bool volumes = model == ActivityModel::Wilson || model == ActivityModel::RegularSolution;
-    if (volumes && in.molar_volumes.size() < n)
-        return fail(text("activity model ", m, " needs ", n, " molar volumes, got ", in.molar_volumes.size()));
-    if (model == ActivityModel::RegularSolution && in.solubility_parameters.size() < n)
-        return fail(text("activity model ", m, " needs ", n, " solubility parameters, got ",
-                         in.solubility_parameters.size()));
-    if (model == ActivityModel::Margules) {
-        if (n != 2) return fail(text("activity model ", m, " needs exactly 2 components, got ", n));
-        const auto& p = in.parameters;
-        if (p.size() < 2 || p[0].size() < 2 || p[1].size() < 1)
-            return fail(text("activity model ", m, " needs a parameter matrix of at least 2\u00d72"));
-    }
-    return {};
-}
-
 }  // namespace
 
-const char* name(MixingRule rule) { return rule_names[static_cast<unsigned>(rule)]; }
+const char* name(MixingRule rule) { return rule_data::row(rule).name; }
 
-bool is_ge_based(MixingRule rule) { return static_cast<unsigned>(rule) <= static_cast<unsigned>(MixingRule::MHV2); }
+bool is_ge_based(MixingRule rule) { return rule_data::row(rule).kind == rule_data::RuleKind::ExcessGibbs; }
 
 std::expected<void, EosError> check_mixture(const MixtureSpec& spec, Eos eos, std::size_t composition_size)
 {
@@ -96,7 +54,9 @@ std::expected<void, EosError> check_mixture(const MixtureSpec& spec, Eos eos, st
         return std::unexpected(EosError::unsupported_combination(
             text("GE-based rule ", rule, " with 3-parameter EOS ", name(eos),
                  " is not supported (the legacy programs pair 3-parameter EOS with classical a/b mixing only)")));
-    return check_activity_inputs(spec.ge->model, spec.activity, n);
+    if (auto inputs = check_activity_inputs(spec.ge->model, spec.activity, n); !inputs)
+        return std::unexpected(EosError::dimension_mismatch(std::move(inputs.error())));
+    return {};
 }
 
 }  // namespace kolvar::thermo

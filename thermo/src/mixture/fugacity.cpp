@@ -1,14 +1,13 @@
 // ln phi_i of every component in one phase of a mixture.
 #include "thermo/mixture.hpp"
 
+#include "eos/attraction.hpp"
 #include "kolvar/format.hpp"
 
 #include <cmath>
 
 namespace kolvar::thermo {
 namespace {
-
-constexpr double half_pi = 1.5707963267948966;
 
 // At most two Newton steps on the cubic; stops on a vanishing derivative.
 double polish(double z, const CubicCoefficients& k)
@@ -28,31 +27,15 @@ struct Attraction {
     double h;
 };
 
-// The larger of two values, ignoring a NaN on either side.
-double max_of(double a, double b) { return std::isnan(a) || b > a ? b : a; }
-
 Attraction attraction(double z, double u, double w, double inv_q)
 {
-    const double delta = u * u - 4.0 * w;
-    const double scale = max_of(u * u, 4.0 * std::abs(w));
-    if (std::abs(delta) <= 1e-12 * max_of(scale, 1e-300)) {
+    const AttractionIntegral integral = attraction_integral(1.0, z, u, w);
+    const double g = integral.value;
+    if (integral.coincident) {
         const double p = z + u / 2.0;
-        return {1.0 / p, 1.0 / (3.0 * p * p * p)};
+        return {g, 1.0 / (3.0 * p * p * p)};
     }
-    // Reciprocals are formed off the critical path of the logarithm.
-    const double inv_delta = 1.0 / delta;
-    const double p = 2.0 * z + u;
-    double g;
-    if (delta > 0.0) {
-        const double r = std::sqrt(delta);
-        const double inv_r = 1.0 / r;
-        g = std::log((p + r) / (p - r)) * inv_r;
-    }
-    else {
-        const double r = std::sqrt(-delta);
-        g = (2.0 / r) * (half_pi - std::atan(p / r));
-    }
-    return {g, (p * inv_q - 2.0 * g) * inv_delta};
+    return {g, ((2.0 * z + u) * inv_q - 2.0 * g) * (1.0 / integral.delta)};
 }
 
 }  // namespace

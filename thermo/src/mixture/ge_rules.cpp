@@ -3,30 +3,16 @@
 // ln gamma_i and gE/RT = sum x_i ln gamma_i at (T, x).
 #include "mixture/rules.hpp"
 
+#include "eos/attraction.hpp"
+
 #include <cmath>
 
 namespace kolvar::thermo::rules {
 namespace {
 
-constexpr double half_pi = 1.5707963267948966;
-constexpr double mhv1_q = -0.593;
-constexpr double mhv2_q1 = -0.478;
-constexpr double mhv2_q2 = -0.0047;
-
 // Lambda = integral from 1 to infinity of dz/(z^2 + u z + w); the reference
 // constant of the Huron-Vidal and Wong-Sandler rules is q = -Lambda.
-double lambda(double u, double w)
-{
-    const double delta = u * u - 4.0 * w;
-    const double scale = std::fmax(std::fmax(u * u, 4.0 * std::abs(w)), 1e-300);
-    if (std::abs(delta) <= 1e-12 * scale) return 1.0 / (1.0 + u / 2.0);
-    if (delta > 0.0) {
-        const double r = std::sqrt(delta);
-        return std::log((u + 2.0 + r) / (u + 2.0 - r)) / r;
-    }
-    const double r = std::sqrt(-delta);
-    return (2.0 / r) * (half_pi - std::atan((u + 2.0) / r));
-}
+double lambda(double u, double w) { return attraction_integral(1.0, 1.0, u, w).value; }
 
 struct GeState {
     SmallVector<double, 8> alpha;      // A_i / B_i
@@ -61,7 +47,8 @@ void huron_vidal_simplified(const ComponentParameters& p, std::span<const double
 
 // alpha solves q2 alpha^2 + q1 alpha - r = 0 (the larger root; a negative
 // discriminant gives NaN, which the cubic solver reports).
-void mhv2(const ComponentParameters& p, std::span<const double> x, const GeState& g, MixtureParameters& out)
+void mhv2(const ComponentParameters& p, std::span<const double> x, const GeState& g, double q1, double q2,
+          MixtureParameters& out)
 {
     const double b = out.b;
     double log_b_ratio = 0.0;
@@ -69,19 +56,19 @@ void mhv2(const ComponentParameters& p, std::span<const double> x, const GeState
     for (std::size_t i = 0; i < x.size(); ++i) {
         const double ai = g.alpha[i];
         log_b_ratio += x[i] * std::log(b / p.b[i]);
-        quadratic += x[i] * (mhv2_q1 * ai + mhv2_q2 * ai * ai);
+        quadratic += x[i] * (q1 * ai + q2 * ai * ai);
     }
     const double r = g.ge + log_b_ratio + quadratic;
-    const double d = mhv2_q1 * mhv2_q1 + 4.0 * mhv2_q2 * r;
+    const double d = q1 * q1 + 4.0 * q2 * r;
     const double sq = std::sqrt(d);
-    const double alpha_m = std::fmax((-mhv2_q1 + sq) / (2.0 * mhv2_q2), (-mhv2_q1 - sq) / (2.0 * mhv2_q2));
+    const double alpha_m = std::fmax((-q1 + sq) / (2.0 * q2), (-q1 - sq) / (2.0 * q2));
     out.a = b * alpha_m;
-    const double e2 = mhv2_q1 + 2.0 * mhv2_q2 * alpha_m;
+    const double e2 = q1 + 2.0 * q2 * alpha_m;
     for (std::size_t i = 0; i < x.size(); ++i) {
         const double ai = g.alpha[i];
         const double bi = p.b[i];
-        const double bracket = g.ln_gamma[i] + std::log(b / bi) + bi / b - 1.0 + mhv2_q1 * ai +
-                               mhv2_q2 * (ai * ai + alpha_m * alpha_m);
+        const double bracket = g.ln_gamma[i] + std::log(b / bi) + bi / b - 1.0 + q1 * ai +
+                               q2 * (ai * ai + alpha_m * alpha_m);
         out.a_bar[i] = b * bracket / e2 + bi * alpha_m;
     }
 }
@@ -120,8 +107,8 @@ void wong_sandler(const ComponentParameters& p, KijRows kij, std::span<const dou
 
 }  // namespace
 
-void ge_based(MixingRule rule, const GeSpec& ge, const ActivityInputs& activity, const ComponentParameters& p,
-              KijRows kij, std::span<const double> x, MixtureParameters& out)
+void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityInputs& activity,
+              const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out)
 {
     const std::size_t n = x.size();
     GeState g;
@@ -133,13 +120,13 @@ void ge_based(MixingRule rule, const GeSpec& ge, const ActivityInputs& activity,
     }
     g.ge = excess_gibbs(ge.model, p.temperature, x, activity, g.ln_gamma);
 
-    const double q = -lambda(p.family_u, p.family_w);
-    switch (rule) {
-    case MixingRule::WongSandler: wong_sandler(p, kij, x, g, q, out); return;
-    case MixingRule::HuronVidalOriginal: linear_covolume(p, x, out); huron_vidal_original(p, g, q, out); return;
-    case MixingRule::HuronVidalSimplified: linear_covolume(p, x, out); huron_vidal_simplified(p, x, g, q, out); return;
-    case MixingRule::MHV1: linear_covolume(p, x, out); huron_vidal_simplified(p, x, g, mhv1_q, out); return;
-    case MixingRule::MHV2: linear_covolume(p, x, out); mhv2(p, x, g, out); return;
+    using rule_data::AbStage;
+    const double q = rule.reference == rule_data::Reference::Fixed ? rule.q[0] : -lambda(p.family_u, p.family_w);
+    switch (rule.stage) {
+    case AbStage::WongSandler: wong_sandler(p, kij, x, g, q, out); return;
+    case AbStage::HuronVidalOriginal: linear_covolume(p, x, out); huron_vidal_original(p, g, q, out); return;
+    case AbStage::HuronVidalSimplified: linear_covolume(p, x, out); huron_vidal_simplified(p, x, g, q, out); return;
+    case AbStage::MHV2: linear_covolume(p, x, out); mhv2(p, x, g, rule.q[0], rule.q[1], out); return;
     default: internal_fault("internal error: entered unreachable code: validated");
     }
 }

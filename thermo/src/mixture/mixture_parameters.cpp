@@ -29,21 +29,18 @@ std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec, const 
     out.b_bar.resize_for_overwrite(n);
     out.u_bar.resize_for_overwrite(n);
     out.w_bar.resize_for_overwrite(n);
-    switch (spec.rule) {
-    case MixingRule::Classical:
-    case MixingRule::IVDW: rules::classical(components, spec.kij, x, out); break;
-    case MixingRule::IIVDW: rules::iivdw(components, spec.kij, x, out); break;
-    case MixingRule::WongSandler:
-    case MixingRule::HuronVidalOriginal:
-    case MixingRule::HuronVidalSimplified:
-    case MixingRule::MHV1:
-    case MixingRule::MHV2:
+    const rule_data::RuleRow& rule = rule_data::row(spec.rule);
+    switch (rule.stage) {
+    case rule_data::AbStage::Classical: rules::classical(components, spec.kij, x, out); break;
+    case rule_data::AbStage::IIVDW: rules::iivdw(components, spec.kij, x, out); break;
+    case rule_data::AbStage::HuronVidalOriginal:
+    case rule_data::AbStage::HuronVidalSimplified:
+    case rule_data::AbStage::MHV2:
+    case rule_data::AbStage::WongSandler:
         if (!spec.ge) rules::internal_fault("validated: GE rule has GeSpec");
-        rules::ge_based(spec.rule, *spec.ge, spec.activity, components, spec.kij, x, out);
+        rules::ge_based(rule, *spec.ge, spec.activity, components, spec.kij, x, out);
         break;
-    case MixingRule::PatelTejaC:
-    case MixingRule::PatelTejaUSBC:
-    case MixingRule::SchmidtWenzelC: rules::internal_fault("internal error: entered unreachable code: validated");
+    case rule_data::AbStage::None: rules::internal_fault("internal error: entered unreachable code: validated");
     }
     rules::third_parameter(components, x, out);
     return {};

@@ -4,6 +4,8 @@
 
 #include "thermo/mixing_rule.hpp"
 
+#include "mixture/rule_table.hpp"
+
 #include <span>
 #include <vector>
 
@@ -16,8 +18,9 @@ using KijRows = std::span<const std::vector<double>>;
 void linear_covolume(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out);
 void classical(const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out);
 void iivdw(const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out);
-void ge_based(MixingRule rule, const GeSpec& ge, const ActivityInputs& activity, const ComponentParameters& p,
-              KijRows kij, std::span<const double> x, MixtureParameters& out);
+// The excess-Gibbs-energy stages; `rule` names the stage and the reference constant.
+void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityInputs& activity,
+              const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out);
 
 // U/W stage: U, W, u_bar, w_bar from B, b_bar and the variant's third parameter.
 void third_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out);

@@ -10,20 +10,22 @@
 #include "thermo/flash.hpp"
 
 #include <array>
-#include <cstdint>
 #include <span>
 #include <string>
-#include <tuple>
+#include <variant>
 #include <vector>
 
 namespace kolvar::engine {
 
-// A solved bubble point: (T in K or P in kPa, vapour composition y, K-values).
-using BubblePoint = std::tuple<double, std::vector<double>, std::vector<double>>;
+// A solved bubble point: the solved quantity (T in K or P in kPa), the vapour
+// composition y and the K-values.
+using BubblePoint = thermo::IncipientPoint;
 
 class ThermoSystem {
 public:
-    enum class Kind : std::uint32_t { PhiPhi = 0, GammaPhi = 1 };
+    // The two kinds of system and the model each carries: phi-phi with the Eos
+    // of both phases, gamma-phi with the liquid's ActivityModel.
+    using Model = std::variant<thermo::liquid::PhiPhi, thermo::liquid::GammaPhi>;
 
     // Peng-Robinson in both phases, classical mixing, all kij zero; the
     // components are looked up by name, in order (the first miss fails, as
@@ -36,7 +38,7 @@ public:
 
     std::span<const thermo::Component> components() const noexcept { return components_; }
     std::vector<std::string> component_names() const;
-    Kind kind() const noexcept { return kind_; }
+    const Model& model() const noexcept { return model_; }
 
     // The borrowing specification of every call: phi-phi systems get their Eos
     // in both phases with the kij matrix; gamma-phi systems their activity
@@ -55,14 +57,13 @@ public:
     std::string repr() const;
 
 private:
-    ThermoSystem(std::vector<thermo::Component> components, Kind kind, std::uint32_t model,
+    ThermoSystem(std::vector<thermo::Component> components, Model model,
                  std::vector<std::vector<double>> params) noexcept;
 
     Result<void> check_composition(std::span<const double> x) const;
 
     std::vector<thermo::Component> components_;
-    Kind kind_;
-    std::uint32_t model_;  // phi-phi: the Eos; gamma-phi: the ActivityModel
+    Model model_;
     std::vector<std::vector<double>> params_;  // phi-phi: kij (empty = zero); gamma-phi: activity parameters
 };
 

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <variant>
 
 namespace kolvar::thermo {
 namespace {
@@ -33,7 +34,7 @@ MixtureSpec mixture_of(const SystemSpec& spec)
             .kij = spec.kij,
             .rule = spec.mixing_rule,
             .ge = spec.ge,
-            .activity = {spec.activity_params, spec.molar_volumes, spec.solubility_params}};
+            .activity = spec.activity_inputs()};
 }
 
 // Step 1 of a pass: w_i = K_i x_i (bubble) or y_i/K_i (dew), written
@@ -71,11 +72,10 @@ public:
         else if (spec.vapor.kind == VaporModel::Kind::Virial) {
             flash::second_virial_matrix(spec.components, temperature, virial_);
         }
-        if (spec.approach == PhaseApproach::PhiPhi) {
-            const Eos liquid = static_cast<Eos>(spec.liquid_model);
-            shared_parameters_ = spec.vapor.kind == VaporModel::Kind::Eos && spec.vapor.eos == liquid;
+        if (const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid)) {
+            shared_parameters_ = spec.vapor.kind == VaporModel::Kind::Eos && spec.vapor.eos == phi_phi->eos;
             if (!shared_parameters_)
-                component_parameters(spec.components, liquid, temperature, pressure, liquid_parameters_);
+                component_parameters(spec.components, phi_phi->eos, temperature, pressure, liquid_parameters_);
         }
     }
 
@@ -102,39 +102,15 @@ public:
     // Step 3: the new K_i from the liquid x and the vapour's ln phi.
     std::expected<void, ThermoError> update_k(std::span<const double> x, std::span<double> k)
     {
-        switch (spec_.approach) {
-        case PhaseApproach::PhiPhi: {
-            if (auto ok = liquid_ln_phi(x); !ok) return ok;
-            for (std::size_t i = 0; i < n_; ++i) k[i] = std::exp(liquid_[i] - ln_phi_vapour_[i]);
-            return {};
-        }
-        case PhaseApproach::GammaPhi:
-        case PhaseApproach::IdealSolution: {
-            if (auto ok = references(); !ok) return ok;
-            if (spec_.approach == PhaseApproach::GammaPhi && !(liquid_given_ && liquid_done_)) {
-                const ActivityInputs inputs{spec_.activity_params, spec_.molar_volumes, spec_.solubility_params};
-                ln_gamma(static_cast<ActivityModel>(spec_.liquid_model), temperature_, x, inputs, liquid_);
-                liquid_done_ = true;
-            }
-            // liquid_ holds ln gamma (0 for the ideal solution).
-            for (std::size_t i = 0; i < n_; ++i)
-                k[i] = reference_[i] * std::exp(liquid_[i]) / (std::exp(ln_phi_vapour_[i]) * pressure_);
-            return {};
-        }
-        case PhaseApproach::GraysonStreed: {
-            if (auto ok = references(); !ok) return ok;
-            for (std::size_t i = 0; i < n_; ++i) k[i] = std::exp(reference_[i] - ln_phi_vapour_[i]);
-            return {};
-        }
-        }
-        return {};
+        return std::visit([&](const auto& liquid) { return update_k(liquid, x, k); }, spec_.liquid);
     }
 
     // K = 1 with both phases on one root of the same cubic: every
     // |ln K_i| < 1e-8 and Z^L = Z^V to 1e-8 relative (phi-phi only).
     bool trivial() const
     {
-        if (spec_.approach != PhaseApproach::PhiPhi || spec_.vapor.kind != VaporModel::Kind::Eos) return false;
+        if (!std::holds_alternative<liquid::PhiPhi>(spec_.liquid) || spec_.vapor.kind != VaporModel::Kind::Eos)
+            return false;
         for (std::size_t i = 0; i < n_; ++i)
             if (!(std::abs(liquid_[i] - ln_phi_vapour_[i]) < trivial_tolerance)) return false;
         const double scale = std::fmax(std::abs(z_liquid_), std::abs(z_vapour_));
@@ -142,6 +118,48 @@ public:
     }
 
 private:
+    std::expected<void, ThermoError> update_k(const liquid::PhiPhi&, std::span<const double> x, std::span<double> k)
+    {
+        if (auto ok = liquid_ln_phi(x); !ok) return ok;
+        for (std::size_t i = 0; i < n_; ++i) k[i] = std::exp(liquid_[i] - ln_phi_vapour_[i]);
+        return {};
+    }
+
+    std::expected<void, ThermoError> update_k(const liquid::GammaPhi& gamma_phi, std::span<const double> x,
+                                              std::span<double> k)
+    {
+        if (auto ok = references(); !ok) return ok;
+        if (!(liquid_given_ && liquid_done_)) {
+            ln_gamma(gamma_phi.model, temperature_, x, spec_.activity_inputs(), liquid_);
+            liquid_done_ = true;
+        }
+        gamma_phi_k(k);
+        return {};
+    }
+
+    std::expected<void, ThermoError> update_k(const liquid::IdealSolution&, std::span<const double>,
+                                              std::span<double> k)
+    {
+        if (auto ok = references(); !ok) return ok;
+        gamma_phi_k(k);  // liquid_ stays 0: gamma = 1
+        return {};
+    }
+
+    std::expected<void, ThermoError> update_k(const liquid::GraysonStreed&, std::span<const double>,
+                                              std::span<double> k)
+    {
+        if (auto ok = references(); !ok) return ok;
+        for (std::size_t i = 0; i < n_; ++i) k[i] = std::exp(reference_[i] - ln_phi_vapour_[i]);
+        return {};
+    }
+
+    // K_i = reference_i gamma_i / (phi_i^V P), liquid_ holding ln gamma.
+    void gamma_phi_k(std::span<double> k) const
+    {
+        for (std::size_t i = 0; i < n_; ++i)
+            k[i] = reference_[i] * std::exp(liquid_[i]) / (std::exp(ln_phi_vapour_[i]) * pressure_);
+    }
+
     std::expected<void, ThermoError> liquid_ln_phi(std::span<const double> x)
     {
         if (liquid_given_ && liquid_done_) return {};
@@ -161,7 +179,7 @@ private:
         if (references_done_) return {};
         reference_.resize(n_);
         for (std::size_t i = 0; i < n_; ++i) {
-            if (spec_.approach == PhaseApproach::GraysonStreed) {
+            if (std::holds_alternative<liquid::GraysonStreed>(spec_.liquid)) {
                 reference_[i] = flash::grayson_streed_ln_nu(spec_.components[i], temperature_, pressure_);
                 continue;
             }
