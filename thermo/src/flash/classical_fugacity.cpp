@@ -12,9 +12,9 @@ constexpr double alpha_step = 1e-5;
 
 bool takes(const SystemSpec& spec)
 {
-    if (spec.approach != PhaseApproach::PhiPhi || spec.vapor.kind != VaporModel::Kind::Eos) return false;
-    if (spec.liquid_model >= eos_count || static_cast<unsigned>(spec.vapor.eos) != spec.liquid_model) return false;
-    if (is_three_parameter(spec.vapor.eos)) return false;
+    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
+    if (!phi_phi || spec.vapor.kind != VaporModel::Kind::Eos || spec.vapor.eos != phi_phi->eos) return false;
+    if (static_cast<unsigned>(phi_phi->eos) >= eos_count || is_three_parameter(phi_phi->eos)) return false;
     if (spec.mixing_rule != MixingRule::Classical && spec.mixing_rule != MixingRule::IVDW) return false;
     const std::size_t n = spec.components.size();
     if (n == 0 || n > 8) return false;
