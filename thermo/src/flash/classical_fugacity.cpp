@@ -1,5 +1,7 @@
 #include "flash/classical_fugacity.hpp"
 
+#include "mixture/phase_root.hpp"
+
 #include <cmath>
 
 namespace kolvar::thermo::flash {
@@ -23,18 +25,6 @@ bool takes(const SystemSpec& spec)
     for (const auto& row : spec.kij)
         if (row.size() != n) return false;
     return true;
-}
-
-// At most two Newton steps on the cubic, as the general fugacity routine
-// polishes its root.
-double polish(double z, const CubicCoefficients& k)
-{
-    for (int step = 0; step < 2; ++step) {
-        const double slope = (3.0 * z + 2.0 * k.c2) * z + k.c1;
-        if (std::abs(slope) < 1e-10) break;
-        z -= (((z + k.c2) * z + k.c1) * z + k.c0) / slope;
-    }
-    return z;
 }
 
 }  // namespace
@@ -96,11 +86,9 @@ std::optional<double> CubicState::ln_phi(const ClassicalMixture& mixture, std::s
     const double u = mixture.u * b;
     const double w = mixture.w * b * b;
     const CubicCoefficients k = cubic_coefficients(a, b, u, w);
-    const auto roots = solve_monic_cubic(k.c2, k.c1, k.c0);
-    if (!roots) return std::nullopt;
-    const auto root = select_root(*roots, b, phase);
-    if (!root) return std::nullopt;
-    const double zr = polish(*root, k);
+    const auto root = phase_root(k, b, phase);
+    if (!root || !*root) return std::nullopt;
+    const double zr = polish_root(**root, k);
     if (!(zr > b) || !std::isfinite(zr)) return std::nullopt;
 
     const double q = (zr + u) * zr + w;

@@ -2,23 +2,13 @@
 #include "thermo/mixture.hpp"
 
 #include "eos/attraction.hpp"
+#include "mixture/phase_root.hpp"
 #include "kolvar/format.hpp"
 
 #include <cmath>
 
 namespace kolvar::thermo {
 namespace {
-
-// At most two Newton steps on the cubic; stops on a vanishing derivative.
-double polish(double z, const CubicCoefficients& k)
-{
-    for (int step = 0; step < 2; ++step) {
-        const double slope = (3.0 * z + 2.0 * k.c2) * z + k.c1;
-        if (std::abs(slope) < 1e-10) break;
-        z -= (((z + k.c2) * z + k.c1) * z + k.c0) / slope;
-    }
-    return z;
-}
 
 // g = integral from Z to infinity of dZ'/(Z'^2 + U Z' + W) and h = -dg/dW
 // at fixed Z and U (its limit when the two roots of the denominator coincide).
@@ -52,11 +42,10 @@ std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const Comp
             format::text("output.len()=", out.size(), " but components.len()=", n)));
 
     const CubicCoefficients k = cubic_coefficients(m.a, m.b, m.u, m.w);
-    const auto roots = solve_monic_cubic(k.c2, k.c1, k.c0);
-    if (!roots) return std::unexpected(EosError::cubic_failed(roots.error()));
-    const auto root = select_root(*roots, m.b, phase);
-    if (!root) return std::unexpected(EosError::no_real_root(m.b, phase));
-    const double z = polish(*root, k);
+    const auto root = phase_root(k, m.b, phase);
+    if (!root) return std::unexpected(EosError::cubic_failed(root.error()));
+    if (!*root) return std::unexpected(EosError::no_real_root(m.b, phase));
+    const double z = polish_root(**root, k);
     if (compressibility) *compressibility = z;
 
     const double inv_q = 1.0 / ((z + m.u) * z + m.w);  // 1/Q
