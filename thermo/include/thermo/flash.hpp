@@ -129,6 +129,16 @@ struct IncipientPoint {
 // NoConvergence "saturation pressure" with the last residual after
 // max_iterations; Evaluation "trivial solution at P = {P} kPa: liquid and
 // vapour on the same root (K = 1)" for a converged trivial result.
+//
+// For a bubble point of a phi-phi mixture with one two-parameter equation of
+// state in both phases, Classical (or IVDW) mixing and an x of non-negative
+// entries summing to one, Newton on ln P from the same start comes first; its
+// answer (phases distinct, |S - 1| < tolerance, Pbub above 1e-9 kPa, no more
+// than max_iterations passes) is the substitution's to within its
+// tolerance. Where the substitution fails, or ends on the K = 1 solution,
+// continuation in T from half the average critical temperature looks for the
+// genuine bubble point; if there is none, the failure stands (the K = 1 end
+// reported as the trivial solution above).
 std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spec, double temperature,
                                                            std::span<const double> x, Direction direction,
                                                            double tolerance, unsigned max_iterations);
@@ -144,6 +154,15 @@ std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spe
 // solution at T = {T} K: liquid and vapour on the same root (K = 1)";
 // NoConvergence "bubble temperature" (60, |S - 1|) when the final sum is off
 // by more than 1e-6.
+//
+// For the mixtures of bubble_pressure's Newton path, Newton on T from the
+// temperature of Wilson's K-values comes first; its answer stands when the
+// phases are distinct, |S - 1| < tolerance, Pbub rises with T there (the
+// first crossing the scan brackets) and T lies within the scanned range, and
+// then agrees with the scan to within the bisection's tolerance. Where the
+// scan fails, or ends on the K = 1 solution, continuation in ln P from
+// 100 kPa looks for the genuine bubble point; if there is none, the failure
+// stands.
 std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& spec, double pressure,
                                                               std::span<const double> x, double tolerance,
                                                               unsigned max_iterations);
