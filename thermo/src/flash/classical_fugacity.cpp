@@ -88,7 +88,7 @@ std::optional<double> CubicState::ln_phi(const ClassicalMixture& mixture, std::s
     const CubicCoefficients k = cubic_coefficients(a, b, u, w);
     const auto root = phase_root(k, b, phase);
     if (!root || !*root) return std::nullopt;
-    const double zr = polish_root(**root, k);
+    const double zr = **root;
     if (!(zr > b) || !std::isfinite(zr)) return std::nullopt;
 
     const double q = (zr + u) * zr + w;

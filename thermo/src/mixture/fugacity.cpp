@@ -45,13 +45,27 @@ std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const Comp
     const auto root = phase_root(k, m.b, phase);
     if (!root) return std::unexpected(EosError::cubic_failed(root.error()));
     if (!*root) return std::unexpected(EosError::no_real_root(m.b, phase));
-    const double z = polish_root(**root, k);
+    const double z = **root;
     if (compressibility) *compressibility = z;
+
+    const double ln_free = std::log(z - m.b);
+    if (!is_three_parameter(components.eos) && m.b > 0.0) {
+        // Two-parameter variants have U = u B and W = w B^2 whatever the a/b
+        // rule, and with the equation of state at the root, Z - 1 =
+        // B/(Z - B) - Z A/Q, the form below reduces to
+        //   ln phi_i = (b_bar_i/B)(Z - 1) - ln(Z - B) - g (a_bar_i - A b_bar_i/B).
+        const double g = attraction_integral(1.0, z, m.u, m.w).value;
+        const double inv_b = 1.0 / m.b;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double beta = m.b_bar[i] * inv_b;
+            out[i] = beta * (z - 1.0) - ln_free - g * (m.a_bar[i] - m.a * beta);
+        }
+        return {};
+    }
 
     const double inv_q = 1.0 / ((z + m.u) * z + m.w);  // 1/Q
     const auto [g, h] = attraction(z, m.u, m.w, inv_q);
     const double repulsion = 1.0 / (z - m.b);
-    const double ln_free = std::log(z - m.b);
     const double za_q = z * m.a * inv_q;
     const double u_weight = 0.5 * inv_q - (m.u / 2.0) * h;
     for (std::size_t i = 0; i < n; ++i) {

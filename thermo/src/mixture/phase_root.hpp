@@ -13,22 +13,15 @@
 namespace kolvar::thermo {
 
 // The root of Z^3 + c2 Z^2 + c1 Z + c0 for the phase among those above b
-// (Vapor the largest, Liquid the smallest), nullopt when there is none, or
-// the solver's error for a non-finite coefficient. A clearly positive
-// discriminant gives the one real root by Cardano's formula; a clearly
-// negative one the needed root of the trigonometric form (one cosine). Near
-// repeated roots, and for anything not finite, the full solver decides.
+// (Vapor the largest, Liquid the smallest), polished by Newton steps on the
+// cubic; nullopt when there is none, or the solver's error for a non-finite
+// coefficient. A clearly positive discriminant gives the one real root by
+// Cardano's formula, a clearly negative one the needed root of the
+// trigonometric form (one cosine); both are then within rounding of the
+// root at the size of the largest one, and one Newton step gives the last
+// bits of a small root. Near repeated roots, and for anything not finite,
+// the full solver decides and the chosen root gets at most two steps. The
+// root is not compared with b again after polishing.
 std::expected<std::optional<double>, CubicError> phase_root(const CubicCoefficients& k, double b, Phase phase);
-
-// At most two Newton steps on the cubic, stopping on a vanishing derivative.
-inline double polish_root(double z, const CubicCoefficients& k)
-{
-    for (int step = 0; step < 2; ++step) {
-        const double slope = (3.0 * z + 2.0 * k.c2) * z + k.c1;
-        if (slope < 1e-10 && slope > -1e-10) break;
-        z -= (((z + k.c2) * z + k.c1) * z + k.c0) / slope;
-    }
-    return z;
-}
 
 }  // namespace kolvar::thermo
