@@ -46,12 +46,12 @@ std::optional<double> polished_above(double root, double b, const CubicCoefficie
     return newton_step(root, k);
 }
 
-// A root within about 1e-11 of the size of the roots: Newton steps while
-// the error the last one leaves, |f''| dz^2 / (2 |f'|), may exceed the
-// rounding of the root (a small root needs a second step, rarely a third).
+// A root within about 1e-11 of the size of the roots: a Newton step, and a
+// second when the error the first leaves, |f''| dz^2 / (2 |f'|), may exceed
+// the rounding of the root (as for a root much smaller than the others).
 double polish_approximate(double z, const CubicCoefficients& k)
 {
-    for (int step = 0; step < 3; ++step) {
+    for (int step = 0; step < 2; ++step) {
         const double slope = (3.0 * z + 2.0 * k.c2) * z + k.c1;
         if (slope < 1e-10 && slope > -1e-10) return z;
         const double dz = (((z + k.c2) * z + k.c1) * z + k.c0) / slope;

@@ -17,11 +17,11 @@ namespace kolvar::thermo {
 // cubic; nullopt when there is none, or the solver's error for a non-finite
 // coefficient. A clearly positive discriminant gives the one real root by
 // Cardano's formula, a clearly negative one the needed root of the
-// trigonometric form (one cosine); both are then within rounding of the
-// root at the size of the largest one, and one Newton step gives the last
-// bits of a small root. Near repeated roots, and for anything not finite,
-// the full solver decides and the chosen root gets at most two steps. The
-// root is not compared with b again after polishing.
+// trigonometric form, its cosine from a polynomial good to 1e-11; one or
+// two Newton steps then make the root exact to rounding. Near repeated
+// roots, for a root within rounding of b, and for anything not finite, the
+// full solver decides and the chosen root gets at most two steps. The root
+// is not compared with b again after polishing.
 std::expected<std::optional<double>, CubicError> phase_root(const CubicCoefficients& k, double b, Phase phase);
 
 }  // namespace kolvar::thermo
