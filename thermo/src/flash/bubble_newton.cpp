@@ -17,6 +17,12 @@ constexpr double largest_log_pressure_step = 1.0;
 // Liquid and vapour count as distinct phases when some |ln K_i| or the
 // relative gap between the two roots exceeds this.
 constexpr double distinct_tolerance = 1e-5;
+// A general result whose ln(x_i phi_i) differ between the phases by more
+// than unequal_fugacity is no equilibrium; with every |ln K_i| and the
+// relative gap between the roots below approaching_trivial it is the
+// substitution stopped on its way to K = 1.
+constexpr double approaching_trivial = 1e-3;
+constexpr double unequal_fugacity = 1e-8;
 
 }  // namespace
 
@@ -42,18 +48,44 @@ bool distinct_phases(double z_liquid, double z_vapour, std::span<const double> k
 
 bool distinct_phases(const NewtonBubble& b) { return distinct_phases(b.z_liquid, b.z_vapour, b.k); }
 
-bool on_one_root(const SystemSpec& spec, double temperature, double pressure, std::span<const double> x,
-                 const IncipientPoint& point)
+Judgement judge(const SystemSpec& spec, double temperature, double pressure, std::span<const double> x,
+                const IncipientPoint& point)
 {
     const auto mixture = classical_mixture(spec);
-    if (!mixture || !well_formed(x, mixture->size()) || point.y.size() != x.size() || point.k.size() != x.size())
-        return false;
+    const std::size_t n = x.size();
+    if (!mixture || !well_formed(x, mixture->size()) || point.y.size() != n || point.k.size() != n)
+        return {};
     CubicState state;
     state.prepare(*mixture, temperature, pressure);
-    List ln_phi(x.size());
-    const auto z_liquid = state.ln_phi(*mixture, x, Phase::Liquid, ln_phi, nullptr);
-    const auto z_vapour = state.ln_phi(*mixture, point.y, Phase::Vapor, ln_phi, nullptr);
-    return z_liquid && z_vapour && !distinct_phases(*z_liquid, *z_vapour, point.k);
+    List liquid(n), vapour(n);
+    const auto z_liquid = state.ln_phi(*mixture, x, Phase::Liquid, liquid, nullptr);
+    const auto z_vapour = state.ln_phi(*mixture, point.y, Phase::Vapor, vapour, nullptr);
+    if (!z_liquid || !z_vapour) return {};
+    double ln_k = 0.0;
+    double fugacity_gap = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        ln_k = std::fmax(ln_k, std::abs(std::log(point.k[i])));
+        if (x[i] > 0.0)
+            fugacity_gap = std::fmax(fugacity_gap,
+                                     std::abs(std::log(x[i]) + liquid[i] - std::log(point.y[i]) - vapour[i]));
+    }
+    if (!distinct_phases(*z_liquid, *z_vapour, point.k)) return {Verdict::Trivial, fugacity_gap};
+    if (!(fugacity_gap > unequal_fugacity)) return {Verdict::Answer, fugacity_gap};
+    const double scale = std::fmax(std::abs(*z_liquid), std::abs(*z_vapour));
+    const bool near_trivial =
+        ln_k < approaching_trivial && std::abs(*z_liquid - *z_vapour) < approaching_trivial * scale;
+    return {near_trivial ? Verdict::Trivial : Verdict::Unsettled, fugacity_gap};
+}
+
+std::optional<IncipientPoint> settled(const SystemSpec& spec, Unknown unknown, double temperature, double pressure,
+                                      std::span<const double> x, const IncipientPoint& point, double tolerance,
+                                      unsigned max_iterations)
+{
+    const auto mixture = classical_mixture(spec);
+    if (!mixture || !well_formed(x, mixture->size()) || point.k.size() != x.size()) return std::nullopt;
+    const auto b = newton_bubble(*mixture, unknown, temperature, pressure, x, point.k, max_iterations);
+    if (!b || !(std::abs(b->sum - 1.0) < tolerance) || !distinct_phases(*b)) return std::nullopt;
+    return incipient_point(unknown == Unknown::Temperature ? b->temperature : b->pressure, *b);
 }
 
 IncipientPoint incipient_point(double value, const NewtonBubble& b)

@@ -65,11 +65,30 @@ std::optional<NewtonBubble> newton_bubble(const ClassicalMixture& mixture, Unkno
 bool distinct_phases(double z_liquid, double z_vapour, std::span<const double> k);
 bool distinct_phases(const NewtonBubble& bubble);
 
-// A point returned by a general procedure for a mixture the kernel takes
-// whose phases are not distinct: the K = 1 solution, which the substitution
-// can approach too slowly for its own guard to see it.
-bool on_one_root(const SystemSpec& spec, double temperature, double pressure, std::span<const double> x,
-                 const IncipientPoint& point);
+// What a point returned by a general procedure is, for a mixture the kernel
+// takes (for any other the point is taken as an answer):
+//   Answer     distinct phases with equal fugacities (ln(x_i phi_i) of the
+//              two phases within 1e-8);
+//   Trivial    the K = 1 solution, which the substitution can approach too
+//              slowly for its own guard to see: phases not distinct, or K
+//              and the two roots within 1e-3 of each other with unequal
+//              fugacities;
+//   Unsettled  distinct phases whose fugacities are not yet equal (the
+//              passes ran out near a critical point).
+enum class Verdict { Answer, Trivial, Unsettled };
+struct Judgement {
+    Verdict verdict = Verdict::Answer;
+    double fugacity_gap = 0.0;  // largest |ln(x_i phi_i^L) - ln(y_i phi_i^V)|
+};
+Judgement judge(const SystemSpec& spec, double temperature, double pressure, std::span<const double> x,
+                const IncipientPoint& point);
+
+// Newton from an unsettled point's T, P and K to the bubble point it was
+// heading for (the unknown as in newton_bubble); nothing unless that is
+// reached with distinct phases and |S - 1| < tolerance.
+std::optional<IncipientPoint> settled(const SystemSpec& spec, Unknown unknown, double temperature, double pressure,
+                                      std::span<const double> x, const IncipientPoint& point, double tolerance,
+                                      unsigned max_iterations);
 
 // x has n finite, non-negative entries that sum to one (to 1e-12): what the
 // kernel's formula assumes. The general procedures take any other x as given.
