@@ -1,6 +1,8 @@
 """Feed, BinaryColumn, CondenserKind and condenser parsing."""
 
 import math
+from decimal import Decimal
+from fractions import Fraction
 
 import pytest
 
@@ -118,3 +120,20 @@ def test_condenser_compares_with_index_objects():
             return 1
 
     assert CondenserKind.Partial == Index()
+
+
+class IntOnly:
+    """A number that converts with int() but is not an integer (no __index__)."""
+
+    def __init__(self, value):
+        self.value = value
+
+    def __int__(self):
+        return self.value
+
+
+@pytest.mark.parametrize("other", [0.0, 1.0, 0.7, 1.9, -0.5, IntOnly(0), IntOnly(1), Decimal(1), Fraction(1)])
+def test_condenser_kind_equals_no_number_that_is_not_an_integer(other):
+    """Only __index__ counts: int() would truncate floats and accept anything with __int__."""
+    for member in (CondenserKind.Total, CondenserKind.Partial):
+        assert not (member == other) and member != other

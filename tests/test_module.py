@@ -1,5 +1,6 @@
 """The module's names, version, classes and documentation."""
 
+import importlib.metadata
 import inspect
 
 import pytest
@@ -72,3 +73,23 @@ def test_every_member_is_documented(qualname, member):
     assert member.__doc__, qualname
     if callable(member):
         inspect.signature(member)  # raises if the text signature is missing
+
+
+@pytest.mark.parametrize(
+    "cls, signature, doc_start",
+    [
+        (e.Feed, "(rate, z, q=1.0)", "A single feed to a binary column."),
+        (e.BinaryColumn, '(pressure, feed, x_distillate, x_bottoms, condenser="total")', "A binary two-product column"),
+    ],
+)
+def test_class_signature_is_kept_apart_from_the_docstring(cls, signature, doc_start):
+    assert cls.__text_signature__ == signature
+    assert cls.__doc__.startswith(doc_start) and "\n--\n" not in cls.__doc__
+
+
+def test_package_metadata_carries_the_module_version():
+    try:
+        installed = importlib.metadata.version("kolvar")
+    except importlib.metadata.PackageNotFoundError:
+        pytest.skip("kolvar is not installed as a distribution here")
+    assert installed == e.__version__

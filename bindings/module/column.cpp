@@ -1,15 +1,14 @@
 // Feed, BinaryColumn, CondenserKind and Line.
 #include "module/classes.hpp"
+#include "module/conversions.hpp"
 
 #include "toolkit/class.hpp"
-#include "toolkit/errors.hpp"
 
 #include "kolvar/format.hpp"
 
 namespace kolvar::bind {
 namespace {
 
-namespace fmt = kolvar::format;
 using engine::BinaryColumn;
 using engine::CondenserKind;
 using engine::Feed;
@@ -24,7 +23,7 @@ const auto feed_new = constructor<Feed>(
 
 std::string feed_repr(const Feed& feed)
 {
-    return fmt::text("Feed(rate=", feed.rate, " kmol/h, z=", feed.z, ", q=", feed.q, ")");
+    return format::text("Feed(rate=", feed.rate, " kmol/h, z=", feed.z, ", q=", feed.q, ")");
 }
 
 // BinaryColumn -------------------------------------------------------------
@@ -47,13 +46,13 @@ const auto column_bottoms_rate = method<BinaryColumn>(
 
 std::string column_repr(const BinaryColumn& column)
 {
-    return fmt::text("BinaryColumn(P=", column.pressure, " kPa, zF=", column.feed.z, ", xD=", column.x_distillate,
+    return format::text("BinaryColumn(P=", column.pressure, " kPa, zF=", column.feed.z, ", xD=", column.x_distillate,
                      ", xB=", column.x_bottoms, ")");
 }
 
 // CondenserKind ------------------------------------------------------------
 
-std::string condenser_repr(const CondenserKind& kind) { return fmt::text("CondenserKind.", engine::name(kind)); }
+std::string condenser_repr(const CondenserKind& kind) { return format::text("CondenserKind.", engine::name(kind)); }
 
 PyObject* condenser_int(PyObject* self)
 {
@@ -61,7 +60,8 @@ PyObject* condenser_int(PyObject* self)
 }
 
 // Members compare with members, and with anything CPython converts to a
-// 64-bit integer (int, bool, __index__); everything else is NotImplemented.
+// 64-bit integer through __index__ (int, bool); everything else is
+// NotImplemented.
 PyObject* condenser_compare(PyObject* self, PyObject* other, int op)
 {
     if (op != Py_EQ && op != Py_NE) Py_RETURN_NOTIMPLEMENTED;
@@ -76,7 +76,10 @@ PyObject* condenser_compare(PyObject* self, PyObject* other, int op)
     if (PyObject_TypeCheck(other, type)) {
         theirs = static_cast<long long>(unbox<CondenserKind>(other));
     } else {
-        theirs = PyLong_AsLongLong(other);
+        // __index__ only: before 3.10 PyLong_AsLongLong also takes __int__,
+        // which would make a member equal to a float that truncates to it.
+        Ref index = Ref::steal(PyNumber_Index(other));
+        theirs = index ? PyLong_AsLongLong(index.get()) : -1;
         if (theirs == -1 && PyErr_Occurred()) {
             PyErr_Clear();
             Py_RETURN_NOTIMPLEMENTED;
@@ -86,34 +89,14 @@ PyObject* condenser_compare(PyObject* self, PyObject* other, int op)
     return PyBool_FromLong((op == Py_EQ) == equal ? 1 : 0);
 }
 
-}  // namespace
-
-bool Condenser::convert(PyObject* object, CondenserKind& out)
+PyObject* make_feed()
 {
-    std::string text;
-    if (!Text::convert(object, text)) return false;
-    auto kind = engine::parse_condenser(text);
-    if (!kind) {
-        raise(PyExc_ValueError, kind.error());
-        return false;
-    }
-    out = *kind;
-    return true;
-}
-
-std::string Condenser::default_text(CondenserKind kind)
-{
-    return kind == CondenserKind::Partial ? "\"partial\"" : "\"total\"";
-}
-
-PyObject* make_feed_class()
-{
-    ClassSpec<Feed> spec{"Feed",
-                         "A single feed to a binary column.\n\n"
-                         "`q` is the thermal condition: the fraction of the feed that joins the liquid\n"
-                         "flowing down. q = 1 is saturated liquid at the bubble point, q = 0 saturated\n"
-                         "vapour at the dew point, 0 < q < 1 a two-phase feed, q > 1 subcooled liquid\n"
-                         "and q < 0 superheated vapour."};
+    ClassSpec<Feed> spec{
+        "A single feed to a binary column.\n\n"
+        "`q` is the thermal condition: the fraction of the feed that joins the liquid\n"
+        "flowing down. q = 1 is saturated liquid at the bubble point, q = 0 saturated\n"
+        "vapour at the dew point, 0 < q < 1 a two-phase feed, q > 1 subcooled liquid\n"
+        "and q < 0 superheated vapour."};
     spec.constructor<feed_new>();
     spec.attributes = {
         field<&Feed::rate>("rate", "Feed molar flow `F` in **kmol/h**."),
@@ -123,11 +106,11 @@ PyObject* make_feed_class()
     spec.repr = repr_of<Feed, &feed_repr>;
     return create_class(std::move(spec));
 }
+const DeclaredClass<Feed> feed_class{"Feed", &make_feed};
 
-PyObject* make_binary_column_class()
+PyObject* make_binary_column()
 {
     ClassSpec<BinaryColumn> spec{
-        "BinaryColumn",
         "A binary two-product column: one feed, a distillate and a bottoms product\n"
         "and a single column pressure — everything the McCabe–Thiele construction\n"
         "needs. (A fuller column model with several feeds, side draws, duties and\n"
@@ -147,11 +130,11 @@ PyObject* make_binary_column_class()
     spec.repr = repr_of<BinaryColumn, &column_repr>;
     return create_class(std::move(spec));
 }
+const DeclaredClass<BinaryColumn> binary_column_class{"BinaryColumn", &make_binary_column};
 
-PyObject* make_condenser_kind_class()
+PyObject* make_condenser_kind()
 {
     ClassSpec<CondenserKind> spec{
-        "CondenserKind",
         "The condenser at the top of the column (stage 1).\n\n"
         "A total condenser condenses the whole overhead vapour, so reflux and distillate\n"
         "share the vapour's composition and the condenser is not an equilibrium stage\n"
@@ -171,15 +154,19 @@ PyObject* make_condenser_kind_class()
     }
     return type.release();
 }
+const DeclaredClass<CondenserKind> condenser_kind_class{"CondenserKind", &make_condenser_kind};
 
-PyObject* make_line_class()
+PyObject* make_line()
 {
-    ClassSpec<Line> spec{"Line", "A straight construction line `y = slope · x + intercept`."};
+    ClassSpec<Line> spec{"A straight construction line `y = slope · x + intercept`."};
     spec.attributes = {
         field<&Line::slope>("slope", "Slope (dimensionless)."),
         field<&Line::intercept>("intercept", "Intercept at x = 0 (mole fraction)."),
     };
     return create_class(std::move(spec));
 }
+const DeclaredClass<Line> line_class{"Line", &make_line};
+
+}  // namespace
 
 }  // namespace kolvar::bind

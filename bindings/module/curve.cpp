@@ -1,19 +1,32 @@
-// EquilibriumCurve: constructors, queries, attributes.
+// EquilibriumCurve: constructors (from a thermodynamic system among them),
+// queries, attributes.
 #include "module/classes.hpp"
-#include "module/thermo.hpp"
 
 #include "toolkit/class.hpp"
 
+#include "engine/binary/curve_from_thermo.hpp"
+
 #include "kolvar/format.hpp"
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace kolvar::bind {
 namespace {
 
-namespace fmt = kolvar::format;
 using engine::EquilibriumCurve;
+using engine::ThermoSystem;
+
+const auto curve_from_thermo = static_method(
+    "EquilibriumCurve", "from_thermo",
+    "Sweep bubble-temperature calculations over an even x grid of n_points points\n"
+    "at `pressure` [kPa absolute]; the light component first in `system`.",
+    [](const ThermoSystem& system, double pressure, std::uint64_t n_points) {
+        return engine::curve_from_thermo(system, pressure, n_points);
+    },
+    required<Instance<ThermoSystem>>("system"), required<Float>("pressure"),
+    optional<Count>("n_points", engine::binary_limits::default_curve_points));
 
 const auto curve_from_points = static_method(
     "EquilibriumCurve", "from_points",
@@ -55,16 +68,15 @@ const auto curve_relative_volatility = method<EquilibriumCurve>(
 std::string curve_repr(const EquilibriumCurve& curve)
 {
     const auto n = static_cast<std::uint64_t>(curve.size());
-    if (auto pressure = curve.pressure()) return fmt::text("EquilibriumCurve(", n, " points, P = ", *pressure, " kPa)");
-    return fmt::text("EquilibriumCurve(", n, " points, synthetic)");
+    if (auto pressure = curve.pressure()) {
+        return format::text("EquilibriumCurve(", n, " points, P = ", *pressure, " kPa)");
+    }
+    return format::text("EquilibriumCurve(", n, " points, synthetic)");
 }
 
-}  // namespace
-
-PyObject* make_equilibrium_curve_class()
+PyObject* make_equilibrium_curve()
 {
     ClassSpec<EquilibriumCurve> spec{
-        "EquilibriumCurve",
         "A sampled binary equilibrium curve y*(x), with the bubble-point temperature\n"
         "profile T(x) when it came from a thermodynamic model.\n\n"
         "Samples lie on a strictly increasing x grid that includes both end points;\n"
@@ -81,11 +93,14 @@ PyObject* make_equilibrium_curve_class()
         computed<EquilibriumCurve>("pressure", "Column pressure [kPa], if the curve has one.",
                                    [](const EquilibriumCurve& c) { return to_python(c.pressure()); }),
     };
-    spec.methods = {curve_from_thermo_def(), def<curve_constant_alpha>(), def<curve_from_points>(),
+    spec.methods = {def<curve_from_thermo>(), def<curve_constant_alpha>(), def<curve_from_points>(),
                     def<curve_y_of_x>(), def<curve_x_of_y>(), def<curve_temperature_of_x>(),
                     def<curve_relative_volatility>()};
     spec.repr = repr_of<EquilibriumCurve, &curve_repr>;
     return create_class(std::move(spec));
 }
+const DeclaredClass<EquilibriumCurve> equilibrium_curve_class{"EquilibriumCurve", &make_equilibrium_curve};
+
+}  // namespace
 
 }  // namespace kolvar::bind

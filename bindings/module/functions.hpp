@@ -5,7 +5,8 @@
 
 namespace kolvar::bind {
 
-inline constexpr const char* version_text = "0.1.0";
+// The package version, given by the build from the project's one version number.
+inline constexpr const char* version_text = KOLVAR_VERSION;
 
 PyMethodDef version_def();
 

@@ -1,16 +1,11 @@
 // The design's result classes: immutable records read attribute by attribute.
 #include "module/classes.hpp"
+#include "module/conversions.hpp"
 
 #include "toolkit/class.hpp"
 
-namespace kolvar::engine {
-
-PyObject* to_python(const Point& point) { return bind::to_python(std::pair{point.x, point.y}); }
-PyObject* to_python(const StageCount& pair) { return bind::to_python(std::pair{pair.reflux, pair.n_stages}); }
-
-}  // namespace kolvar::engine
-
 namespace kolvar::bind {
+namespace {
 
 using engine::McCabeThieleResult;
 using engine::McCabeThieleSpec;
@@ -18,9 +13,9 @@ using engine::RminResult;
 using engine::StagePoint;
 using engine::TotalRefluxResult;
 
-PyObject* make_mccabe_thiele_spec_class()
+PyObject* make_mccabe_thiele_spec()
 {
-    ClassSpec<McCabeThieleSpec> spec{"McCabeThieleSpec", "Design specification for a McCabe–Thiele construction."};
+    ClassSpec<McCabeThieleSpec> spec{"Design specification for a McCabe–Thiele construction."};
     spec.attributes = {
         field<&McCabeThieleSpec::x_distillate>("x_distillate", "Distillate light-component mole fraction `x_D`."),
         field<&McCabeThieleSpec::x_bottoms>("x_bottoms", "Bottoms light-component mole fraction `x_B`."),
@@ -33,10 +28,11 @@ PyObject* make_mccabe_thiele_spec_class()
     };
     return create_class(std::move(spec));
 }
+const DeclaredClass<McCabeThieleSpec> mccabe_thiele_spec_class{"McCabeThieleSpec", &make_mccabe_thiele_spec};
 
-PyObject* make_stage_point_class()
+PyObject* make_stage_point()
 {
-    ClassSpec<StagePoint> spec{"StagePoint", "One theoretical (or pseudo-, when `E_MV < 1`) stage of the staircase."};
+    ClassSpec<StagePoint> spec{"One theoretical (or pseudo-, when `E_MV < 1`) stage of the staircase."};
     spec.attributes = {
         field<&StagePoint::index>("index", "Stage number, 1-based from the top."),
         field<&StagePoint::x>("x", "Liquid light-component fraction leaving the stage."),
@@ -44,10 +40,11 @@ PyObject* make_stage_point_class()
     };
     return create_class(std::move(spec));
 }
+const DeclaredClass<StagePoint> stage_point_class{"StagePoint", &make_stage_point};
 
-PyObject* make_rmin_result_class()
+PyObject* make_rmin_result()
 {
-    ClassSpec<RminResult> spec{"RminResult", "The result of a minimum-reflux analysis."};
+    ClassSpec<RminResult> spec{"The result of a minimum-reflux analysis."};
     spec.attributes = {
         field<&RminResult::r_min>("r_min", "Minimum external reflux ratio `R_min`."),
         field<&RminResult::pinch>("pinch", "The controlling pinch point `(x, y)` on the equilibrium curve."),
@@ -58,11 +55,11 @@ PyObject* make_rmin_result_class()
     };
     return create_class(std::move(spec));
 }
+const DeclaredClass<RminResult> rmin_result_class{"RminResult", &make_rmin_result};
 
-PyObject* make_mccabe_thiele_result_class()
+PyObject* make_mccabe_thiele_result()
 {
     ClassSpec<McCabeThieleResult> spec{
-        "McCabeThieleResult",
         "The full McCabe–Thiele construction: every geometric object on the diagram\n"
         "plus the stage count, so that notebooks and tools can query or redraw\n"
         "anything (rich result objects rather than bare numbers)."};
@@ -91,11 +88,11 @@ PyObject* make_mccabe_thiele_result_class()
     };
     return create_class(std::move(spec));
 }
+const DeclaredClass<McCabeThieleResult> mccabe_thiele_result_class{"McCabeThieleResult", &make_mccabe_thiele_result};
 
-PyObject* make_total_reflux_result_class()
+PyObject* make_total_reflux_result()
 {
     ClassSpec<TotalRefluxResult> spec{
-        "TotalRefluxResult",
         "The total-reflux construction: both operating lines collapse onto the y = x\n"
         "diagonal and stepping between curve and diagonal gives the minimum stage\n"
         "count N_min (Fenske's equation is its algebraic constant-α equivalent)."};
@@ -107,5 +104,8 @@ PyObject* make_total_reflux_result_class()
     };
     return create_class(std::move(spec));
 }
+const DeclaredClass<TotalRefluxResult> total_reflux_result_class{"TotalRefluxResult", &make_total_reflux_result};
+
+}  // namespace
 
 }  // namespace kolvar::bind

@@ -1,12 +1,10 @@
-// The thermodynamic system's part of the module.
+// The thermodynamic system's module function.
 #pragma once
 
 #include "toolkit/python.hpp"
 
 namespace kolvar::bind {
 
-PyMethodDef curve_from_thermo_def();
 PyMethodDef smoke_bubble_temperature_def();
-PyObject* make_thermo_system_class();
 
 }  // namespace kolvar::bind

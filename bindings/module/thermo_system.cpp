@@ -1,10 +1,8 @@
-// ThermoSystem, the curve built from it, and the end-to-end smoke check.
+// ThermoSystem and the end-to-end smoke check.
 #include "module/classes.hpp"
 #include "module/thermo.hpp"
 
 #include "toolkit/class.hpp"
-
-#include "engine/binary/curve_from_thermo.hpp"
 
 #include <array>
 #include <string>
@@ -23,7 +21,6 @@ PyObject* to_python(const IncipientPoint& point)
 namespace kolvar::bind {
 namespace {
 
-using engine::EquilibriumCurve;
 using engine::ThermoSystem;
 
 const auto system_peng_robinson = static_method(
@@ -52,16 +49,6 @@ const auto system_bubble_pressure = method<ThermoSystem>(
     [](const ThermoSystem& system, double t, std::vector<double> x) { return system.bubble_pressure(t, x); },
     required<Float>("t"), required<FloatList>("x"));
 
-const auto curve_from_thermo = static_method(
-    "EquilibriumCurve", "from_thermo",
-    "Sweep bubble-temperature calculations over an even x grid of n_points points\n"
-    "at `pressure` [kPa absolute]; the light component first in `system`.",
-    [](const ThermoSystem& system, double pressure, std::uint64_t n_points) {
-        return engine::curve_from_thermo(system, pressure, n_points);
-    },
-    required<Instance<ThermoSystem>>("system"), required<Float>("pressure"),
-    optional<Count>("n_points", engine::binary_limits::default_curve_points));
-
 const auto smoke_function = function(
     "smoke_bubble_temperature",
     "The bubble temperature (K) of equimolar methanol/water at 101.325 kPa by\n"
@@ -78,15 +65,9 @@ const auto smoke_function = function(
 
 std::string system_repr(const ThermoSystem& system) { return system.repr(); }
 
-}  // namespace
-
-PyMethodDef curve_from_thermo_def() { return def<curve_from_thermo>(); }
-PyMethodDef smoke_bubble_temperature_def() { return def<smoke_function>(); }
-
-PyObject* make_thermo_system_class()
+PyObject* make_thermo_system()
 {
     ClassSpec<ThermoSystem> spec{
-        "ThermoSystem",
         "An owned mixture plus model selection that answers equilibrium questions.\n\n"
         "It owns the components and parameter matrices and assembles a fresh, cheap\n"
         "system specification for every call: build it once per column problem and\n"
@@ -100,5 +81,10 @@ PyObject* make_thermo_system_class()
     spec.repr = repr_of<ThermoSystem, &system_repr>;
     return create_class(std::move(spec));
 }
+const DeclaredClass<ThermoSystem> thermo_system_class{"ThermoSystem", &make_thermo_system};
+
+}  // namespace
+
+PyMethodDef smoke_bubble_temperature_def() { return def<smoke_function>(); }
 
 }  // namespace kolvar::bind

@@ -11,9 +11,7 @@
 namespace kolvar::bind {
 namespace {
 
-namespace fmt = kolvar::format;
-
-std::string quoted_name(const char* name) { return fmt::text("'", name, "'"); }
+std::string quoted_name(const char* name) { return format::text("'", name, "'"); }
 
 // 'a' / 'a' and 'b' / 'a', 'b', and 'c'
 std::string join_names(std::span<const char* const> names)
@@ -38,9 +36,9 @@ bool too_many_positional(const char* callable, std::span<const ParamInfo> params
     const char* verb = given == 1 ? " was given" : " were given";
     std::string message =
         required == params.size()
-            ? fmt::text(callable, "() takes ", total, " positional arguments but ", given_count, verb)
-            : fmt::text(callable, "() takes from ", static_cast<std::uint64_t>(required), " to ", total,
-                        " positional arguments but ", given_count, verb);
+            ? format::text(callable, "() takes ", total, " positional arguments but ", given_count, verb)
+            : format::text(callable, "() takes from ", static_cast<std::uint64_t>(required), " to ", total,
+                           " positional arguments but ", given_count, verb);
     raise(PyExc_TypeError, message);
     return false;
 }
@@ -79,7 +77,8 @@ bool bind_arguments(const char* callable, std::span<const ParamInfo> params, PyO
             }
             if (slots[match] != nullptr) {
                 raise(PyExc_TypeError,
-                      fmt::text(callable, "() got multiple values for argument ", quoted_name(params[match].name)));
+                      format::text(callable, "() got multiple values for argument ",
+                                   quoted_name(params[match].name)));
                 return false;
             }
             slots[match] = value;
@@ -95,9 +94,9 @@ bool bind_arguments(const char* callable, std::span<const ParamInfo> params, PyO
     }
     if (missing_count > 0) {
         raise(PyExc_TypeError,
-              fmt::text(callable, "() missing ", static_cast<std::uint64_t>(missing_count), " required positional ",
-                        missing_count == 1 ? "argument" : "arguments", ": ",
-                        join_names({missing, missing_count})));
+              format::text(callable, "() missing ", static_cast<std::uint64_t>(missing_count), " required positional ",
+                           missing_count == 1 ? "argument" : "arguments", ": ",
+                           join_names({missing, missing_count})));
         return false;
     }
     return true;

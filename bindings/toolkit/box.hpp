@@ -57,7 +57,7 @@ bool Instance<T>::convert(PyObject* object, const T*& out)
 {
     PyTypeObject* type = type_of<T>();
     if (type == nullptr) return false;
-    if (!PyObject_TypeCheck(object, type)) return refuse_type(object, PyClass<T>::name);
+    if (!PyObject_TypeCheck(object, type)) return refuse_type(object, class_name<T>());
     out = &unbox<T>(object);
     return true;
 }

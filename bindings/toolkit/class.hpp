@@ -1,15 +1,21 @@
 // Declaring a Python class over an engine value type T.
 //
-//   ClassSpec<engine::Feed> spec{"Feed", "A single feed to a binary column..."};
-//   spec.constructor<feed_new>();
-//   spec.attributes = {field<&engine::Feed::rate>("rate", "Feed molar flow `F` in **kmol/h**."), ...};
-//   spec.repr = repr_of<engine::Feed, &feed_repr>;
-//   PyObject* type = create_class(std::move(spec));
+//   PyObject* make_feed()
+//   {
+//       ClassSpec<engine::Feed> spec{"A single feed to a binary column..."};
+//       spec.constructor<feed_new>();
+//       spec.attributes = {field<&engine::Feed::rate>("rate", "Feed molar flow `F` in **kmol/h**."), ...};
+//       spec.repr = repr_of<engine::Feed, &feed_repr>;
+//       return create_class(std::move(spec));
+//   }
+//   const DeclaredClass<engine::Feed> feed_class{"Feed", &make_feed};
 //
 // Instances own a copy of T and carry no __dict__; attributes are read-only
 // getters that build a new Python object from a copy on every read. The type
-// is named "builtins.<name>". A class without a declared constructor refuses
-// instantiation with TypeError "No constructor defined for <name>".
+// takes the name of T's declaration and is named "builtins.<name>". A class
+// with a constructor carries its text signature, for inspect.signature; one
+// without refuses instantiation with TypeError "No constructor defined for
+// <name>".
 #pragma once
 
 #include "toolkit/box.hpp"
@@ -60,11 +66,11 @@ PyObject* repr_of(PyObject* self)
 
 template <class T>
 struct ClassSpec {
-    ClassSpec(const char* name, std::string doc) : name(name), doc(std::move(doc)) {}
+    explicit ClassSpec(std::string doc) : doc(std::move(doc)) {}
 
-    const char* name;
     std::string doc;
     newfunc constructor_entry = nullptr;  // null: no constructor
+    std::string (*signature)(const char* name) = nullptr;  // the constructor's, shown under the class name
     std::vector<Attribute<T>> attributes;
     std::vector<PyMethodDef> methods;
     reprfunc repr = nullptr;
@@ -77,13 +83,14 @@ struct ClassSpec {
     void constructor()
     {
         constructor_entry = &new_entry<Decl>;
-        doc = Decl.signature(name) + "\n--\n\n" + doc;
+        signature = [](const char* name) { return Decl.signature(name); };
     }
 };
 
 struct TypeParts {
     const char* name;
     std::string doc;
+    std::string signature;  // "Feed(rate, z, q=1.0)", or empty
     int basicsize;
     destructor dealloc;
     newfunc constructor_entry;
@@ -109,7 +116,9 @@ PyObject* attribute_getter(PyObject* self, void* closure)
 template <class T>
 PyObject* create_class(ClassSpec<T> spec)
 {
-    TypeParts parts{spec.name, std::move(spec.doc), static_cast<int>(sizeof(Box<T>)), &dealloc_box<T>,
+    const char* name = class_name<T>();
+    TypeParts parts{name, std::move(spec.doc), spec.signature ? spec.signature(name) : std::string(),
+                    static_cast<int>(sizeof(Box<T>)), &dealloc_box<T>,
                     spec.constructor_entry, {}, std::move(spec.methods), spec.repr, spec.str, spec.compare,
                     spec.unhashable, spec.to_int};
     for (const Attribute<T>& attribute : spec.attributes) {

@@ -2,29 +2,39 @@
 
 #include "toolkit/errors.hpp"
 #include "toolkit/ref.hpp"
-#include "toolkit/registry.hpp"
 
+#include "kolvar/format.hpp"
+
+#include <cstddef>
 #include <cstdint>
 
 namespace kolvar::bind {
 namespace {
 
-// The interpreter that first initialised the module; the module's objects
-// cannot be shared with another one.
-std::int64_t owner_interpreter = -1;
+// CPython numbers its interpreters in order of creation; the main
+// interpreter, created first, is number 0.
+constexpr std::int64_t main_interpreter = 0;
 
-bool register_entry(PyObject* module, PyObject* all, const Entry& entry)
+bool add_name(PyObject* module, PyObject* all, const char* name, Ref value)
 {
-    Ref value = Ref::steal(entry.make());
-    if (!value) return false;
-    if (entry.slot >= 0) {
-        Py_INCREF(value.get());
-        module_state()->types[entry.slot] = value.get();
-    }
-    if (PyModule_AddObject(module, entry.name, value.get()) < 0) return false;
+    if (!value || PyModule_AddObject(module, name, value.get()) < 0) return false;
     value.release();  // the module holds it now
-    Ref name = Ref::steal(PyUnicode_FromString(entry.name));
-    return name && PyList_Append(all, name.get()) == 0;
+    Ref text = Ref::steal(PyUnicode_FromString(name));
+    return text && PyList_Append(all, text.get()) == 0;
+}
+
+bool register_class(PyObject* module, PyObject* all, std::size_t slot, const ClassDeclaration* declaration)
+{
+    if (declaration == nullptr || declaration->make == nullptr) {
+        raise(PyExc_SystemError, format::text("kolvar._engine: class slot ", static_cast<std::uint64_t>(slot),
+                                              declaration == nullptr ? " is not declared" : " is declared twice"));
+        return false;
+    }
+    Ref type = Ref::steal(declaration->make());
+    if (!type) return false;
+    module_state()->types[slot] = Ref::borrow(type.get()).release();
+    if (declaration->exposure != Exposure::ModuleAttribute) return true;
+    return add_name(module, all, declaration->name, std::move(type));
 }
 
 }  // namespace
@@ -38,11 +48,12 @@ PyObject* make_function(const PyMethodDef& def)
     return PyCFunction_NewEx(kept, module, module_name.get());
 }
 
-PyObject* initialise_module(std::span<const Entry> entries)
+PyObject* initialise_module(std::span<const Entry> entries, std::span<const ClassDeclaration* const> classes,
+                            ModuleState* (*prepare)(void*))
 {
     const std::int64_t interpreter = PyInterpreterState_GetID(PyInterpreterState_Get());
     if (interpreter < 0) return nullptr;
-    if (owner_interpreter >= 0 && owner_interpreter != interpreter) {
+    if (interpreter != main_interpreter) {
         PyErr_SetString(PyExc_ImportError,
                         "kolvar._engine does not support subinterpreters: it can be imported in one "
                         "interpreter per process only");
@@ -55,8 +66,8 @@ PyObject* initialise_module(std::span<const Entry> entries)
 
     Ref module = Ref::steal(PyModule_Create(module_definition()));
     if (!module) return nullptr;
+    prepare(PyModule_GetState(module.get()));
     if (PyState_AddModule(module.get(), module_definition()) < 0) return nullptr;
-    owner_interpreter = interpreter;
     if (!create_internal_fault_type()) return nullptr;
 
     Ref all = Ref::steal(PyList_New(0));
@@ -66,11 +77,16 @@ PyObject* initialise_module(std::span<const Entry> entries)
         Py_DECREF(all.get());
         return nullptr;
     }
+    bool registered = true;
     for (const Entry& entry : entries) {
-        if (!register_entry(module.get(), all.get(), entry)) {
-            PyState_RemoveModule(module_definition());
-            return nullptr;
-        }
+        registered = registered && add_name(module.get(), all.get(), entry.name, Ref::steal(entry.make()));
+    }
+    for (std::size_t slot = 0; slot < classes.size(); ++slot) {
+        registered = registered && register_class(module.get(), all.get(), slot, classes[slot]);
+    }
+    if (!registered) {
+        PyState_RemoveModule(module_definition());
+        return nullptr;
     }
     return module.release();
 }

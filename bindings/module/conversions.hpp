@@ -1,0 +1,30 @@
+// Conversions of the module's own value types that are not classes.
+#pragma once
+
+#include "toolkit/python.hpp"
+
+#include "engine/binary/point.hpp"
+#include "engine/binary/total_reflux.hpp"
+#include "engine/column.hpp"
+
+#include <string>
+
+namespace kolvar::engine {
+
+// Points of the diagram and sweep pairs read as 2-tuples of floats.
+PyObject* to_python(const Point& point);
+PyObject* to_python(const StageCount& pair);
+
+}  // namespace kolvar::engine
+
+namespace kolvar::bind {
+
+// The condenser text of a column or design, parsed as it is converted:
+// "total" or "partial" in any ASCII case, anything else a ValueError.
+struct Condenser {
+    using Value = engine::CondenserKind;
+    static bool convert(PyObject* object, engine::CondenserKind& out);
+    static std::string default_text(engine::CondenserKind kind);
+};
+
+}  // namespace kolvar::bind
