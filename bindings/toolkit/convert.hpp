@@ -62,6 +62,36 @@ struct TextPair {
     static bool convert(PyObject* object, std::array<std::string, 2>& out);
 };
 
+// True or False only.
+struct Flag {
+    using Value = bool;
+    static bool convert(PyObject* object, bool& out);
+    static std::string default_text(bool value);
+};
+
+// Calls item(PyObject*) for each element of a sequence (a str refused as
+// "Can't extract `str` to `Vec`"), in order; false with an exception set.
+bool for_each_item(PyObject* object, bool (*item)(PyObject*, void*), void* context);
+
+// Any sequence except str, each item converted by C.
+template <class C>
+struct ListOf {
+    using Value = std::vector<typename C::Value>;
+    static bool convert(PyObject* object, Value& out)
+    {
+        out.clear();
+        return for_each_item(
+            object,
+            [](PyObject* item, void* context) {
+                return C::convert(item, static_cast<Value*>(context)->emplace_back());
+            },
+            &out);
+    }
+};
+
+// Rows of numbers: a sequence of sequences of floats.
+using FloatMatrix = ListOf<FloatList>;
+
 // None means absent; anything else is converted by C.
 template <class C>
 struct Maybe {

@@ -5,8 +5,8 @@ equilibrium thermodynamics behind it.  Units: K, kPa absolute, kmol/h;
 compositions are mole fractions of the light (more volatile) component.
 """
 
-from collections.abc import Sequence
-from typing import ClassVar, SupportsFloat, SupportsIndex, final
+from collections.abc import Mapping, Sequence
+from typing import ClassVar, Literal, SupportsFloat, SupportsIndex, final
 
 from typing_extensions import TypeAlias
 
@@ -14,6 +14,11 @@ from typing_extensions import TypeAlias
 # with ``__float__`` or ``__index__`` are accepted.
 _Float: TypeAlias = SupportsFloat | SupportsIndex
 _Point: TypeAlias = tuple[float, float]
+_Matrix: TypeAlias = Sequence[Sequence[_Float]]
+# A database name, or a mapping of constants with the keys of
+# ``ThermoSystem._database_component`` (liquid_volume optional).
+_Component: TypeAlias = str | Mapping[str, str | _Float | Sequence[_Float] | None]
+_Incipient: TypeAlias = tuple[float, list[float], list[float]]
 
 __version__: str
 __all__ = [
@@ -96,15 +101,83 @@ class ThermoSystem:
     def van_laar(names: Sequence[str], a12: _Float, a21: _Float) -> ThermoSystem:
         """γ–φ system: van Laar liquid and ideal-gas vapour for a binary pair."""
 
+    @staticmethod
+    def cubic(
+        components: Sequence[_Component],
+        eos: str = "PR1976",
+        mixing_rule: str = "Classical",
+        kij: _Matrix | None = None,
+        ge_model: str | None = None,
+        ge_parameters: _Matrix | None = None,
+        eos_parameters: _Matrix | None = None,
+    ) -> ThermoSystem:
+        """φ–φ system: one cubic equation of state in both phases."""
+
+    @staticmethod
+    def activity(
+        components: Sequence[_Component],
+        model: str,
+        parameters: _Matrix | None = None,
+        vapour: str = "IdealGas",
+        saturation: Sequence[str] | None = None,
+        poynting: bool = False,
+        solubility: Sequence[_Float] | None = None,
+    ) -> ThermoSystem:
+        """γ–φ system: an activity-coefficient liquid."""
+
+    @staticmethod
+    def ideal_solution(
+        components: Sequence[_Component],
+        vapour: str = "IdealGas",
+        saturation: Sequence[str] | None = None,
+    ) -> ThermoSystem:
+        """Ideal-solution liquid (γ = 1)."""
+
+    @staticmethod
+    def grayson_streed(components: Sequence[_Component], vapour: str = "RK1949") -> ThermoSystem:
+        """Grayson–Streed liquid fugacity correlation."""
+
+    @staticmethod
+    def _database_names() -> list[str]: ...
+    @staticmethod
+    def _database_component(name: str) -> dict[str, str | float | list[float]]: ...
+    @staticmethod
+    def _model_names() -> dict[str, list[str]]: ...
     @property
     def components(self) -> list[str]:
         """Component names, in composition-index order."""
 
-    def bubble_temperature(self, p: _Float, x: Sequence[_Float]) -> tuple[float, list[float], list[float]]:
+    def bubble_temperature(self, p: _Float, x: Sequence[_Float]) -> _Incipient:
         """Bubble temperature [K] at pressure `p` [kPa] for liquid composition `x`. Returns `(T, y, k)`."""
 
-    def bubble_pressure(self, t: _Float, x: Sequence[_Float]) -> tuple[float, list[float], list[float]]:
+    def bubble_pressure(self, t: _Float, x: Sequence[_Float]) -> _Incipient:
         """Bubble pressure [kPa] at temperature `t` [K] for liquid composition `x`. Returns `(P, y, k)`."""
+
+    def dew_temperature(self, p: _Float, y: Sequence[_Float]) -> _Incipient:
+        """Dew temperature [K] at pressure `p` [kPa] for vapour composition `y`. Returns `(T, x, k)`."""
+
+    def dew_pressure(self, t: _Float, y: Sequence[_Float]) -> _Incipient:
+        """Dew pressure [kPa] at temperature `t` [K] for vapour composition `y`. Returns `(P, x, k)`."""
+
+    def flash(self, t: _Float, p: _Float, z: Sequence[_Float]) -> tuple[float, list[float], list[float]]:
+        """Isothermal flash. Returns `(vapour_fraction, x, y)`."""
+
+    def k_values(self, t: _Float, p: _Float, x: Sequence[_Float]) -> tuple[list[float], list[float]]:
+        """K-values of the liquid `x` and its incipient vapour. Returns `(k, y)`."""
+
+    def ln_phi(
+        self, t: _Float, p: _Float, composition: Sequence[_Float], phase: Literal["liquid", "vapour"]
+    ) -> list[float]:
+        """ln φ_i of one phase of the given composition."""
+
+    def ln_gamma(self, t: _Float, x: Sequence[_Float]) -> list[float]:
+        """ln γ_i of the liquid `x` (activity-coefficient systems)."""
+
+    def saturation_pressure(self, t: _Float) -> list[float]:
+        """Saturation pressure [kPa] of every component."""
+
+    def liquid_stability(self, t: _Float, p: _Float, x: Sequence[_Float]) -> tuple[float, list[float]]:
+        """Minimum tangent-plane distance of the liquid and its trial composition. Returns `(tpd_min, trial_x)`."""
 
 @final
 class EquilibriumCurve:

@@ -6,6 +6,7 @@
 // document.
 #pragma once
 
+#include "flash/pressure_solver.hpp"
 #include "thermo/flash.hpp"
 
 #include <expected>
@@ -18,8 +19,12 @@ std::expected<IncipientPoint, ThermoError> substitution_bubble_pressure(const Sy
                                                                         Direction direction, double tolerance,
                                                                         unsigned max_iterations);
 
-std::expected<IncipientPoint, ThermoError> scan_bubble_temperature(const SystemSpec& spec, double pressure,
-                                                                   std::span<const double> x, double tolerance,
-                                                                   unsigned max_iterations);
+// incipient_temperature (pressure_solver.hpp) in the bubble direction.
+inline std::expected<IncipientPoint, ThermoError> scan_bubble_temperature(const SystemSpec& spec, double pressure,
+                                                                          std::span<const double> x,
+                                                                          double tolerance, unsigned max_iterations)
+{
+    return incipient_temperature(spec, pressure, x, Direction::Bubble, tolerance, max_iterations);
+}
 
 }  // namespace kolvar::thermo::flash
