@@ -1,5 +1,5 @@
 // Bubble (or dew) pressure at a given temperature.
-#include "flash/general_bubble_solvers.hpp"
+#include "flash/general_solvers.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/pressure_solver.hpp"
 #include "kolvar/format.hpp"

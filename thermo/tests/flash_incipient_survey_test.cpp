@@ -1,23 +1,24 @@
 // Every pair of the component table, Peng-Robinson in both phases: the public
-// bubble-point solvers against the general procedures (grid scan with
+// bubble- and dew-point solvers against the general procedures (grid scan with
 // bisection on T, substitution on P) that were the only ones before the
 // Newton fast path. Each case is counted as
-//   same          both give a bubble point, within 1e-6 K in T (1e-8
-//                 relative in P) and 1e-8 in y;
+//   same          both give a point, within 1e-6 K in T (1e-8 relative in P)
+//                 and 1e-8 in the incipient composition;
 //   newly found   the general procedure gives none, or gives no equilibrium
 //                 (the K = 1 solution, or its way there), and the public
 //                 solver a genuine one:
-//                 sum K x within 1e-9 of 1, equal fugacities (ln within
+//                 sum K x (sum y/K) within 1e-9 of 1, equal fugacities (ln within
 //                 1e-8), not K = 1 on one root (some |ln K| or the relative
 //                 gap between the roots above 1e-5), checked with the general
 //                 fugacity routine;
-//   same failure  neither gives a bubble point, with the same error kind;
+//   same failure  neither gives a point, with the same error kind;
 //   anything else which must not happen.
+#include "thermo/dew_point.hpp"
 #include "thermo/flash.hpp"
 #include "thermo/mixture.hpp"
 
 #include "db/component_table.hpp"
-#include "flash/general_bubble_solvers.hpp"
+#include "flash/general_solvers.hpp"
 #include "flash_test_support.hpp"
 
 #include <gtest/gtest.h>
@@ -53,22 +54,26 @@ struct Assessment {
     bool genuine = false;        // an equilibrium with sum K x = 1
 };
 
-Assessment assess(const std::vector<Component>& pair, double t, double p, const std::vector<double>& x,
-                  const IncipientPoint& point)
+// For a dew point `known` is the vapour and the point's `y` the incipient liquid.
+Assessment assess(const std::vector<Component>& pair, Direction direction, double t, double p,
+                  const std::vector<double>& known, const IncipientPoint& point)
 {
+    const bool bubble = direction == Direction::Bubble;
+    const std::vector<double>& x = bubble ? known : point.y;
+    const std::vector<double>& y = bubble ? point.y : known;
     const MixtureSpec mixture{.components = pair};
     const ComponentParameters parameters = component_parameters(pair, Eos::PR1976, t, p);
     std::vector<double> liquid(2), vapour(2);
     double z_liquid = 0.0, z_vapour = 0.0;
     if (!mixture_ln_phi(mixture, parameters, x, Phase::Liquid, liquid, &z_liquid) ||
-        !mixture_ln_phi(mixture, parameters, point.y, Phase::Vapor, vapour, &z_vapour))
+        !mixture_ln_phi(mixture, parameters, y, Phase::Vapor, vapour, &z_vapour))
         return {};
     double sum = 0.0, fugacity_gap = 0.0, ln_k = 0.0;
     for (std::size_t i = 0; i < 2; ++i) {
-        sum += point.k[i] * x[i];
+        sum += bubble ? point.k[i] * known[i] : known[i] / point.k[i];
         ln_k = std::max(ln_k, std::abs(std::log(point.k[i])));
-        if (x[i] > 0.0)
-            fugacity_gap = std::max(fugacity_gap, std::abs(std::log(x[i]) + liquid[i] - std::log(point.y[i]) - vapour[i]));
+        if (x[i] > 0.0 && y[i] > 0.0)
+            fugacity_gap = std::max(fugacity_gap, std::abs(std::log(x[i]) + liquid[i] - std::log(y[i]) - vapour[i]));
     }
     Assessment a;
     a.distinct = ln_k > distinct_tolerance ||
@@ -89,12 +94,13 @@ struct Tally {
 };
 
 // `value_tolerance` is absolute for T, relative for P.
-void classify(Tally& tally, const std::string& label, const std::vector<Component>& pair, bool solves_pressure,
-              double given, const std::vector<double>& x, const Solve& reference, const Solve& solved,
-              double value_tolerance)
+void classify(Tally& tally, const std::string& label, const std::vector<Component>& pair, Direction direction,
+              bool solves_pressure, double given, const std::vector<double>& x, const Solve& reference,
+              const Solve& solved, double value_tolerance)
 {
     auto assessed = [&](const IncipientPoint& p) {
-        return solves_pressure ? assess(pair, given, p.value, x, p) : assess(pair, p.value, given, x, p);
+        return solves_pressure ? assess(pair, direction, given, p.value, x, p)
+                               : assess(pair, direction, p.value, given, x, p);
     };
     // The general procedures' own final sums are held to their tolerances
     // (1e-6 for the scan), so a result of theirs counts as a bubble point
@@ -160,33 +166,47 @@ std::string label_of(const std::vector<Component>& pair, double given, const std
     return pair[0].name + "/" + pair[1].name + " at " + std::to_string(given) + ", x = " + std::to_string(x[0]);
 }
 
-TEST(BubbleSurvey, TemperaturesAgreeWithTheGridScan)
+struct Survey {
+    const char* what;
+    Direction direction;
+    bool solves_pressure;
+};
+
+class IncipientSurvey : public ::testing::TestWithParam<Survey> {};
+
+// Temperatures at 10, 101.325, 1000 and 3000 kPa; pressures at 150, 250, 350
+// and 450 K.
+TEST_P(IncipientSurvey, AgreesWithTheGeneralProcedure)
 {
+    const Survey survey = GetParam();
     Tally tally;
-    every_pair([&](const std::vector<Component>& pair, const std::vector<double>& x) {
+    every_pair([&](const std::vector<Component>& pair, const std::vector<double>& composition) {
         const SystemSpec spec = peng_robinson(pair);
-        for (double p : {10.0, 101.325, 1000.0, 3000.0}) {
-            const Solve reference = flash::scan_bubble_temperature(spec, p, x, 1e-9, 200);
-            const Solve solved = bubble_temperature(spec, p, x, 1e-9, 200);
-            classify(tally, label_of(pair, p, x), pair, false, p, x, reference, solved, 1e-6);
+        const auto conditions = survey.solves_pressure ? std::vector<double>{150.0, 250.0, 350.0, 450.0}
+                                                       : std::vector<double>{10.0, 101.325, 1000.0, 3000.0};
+        for (double given : conditions) {
+            const bool bubble = survey.direction == Direction::Bubble;
+            Solve reference = survey.solves_pressure
+                                  ? flash::substitution_bubble_pressure(spec, given, composition, survey.direction,
+                                                                        1e-9, 200)
+                                  : flash::incipient_temperature(spec, given, composition, survey.direction, 1e-9, 200);
+            Solve solved = survey.solves_pressure
+                               ? (bubble ? bubble_pressure(spec, given, composition, Direction::Bubble, 1e-9, 200)
+                                         : dew_pressure(spec, given, composition, 1e-9, 200))
+                               : (bubble ? bubble_temperature(spec, given, composition, 1e-9, 200)
+                                         : dew_temperature(spec, given, composition, 1e-9, 200));
+            classify(tally, label_of(pair, given, composition), pair, survey.direction, survey.solves_pressure, given,
+                     composition, reference, solved, survey.solves_pressure ? 1e-8 : 1e-6);
         }
     });
-    report("bubble temperature", tally);
+    report(survey.what, tally);
 }
 
-TEST(BubbleSurvey, PressuresAgreeWithSubstitution)
-{
-    Tally tally;
-    every_pair([&](const std::vector<Component>& pair, const std::vector<double>& x) {
-        const SystemSpec spec = peng_robinson(pair);
-        for (double t : {150.0, 250.0, 350.0, 450.0}) {
-            const Solve reference = flash::substitution_bubble_pressure(spec, t, x, Direction::Bubble, 1e-9, 200);
-            const Solve solved = bubble_pressure(spec, t, x, Direction::Bubble, 1e-9, 200);
-            classify(tally, label_of(pair, t, x), pair, true, t, x, reference, solved, 1e-8);
-        }
-    });
-    report("bubble pressure", tally);
-}
+INSTANTIATE_TEST_SUITE_P(Flash, IncipientSurvey,
+                         ::testing::Values(Survey{"bubble temperature", Direction::Bubble, false},
+                                           Survey{"bubble pressure", Direction::Bubble, true},
+                                           Survey{"dew temperature", Direction::Dew, false},
+                                           Survey{"dew pressure", Direction::Dew, true}));
 
 }  // namespace
 }  // namespace kolvar::thermo
