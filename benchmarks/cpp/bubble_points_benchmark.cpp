@@ -17,7 +17,7 @@
 #include "thermo/flash.hpp"
 
 #include "flash/evaluation_count.hpp"
-#include "flash/general_bubble_solvers.hpp"
+#include "flash/general_solvers.hpp"
 
 #include <benchmark/benchmark.h>
 
