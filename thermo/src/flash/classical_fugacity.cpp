@@ -139,6 +139,24 @@ std::optional<double> CubicState::ln_phi(const ClassicalMixture& mixture, std::s
                                  g * (log_a_dt_[i] * s[i] + r - a_t * beta);
         slopes->log_pressure[i] = beta * z_p - (z_p - b) * inv_free - gp * attraction - g * attraction;
     }
+    if (slopes->composition.size() < n * n) return zr;
+
+    // Along N_j (times N): B' = B_j - B, A' = 2 s_j - 2A, (2 s_i)' = 2 a_ij - 2 s_i,
+    // (B_i/B)' = -(B_i/B)(B_j - B)/B.
+    for (std::size_t j = 0; j < n; ++j) {
+        const double b_j = b_[j] - b;
+        const double a_j = 2.0 * s[j] - 2.0 * a;
+        const double z_j = -(g_a * a_j + g_b * b_j) * inv_gz;
+        const double gj = -z_j * inv_q + g_per_b * b_j;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double beta = b_[i] * inv_b;
+            const double beta_j = -beta * b_j * inv_b;
+            const double attraction = 2.0 * s[i] - a * beta;
+            const double attraction_j = 2.0 * a_ij_[i * n + j] - 2.0 * s[i] - a_j * beta - a * beta_j;
+            slopes->composition[i * n + j] = beta_j * (zr - 1.0) + beta * z_j - (z_j - b_j) * inv_free -
+                                             gj * attraction - g * attraction_j;
+        }
+    }
     return zr;
 }
 

@@ -46,10 +46,13 @@ public:
     double temperature() const { return temperature_; }
     double pressure() const { return pressure_; }
 
-    // Slopes of ln phi_i at fixed composition.
+    // Slopes of ln phi_i: along T and ln P at fixed composition, and, when
+    // `composition` has room for n x n entries, N d ln phi_i / dN_j at fixed
+    // T and P (row i, entry j; the amounts scaled to the given mole fractions).
     struct Slopes {
         std::span<double> temperature;   // d ln phi_i / dT, 1/K
         std::span<double> log_pressure;  // d ln phi_i / d ln P
+        std::span<double> composition{};
     };
 
     // ln phi_i of the phase's root (Vapor the largest above B, Liquid the

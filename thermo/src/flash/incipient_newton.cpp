@@ -14,6 +14,10 @@ constexpr double residual_tolerance = 1e-11;  // |F| of a converged pass
 constexpr double change_tolerance = 1e-10;    // largest |ln(K_new/K_old)| of a converged pass
 constexpr double largest_temperature_step = 0.1;  // relative
 constexpr double largest_log_pressure_step = 1.0;
+constexpr double largest_log_k_step = 2.0;
+// Passes whose K moved by more than this take the successive-substitution step
+// on K; closer to the solution the full Newton step on K and the unknown.
+constexpr double full_newton_change = 1e-2;
 // Liquid and vapour count as distinct phases when some |ln K_i| or the
 // relative gap between the two roots exceeds this.
 constexpr double distinct_tolerance = 1e-5;
@@ -25,6 +29,38 @@ constexpr double approaching_trivial = 1e-3;
 constexpr double unequal_fugacity = 1e-8;
 
 bool bubble(Direction direction) { return direction == Direction::Bubble; }
+
+// Solves a x = b for the m x m row-major matrix a by Gaussian elimination
+// with partial pivoting, leaving x in b; false for a singular or non-finite
+// system.
+bool solve_in_place(std::span<double> a, std::span<double> b, std::size_t m)
+{
+    for (std::size_t col = 0; col < m; ++col) {
+        std::size_t pivot = col;
+        for (std::size_t row = col + 1; row < m; ++row)
+            if (std::abs(a[row * m + col]) > std::abs(a[pivot * m + col])) pivot = row;
+        if (!(std::abs(a[pivot * m + col]) > 0.0) || !std::isfinite(a[pivot * m + col])) return false;
+        if (pivot != col) {
+            for (std::size_t j = 0; j < m; ++j) std::swap(a[col * m + j], a[pivot * m + j]);
+            std::swap(b[col], b[pivot]);
+        }
+        const double inverse = 1.0 / a[col * m + col];
+        for (std::size_t row = col + 1; row < m; ++row) {
+            const double factor = a[row * m + col] * inverse;
+            if (factor == 0.0) continue;
+            for (std::size_t j = col; j < m; ++j) a[row * m + j] -= factor * a[col * m + j];
+            b[row] -= factor * b[col];
+        }
+    }
+    for (std::size_t col = m; col-- > 0;) {
+        double value = b[col];
+        for (std::size_t j = col + 1; j < m; ++j) value -= a[col * m + j] * b[j];
+        b[col] = value / a[col * m + col];
+    }
+    for (std::size_t i = 0; i < m; ++i)
+        if (!std::isfinite(b[i])) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -104,13 +140,19 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
                                         std::span<const double> k, unsigned max_iterations)
 {
     const std::size_t n = mixture.size();
+    const std::size_t m = n + 1;
     const bool is_bubble = bubble(direction);
+    const bool in_temperature = unknown == Unknown::Temperature;
     CubicState state;
     List ln_k(n), incipient(n), liquid(n), vapour(n), liquid_t(n), liquid_p(n), vapour_t(n), vapour_p(n), k_new(n),
         weight(n);
+    SmallVector<double, 9> step(m);
+    SmallVector<double, 64> mixing(n * n);  // N d ln phi_i/dN_j of the incipient phase
+    SmallVector<double, 81> jacobian(m * m);
     for (std::size_t i = 0; i < n; ++i) ln_k[i] = std::log(k[i]);
-    const CubicState::Slopes liquid_slopes{liquid_t, liquid_p};
-    const CubicState::Slopes vapour_slopes{vapour_t, vapour_p};
+    const CubicState::Slopes known_slopes{is_bubble ? liquid_t : vapour_t, is_bubble ? liquid_p : vapour_p};
+    const CubicState::Slopes incipient_slopes{is_bubble ? vapour_t : liquid_t, is_bubble ? vapour_p : liquid_p,
+                                              mixing};
     const std::span<const double> liquid_phase = is_bubble ? composition : std::span<const double>(incipient);
     const std::span<const double> vapour_phase = is_bubble ? std::span<const double>(incipient) : composition;
 
@@ -123,20 +165,21 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
         }
         for (double& v : incipient) v /= start;
 
-        const auto z_liquid = state.ln_phi(mixture, liquid_phase, Phase::Liquid, liquid, &liquid_slopes);
+        const auto z_liquid = state.ln_phi(mixture, liquid_phase, Phase::Liquid, liquid,
+                                           is_bubble ? &known_slopes : &incipient_slopes);
         if (!z_liquid) return std::nullopt;
-        const auto z_vapour = state.ln_phi(mixture, vapour_phase, Phase::Vapor, vapour, &vapour_slopes);
+        const auto z_vapour = state.ln_phi(mixture, vapour_phase, Phase::Vapor, vapour,
+                                           is_bubble ? &incipient_slopes : &known_slopes);
         if (!z_vapour) return std::nullopt;
 
-        // S = sum x K (bubble) or sum y/K (dew); F = ln S or -ln S; the slope of
-        // F is sum_i w_i d ln K_i with w_i the new incipient phase's share.
+        // The pass's new K and, from them, S = sum x K (bubble) or sum y/K
+        // (dew), F = ln S or -ln S, and the slopes of F at fixed compositions:
+        // sum_i w_i d ln K_i with w_i the share of the new incipient phase.
         double sum = 0.0;
         double change = 0.0;
         for (std::size_t i = 0; i < n; ++i) {
-            const double ln_k_new = liquid[i] - vapour[i];
-            change = std::fmax(change, std::abs(ln_k_new - ln_k[i]));
-            ln_k[i] = ln_k_new;
-            k_new[i] = std::exp(ln_k_new);
+            k_new[i] = std::exp(liquid[i] - vapour[i]);
+            change = std::fmax(change, std::abs(liquid[i] - vapour[i] - ln_k[i]));
             weight[i] = is_bubble ? composition[i] * k_new[i] : composition[i] / k_new[i];
             sum += weight[i];
         }
@@ -166,15 +209,47 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
             return out;
         }
 
-        if (unknown == Unknown::Temperature) {
-            if (!(slope_t > 0.0)) return std::nullopt;
-            const double limit = largest_temperature_step * temperature;
-            temperature += std::clamp(-residual / slope_t, -limit, limit);
+        if (change > full_newton_change) {
+            // Far from the solution the compositions may sit near a stability
+            // limit, where the full Jacobian is close to singular: take the
+            // pass's K as they are and a Newton step on the unknown alone.
+            for (std::size_t i = 0; i < n; ++i) ln_k[i] = liquid[i] - vapour[i];
+            if (in_temperature) {
+                if (!(slope_t > 0.0)) return std::nullopt;
+                const double limit = largest_temperature_step * temperature;
+                temperature += std::clamp(-residual / slope_t, -limit, limit);
+            }
+            else {
+                if (!(slope_p < 0.0)) return std::nullopt;
+                pressure *= std::exp(
+                    std::clamp(-residual / slope_p, -largest_log_pressure_step, largest_log_pressure_step));
+            }
+            continue;
         }
-        else {
-            if (!(slope_p < 0.0)) return std::nullopt;
-            pressure *= std::exp(std::clamp(-residual / slope_p, -largest_log_pressure_step, largest_log_pressure_step));
+
+        // Newton on (ln K, the unknown) for R_i = ln K_i - ln phi_i^L + ln phi_i^V
+        // and R_n = F at the pass's own K: the incipient phase moves with K
+        // (d ln N_j/d ln K_j = +1 for a bubble point's vapour, -1 for a dew
+        // point's liquid, whose ln phi enters R with the other sign).
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = 0; j < n; ++j)
+                jacobian[i * m + j] = (i == j ? 1.0 : 0.0) + mixing[i * n + j] * incipient[j];
+            jacobian[i * m + n] = in_temperature ? vapour_t[i] - liquid_t[i] : vapour_p[i] - liquid_p[i];
+            step[i] = -(ln_k[i] - (liquid[i] - vapour[i]));
+            jacobian[n * m + i] = incipient[i];
         }
+        jacobian[n * m + n] = 0.0;
+        step[n] = -(is_bubble ? std::log(start) : -std::log(start));
+        if (!solve_in_place(jacobian, step, m)) return std::nullopt;
+
+        // Steps no longer than 10 % of T (1 in ln P) and 2 in any ln K.
+        const double limit = in_temperature ? largest_temperature_step * temperature : largest_log_pressure_step;
+        double scale = std::fmin(1.0, limit / std::abs(step[n]));
+        for (std::size_t i = 0; i < n; ++i) scale = std::fmin(scale, largest_log_k_step / std::abs(step[i]));
+        for (std::size_t i = 0; i < n; ++i) ln_k[i] += scale * step[i];
+        if (in_temperature) temperature += scale * step[n];
+        else pressure *= std::exp(scale * step[n]);
+        if (!std::isfinite(temperature) || !std::isfinite(pressure)) return std::nullopt;
     }
     return std::nullopt;
 }

@@ -1,8 +1,9 @@
-// Bubble points with PR1976 in both phases (Classical mixing, no kij) for
-// benzene/toluene and methanol/water at x_light = 0.1, 0.5 and 0.9:
-//   bubble_temperature at 101.325 kPa      (target <= 15 us through Python)
-//   bubble_pressure at 350 K               (target <= 8 us through Python)
-//   curve_sweep, 101 bubble temperatures   (target <= 1.5 ms through Python)
+// Bubble and dew points with PR1976 in both phases (Classical mixing, no kij)
+// for benzene/toluene and methanol/water, light-component fraction 0.1, 0.5
+// and 0.9 in the known phase:
+//   bubble_temperature, dew_temperature at 101.325 kPa  (target <= 15 us through Python)
+//   bubble_pressure, dew_pressure at 350 K              (target <= 8 us through Python)
+//   curve_sweep, 101 bubble temperatures                (target <= 1.5 ms through Python)
 // each beside the general procedure it runs before (grid scan with
 // bisection on T, substitution on P), which is what every call cost before
 // the Newton fast path.
@@ -14,6 +15,7 @@
 // and counts none).
 #include "kolvar/testing/allocation_counter.hpp"
 #include "thermo/component.hpp"
+#include "thermo/dew_point.hpp"
 #include "thermo/flash.hpp"
 
 #include "flash/evaluation_count.hpp"
@@ -94,6 +96,22 @@ std::expected<IncipientPoint, ThermoError> substitution_pressure(const SystemSpe
 {
     return flash::substitution_bubble_pressure(s, temperature, x, Direction::Bubble, 1e-9, 200);
 }
+std::expected<IncipientPoint, ThermoError> public_dew_temperature(const SystemSpec& s, std::span<const double> y)
+{
+    return dew_temperature(s, pressure, y, 1e-9, 200);
+}
+std::expected<IncipientPoint, ThermoError> scan_dew_temperature(const SystemSpec& s, std::span<const double> y)
+{
+    return flash::incipient_temperature(s, pressure, y, Direction::Dew, 1e-9, 200);
+}
+std::expected<IncipientPoint, ThermoError> public_dew_pressure(const SystemSpec& s, std::span<const double> y)
+{
+    return dew_pressure(s, temperature, y, 1e-9, 200);
+}
+std::expected<IncipientPoint, ThermoError> substitution_dew_pressure(const SystemSpec& s, std::span<const double> y)
+{
+    return flash::substitution_bubble_pressure(s, temperature, y, Direction::Dew, 1e-9, 200);
+}
 
 void one_point(benchmark::State& state, Solver solve, std::vector<Component> mixture, double light)
 {
@@ -127,10 +145,14 @@ void curve_sweep(benchmark::State& state, Solver solve, std::vector<Component> m
 void register_all()
 {
     const std::array<std::array<const char*, 2>, 2> pairs{{{"benzene", "toluene"}, {"methanol", "water"}}};
-    const std::array<std::pair<const char*, Solver>, 4> solvers{{{"bubble_temperature", public_temperature},
+    const std::array<std::pair<const char*, Solver>, 8> solvers{{{"bubble_temperature", public_temperature},
                                                                   {"scan_bubble_temperature", scan_temperature},
                                                                   {"bubble_pressure", public_pressure},
-                                                                  {"substitution_bubble_pressure", substitution_pressure}}};
+                                                                  {"substitution_bubble_pressure", substitution_pressure},
+                                                                  {"dew_temperature", public_dew_temperature},
+                                                                  {"scan_dew_temperature", scan_dew_temperature},
+                                                                  {"dew_pressure", public_dew_pressure},
+                                                                  {"substitution_dew_pressure", substitution_dew_pressure}}};
     for (const auto& [label, solve] : solvers) {
         for (const auto& pair : pairs) {
             const auto mixture = components({pair[0], pair[1]});
