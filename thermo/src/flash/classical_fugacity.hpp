@@ -1,8 +1,8 @@
-// ln phi of one phase, with its slopes along T and ln P, for a mixture
-// described by one two-parameter cubic equation of state (u and w fixed by
-// the family: PR, RK or VdW) and classical one-fluid mixing. This is what the
-// Newton bubble-point solvers iterate on; no heap allocation for up to 8
-// components.
+// ln phi of one phase, with its slopes along T, ln P and the amounts, for a
+// mixture described by one two-parameter cubic equation of state (u and w
+// fixed by the family: PR, RK or VdW) and classical one-fluid mixing. This is
+// what the Newton bubble- and dew-point solvers iterate on; no heap
+// allocation for up to 8 components.
 //
 // With A_i and B_i the reduced parameters of the components (Eos layer),
 //   a_ij = sqrt(A_i A_j)(1 - (k_ij + k_ji)/2),  s_i = sum_j z_j a_ij,

@@ -59,12 +59,16 @@ struct NewtonPoint {
 
 enum class Unknown { Temperature, LogPressure };
 
-// Newton on the unknown for F = 0 with K_i = phi_i^L/phi_i^V, the incipient
-// phase formed from the previous K, and the analytic slope of F at fixed
-// compositions. Starts at (temperature, pressure) with the K given; stops
-// when |F| <= 1e-11 and no ln K moved by 1e-10. Nothing when a phase has no
-// root, the slope has the wrong sign, or max_iterations passes do not
-// converge.
+// Solves F = 0 with K_i = phi_i^L/phi_i^V from (temperature, pressure) and
+// the K given. Each pass forms the incipient phase from the current K and
+// evaluates both phases with their analytic slopes. While some ln K still
+// moves by more than 1e-2 in a pass, the pass's K are taken as they are and
+// the unknown gets a Newton step on F (steps of at most 10 % of T, or 1 in
+// ln P); closer in, Newton on (ln K, the unknown) with the incipient phase's
+// composition derivatives (steps of at most 2 in any ln K). Stops when the
+// pass's K give |F| <= 1e-11 and no ln K moved by 1e-10. Nothing when a
+// phase has no root, a substitution pass meets a slope of the wrong sign,
+// the Newton system is singular, or max_iterations passes do not converge.
 std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Direction direction, Unknown unknown,
                                         double temperature, double pressure, std::span<const double> composition,
                                         std::span<const double> k, unsigned max_iterations);
