@@ -156,6 +156,9 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
     const std::span<const double> liquid_phase = is_bubble ? composition : std::span<const double>(incipient);
     const std::span<const double> vapour_phase = is_bubble ? std::span<const double>(incipient) : composition;
 
+    bool substitution_only = false;
+    bool newton_steps = false;
+    double last_change = std::numeric_limits<double>::infinity();
     for (unsigned iteration = 1; iteration <= max_iterations; ++iteration) {
         state.prepare(mixture, temperature, pressure);
         double start = 0.0;
@@ -209,7 +212,11 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
             return out;
         }
 
-        if (change > full_newton_change) {
+        // A full step that left the K moving more than before is not trusted
+        // again in this run.
+        if (newton_steps && change > last_change) substitution_only = true;
+        last_change = change;
+        if (substitution_only || change > full_newton_change) {
             // Far from the solution the compositions may sit near a stability
             // limit, where the full Jacobian is close to singular: take the
             // pass's K as they are and a Newton step on the unknown alone.
@@ -224,6 +231,7 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
                 pressure *= std::exp(
                     std::clamp(-residual / slope_p, -largest_log_pressure_step, largest_log_pressure_step));
             }
+            newton_steps = false;
             continue;
         }
 
@@ -241,6 +249,7 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
         jacobian[n * m + n] = 0.0;
         step[n] = -(is_bubble ? std::log(start) : -std::log(start));
         if (!solve_in_place(jacobian, step, m)) return std::nullopt;
+        newton_steps = true;
 
         // Steps no longer than 10 % of T (1 in ln P) and 2 in any ln K.
         const double limit = in_temperature ? largest_temperature_step * temperature : largest_log_pressure_step;

@@ -65,7 +65,9 @@ enum class Unknown { Temperature, LogPressure };
 // moves by more than 1e-2 in a pass, the pass's K are taken as they are and
 // the unknown gets a Newton step on F (steps of at most 10 % of T, or 1 in
 // ln P); closer in, Newton on (ln K, the unknown) with the incipient phase's
-// composition derivatives (steps of at most 2 in any ln K). Stops when the
+// composition derivatives (steps of at most 2 in any ln K), until a full
+// step leaves the K moving more than before, after which the run keeps to
+// substitution (near a liquid's stability limit). Stops when the
 // pass's K give |F| <= 1e-11 and no ln K moved by 1e-10. Nothing when a
 // phase has no root, a substitution pass meets a slope of the wrong sign,
 // the Newton system is singular, or max_iterations passes do not converge.
