@@ -52,7 +52,12 @@ CURVE = e.EquilibriumCurve.constant_alpha(2.5, 41)
 MEASURED = e.EquilibriumCurve.from_points(GRID, Y, T, 101.325)
 DESIGN = e.mccabe_thiele(CURVE, 0.95, 0.05, 0.5, 2.0)
 TOTAL = e.total_reflux(CURVE, 0.95, 0.05)
-CONDENSER = "Partial"
+# Watched arguments are objects only this module holds. An interned string is
+# shared with the whole interpreter: up to 3.11 the type attribute cache keeps a
+# reference to every interned name it has looked up (CondenserKind.Partial among
+# them) and drops it when an unrelated lookup takes the slot, which depends on
+# the hash seed. So the condenser text is built at run time, never interned.
+CONDENSER = "".join(["Par", "tial"])
 BAD_CONDENSER = "Reb\u00f6iler\x00"
 HOSTILE = FloatRaises()
 SURROGATE = "\ud800"
