@@ -9,7 +9,12 @@ text, a result of the wrong type, or a result that breaks its own invariants
 (a curve outside [0, 1], an interpolated value outside its samples, a NaN
 reported as a bubble point, a staircase whose counts disagree, a minimum
 reflux that is not a finite number >= 0, a design at or below it or whose
-operating lines meet left of x_B or outside the unit square) fails.
+operating lines meet left of x_B or outside the unit square; for a proper
+composition, a bubble or dew point whose other phase is not normalised or whose
+K-values do not relate the phases, a flash off its material balance or with a
+vapour fraction outside [0, 1], a trial phase that is not normalised) fails.
+Systems of every model are built by the general constructors, both from
+hostile arguments and from sound random ones that the solvers then work on.
 
 The call generator is shared with ``benchmarks/fuzz_long.py``: it draws from a
 ``Chooser``, backed here by hypothesis and there by a seeded ``random.Random``.
@@ -187,6 +192,8 @@ class OddItems:
         return [1, ("tc",), ("tc", 500.0, 1)]
 
     def __getitem__(self, key):
+        if key != "tc":
+            raise IndexError(key)  # read as a sequence, it is empty (not endless)
         return 500.0
 
 
@@ -578,26 +585,6 @@ def _column_balance(v):
             or math.isclose(v.bottoms_rate(), v.feed.rate - v.distillate_rate(), rel_tol=1e-12, abs_tol=1e-9))
 
 
-def _bubble_result(system, bound):
-    """(T or P, y, K): a positive finite number, y summing to 1 and finite K-values, one per component."""
-    n = len(system.components) if isinstance(system, e.ThermoSystem) else None
-
-    def check(v):
-        if not (type(v) is tuple and len(v) == 3 and _finite(v[0]) and v[0] > 0.0):
-            return False
-        y, k = v[1], v[2]
-        if not (_list_of(_finite)(y) and _list_of(_float)(k) and len(y) == len(k) == n):
-            return False
-        if n and abs(sum(y) - 1.0) > 1e-9:
-            return False
-        # Compositions are used as given: only a proper one must give a proper answer.
-        x = bound.get("x")
-        proper = isinstance(x, list) and all(type(item) is float and item >= 0.0 for item in x)
-        return not proper or (all(0.0 <= item <= 1.0 for item in y) and all(_finite(item) and item >= 0.0 for item in k))
-
-    return check
-
-
 # ---------------------------------------------------------------------------
 # Entry points
 
@@ -621,6 +608,9 @@ class Entry:
     # Well-formed arguments that fit together (and fit `self`), so that calls
     # also reach deep into the engine instead of stopping at the first check.
     coherent: Callable[[Any, Any], dict] | None = None
+    # A ThermoSystem method whose well-formed calls also go to a freshly built
+    # system of any model, not only to the systems made once above.
+    own_system: bool = False
 
 
 def _good_float(options):
@@ -759,6 +749,315 @@ def _rebuilt(_, bound):
     return check
 
 
+# ---------------------------------------------------------------------------
+# The general ThermoSystem constructors and the questions a system answers
+
+MODEL_NAMES = e.ThermoSystem._model_names()
+DATABASE = e.ThermoSystem._database_names()
+GE_RULES = ["WongSandler", "HuronVidalOriginal", "HuronVidalSimplified", "MHV1", "MHV2"]
+THREE_PARAMETER = {"SchmidtWenzel": "SchmidtWenzelC", "PatelTeja": "PatelTejaC", "PatelTejaUSB": "PatelTejaUSBC"}
+HOSTILE_NAMES = ["", " ", "pr1976", " PR1976", "PR1976 ", "PR1976\x00", "\ud800", "IDEALGAS", "Wilson\n", "a" * 300,
+                 "NRTL", "UNIFAC", 42, None, b"PR1976", ["PR1976"], IndexRaises()]
+
+
+def _model_name(kind):
+    """A valid name of `kind` mostly; else another kind's name or a hostile one."""
+    def good(ch):
+        if ch.chance(0.7):
+            return ch.pick(MODEL_NAMES[kind])
+        return ch.pick(HOSTILE_NAMES) if ch.chance(0.6) else ch.pick(MODEL_NAMES[ch.pick(sorted(MODEL_NAMES))])
+    return good
+
+
+def _constants(name: str) -> dict:
+    return dict(e.ThermoSystem._database_component(name))
+
+
+class ItemsRaise(dict):
+    def items(self):
+        raise Boom("items")
+
+
+class KeysOnly:
+    """Has `keys` but is no mapping."""
+
+    def keys(self):
+        return ["tc"]
+
+
+_RECORD_VALUES = [math.nan, math.inf, -math.inf, -1.0, 0.0, 1e308, 5e-324, -0.0, "500", None, [], [1.0],
+                  [math.nan, 1.0, 1.0], [1.0] * 50, (1.0, 2.0, 3.0), FloatRaises(), AsFloat(math.nan), 10**400,
+                  True, "\ud800", {"tc": 1.0}, OldStyleSequence([1.0, 2.0, 3.0]), LenRaises()]
+_RECORD_KEYS = ["tc", "pc", "omega", "zc", "vc", "tb", "mw", "psat_coeffs", "cp_coeffs", "liquid_volume", "name",
+                "extra", "", "TC", "\ud800", 1, None, b"tc", ("tc",), 0.5]
+
+
+def _hostile_component(ch):
+    """A database name, or a mapping of constants with a key missing, added or given a hostile value."""
+    if ch.chance(0.3):
+        return ch.pick(DATABASE + NAMES[9:] + [1, None, b"water", ["water"]])
+    if ch.chance(0.08):
+        return ch.pick([ItemsRaise(_constants("water")), KeysOnly(), OddItems(), {}, {"name": "x"}])
+    record = _constants(ch.pick(DATABASE))
+    for _ in range(1 + ch.below(2)):
+        way = ch.below(3)
+        key = ch.pick(_RECORD_KEYS)
+        if way == 0 and key in record:
+            del record[key]
+        elif way == 1:
+            record[key] = ch.pick(_RECORD_VALUES)
+        else:
+            value = record.get(key)
+            record[key] = (math.nextafter(value, ch.pick([-math.inf, math.inf])) if type(value) is float
+                           else ch.pick(_RECORD_VALUES))
+    return record
+
+
+def _hostile_components(ch):
+    if ch.chance(0.3):
+        return ch.pick(COMPONENT_LISTS + [[], "water", None, [_constants("water")] * 9])
+    return [_hostile_component(ch) for _ in range(ch.pick([1, 2, 2, 3]))]
+
+
+def _random_matrix(ch, n, low, high, diagonal=0.0):
+    return [[diagonal if i == j else ch.uniform(low, high) for j in range(n)] for i in range(n)]
+
+
+MATRICES = [
+    None, [], [[]], [[0.0, 0.0], [0.0, 0.0]], [[0.0, 0.1], [0.2, 0.0]], [[0, 1], [1, 0]], [[0.0] * 3] * 3,
+    [[0.0, 1.0]], [[0.0], [0.0, 0.0]], [0.0, 1.0], [[0.0, math.nan], [0.0, 0.0]], [[math.inf, 0.0], [0.0, 0.0]],
+    [[0.0, -math.inf], [1e308, 0.0]], [[0.0, "x"], [0.0, 0.0]], [[0.0, None], [0.0, 0.0]], "ab", ["ab", "cd"],
+    [[0.0, FloatRaises()], [0.0, 0.0]], [LenRaises(), [0.0, 0.0]], [[0.1, 0.2, 0.3, 0.4]] * 2, [[0.0] * 4],
+    [[0.0, 0.0, 0.0]] * 2, [[1e308] * 4] * 2, [[math.nan] * 4] * 2, [[0.0] * 4] * 3, np.zeros((2, 2)),
+    np.array([[0.0, 0.1], [0.2, 0.0]]), np.zeros((2, 4)), np.zeros((2, 2, 2)), ((0.0, 0.1), (0.2, 0.0)),
+    [OldStyleSequence([0.0, 0.1]), (0.2, 0.0)], [[0.0, 0.1], [0.2, 0.0], [0.0, 0.0]], {"a": 1},
+]
+SATURATIONS = [None, ["Antoine", "Antoine"], ["Riedel", "Muller"], ["RPM", "Polynomial"], ["Antoine"],
+               ["Antoine"] * 3, ["Nope", "Antoine"], "Antoine", ["antoine", "RPM"], [1, 2], [None, "Antoine"],
+               ["Antoine", "\ud800"], ("Riedel", "Riedel"), []]
+SOLUBILITIES = [None, [14.5, 23.4], [9.2, 7.4], [], [10.0], [10.0] * 3, [math.nan, 10.0], [-1.0, 5.0],
+                [math.inf, 1e308], "ab", [10.0, "x"], np.array([9.0, 8.0])]
+POYNTING = [True, False, 1, 0, None, "yes", 1.0, np.bool_(True)]
+PHASES = ["liquid", "vapour", "vapor", "Liquid", "gas", "", "\ud800", "liquid\x00", None, 0, b"liquid"]
+
+
+def random_system(ch):
+    """A well-formed system: a database pair (or triple) and a model of any constructor, with sound parameters."""
+    n = 3 if ch.chance(0.15) else 2
+    names = []
+    while len(names) < n:
+        name = ch.pick(DATABASE)
+        if name not in names:
+            names.append(name)
+    components = [_constants(name) if ch.chance(0.1) else name for name in names]
+    kind = ch.below(4)
+    try:
+        if kind == 0:
+            eos = ch.pick(MODEL_NAMES["eos"])
+            rule = THREE_PARAMETER.get(eos) if ch.chance(0.5) else None
+            rule = rule or ch.pick(["Classical", "Classical", "IVDW", "IIVDW"] + GE_RULES)
+            kij = _random_matrix(ch, n, -0.1, 0.15) if ch.chance(0.6) else None
+            ge_model = ge_parameters = None
+            if rule in GE_RULES:
+                ge_model = ch.pick(["VanLaar", "Margules", "Wilson", "IdealLiquid"])
+                ge_parameters = (_random_matrix(ch, n, -500.0, 3000.0) if ge_model == "Wilson"
+                                 else _random_matrix(ch, n, -0.5, 2.5))
+            eos_parameters = ([[ch.uniform(-0.3, 0.3) for _ in range(4)] for _ in range(n)]
+                              if ch.chance(0.3) else None)
+            return e.ThermoSystem.cubic(components, eos, rule, kij, ge_model, ge_parameters, eos_parameters)
+        if kind == 1:
+            model = ch.pick(MODEL_NAMES["activity"])
+            parameters = (_random_matrix(ch, n, -500.0, 3000.0) if model == "Wilson"
+                          else _random_matrix(ch, n, -0.5, 2.5))
+            solubility = [ch.uniform(7.0, 24.0) for _ in range(n)] if model == "RegularSolution" else None
+            saturation = [ch.pick(MODEL_NAMES["saturation"]) for _ in range(n)] if ch.chance(0.2) else None
+            return e.ThermoSystem.activity(components, model, parameters, ch.pick(MODEL_NAMES["vapour"]), saturation,
+                                           ch.chance(0.5), solubility)
+        if kind == 2:
+            saturation = [ch.pick(MODEL_NAMES["saturation"]) for _ in range(n)] if ch.chance(0.2) else None
+            return e.ThermoSystem.ideal_solution(components, ch.pick(MODEL_NAMES["vapour"]), saturation)
+        return e.ThermoSystem.grayson_streed(components, ch.pick(MODEL_NAMES["vapour"]))
+    except ValueError:  # a combination the library refuses (a rule for another equation of state, ...)
+        return e.ThermoSystem.cubic(components)
+
+
+def _proper(composition) -> bool:
+    """A composition of non-negative finite floats summing to 1: it must get a proper answer. (Others are
+    used as given, so a flash of an unnormalised feed may hand that feed back as its liquid.)"""
+    return (isinstance(composition, list) and len(composition) > 0
+            and all(_finite(v) and v >= 0.0 for v in composition) and abs(math.fsum(composition) - 1.0) <= 1e-9)
+
+
+def _normalised(values, n) -> bool:
+    return (type(values) is list and len(values) == n and all(_finite(v) and 0.0 <= v <= 1.0 for v in values)
+            and abs(math.fsum(values) - 1.0) <= 1e-12 * n)
+
+
+def _positive_list(values, n) -> bool:
+    return type(values) is list and len(values) == n and all(_finite(v) and v > 0.0 for v in values)
+
+
+def _scaled(values):
+    total = math.fsum(values)
+    return [v / total for v in values]
+
+
+def _consistent(liquid, vapour, k) -> bool:
+    """y_i = K_i x_i / Σ_j K_j x_j, to 1e-5: the returned K are one substitution newer than the
+    composition, which moves them by about the solvers' final tolerance."""
+    kx = [ki * xi for ki, xi in zip(k, liquid)]
+    total = math.fsum(kx)
+    return total > 0.0 and all(abs(y - v / total) <= 1e-5 for y, v in zip(_scaled(vapour), kx))
+
+
+def _size(system):
+    return len(system.components) if isinstance(system, e.ThermoSystem) else -1
+
+
+def _incipient_result(given_is_liquid: bool):
+    """(T or P, other composition, K): a positive finite number and, for a proper composition, a normalised
+    non-negative other phase and finite positive K-values that relate the two phases."""
+    key = "x" if given_is_liquid else "y"
+
+    def make(system, bound):
+        n = _size(system)
+
+        def check(v):
+            if not (type(v) is tuple and len(v) == 3 and _finite(v[0]) and v[0] > 0.0):
+                return False
+            other, k = v[1], v[2]
+            if not (_list_of(_finite)(other) and _list_of(_float)(k) and len(other) == len(k) == n):
+                return False
+            if n and abs(sum(other) - 1.0) > 1e-9:
+                return False
+            given = bound.get(key)
+            if not _proper(given):
+                return True
+            if not (_normalised(other, n) and _positive_list(k, n)):
+                return False
+            return _consistent(given, other, k) if given_is_liquid else _consistent(other, given, k)
+
+        return check
+
+    return Contextual(make)
+
+
+def _flash_result(system, bound):
+    """β in [0, 1]; exactly 0 with x = z or 1 with y = z at the ends, the material balance in between."""
+    n = _size(system)
+
+    def check(v):
+        if not (type(v) is tuple and len(v) == 3 and _float(v[0]) and 0.0 <= v[0] <= 1.0):
+            return False
+        beta, x, y = v
+        if not (_list_of(_finite)(x) and _list_of(_finite)(y) and len(x) == len(y) == n):
+            return False
+        z = bound.get("z")
+        if not _proper(z):
+            return True
+        if not (_normalised(x, n) and _normalised(y, n)):
+            return False
+        feed = _scaled(z)
+        if beta == 0.0:
+            return all(abs(a - b) <= 1e-15 for a, b in zip(x, feed))
+        if beta == 1.0:
+            return all(abs(a - b) <= 1e-15 for a, b in zip(y, feed))
+        return all(abs(f - ((1.0 - beta) * a + beta * b)) <= 1e-10 for f, a, b in zip(feed, x, y))
+
+    return check
+
+
+def _k_values_result(system, bound):
+    n = _size(system)
+
+    def check(v):
+        if not (type(v) is tuple and len(v) == 2 and _list_of(_float)(v[0]) and len(v[0]) == n):
+            return False
+        k, y = v
+        if not (_list_of(_finite)(y) and len(y) == n):
+            return False
+        x = bound.get("x")
+        return not _proper(x) or (_positive_list(k, n) and _normalised(y, n) and _consistent(x, y, k))
+
+    return check
+
+
+def _finite_per_component(system, _bound):
+    n = _size(system)
+    return lambda v: type(v) is list and len(v) == n and all(_finite(item) for item in v)
+
+
+def _saturation_result(system, _bound):
+    """Finite and non-negative: far below the normal boiling point the pressure underflows to 0."""
+    n = _size(system)
+    return lambda v: type(v) is list and len(v) == n and all(_finite(p) and p >= 0.0 for p in v)
+
+
+def _stability_result(system, bound):
+    n = _size(system)
+
+    def check(v):
+        if not (type(v) is tuple and len(v) == 2 and _finite(v[0]) and type(v[1]) is list and len(v[1]) == n):
+            return False
+        return not _proper(bound.get("x")) or _normalised(v[1], n)
+
+    return check
+
+
+def _state(ch, system, *names):
+    """Well-formed conditions for a system: T in 150–700 K, P in 1–5000 kPa, compositions in (0, 1)."""
+    n = _components(system)
+    values = {
+        "t": ch.pick([ch.uniform(150.0, 700.0), ch.uniform(250.0, 450.0), 300.0, 350.0]),
+        "p": ch.pick([ch.uniform(1.0, 5000.0), ch.uniform(10.0, 500.0), 101.325]),
+        "x": _composition(ch, n), "y": _composition(ch, n), "z": _composition(ch, n),
+        "composition": _composition(ch, n), "phase": ch.pick(["liquid", "vapour"]),
+    }
+    return {name: values[name] for name in names}
+
+
+def _thermo_entries() -> list[Entry]:
+    temperature = _good_float([350.0, 300.0, 150.0, 700.0, 0.0, -1.0])
+    pressure = _good_float([101.325, 1.0, 5000.0, 0.0, -1.0])
+    composition = lambda ch: ch.pick(FLOAT_LISTS)  # noqa: E731
+    matrix = lambda ch: ch.pick(MATRICES)  # noqa: E731
+    system = _instance("ThermoSystem")
+
+    def method(name, params, result, weight=2):
+        return Entry(name, "ThermoSystem", "method", [Param(p, good) for p, good in params], result, weight=weight,
+                     coherent=lambda ch, owner: _state(ch, owner, *[p for p, _ in params]), own_system=True)
+
+    return [
+        Entry("cubic", "ThermoSystem", "static",
+              [Param("components", _hostile_components), Param("eos", _model_name("eos"), False),
+               Param("mixing_rule", _model_name("mixing_rule"), False), Param("kij", matrix, False),
+               Param("ge_model", lambda ch: None if ch.chance(0.5) else _model_name("activity")(ch), False),
+               Param("ge_parameters", matrix, False), Param("eos_parameters", matrix, False)], system, weight=4),
+        Entry("activity", "ThermoSystem", "static",
+              [Param("components", _hostile_components), Param("model", _model_name("activity")),
+               Param("parameters", matrix, False), Param("vapour", _model_name("vapour"), False),
+               Param("saturation", lambda ch: ch.pick(SATURATIONS), False),
+               Param("poynting", lambda ch: ch.pick(POYNTING), False),
+               Param("solubility", lambda ch: ch.pick(SOLUBILITIES), False)], system, weight=4),
+        Entry("ideal_solution", "ThermoSystem", "static",
+              [Param("components", _hostile_components), Param("vapour", _model_name("vapour"), False),
+               Param("saturation", lambda ch: ch.pick(SATURATIONS), False)], system, weight=2),
+        Entry("grayson_streed", "ThermoSystem", "static",
+              [Param("components", _hostile_components), Param("vapour", _model_name("vapour"), False)],
+              system, weight=2),
+        method("dew_temperature", [("p", pressure), ("y", composition)], _incipient_result(False)),
+        method("dew_pressure", [("t", temperature), ("y", composition)], _incipient_result(False)),
+        method("flash", [("t", temperature), ("p", pressure), ("z", composition)], Contextual(_flash_result)),
+        method("k_values", [("t", temperature), ("p", pressure), ("x", composition)], Contextual(_k_values_result)),
+        method("ln_phi", [("t", temperature), ("p", pressure), ("composition", composition),
+                          ("phase", lambda ch: ch.pick(PHASES))], Contextual(_finite_per_component)),
+        method("ln_gamma", [("t", temperature), ("x", composition)], Contextual(_finite_per_component)),
+        method("saturation_pressure", [("t", temperature)], Contextual(_saturation_result)),
+        method("liquid_stability", [("t", temperature), ("p", pressure), ("x", composition)],
+               Contextual(_stability_result)),
+    ]
+
+
 def _entries() -> list[Entry]:
     entries = [
         Entry("version", None, "function", [], _str),
@@ -830,15 +1129,16 @@ def _entries() -> list[Entry]:
               _instance("ThermoSystem"), weight=4),
         Entry("bubble_temperature", "ThermoSystem", "method",
               [Param("p", _good_float([101.325, 1.0, 1e4, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
-              Contextual(_bubble_result), weight=1,
+              _incipient_result(True), weight=1, own_system=True,
               coherent=lambda ch, system: {"p": ch.pick([101.325, 50.0, 500.0, 3000.0, 1.0, ch.uniform(1.0, 2e4)]),
                                            "x": _composition(ch, _components(system))}),
         Entry("bubble_pressure", "ThermoSystem", "method",
               [Param("t", _good_float([350.0, 300.0, 600.0, 0.0])), Param("x", lambda ch: ch.pick(FLOAT_LISTS))],
-              Contextual(_bubble_result), weight=1,
+              _incipient_result(True), weight=1, own_system=True,
               coherent=lambda ch, system: {"t": ch.pick([350.0, 300.0, 400.0, 250.0, ch.uniform(150.0, 700.0)]),
                                            "x": _composition(ch, _components(system))}),
     ]
+    entries += _thermo_entries()
     entries.append(
         Entry("_rebuild", None, "function",
               [Param("class_name", _class_name), Param("state", lambda ch: _damaged_reduction(ch)[1])],
@@ -918,6 +1218,8 @@ def make_entry_call(ch, entry: Entry) -> Call:
     self_obj = _owner_instance(ch, entry.owner) if entry.kind == "method" else None
     names = [p.name for p in entry.params]
     if entry.coherent is not None and ch.chance(0.5):
+        if entry.own_system and ch.chance(0.6):
+            self_obj = random_system(ch)
         values = entry.coherent(ch, self_obj)
         floats = [name for name, value in values.items() if type(value) is float]
         if floats and ch.chance(0.25):  # one odd number in an otherwise sound call
@@ -1073,6 +1375,7 @@ ENGINE_PREFIXES = {
     RuntimeError: ("thermo evaluation failed: ", "solver did not converge: "),
     ValueError: ("dimension mismatch: ", "specification is infeasible: ",
                  "condenser must be 'total' or 'partial', got ", "expected a sequence of length 2 (got ",
+                 "phase must be \"liquid\" or \"vapour\", got ",
                  # The reconstructor's own checks, and the model names of a system's state.
                  "the state of ", "kolvar._engine has no class ", "unknown ThermoSystem constructor ",
                  "a model ", "unknown equation of state ", "unknown mixing rule ",
@@ -1124,7 +1427,7 @@ def test_generator_reaches_the_whole_surface():
     """Every name of __all__ is exercised (attributes and classes included)."""
     ch = RandomChooser(7)
     seen = set()
-    for _ in range(3000):
+    for _ in range(5000):
         call = make_call(ch)
         seen.update(word for word in call.label().replace("(", " ").replace(".", " ").split())
     expected = set(e.__all__) - {"__version__"}

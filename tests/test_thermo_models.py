@@ -109,6 +109,8 @@ WILSON = T.activity(["methanol", "water"], "Wilson", WILSON_MW)
          'dimension mismatch: component "water": expected 5 Antoine coefficients, got 3'),
         (lambda: T.cubic("water"), TypeError, "argument 'components': Can't extract `str` to `Vec`"),
         (lambda: T.cubic([3]), TypeError, "argument 'components': 'int' object cannot be converted to 'str or Mapping'"),
+        (lambda: T.cubic([type("KeysOnly", (), {"keys": lambda self: ["tc"]})()]), TypeError,
+         "argument 'components': 'KeysOnly' object cannot be converted to 'str or Mapping'"),
         (lambda: T.cubic([]), ValueError, "dimension mismatch: a system needs at least one component"),
         (lambda: T.grayson_streed(["water", "h2o"]), RuntimeError,
          'thermo evaluation failed: component "h2o", not in the korrin database (available: 2-propanol, acetone, '

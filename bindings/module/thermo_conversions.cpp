@@ -66,7 +66,8 @@ bool constants(PyObject* mapping, thermo::ComponentConstants& out)
 bool component_source(PyObject* item, engine::ComponentSource& out)
 {
     if (PyUnicode_Check(item)) return Text::convert(item, out.emplace<std::string>());
-    if (PyObject_HasAttrString(item, "keys")) return constants(item, out.emplace<thermo::ComponentConstants>());
+    // Read through items(), so that is what makes an object a mapping here.
+    if (PyObject_HasAttrString(item, "items")) return constants(item, out.emplace<thermo::ComponentConstants>());
     return refuse_type(item, "str or Mapping");
 }
 
