@@ -885,7 +885,7 @@ def _proper(composition) -> bool:
     """A composition of non-negative finite floats summing to 1: it must get a proper answer. (Others are
     used as given, so a flash of an unnormalised feed may hand that feed back as its liquid.)"""
     return (isinstance(composition, list) and len(composition) > 0
-            and all(_finite(v) and v >= 0.0 for v in composition) and abs(math.fsum(composition) - 1.0) <= 1e-9)
+            and all(_finite(v) and 0.0 <= v <= 1.0 for v in composition) and abs(math.fsum(composition) - 1.0) <= 1e-9)
 
 
 def _normalised(values, n) -> bool:
