@@ -2,6 +2,7 @@
 // Rachford-Rice split of every pass.
 #include "thermo/isothermal_flash.hpp"
 
+#include "flash/extrapolation.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/phase_pair.hpp"
 #include "kolvar/format.hpp"
@@ -73,6 +74,9 @@ bool liquid_like(std::span<const Component> components, std::span<const double> 
     return temperature < weighted / volume;
 }
 
+// 0 for a liquid feed, 2 for a vapour one, 1 for a split.
+int regime(double beta) { return beta == 0.0 ? 0 : beta == 1.0 ? 2 : 1; }
+
 bool finite(std::span<const double> values)
 {
     for (double v : values)
@@ -119,27 +123,62 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
     if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
 
     List k(n), k_new(n), x(n), y(n);
-    for (std::size_t i = 0; i < n; ++i) k[i] = wilson_k(spec.components[i], temperature, pressure);
     flash::PhasePair pair(spec, temperature, pressure, flash::PhasePair::Fixed::Neither);
 
+    // Substitution from Wilson's estimate, with extrapolation jumps or
+    // without; the error of a failed evaluation, else whether it converged.
     double change = 0.0;
-    bool converged = false;
-    for (unsigned pass = 0; pass < max_iterations && !converged; ++pass) {
-        phases(z, k, rachford_rice(z, k), x, y);
-        if (auto ok = pair.vapour(y); !ok) return std::unexpected(ok.error());
-        if (auto ok = pair.update_k(x, k_new); !ok) return std::unexpected(ok.error());
-        change = 0.0;
-        bool nan = false;
-        for (std::size_t i = 0; i < n; ++i) {
-            const double term = std::abs(std::log(k_new[i] / k[i]));
-            nan = nan || std::isnan(term);
-            if (term > change) change = term;
-            k[i] = k_new[i];
+    List step(n), k_start(n);  // k_start: the K a jump started from
+    auto substitute = [&](bool accelerate) -> std::expected<bool, ThermoError> {
+        for (std::size_t i = 0; i < n; ++i) k[i] = wilson_k(spec.components[i], temperature, pressure);
+        bool converged = false;
+        flash::Extrapolation extrapolation(n);
+        for (unsigned pass = 0; pass < max_iterations && !converged; ++pass) {
+            phases(z, k, rachford_rice(z, k), x, y);
+            if (auto ok = pair.vapour(y); !ok) return std::unexpected(ok.error());
+            if (auto ok = pair.update_k(x, k_new); !ok) return std::unexpected(ok.error());
+            change = 0.0;
+            bool nan = false;
+            for (std::size_t i = 0; i < n; ++i) {
+                step[i] = std::log(k_new[i] / k[i]);
+                const double term = std::abs(step[i]);
+                nan = nan || std::isnan(term);
+                if (term > change) change = term;
+                k[i] = k_new[i];
+            }
+            if (nan || !finite(k)) return std::unexpected(non_finite(temperature, pressure));
+            converged = change < change_tolerance;
+            if (converged || !accelerate) continue;
+            // A jump is taken only when it keeps the K finite and the feed on the
+            // same side of the Rachford-Rice bounds (liquid, split or vapour) as
+            // the plain pass: a feed that more than one set of K-values can
+            // satisfy (two liquids, a liquid and a vapour) keeps the answer the
+            // plain passes reach.
+            const flash::Extrapolation::Advice advice = extrapolation.advise(step);
+            if (advice.revert) {
+                for (std::size_t i = 0; i < n; ++i) k[i] = k_start[i];
+            }
+            else if (advice.jump > 0.0) {
+                for (std::size_t i = 0; i < n; ++i) k_new[i] = k[i] * std::exp(advice.jump * step[i]);
+                if (finite(k_new) && regime(rachford_rice(z, k_new)) == regime(rachford_rice(z, k))) {
+                    for (std::size_t i = 0; i < n; ++i) {
+                        k_start[i] = k[i];
+                        k[i] = k_new[i];
+                    }
+                }
+                else {
+                    extrapolation.declined();
+                }
+            }
         }
-        if (nan || !finite(k)) return std::unexpected(non_finite(temperature, pressure));
-        converged = change < change_tolerance;
-    }
-    if (!converged) return std::unexpected(ThermoError::no_convergence("flash", max_iterations, change));
+        return converged;
+    };
+    // A sequence that the jumps lead astray (near a critical point) gets the
+    // plain passes it would have had without them.
+    auto converged = substitute(true);
+    if (converged && !*converged) converged = substitute(false);
+    if (!converged) return std::unexpected(std::move(converged.error()));
+    if (!*converged) return std::unexpected(ThermoError::no_convergence("flash", max_iterations, change));
 
     FlashResult result;
     if (pair.trivial()) {
