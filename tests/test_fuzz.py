@@ -1491,3 +1491,25 @@ def test_a_bubble_point_never_succeeds_with_nan_k_values(system, method, conditi
     except RuntimeError:
         return
     assert all(math.isfinite(value) for value in k + y)
+
+
+def _unsettled_cases():
+    # Substitution that oscillates between two liquids (a split region, an
+    # immiscible pair) once ended with a sum of 1 and reported a liquid its own
+    # K-values do not lead to; found by the long fuzz run.
+    return [
+        (e.ThermoSystem.cubic(["ethane", "hydrogen sulfide"], "PRL1997", "HuronVidalOriginal", None, "VanLaar",
+                              [[0.0, -0.408818], [2.207764, 0.0]]), "dew_pressure", 300.0,
+         [0.6438356519563422, 0.35616434804365776]),
+        (e.ThermoSystem.activity(["water", "n-pentane"], "Wilson", [[0.0, -486.8715], [1681.662, 0.0]]),
+         "dew_temperature", 101.325, [0.6054877959347021, 0.39451220406529786]),
+    ]
+
+
+@pytest.mark.parametrize("system, method, condition, y", _unsettled_cases())
+def test_a_dew_point_is_never_a_liquid_its_k_values_do_not_lead_to(system, method, condition, y):
+    try:
+        _, x, k = getattr(system, method)(condition, y)
+    except RuntimeError:
+        return
+    assert _consistent(x, y, k)

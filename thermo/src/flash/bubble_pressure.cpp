@@ -55,7 +55,11 @@ std::expected<PressureSolution, PressureFailure> solve_pressure(const SystemSpec
         auto evaluated = evaluate_k(spec, temperature, pressure, x, direction, k, passes_per_iteration);
         if (!evaluated) return std::unexpected(PressureFailure{std::move(evaluated.error())});
         const double residual = std::abs(evaluated->sum - 1.0);
-        if (residual < tolerance) return PressureSolution{pressure, std::move(*evaluated)};
+        // A sum of 1 counts only once the substitution has settled: K-values still
+        // moving (oscillating between two liquid compositions) belong to another
+        // phase than the incipient one they would be reported with.
+        if (residual < tolerance && evaluated->change <= settled_change)
+            return PressureSolution{pressure, std::move(*evaluated)};
 
         const double next = bubble ? pressure * evaluated->sum : pressure / evaluated->sum;
         const double updated = next > pressure_floor ? next : pressure_floor;

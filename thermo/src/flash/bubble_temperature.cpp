@@ -126,7 +126,7 @@ std::expected<IncipientPoint, ThermoError> flash::incipient_temperature(const Sy
         return std::unexpected(ThermoError::evaluation(format::text(
             "trivial solution at T = ", t, " K: liquid and vapour on the same root (K = 1)")));
     const double residual = std::abs(last->sum - 1.0);
-    if (!(residual <= final_tolerance))
+    if (!(residual <= final_tolerance) || !(last->change <= settled_change))
         return std::unexpected(ThermoError::no_convergence(
             direction == Direction::Bubble ? "bubble temperature" : "dew temperature", final_passes, residual));
     const auto& y = last->incipient;

@@ -26,10 +26,15 @@ struct PressureFailure {
     ThermoError to_error(unsigned max_iterations) &&;
 };
 
+// The largest |ln(K_new/K_old)| of the last pass for which a point counts as
+// solved: K-values still moving by more belong to a liquid other than the
+// incipient one reported with them.
+inline constexpr double settled_change = 1e-4;
+
 // Successive substitution on P at temperature T, starting from Wilson's
 // estimate: P0 = sum x_i W_i(T) (bubble) or 1/sum(y_i/W_i(T)) (dew), at least
 // 1e-6 kPa, K_i = W_i/P0. Each iteration runs evaluate_k (at most 40 passes),
-// stops when |S - 1| < tolerance and otherwise moves P to P S (bubble) or P/S
+// stops when |S - 1| < tolerance with the K-values settled, and otherwise moves P to P S (bubble) or P/S
 // (dew), never below 1e-9 kPa. An iteration that leaves P and every K
 // bitwise unchanged would repeat itself until the limit, so its failure is
 // returned at once. `k` needs n entries and receives the final K-values.
