@@ -903,11 +903,11 @@ def _scaled(values):
 
 
 def _consistent(liquid, vapour, k) -> bool:
-    """y_i = K_i x_i / Σ_j K_j x_j, to 1e-5: the returned K are one substitution newer than the
-    composition, which moves them by about the solvers' final tolerance."""
+    """y_i = K_i x_i / Σ_j K_j x_j, to 1e-4: the returned K are one substitution newer than the
+    composition, and a point counts as solved once that substitution moves no ln K by more."""
     kx = [ki * xi for ki, xi in zip(k, liquid)]
     total = math.fsum(kx)
-    return total > 0.0 and all(abs(y - v / total) <= 1e-5 for y, v in zip(_scaled(vapour), kx))
+    return total > 0.0 and all(abs(y - v / total) <= 1e-4 for y, v in zip(_scaled(vapour), kx))
 
 
 def _size(system):
