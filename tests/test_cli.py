@@ -1,5 +1,6 @@
 """``python -m kolvar``: the design report, its options and its one-line errors."""
 
+import os
 import subprocess
 import sys
 
@@ -71,7 +72,7 @@ def test_partial_condenser_changes_only_the_wording(capsys):
     "argv, message",
     [
         (["--alpha", "0"], "dimension mismatch: alpha must be positive, got 0"),
-        (["--alpha", "2", "--points", "3"], "dimension mismatch: n_points must be at least 5, got 3"),
+        (["--alpha", "2", "--points", "4"], "--points must be at least 5, got 4"),
         (["--alpha", "2", "--points", "-3"], "--points must be at least 5, got -3"),
         (["--alpha", "0.5"], "specification is infeasible: x_D = 0.95 is unreachable at any reflux"),
         (["--alpha", "2", "--xb", "0.6"], "dimension mismatch: specs must satisfy x_B < z_F < x_D, got x_B = 0.6"),
@@ -96,6 +97,12 @@ def test_errors_are_one_line_with_status_2(argv, message, capsys):
     assert status == 2
     assert err.startswith("kolvar: error: " + message)
     assert err.count("\n") == 1
+
+
+def test_five_points_are_enough(capsys):
+    status, out, err = run(["--alpha", "2", "--points", "5"], capsys)
+    assert (status, err) == (0, "")
+    assert field(out, "curve").startswith("EquilibriumCurve(5 points")
 
 
 def test_plot_without_matplotlib_fails_before_any_work(monkeypatch, capsys, tmp_path):
@@ -151,3 +158,36 @@ def test_components_and_pressure_options(capsys):
     status, _, err = run(["--components", "toluene", "benzene", "--points", "21"], capsys)
     assert status == 2
     assert err.startswith("kolvar: error: thermo evaluation failed: component order looks inverted")
+
+
+@pytest.mark.skipif(not hasattr(os, "pipe") or os.name != "posix", reason="SIGPIPE and its exit status are POSIX")
+@pytest.mark.parametrize(
+    "argv, statuses",
+    # argparse of 3.11 and later swallows the failed write of its help text
+    # and exits with 0; earlier versions raise it.
+    [(["--alpha", "2.4"], {141}), (["--help"], {0, 141})],
+    ids=["report", "help"],
+)
+def test_a_reader_that_closed_the_pipe_ends_the_program_quietly(argv, statuses, tmp_path):
+    # The read end is closed before the program writes, so every write meets
+    # a broken pipe (``python -m kolvar | head`` after head has exited).
+    read_end, write_end = os.pipe()
+    os.close(read_end)
+    try:
+        done = subprocess.run(
+            [sys.executable, "-m", "kolvar", *argv], stdout=write_end, stderr=subprocess.PIPE, cwd=tmp_path,
+            text=True, check=False, timeout=300,
+        )
+    finally:
+        os.close(write_end)
+    assert done.stderr == ""
+    assert done.returncode in statuses
+
+
+@pytest.mark.skipif(os.name != "posix", reason="closes the descriptor through a POSIX shell")
+def test_closed_standard_output_is_a_one_line_error(tmp_path):
+    done = subprocess.run(
+        ["sh", "-c", 'exec "$0" -m kolvar --alpha 2.4 >&-', sys.executable],
+        capture_output=True, text=True, cwd=tmp_path, check=False, timeout=300,
+    )
+    assert (done.returncode, done.stdout, done.stderr) == (2, "", "kolvar: error: standard output is closed\n")

@@ -60,13 +60,38 @@ def test_tangent_pinch_on_a_bulging_curve():
     "args, kind, message",
     [
         ((0.05, 0.95, 0.5), ValueError, "dimension mismatch: specs must satisfy x_B < z_F < x_D, got x_B = 0.95, z_F = 0.5, x_D = 0.05"),
-        ((1.2, 0.1, 0.5), ValueError, "specification is infeasible: x_D = 1.2 is unreachable at any reflux (equilibrium curve at or below the diagonal — azeotrope?)"),
+        ((1.2, 0.1, 0.5), ValueError, "dimension mismatch: x_D must be strictly inside (0, 1), got 1.2"),
     ],
 )
 def test_rmin_refusals(args, kind, message):
     with pytest.raises(kind) as info:
         rmin(CURVE, *args)
     assert str(info.value) == message
+
+
+@pytest.mark.parametrize(
+    "args", [(math.inf, 0.1, 0.5), (0.9, -math.inf, 0.5), (1.5, 0.1, 0.5), (0.9, 0.1, math.nan), (0.9, 0.0, 0.5)]
+)
+def test_rmin_checks_compositions_as_mccabe_thiele_does(args):
+    with pytest.raises(ValueError) as refused:
+        rmin(CURVE, *args)
+    with pytest.raises(ValueError) as design:
+        mccabe_thiele(CURVE, *args, 2.0)
+    assert str(refused.value) == str(design.value)
+    assert str(refused.value).startswith("dimension mismatch: ") and "must be strictly inside (0, 1), got " in str(refused.value)
+
+
+def test_a_vapour_feed_left_of_the_bottoms_is_bounded_by_zero_boilup():
+    # y = 0.25 meets the curve at x = 0.118 < x_B: lowering the reflux takes
+    # the intersection to x_B, where the boil-up vanishes, at R = 14.
+    result = rmin(CURVE, 0.95, 0.2, 0.25, q=0.0)
+    assert result.r_min == pytest.approx(14.0, abs=1e-12)
+    assert result.pinch == (0.2, 0.25) and result.tangent is False
+    with pytest.raises(RuntimeError, match=r"^solver did not converge: R = 5 ≤ R_min = 14\.000000"):
+        mccabe_thiele(CURVE, 0.95, 0.2, 0.25, 5.0, q=0.0)
+    (_, below), (_, above) = n_vs_r(CURVE, [5.0, 15.0], 0.95, 0.2, 0.25, q=0.0)
+    assert math.isnan(below) and above == mccabe_thiele(CURVE, 0.95, 0.2, 0.25, 15.0, q=0.0).n_stages
+    assert mccabe_thiele(CURVE, 0.95, 0.2, 0.25, 15.0, q=0.0).intersection[0] > 0.2
 
 
 def test_design_result_shape():

@@ -7,7 +7,9 @@ hostile ``__float__``/``__index__``/sequence unchanged). A crash, a C++
 exception escaping as anything else, an exception without its documented
 text, a result of the wrong type, or a result that breaks its own invariants
 (a curve outside [0, 1], an interpolated value outside its samples, a NaN
-reported as a bubble point, a staircase whose counts disagree) fails.
+reported as a bubble point, a staircase whose counts disagree, a minimum
+reflux that is not a finite number >= 0, a design at or below it or whose
+operating lines meet left of x_B or outside the unit square) fails.
 
 The call generator is shared with ``benchmarks/fuzz_long.py``: it draws from a
 ``Chooser``, backed here by hypothesis and there by a seeded ``random.Random``.
@@ -391,7 +393,7 @@ ATTRIBUTES: dict[str, dict[str, Callable[[Any], bool]]] = {
                          "reflux": _float, "murphree": _float, "condenser": _instance("CondenserKind")},
     "Line": {"slope": _float, "intercept": _float},
     "StagePoint": {"index": _int, "x": _float, "y": _float},
-    "RminResult": {"r_min": lambda v: _float(v) and (math.isnan(v) or v >= 0.0), "pinch": _point, "tangent": _bool,
+    "RminResult": {"r_min": lambda v: _float(v) and math.isfinite(v) and v >= 0.0, "pinch": _point, "tangent": _bool,
                    "feed_point": _point},
     "McCabeThieleResult": {"spec": _instance("McCabeThieleSpec"), "n_stages": _float,
                            "stages": _list_of(_instance("StagePoint")), "feed_stage": _int,
@@ -416,6 +418,8 @@ def instance_is_sound(obj) -> bool:
         return False
     if name in ("McCabeThieleResult", "TotalRefluxResult") and not _staircase_is_sound(obj):
         return False
+    if name == "McCabeThieleResult" and not _above_minimum_reflux(obj):
+        return False
     return type(repr(obj)) is str
 
 
@@ -431,6 +435,12 @@ def _staircase_is_sound(result) -> bool:
     if [(stage.x, stage.y) for stage in stages] != staircase[1::2]:  # each corner is a staircase point
         return False
     return not hasattr(result, "feed_stage") or 1 <= result.feed_stage <= n
+
+
+def _above_minimum_reflux(result) -> bool:
+    """R > R_min, and the operating lines meet right of x_B (positive boil-up) inside the unit square."""
+    x, y = result.intersection
+    return result.spec.reflux > result.rmin.r_min and result.spec.x_bottoms < x <= 1.0 and 0.0 <= y <= 1.0
 
 
 class Contextual:

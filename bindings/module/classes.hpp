@@ -11,7 +11,7 @@
 #include "engine/binary/mccabe_thiele.hpp"
 #include "engine/binary/rmin.hpp"
 #include "engine/binary/total_reflux.hpp"
-#include "engine/column/model.hpp"
+#include "engine/column.hpp"
 #include "engine/thermo/system.hpp"
 
 namespace kolvar::bind {

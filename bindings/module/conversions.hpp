@@ -5,7 +5,7 @@
 
 #include "engine/binary/point.hpp"
 #include "engine/binary/total_reflux.hpp"
-#include "engine/column/model.hpp"
+#include "engine/column.hpp"
 
 #include <string>
 

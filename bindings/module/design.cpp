@@ -57,7 +57,8 @@ const auto n_vs_r_function = function(
     "contract.",
     [](const EquilibriumCurve& curve, std::vector<double> r_values, double x_distillate, double x_bottoms,
        double z_feed, double q, double murphree, CondenserKind condenser) {
-        return engine::n_vs_r(curve, r_values, x_distillate, x_bottoms, z_feed, q, murphree, condenser);
+        return engine::n_vs_r(curve, r_values,
+                              engine::McCabeThieleSpec{x_distillate, x_bottoms, z_feed, q, 0.0, murphree, condenser});
     },
     required<Instance<EquilibriumCurve>>("curve"), required<FloatList>("r_values"), required<Float>("x_distillate"),
     required<Float>("x_bottoms"), required<Float>("z_feed"), optional<Float>("q", 1.0),

@@ -6,7 +6,9 @@ feed with z_F = 0.5 and R = 1.5·R_min.  ``--plot FILE`` also writes the
 McCabe–Thiele diagram (PNG or SVG, by the file's extension).
 
 Every failure, a bad option as well as an engine error, is printed as one
-line on stderr, "kolvar: error: ...", and the exit status is 2.
+line on stderr, "kolvar: error: ...", and the exit status is 2.  A reader
+that closes the pipe early (``python -m kolvar | head``) ends the program
+quietly with status 141, as a Unix tool killed by SIGPIPE reports it.
 """
 
 from __future__ import annotations
@@ -14,6 +16,7 @@ from __future__ import annotations
 import argparse
 import math
 import os
+import signal
 import sys
 from typing import List, NoReturn, Optional, Sequence, TextIO, Tuple
 
@@ -21,6 +24,9 @@ from . import EquilibriumCurve, ThermoSystem, __version__, mccabe_thiele, rmin, 
 
 PROG = "kolvar"
 PLOT_FORMATS = {".png": "png", ".svg": "svg"}
+MIN_POINTS = 5
+# The status a shell reports for a process ended by SIGPIPE.
+BROKEN_PIPE_STATUS = 128 + getattr(signal, "SIGPIPE", 13)
 
 
 class UsageError(Exception):
@@ -101,8 +107,8 @@ def _parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
     args = build_parser().parse_args(argv)
     if args.alpha is not None and args.pressure is not None:
         raise UsageError("--pressure applies to a curve from --components, not to --alpha")
-    if args.points < 0:
-        raise UsageError(f"--points must be at least 5, got {args.points}")
+    if args.points < MIN_POINTS:
+        raise UsageError(f"--points must be at least {MIN_POINTS}, got {args.points}")
     if args.plot is not None:
         extension = os.path.splitext(args.plot)[1].lower()
         if extension not in PLOT_FORMATS:
@@ -189,12 +195,41 @@ def _write_plot(path: str, curve: EquilibriumCurve, result: object, components: 
 
 
 def main(argv: Optional[Sequence[str]] = None) -> int:
-    """Run the command line; returns the exit status (0, or 2 after an error)."""
+    """Run the command line; returns the exit status (0, 2 after an error, 141 on a closed pipe)."""
+    try:
+        return _report_errors(argv)
+    except BrokenPipeError:
+        # The reader went away (``| head``): stop without a word, and point
+        # standard output at the null device so that the interpreter's final
+        # flush of what is still buffered does not fail a second time.
+        _discard_standard_output()
+        return BROKEN_PIPE_STATUS
+
+
+def _report_errors(argv: Optional[Sequence[str]]) -> int:
     try:
         args = _parse(argv)
+        if sys.stdout is None:  # started with the descriptor closed (">&-")
+            raise OSError("standard output is closed")
         run(args, sys.stdout)
+        sys.stdout.flush()  # a closed pipe shows here, not at interpreter exit
+    except BrokenPipeError:
+        raise
     except (UsageError, ValueError, RuntimeError, OverflowError, ImportError, OSError) as exc:
         message = " ".join(str(exc).split()) or type(exc).__name__
         print(f"{PROG}: error: {message}", file=sys.stderr)
         return 2
     return 0
+
+
+def _discard_standard_output() -> None:
+    """Point standard output's descriptor at the null device."""
+    try:
+        descriptor = sys.stdout.fileno()
+    except (AttributeError, ValueError, OSError):
+        return  # not backed by a descriptor (captured or replaced)
+    null = os.open(os.devnull, os.O_WRONLY)
+    try:
+        os.dup2(null, descriptor)
+    finally:
+        os.close(null)

@@ -8,14 +8,12 @@
 
 namespace kolvar::engine {
 
-namespace fmt = kolvar::format;
-
 Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pressure, std::uint64_t n_points)
 {
     const std::size_t n_components = system.components().size();
     if (n_components != 2) {
-        return invalid_input(fmt::text("equilibrium curve needs a binary system, got ",
-                                       static_cast<std::uint64_t>(n_components), " components"));
+        return invalid_input(format::text("equilibrium curve needs a binary system, got ",
+                                          static_cast<std::uint64_t>(n_components), " components"));
     }
     if (auto ok = check_point_count(n_points); !ok) return std::unexpected(std::move(ok.error()));
 
@@ -29,16 +27,16 @@ Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pr
         const double y_i = i == 0 ? 0.0 : i + 1 == n_points ? 1.0 : point->y[0];
         // A non-finite sample would silently spoil every design made on the curve.
         if (!std::isfinite(temperature) || !std::isfinite(y_i)) {
-            return thermo_failed(fmt::text("non-finite bubble point at x = ", fmt::Fixed{x_i, 3}, ": T = ",
-                                           temperature, " K, y* = ", y_i));
+            return thermo_failed(format::text("non-finite bubble point at x = ", format::Fixed{x_i, 3}, ": T = ",
+                                              temperature, " K, y* = ", y_i));
         }
         x.push_back(x_i);
         y.push_back(y_i);
         t.push_back(temperature);
     }
     if (x[1] >= y[1]) {
-        return thermo_failed(fmt::text("component order looks inverted: y*(", fmt::Fixed{x[1], 3}, ") = ",
-                                       fmt::Fixed{y[1], 4}, " ≤ x — list the more volatile component first"));
+        return thermo_failed(format::text("component order looks inverted: y*(", format::Fixed{x[1], 3}, ") = ",
+                                          format::Fixed{y[1], 4}, " ≤ x — list the more volatile component first"));
     }
     return EquilibriumCurve::from_samples(std::move(x), std::move(y), std::move(t), pressure);
 }

@@ -4,7 +4,17 @@
 #include "engine/error.hpp"
 #include "kolvar/format.hpp"
 
+#include <string_view>
+
 namespace kolvar::engine::detail {
+
+// 0 < v < 1; false for NaN.
+inline bool strictly_inside_unit(double v) { return v > 0.0 && v < 1.0; }
+
+[[gnu::cold]] inline std::unexpected<EngineError> outside_unit(std::string_view quantity, double value)
+{
+    return invalid_input(format::text(quantity, " must be strictly inside (0, 1), got ", value));
+}
 
 // x_B < z_F < x_D; false for any NaN.
 inline bool ordered(double x_bottoms, double z_feed, double x_distillate)
@@ -17,6 +27,18 @@ inline bool ordered(double x_bottoms, double z_feed, double x_distillate)
 {
     return invalid_input(format::text("specs must satisfy x_B < z_F < x_D, got x_B = ", x_bottoms,
                                       ", z_F = ", z_feed, ", x_D = ", x_distillate));
+}
+
+// x_D, x_B and z_F each strictly inside (0, 1), in that order, then
+// x_B < z_F < x_D: the compositions of a design, checked before any curve
+// query so that no out-of-range or non-finite value reaches the geometry.
+inline Result<void> check_compositions(double x_distillate, double x_bottoms, double z_feed)
+{
+    if (!strictly_inside_unit(x_distillate)) return outside_unit("x_D", x_distillate);
+    if (!strictly_inside_unit(x_bottoms)) return outside_unit("x_B", x_bottoms);
+    if (!strictly_inside_unit(z_feed)) return outside_unit("z_F", z_feed);
+    if (!ordered(x_bottoms, z_feed, x_distillate)) return unordered(x_bottoms, z_feed, x_distillate);
+    return {};
 }
 
 // 0 < E_MV <= 1; false for NaN.

@@ -10,7 +10,6 @@
 #include "kolvar/format.hpp"
 
 #include <cmath>
-#include <string_view>
 
 namespace kolvar::engine {
 namespace {
@@ -20,22 +19,9 @@ constexpr double tol = binary_limits::equal_tolerance;
 // Corners reserved up front; typical designs need fewer, longer ones grow.
 constexpr std::size_t reserved_stages = 32;
 
-bool strictly_inside_unit(double v) { return v > 0.0 && v < 1.0; }
-
-[[gnu::cold]] std::unexpected<EngineError> outside_unit(std::string_view quantity, double value)
-{
-    return invalid_input(
-        format::text(quantity, " must be strictly inside (0, 1), got ", value));
-}
-
 Result<void> validate(const McCabeThieleSpec& spec)
 {
-    if (!strictly_inside_unit(spec.x_distillate)) return outside_unit("x_D", spec.x_distillate);
-    if (!strictly_inside_unit(spec.x_bottoms)) return outside_unit("x_B", spec.x_bottoms);
-    if (!strictly_inside_unit(spec.z_feed)) return outside_unit("z_F", spec.z_feed);
-    if (!detail::ordered(spec.x_bottoms, spec.z_feed, spec.x_distillate)) {
-        return detail::unordered(spec.x_bottoms, spec.z_feed, spec.x_distillate);
-    }
+    if (auto ok = detail::check_compositions(spec.x_distillate, spec.x_bottoms, spec.z_feed); !ok) return ok;
     if (!(spec.reflux > 0.0)) {
         return invalid_input(format::text("reflux ratio must be positive, got ", spec.reflux));
     }
@@ -77,7 +63,8 @@ Result<Point> operating_intersection(const McCabeThieleSpec& spec, Line rectifyi
 
 namespace detail {
 
-Result<void> construct(const EquilibriumCurve& curve, McCabeThieleResult& out, bool record)
+Result<void> construct(const EquilibriumCurve& curve, McCabeThieleResult& out, bool record,
+                       const RminResult* known_minimum)
 {
     const McCabeThieleSpec& spec = out.spec;
     if (auto valid = validate(spec); !valid) return valid;
@@ -91,16 +78,22 @@ Result<void> construct(const EquilibriumCurve& curve, McCabeThieleResult& out, b
     if (!intersection) return std::unexpected(intersection.error());
     out.intersection = *intersection;
 
-    auto minimum = rmin(curve, x_d, x_b, spec.z_feed, spec.q);
-    if (!minimum) return std::unexpected(std::move(minimum.error()));
-    out.rmin = *minimum;
-    const double r_min = minimum->r_min;
-    if (r_min >= r) {
+    if (known_minimum != nullptr) {
+        out.rmin = *known_minimum;
+    } else {
+        auto minimum = rmin(curve, x_d, x_b, spec.z_feed, spec.q);
+        if (!minimum) return std::unexpected(std::move(minimum.error()));
+        out.rmin = *minimum;
+    }
+    const double r_min = out.rmin.r_min;
+    const double x_int = intersection->x;
+    // Above R_min the intersection lies right of x_B (positive boil-up); the
+    // second test only catches rounding right at the zero-boil-up limit.
+    if (r_min >= r || !(x_int > x_b)) {
         return not_converged(format::text("R = ", r, " ≤ R_min = ", format::Fixed{r_min, 6},
                                           ": the staircase pinches before reaching x_B"));
     }
 
-    const double x_int = intersection->x;
     const double s_s = (intersection->y - x_b) / (x_int - x_b);
     out.stripping = Line{s_s, x_b - x_b * s_s};
 
@@ -150,7 +143,7 @@ Result<McCabeThieleResult> mccabe_thiele(const EquilibriumCurve& curve,
     result.spec = spec;
     result.stages.reserve(reserved_stages);
     result.staircase.reserve(2 * reserved_stages);
-    if (auto built = detail::construct(curve, result, true); !built) {
+    if (auto built = detail::construct(curve, result, true, nullptr); !built) {
         return std::unexpected(std::move(built.error()));
     }
     return result;

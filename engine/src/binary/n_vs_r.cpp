@@ -1,5 +1,7 @@
 // The reflux sweep: one full construction per reflux ratio, NaN where it
-// fails. Only the stage count is kept, so the staircases are not recorded.
+// fails. The minimum-reflux analysis depends on the compositions and q only,
+// so it runs once for the whole sweep; only the stage count is kept, so the
+// staircases are not recorded.
 #include "engine/binary/total_reflux.hpp"
 
 #include "construction.hpp"
@@ -9,16 +11,19 @@
 namespace kolvar::engine {
 
 std::vector<StageCount> n_vs_r(const EquilibriumCurve& curve, std::span<const double> reflux_values,
-                               double x_distillate, double x_bottoms, double z_feed, double q,
-                               double murphree, CondenserKind condenser)
+                               const McCabeThieleSpec& spec)
 {
+    constexpr double failed = std::numeric_limits<double>::quiet_NaN();
     std::vector<StageCount> counts;
     counts.reserve(reflux_values.size());
+    // Every construction would return this failure (or an earlier one).
+    const auto minimum = rmin(curve, spec.x_distillate, spec.x_bottoms, spec.z_feed, spec.q);
     McCabeThieleResult scratch;
+    scratch.spec = spec;
     for (double r : reflux_values) {
-        scratch.spec = {x_distillate, x_bottoms, z_feed, q, r, murphree, condenser};
-        const auto built = detail::construct(curve, scratch, false);
-        counts.push_back({r, built ? scratch.n_stages : std::numeric_limits<double>::quiet_NaN()});
+        scratch.spec.reflux = r;
+        const bool built = minimum && detail::construct(curve, scratch, false, &*minimum);
+        counts.push_back({r, built ? scratch.n_stages : failed});
     }
     return counts;
 }

@@ -2,6 +2,12 @@
 // each side of it. Along one linear piece of the sampled curve the slope of a
 // line from a fixed point changes monotonically, so the extreme slopes are
 // reached at samples or at the feed point and a scan over them is exact.
+//
+// As the reflux falls, the intersection of the operating lines travels along
+// the q-line from (z_F, z_F) toward the curve. Two limits can stop it first:
+// x = x_B, where the boil-up vanishes and the stripping line stands vertical,
+// and y = x_D, where the reflux vanishes and the rectifying line lies flat.
+// When the feed point lies beyond either limit, that limit bounds the reflux.
 #include "engine/binary/rmin.hpp"
 
 #include "design_checks.hpp"
@@ -89,16 +95,41 @@ Result<Point> feed_point(const EquilibriumCurve& curve, double z_feed, double q)
     return q_line_crossing(curve, z_feed, q);
 }
 
+// The height of the q-line y = m (x - z_F) + z_F at x; horizontal for q = 0.
+double q_line_at(double z_feed, double q, double x)
+{
+    if (std::fabs(q) < tol) return z_feed;
+    return q / (q - 1.0) * (x - z_feed) + z_feed;
+}
+
+// Where the q-line reaches y = x_D: the operating-line intersection at zero
+// reflux, with the rectifying line horizontal. Only asked for when the q-line
+// does reach it between x_B and x_D; the clamp keeps a horizontal q-line
+// (q = 0) from sending it to infinity.
+Point zero_reflux_point(double x_distillate, double x_bottoms, double z_feed, double q)
+{
+    if (std::fabs(q - 1.0) < tol) return {z_feed, x_distillate};
+    const double x = z_feed + (x_distillate - z_feed) * (q - 1.0) / q;
+    return {std::clamp(x, x_bottoms, x_distillate), x_distillate};
+}
+
+// The distillate fraction D/F from the material balance.
+double distillate_fraction(double x_distillate, double x_bottoms, double z_feed)
+{
+    return (z_feed - x_bottoms) / (x_distillate - x_bottoms);
+}
+
 struct Pinch {
     double slope;
     Point point;
 };
 
-// The steepest line from (x_D, x_D) to a sample with x_q <= x < x_D or to the
-// feed point; the first of equal slopes is kept.
-Pinch rectifying_pinch(const EquilibriumCurve& curve, double x_distillate, Point feed)
+// The steepest line from (x_D, x_D) to a sample with from.x <= x < x_D or to
+// `from` itself, the point where the rectifying line ends at the limit (the
+// feed point, or the zero-boil-up point); the first of equal slopes is kept.
+Pinch rectifying_pinch(const EquilibriumCurve& curve, double x_distillate, Point from)
 {
-    Pinch best{-infinity, feed};
+    Pinch best{-infinity, from};
     const auto consider = [&](Point p) {
         if (x_distillate - p.x < tol) return;
         const double s = (x_distillate - p.y) / (x_distillate - p.x);
@@ -106,11 +137,11 @@ Pinch rectifying_pinch(const EquilibriumCurve& curve, double x_distillate, Point
     };
     const std::span<const double> xs = curve.x();
     const std::span<const double> ys = curve.y();
-    auto i = static_cast<std::size_t>(std::lower_bound(xs.begin(), xs.end(), feed.x) - xs.begin());
+    auto i = static_cast<std::size_t>(std::lower_bound(xs.begin(), xs.end(), from.x) - xs.begin());
     for (; i < xs.size() && xs[i] < x_distillate; ++i) {
-        if (feed.x <= xs[i]) consider({xs[i], ys[i]});
+        if (from.x <= xs[i]) consider({xs[i], ys[i]});
     }
-    consider(feed);
+    consider(from);
     return best;
 }
 
@@ -132,26 +163,95 @@ Pinch stripping_pinch(const EquilibriumCurve& curve, double x_bottoms, Point fee
     return best;
 }
 
+// Whether the curve lies below the diagonal at x. The scans above see the
+// samples only; on the piece that ends at x_D (or starts at x_B) the slope
+// from the product point runs off to infinity when the curve is below the
+// diagonal there, with no sample to show it. x lies in (0, 1), inside the
+// curve's range, so the query cannot fail.
+bool below_diagonal(const EquilibriumCurve& curve, double x)
+{
+    const auto y = curve.y_of_x(x);
+    return y && *y < x;
+}
+
+[[gnu::cold]] std::unexpected<EngineError> distillate_unreachable(double x_distillate)
+{
+    return infeasible(format::text(
+        "x_D = ", x_distillate,
+        " is unreachable at any reflux (equilibrium curve at or below the diagonal — azeotrope?)"));
+}
+
+// Rectifying slope s = R/(R+1), at least 0, turned into the reflux ratio.
+double rectifying_reflux(double slope)
+{
+    const double s = std::max(slope, 0.0);
+    return s / (1.0 - s);
+}
+
+// The feed point lies at or left of x_B: the intersection reaches x = x_B,
+// zero boil-up, before the curve. There V' = (R + 1) D - (1 - q) F = 0, so
+// R = (1 - q)/phi - 1, and the stripping line is the vertical from (x_B, x_B)
+// to the q-line, which must end on or below the curve. The rectifying line
+// must still clear the curve over [x_B, x_D]. Above this reflux every
+// intersection lies between x_B and z_F on the part of the q-line under the
+// curve, so the stripping line clears it too.
+Result<RminResult> zero_boilup_limit(const EquilibriumCurve& curve, double x_distillate, double x_bottoms,
+                                     double z_feed, double q, Point feed)
+{
+    const Point limit{x_bottoms, q_line_at(z_feed, q, x_bottoms)};
+    const auto y_bottoms = curve.y_of_x(x_bottoms);
+    if (!y_bottoms) return std::unexpected(y_bottoms.error());
+    if (*y_bottoms < limit.y) {
+        return infeasible(format::text("x_B = ", x_bottoms, " is unreachable: the q-line (q = ", q,
+                                       ") lies above the equilibrium curve there — check z_F = ", z_feed,
+                                       " and q"));
+    }
+    const Pinch top = rectifying_pinch(curve, x_distillate, limit);
+    if (top.slope >= 1.0 || below_diagonal(curve, x_distillate)) return distillate_unreachable(x_distillate);
+
+    const double r_top = rectifying_reflux(top.slope);
+    const double r_zero_boilup = (1.0 - q) / distillate_fraction(x_distillate, x_bottoms, z_feed) - 1.0;
+    RminResult result;
+    result.r_min = std::max(r_top, r_zero_boilup);
+    result.feed_point = feed;
+    if (!(result.r_min > 0.0)) {
+        // Zero reflux comes first on the q-line.
+        result.pinch = zero_reflux_point(x_distillate, x_bottoms, z_feed, q);
+    } else if (!(top.point == limit) && r_top > r_zero_boilup) {
+        result.pinch = top.point;  // a sample above x_B touches the rectifying line
+        result.tangent = std::fabs(top.point.x - feed.x) > 1e-9 || std::fabs(top.point.y - feed.y) > 1e-9;
+    } else {
+        result.pinch = limit;
+    }
+    return result;
+}
+
 }  // namespace
 
 Result<RminResult> rmin(const EquilibriumCurve& curve, double x_distillate, double x_bottoms,
                         double z_feed, double q)
 {
-    if (!detail::ordered(x_bottoms, z_feed, x_distillate)) {
-        return detail::unordered(x_bottoms, z_feed, x_distillate);
+    if (auto ok = detail::check_compositions(x_distillate, x_bottoms, z_feed); !ok) {
+        return std::unexpected(std::move(ok.error()));
     }
-    const auto feed = feed_point(curve, z_feed, q);
+    auto feed = feed_point(curve, z_feed, q);
     if (!feed) return std::unexpected(feed.error());
+    if (feed->x - x_bottoms < tol && std::fabs(q) < tol && !curve.y_sorted()) {
+        // The inverse finds the leftmost crossing of y = z_F. On a curve that
+        // dips below z_F again, the intersection moving left from (z_F, z_F)
+        // meets a crossing further right first: walk to it.
+        feed = q_line_crossing(curve, z_feed, q);
+        if (!feed) return std::unexpected(feed.error());
+    }
+    // The feed point would be skipped as a stripping candidate, leaving none.
+    if (feed->x - x_bottoms < tol) {
+        return zero_boilup_limit(curve, x_distillate, x_bottoms, z_feed, q, *feed);
+    }
 
     const Pinch top = rectifying_pinch(curve, x_distillate, *feed);
-    if (top.slope >= 1.0) {
-        return infeasible(format::text(
-            "x_D = ", x_distillate,
-            " is unreachable at any reflux (equilibrium curve at or below the diagonal — "
-            "azeotrope?)"));
-    }
+    if (top.slope >= 1.0 || below_diagonal(curve, x_distillate)) return distillate_unreachable(x_distillate);
     const Pinch bottom = stripping_pinch(curve, x_bottoms, *feed);
-    if (bottom.slope <= pinned_slope) {
+    if (bottom.slope <= pinned_slope || below_diagonal(curve, x_bottoms)) {
         return infeasible(format::text(
             "x_B = ", x_bottoms,
             " is unreachable at any boilup (stripping line pinned to the diagonal)"));
@@ -159,17 +259,24 @@ Result<RminResult> rmin(const EquilibriumCurve& curve, double x_distillate, doub
 
     // Rectifying slope s = R/(R+1). The stripping slope L'/V' equals
     // (R phi + q)/((R + 1) phi - (1 - q)) with phi = D/F, solved here for R.
-    const double s = std::max(top.slope, 0.0);
-    const double r_rect = s / (1.0 - s);
+    const double r_rect = rectifying_reflux(top.slope);
     const double s_s = bottom.slope;
-    const double phi = (z_feed - x_bottoms) / (x_distillate - x_bottoms);
+    const double phi = distillate_fraction(x_distillate, x_bottoms, z_feed);
     const double r_strip = ((1.0 - q) * s_s + q - s_s * phi) / ((s_s - 1.0) * phi);
 
-    const bool stripping_controls = std::isnan(r_rect) || std::isnan(r_strip) || r_rect < r_strip;
+    // Both are finite: the feed point is a candidate on the stripping side.
+    const bool stripping_controls = r_rect < r_strip;
     RminResult result;
     result.r_min = stripping_controls ? r_strip : r_rect;
-    result.pinch = stripping_controls ? bottom.point : top.point;
     result.feed_point = *feed;
+    if (!stripping_controls && top.slope <= 0.0) {
+        // The rectifying line clears the curve even lying flat: the feed point
+        // lies at or above y = x_D (a strongly subcooled feed, or a curve
+        // above x_D at z_F), and the limit is zero reflux.
+        result.pinch = zero_reflux_point(x_distillate, x_bottoms, z_feed, q);
+        return result;
+    }
+    result.pinch = stripping_controls ? bottom.point : top.point;
     result.tangent = std::fabs(result.pinch.x - feed->x) > 1e-9 ||
                      std::fabs(result.pinch.y - feed->y) > 1e-9;
     return result;

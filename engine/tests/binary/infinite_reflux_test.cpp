@@ -37,7 +37,7 @@ TEST_P(InfiniteReflux, IsNaNInTheSweepWhileTheLargestFiniteRefluxStepsLikeTotalR
 {
     const EquilibriumCurve curve = alpha_curve(2.5);
     const std::vector<double> reflux{inf, std::numeric_limits<double>::max()};
-    const auto sweep = n_vs_r(curve, reflux, 0.9, 0.1, 0.5, 1.0, GetParam(), CondenserKind::Total);
+    const auto sweep = n_vs_r(curve, reflux, design(0.0, GetParam()));
     ASSERT_EQ(sweep.size(), 2u);
     EXPECT_TRUE(std::isnan(sweep[0].n_stages));
     EXPECT_EQ(sweep[1].n_stages, total_reflux(curve, 0.9, 0.1, GetParam()).value().n_min);

@@ -116,7 +116,7 @@ TEST(RefluxSweep, MatchesTheFullConstructionWithNanForFailures)
     const EquilibriumCurve curve = alpha_curve(2.5);
     const std::vector<double> refluxes = {-1.0, 0.5, 1.1, 1.2, 2.0, 5.0, nan, 20.0};
     for (double e : {1.0, 0.8}) {
-        const auto counts = n_vs_r(curve, refluxes, 0.95, 0.05, 0.5, 1.0, e, CondenserKind::Total);
+        const auto counts = n_vs_r(curve, refluxes, McCabeThieleSpec{0.95, 0.05, 0.5, 1.0, 0.0, e, CondenserKind::Total});
         ASSERT_EQ(counts.size(), refluxes.size());
         for (std::size_t i = 0; i < refluxes.size(); ++i) {
             EXPECT_EQ(std::isnan(counts[i].reflux), std::isnan(refluxes[i]));
@@ -138,10 +138,10 @@ TEST(RefluxSweep, InvalidSpecificationGivesNanEverywhere)
 {
     const EquilibriumCurve curve = alpha_curve(2.5);
     const std::vector<double> refluxes = {2.0, 5.0};
-    for (const StageCount& c : n_vs_r(curve, refluxes, 1.5, 0.05, 0.5, 1.0, 1.0, CondenserKind::Partial)) {
+    for (const StageCount& c : n_vs_r(curve, refluxes, {1.5, 0.05, 0.5, 1.0, 0.0, 1.0, CondenserKind::Partial})) {
         EXPECT_TRUE(std::isnan(c.n_stages));
     }
-    EXPECT_TRUE(n_vs_r(curve, {}, 0.95, 0.05, 0.5, 1.0, 1.0, CondenserKind::Total).empty());
+    EXPECT_TRUE(n_vs_r(curve, {}, {0.95, 0.05, 0.5, 1.0, 0.0, 1.0, CondenserKind::Total}).empty());
 }
 
 }  // namespace

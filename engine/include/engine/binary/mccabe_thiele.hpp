@@ -7,7 +7,7 @@
 #include "engine/binary/equilibrium.hpp"
 #include "engine/binary/point.hpp"
 #include "engine/binary/rmin.hpp"
-#include "engine/column/model.hpp"
+#include "engine/column.hpp"
 #include "engine/error.hpp"
 
 #include <cstdint>
@@ -64,12 +64,15 @@ Result<double> equilibrium_step(const EquilibriumCurve& curve, double slope, dou
 //   InvalidInput "{x_D|x_B|z_F} must be strictly inside (0, 1), got {value}"
 //   InvalidInput "specs must satisfy x_B < z_F < x_D, got x_B = {x_B}, z_F = {z_F}, x_D = {x_D}"
 //   InvalidInput "reflux ratio must be positive, got {R}"
+//   InvalidInput "reflux ratio must be finite, got {R}"
 //   InvalidInput "Murphree efficiency must be in (0, 1], got {E}"
 //   Infeasible   "q-line is parallel to the rectifying line (degenerate q/R combination)"
 //   NotConverged "operating-line intersection ({x_int:.4}, {y_int:.4}) fell below the
 //                 diagonal — R = {R} is below R_min for this q"
 //   any failure of rmin, unchanged
 //   NotConverged "R = {R} ≤ R_min = {R_min:.6}: the staircase pinches before reaching x_B"
+//                 (also when rounding just above R_min leaves the intersection at or left
+//                 of x_B: every result's intersection lies right of x_B, in the unit square)
 // and while stepping:
 //   NotConverged "staircase pinched at x = {x_n:.6} after {n} stages (R too close to
 //                 R_min = {R_min:.6})"

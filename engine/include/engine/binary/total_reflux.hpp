@@ -6,7 +6,7 @@
 #include "engine/binary/equilibrium.hpp"
 #include "engine/binary/mccabe_thiele.hpp"
 #include "engine/binary/point.hpp"
-#include "engine/column/model.hpp"
+#include "engine/column.hpp"
 #include "engine/error.hpp"
 
 #include <span>
@@ -38,10 +38,10 @@ struct StageCount {
     double n_stages = 0.0;
 };
 
-// The stage count of the full construction for each reflux ratio, in input
-// order. Never fails: any error of a construction becomes NaN in its place.
+// The stage count of the full construction of `spec` with each reflux ratio
+// in turn (spec.reflux is not used), in input order. Never fails: any error
+// of a construction becomes NaN in its place.
 std::vector<StageCount> n_vs_r(const EquilibriumCurve& curve, std::span<const double> reflux_values,
-                               double x_distillate, double x_bottoms, double z_feed, double q,
-                               double murphree, CondenserKind condenser);
+                               const McCabeThieleSpec& spec);
 
 }  // namespace kolvar::engine

@@ -1,10 +1,8 @@
-#include "engine/column/model.hpp"
+#include "engine/column.hpp"
 
 #include "kolvar/format.hpp"
 
 namespace kolvar::engine {
-
-namespace fmt = kolvar::format;
 
 const char* name(CondenserKind kind)
 {
@@ -19,7 +17,7 @@ std::expected<CondenserKind, std::string> parse_condenser(std::string_view text)
     }
     if (lowered == "total") return CondenserKind::Total;
     if (lowered == "partial") return CondenserKind::Partial;
-    return std::unexpected(fmt::text("condenser must be 'total' or 'partial', got ", fmt::Quoted{lowered}));
+    return std::unexpected(format::text("condenser must be 'total' or 'partial', got ", format::Quoted{lowered}));
 }
 
 namespace {
@@ -30,7 +28,7 @@ bool is_mole_fraction(double v) { return v >= 0.0 && v <= 1.0; }
 Result<void> check_fraction(const char* quantity, double v)
 {
     if (is_mole_fraction(v)) return {};
-    return invalid_input(fmt::text(quantity, " must be a mole fraction in [0, 1], got ", v));
+    return invalid_input(format::text(quantity, " must be a mole fraction in [0, 1], got ", v));
 }
 
 }  // namespace
@@ -39,14 +37,14 @@ Result<void> validate(const BinaryColumn& column)
 {
     const Feed& feed = column.feed;
     if (!(feed.rate > 0.0)) {
-        return invalid_input(fmt::text("feed rate must be positive, got ", feed.rate, " kmol/h"));
+        return invalid_input(format::text("feed rate must be positive, got ", feed.rate, " kmol/h"));
     }
     if (auto ok = check_fraction("z_F", feed.z); !ok) return ok;
     if (auto ok = check_fraction("x_D", column.x_distillate); !ok) return ok;
     if (auto ok = check_fraction("x_B", column.x_bottoms); !ok) return ok;
     if (!(feed.z < column.x_distillate && feed.z > column.x_bottoms)) {
-        return invalid_input(fmt::text("specs must satisfy x_B < z_F < x_D, got x_B = ", column.x_bottoms,
-                                       ", z_F = ", feed.z, ", x_D = ", column.x_distillate));
+        return invalid_input(format::text("specs must satisfy x_B < z_F < x_D, got x_B = ", column.x_bottoms,
+                                          ", z_F = ", feed.z, ", x_D = ", column.x_distillate));
     }
     return {};
 }

@@ -1,4 +1,4 @@
-#include "engine/column/model.hpp"
+#include "engine/column.hpp"
 
 #include <gtest/gtest.h>
 
