@@ -305,6 +305,16 @@ RESULTS = DESIGNS + [
 ]
 MEMBERS = [e.CondenserKind.Total, e.CondenserKind.Partial]
 INSTANCES = SYSTEMS + CURVES + FEEDS + COLUMNS + RESULTS + MEMBERS
+# Values whose pickled states the reconstructor gets, damaged or not: every
+# instance above and a system of each general constructor.
+TRAVELLERS = INSTANCES + [
+    e.ThermoSystem.cubic(["methanol", "water"], "RKS1972", "MHV2", [[0, 0.02], [0.01, 0]], "VanLaar",
+                         [[0, 0.5], [0.4, 0]], [[0.1, 0.2, 0.3, 0.4]] * 2),
+    e.ThermoSystem.activity(["methanol", "water"], "RegularSolution", None, "Virial", ["Riedel", "Antoine"], True,
+                            [14.5, 23.4]),
+    e.ThermoSystem.ideal_solution(["benzene", "toluene"], "RK1949"),
+    e.ThermoSystem.grayson_streed(["propane", "n-butane"]),
+]
 
 KEYWORDS = ["x", "y", "t", "p", "q", "z", "rate", "curve", "system", "names", "n_points", "alpha", "pressure",
             "reflux", "murphree", "condenser", "x_distillate", "self", "", "\u00e9", "\ud800", "a" * 200, "**"]
@@ -662,6 +672,80 @@ MEASURED_SAMPLES = [
 ]
 
 
+def _class_name(ch):
+    return ch.pick(list(PRESENT) + ["", "Nothing", "feed", "Feed\x00", "ThermoSystem ", "\ud800", "builtins.Feed"])
+
+
+def _damage(ch, value, depth: int = 0):
+    """One change somewhere inside a pickled state: an item replaced, dropped or added, or a container swapped."""
+    if isinstance(value, (tuple, list)) and value and depth < 5 and ch.chance(0.85):
+        items = list(value)
+        i = ch.below(len(items))
+        items[i] = _damage(ch, items[i], depth + 1)
+        return type(value)(items)
+    if isinstance(value, dict) and value and depth < 5 and ch.chance(0.85):
+        changed = dict(value)
+        key = ch.pick(sorted(changed))
+        if ch.chance(0.2):
+            del changed[key]
+        else:
+            changed[key] = _damage(ch, changed[key], depth + 1)
+        return changed
+    way = ch.below(6)
+    if way == 0 and isinstance(value, (tuple, list)):
+        return type(value)(list(value)[:-1])
+    if way == 1 and isinstance(value, (tuple, list)):
+        return type(value)(list(value) + [any_value(ch)])
+    if way == 2 and isinstance(value, (tuple, list)):
+        return list(value) if isinstance(value, tuple) else tuple(value)
+    if way == 3 and type(value) is float:
+        return ch.pick(SPECIAL_FLOATS) if ch.chance(0.7) else math.nextafter(value, ch.pick([-math.inf, math.inf]))
+    return any_value(ch)
+
+
+def _damaged_reduction(ch):
+    """(class name, state) of a value's __reduce__, mostly with one or two things damaged."""
+    rebuild, (name, state) = ch.pick(TRAVELLERS).__reduce__()
+    assert rebuild is e._rebuild
+    for _ in range(ch.pick([0, 1, 1, 2])):
+        state = _damage(ch, state)
+    if ch.chance(0.05):
+        name = _class_name(ch)
+    return name, state
+
+
+def _open_unit(v):
+    return 0.0 < v < 1.0
+
+
+# What a rebuilt instance must hold beyond its attributes' types: the
+# invariants its class's constructions guarantee.
+REBUILT = {
+    "EquilibriumCurve": _grid_is_sound,
+    "BinaryColumn": lambda v: (v.feed.rate > 0.0 and all(0.0 <= c <= 1.0 for c in (v.feed.z, v.x_distillate, v.x_bottoms))
+                               and v.x_bottoms < v.feed.z < v.x_distillate),
+    "McCabeThieleSpec": lambda v: (all(_open_unit(c) for c in (v.x_distillate, v.x_bottoms, v.z_feed))
+                                   and v.x_bottoms < v.z_feed < v.x_distillate and _finite(v.reflux) and v.reflux > 0.0
+                                   and 0.0 < v.murphree <= 1.0),
+    "Line": lambda v: _finite(v.slope) and _finite(v.intercept),
+    "StagePoint": lambda v: 1 <= v.index <= 500 and _finite(v.x) and _finite(v.y),
+    "RminResult": lambda v: _finite(v.r_min) and v.r_min >= 0.0 and all(map(_finite, v.pinch + v.feed_point)),
+    "McCabeThieleResult": lambda v: (v.rmin.r_min < v.spec.reflux and v.stages[0].y == v.spec.x_distillate
+                                     and REBUILT["McCabeThieleSpec"](v.spec)),
+    "TotalRefluxResult": lambda v: all(b.y == a.x for a, b in zip(v.stages, v.stages[1:])),
+}
+
+
+def _rebuilt(_, bound):
+    """An instance of the named class that holds its class's invariants."""
+
+    def check(v):
+        name = bound.get("class_name")
+        return type(v).__name__ == name and _instance(name)(v) and REBUILT.get(name, lambda _: True)(v)
+
+    return check
+
+
 def _entries() -> list[Entry]:
     entries = [
         Entry("version", None, "function", [], _str),
@@ -742,6 +826,11 @@ def _entries() -> list[Entry]:
               coherent=lambda ch, system: {"t": ch.pick([350.0, 300.0, 400.0, 250.0, ch.uniform(150.0, 700.0)]),
                                            "x": _composition(ch, _components(system))}),
     ]
+    entries.append(
+        Entry("_rebuild", None, "function",
+              [Param("class_name", _class_name), Param("state", lambda ch: _damaged_reduction(ch)[1])],
+              Contextual(_rebuilt), weight=8,
+              coherent=lambda ch, _: dict(zip(("class_name", "state"), _damaged_reduction(ch)))))
     entries.append(
         Entry("from_thermo", "EquilibriumCurve", "static",
               [Param("system", lambda ch: ch.pick(SYSTEMS)), Param("pressure", _good_float([101.325, 10.0, -1.0])),
@@ -883,6 +972,19 @@ def make_attribute_call(ch) -> Call:
     return Call(lambda: f"delattr({owner}, {name!r})", lambda: delattr(obj, name), lambda v: False, (AttributeError, TypeError))
 
 
+def _bits(value):
+    """A value down to the bits of its floats: instances as their attributes, and their repr when it is their own."""
+    if type(value) is float:
+        return struct.pack("<d", value)
+    if isinstance(value, (list, tuple)):
+        return [_bits(item) for item in value]
+    if type(value).__name__ in ATTRIBUTES:
+        own_repr = type(value).__repr__ is not object.__repr__
+        return ([(name, _bits(getattr(value, name))) for name in ATTRIBUTES[type(value).__name__]]
+                + ([repr(value)] if own_repr else []) + ([int(value)] if isinstance(value, e.CondenserKind) else []))
+    return value
+
+
 _COMPARISONS = [
     lambda a, b: a == b, lambda a, b: a != b, lambda a, b: a < b,
     lambda a, b: a <= b, lambda a, b: a > b, lambda a, b: a >= b,
@@ -913,12 +1015,15 @@ def make_protocol_call(ch) -> Call:
         hashable = not isinstance(obj, e.CondenserKind)
         return Call(lambda: f"hash({obj!r})", lambda: hash(obj), _int if hashable else (lambda v: False))
     if action == 5:
-        # Engine values cannot be copied or pickled; the classes are named after
-        # builtins, where pickle cannot find them.
-        how = ch.pick([copy.copy, copy.deepcopy, pickle.dumps])
-        is_class = isinstance(obj, type)
-        return Call(lambda: f"{how.__name__}({obj!r})", lambda: how(obj), (lambda v: True) if is_class else (lambda v: False),
-                    ALLOWED + (pickle.PicklingError,))
+        # Instances copy, deep-copy and pickle to an equal instance; the classes
+        # are named after builtins, where pickle cannot find them.
+        protocol = 2 + ch.below(4)
+        how = ch.pick([copy.copy, copy.deepcopy, lambda o: pickle.loads(pickle.dumps(o, protocol))])
+        if isinstance(obj, type):
+            check = lambda v: True  # noqa: E731
+        else:
+            check = lambda v: type(v) is type(obj) and _bits(v) == _bits(obj) and instance_is_sound(v)  # noqa: E731
+        return Call(lambda: f"copy or pickle({obj!r})", lambda: how(obj), check, ALLOWED + (pickle.PicklingError,))
     if action == 6:
         return Call(lambda: f"dir({obj!r})", lambda: dir(obj), _list_of(_str))
     # Making instances behind the constructors' backs: another class's __new__,
@@ -954,7 +1059,11 @@ def make_call(ch) -> Call:
 ENGINE_PREFIXES = {
     RuntimeError: ("thermo evaluation failed: ", "solver did not converge: "),
     ValueError: ("dimension mismatch: ", "specification is infeasible: ",
-                 "condenser must be 'total' or 'partial', got ", "expected a sequence of length 2 (got "),
+                 "condenser must be 'total' or 'partial', got ", "expected a sequence of length 2 (got ",
+                 # The reconstructor's own checks, and the model names of a system's state.
+                 "the state of ", "kolvar._engine has no class ", "unknown ThermoSystem constructor ",
+                 "a model ", "unknown equation of state ", "unknown mixing rule ",
+                 "unknown activity model ", "unknown saturation model ", "unknown vapour model "),
 }
 
 

@@ -134,6 +134,35 @@ def _cases() -> list[Case]:
         Case("from_thermo refused", lambda: e.EquilibriumCurve.from_thermo(system, 101.325, 2**62), [system]),
         Case("smoke_bubble_temperature", e.smoke_bubble_temperature, repeat=300),
     ]
+    benzene = e.ThermoSystem._database_component("benzene")
+    kij = [[0.0, 0.01], [0.02, 0.0]]
+    saturation = ["Riedel", "Antoine"]
+    wilson = e.ThermoSystem.activity(NAMES, "Wilson", [[0, 100], [400, 0]], vapour="Virial", poynting=True)
+    cases += [
+        Case("database", lambda: (e.ThermoSystem._database_names(), e.ThermoSystem._database_component("water"),
+                                  e.ThermoSystem._model_names()), repeat=2000),
+        Case("database unknown", lambda: e.ThermoSystem._database_component("unobtainium"), repeat=2000),
+        Case("cubic", lambda: e.ThermoSystem.cubic([benzene, "toluene"], "RKS1972", "MHV2", kij, "VanLaar", kij),
+             [benzene, kij], repeat=5000),
+        Case("cubic refused", lambda: e.ThermoSystem.cubic([dict(benzene, tc=-1.0)], eos="PR1976"), [benzene],
+             repeat=5000),
+        Case("cubic unknown name", lambda: e.ThermoSystem.cubic(NAMES, eos=SURROGATE), [NAMES, SURROGATE]),
+        Case("activity", lambda: e.ThermoSystem.activity(NAMES, "Wilson", [[0, 1], [1, 0]], "PR1976", saturation),
+             [NAMES, saturation], repeat=5000),
+        Case("ideal and Grayson-Streed", lambda: (e.ThermoSystem.ideal_solution(NAMES, "Virial", saturation),
+                                                  e.ThermoSystem.grayson_streed(NAMES)), [NAMES, saturation],
+             repeat=5000),
+        Case("dew points", lambda: (wilson.dew_temperature(101.325, [0.4, 0.6]), wilson.dew_pressure(350, [0.4, 0.6])),
+             [wilson], repeat=300),
+        Case("flash and stability", lambda: (system.flash(345.0, 101.325, [0.4, 0.6]),
+                                             system.liquid_stability(340.0, 101.325, [0.2, 0.8])), [system],
+             repeat=1000),
+        Case("single-state answers", lambda: (system.k_values(345.0, 101.325, [0.4, 0.6]),
+                                              system.ln_phi(345.0, 101.325, [0.4, 0.6], "liquid"),
+                                              wilson.ln_gamma(345.0, [0.4, 0.6]), wilson.saturation_pressure(345.0)),
+             [system, wilson], repeat=2000),
+        Case("single-state refused", lambda: wilson.ln_phi(345.0, 101.325, [0.4, 0.6], "liquid"), [wilson]),
+    ]
     return cases
 
 

@@ -4,7 +4,12 @@
 
 #include "toolkit/class.hpp"
 
+#include "engine/binary/restore.hpp"
+
 #include "kolvar/format.hpp"
+
+#include <cstdint>
+#include <tuple>
 
 namespace kolvar::bind {
 namespace {
@@ -44,6 +49,15 @@ const auto column_bottoms_rate = method<BinaryColumn>(
     "BinaryColumn", "bottoms_rate", "Bottoms molar flow B = F − D [kmol/h].",
     [](const BinaryColumn& column) { return engine::bottoms_rate(column); });
 
+// The attributes in their order, through the constructor's checks.
+const auto column_rebuild = constructor<BinaryColumn>(
+    "BinaryColumn", "",
+    [](double pressure, CondenserKind condenser, const Feed& feed, double x_distillate, double x_bottoms) {
+        return engine::make_column(pressure, feed, x_distillate, x_bottoms, condenser);
+    },
+    required<Float>("pressure"), required<Copied<CondenserKind>>("condenser"), required<Instance<Feed>>("feed"),
+    required<Float>("x_distillate"), required<Float>("x_bottoms"));
+
 std::string column_repr(const BinaryColumn& column)
 {
     return format::text("BinaryColumn(P=", column.pressure, " kPa, zF=", column.feed.z, ", xD=", column.x_distillate,
@@ -53,6 +67,13 @@ std::string column_repr(const BinaryColumn& column)
 // CondenserKind ------------------------------------------------------------
 
 std::string condenser_repr(const CondenserKind& kind) { return format::text("CondenserKind.", engine::name(kind)); }
+
+// A member travels as its value.
+PyObject* condenser_state(const CondenserKind& kind) { return to_python(std::tuple{static_cast<std::uint64_t>(kind)}); }
+
+const auto condenser_rebuild = constructor<CondenserKind>(
+    "CondenserKind", "", [](std::uint64_t value) { return engine::restore_condenser(value); },
+    required<Count>("value"));
 
 PyObject* condenser_int(PyObject* self)
 {
@@ -104,6 +125,7 @@ PyObject* make_feed()
         field<&Feed::q>("q", "Thermal condition `q` (dimensionless, see type docs)."),
     };
     spec.repr = repr_of<Feed, &feed_repr>;
+    spec.rebuilt_by<feed_new>();
     return create_class(std::move(spec));
 }
 const DeclaredClass<Feed> feed_class{"Feed", &make_feed};
@@ -128,6 +150,7 @@ PyObject* make_binary_column()
     };
     spec.methods = {def<column_distillate_rate>(), def<column_bottoms_rate>()};
     spec.repr = repr_of<BinaryColumn, &column_repr>;
+    spec.rebuilt_by<column_rebuild>();
     return create_class(std::move(spec));
 }
 const DeclaredClass<BinaryColumn> binary_column_class{"BinaryColumn", &make_binary_column};
@@ -145,6 +168,7 @@ PyObject* make_condenser_kind()
     spec.compare = &condenser_compare;
     spec.unhashable = true;
     spec.to_int = &condenser_int;
+    spec.rebuilt_by<condenser_rebuild>(&condenser_state);
     Ref type = Ref::steal(create_class(std::move(spec)));
     if (!type) return nullptr;
     auto* as_type = reinterpret_cast<PyTypeObject*>(type.get());
@@ -156,6 +180,10 @@ PyObject* make_condenser_kind()
 }
 const DeclaredClass<CondenserKind> condenser_kind_class{"CondenserKind", &make_condenser_kind};
 
+const auto line_rebuild = constructor<Line>(
+    "Line", "", [](double slope, double intercept) { return engine::restore_line(slope, intercept); },
+    required<Float>("slope"), required<Float>("intercept"));
+
 PyObject* make_line()
 {
     ClassSpec<Line> spec{"A straight construction line `y = slope · x + intercept`."};
@@ -163,6 +191,7 @@ PyObject* make_line()
         field<&Line::slope>("slope", "Slope (dimensionless)."),
         field<&Line::intercept>("intercept", "Intercept at x = 0 (mole fraction)."),
     };
+    spec.rebuilt_by<line_rebuild>();
     return create_class(std::move(spec));
 }
 const DeclaredClass<Line> line_class{"Line", &make_line};

@@ -19,6 +19,12 @@ PyObject* to_python(const StageCount& pair);
 
 namespace kolvar::bind {
 
+// A point of the diagram: a sequence of two floats, (x, y).
+struct XY {
+    using Value = engine::Point;
+    static bool convert(PyObject* object, engine::Point& out);
+};
+
 // The condenser text of a column or design, parsed as it is converted:
 // "total" or "partial" in any ASCII case, anything else a ValueError.
 struct Condenser {

@@ -22,11 +22,12 @@ const auto curve_from_thermo = static_method(
     "EquilibriumCurve", "from_thermo",
     "Sweep bubble-temperature calculations over an even x grid of n_points points\n"
     "at `pressure` [kPa absolute]; the light component first in `system`.",
-    [](const ThermoSystem& system, double pressure, std::uint64_t n_points) {
-        return engine::curve_from_thermo(system, pressure, n_points);
+    [](const ThermoSystem& system, double pressure, std::uint64_t n_points, engine::Interrupt interrupt) {
+        return engine::curve_from_thermo(system, pressure, n_points, interrupt);
     },
     required<Instance<ThermoSystem>>("system"), required<Float>("pressure"),
-    optional<Count>("n_points", engine::binary_limits::default_curve_points));
+    optional<Count>("n_points", engine::binary_limits::default_curve_points))
+    .without_lock();
 
 const auto curve_from_points = static_method(
     "EquilibriumCurve", "from_points",
@@ -65,6 +66,13 @@ const auto curve_relative_volatility = method<EquilibriumCurve>(
     "EquilibriumCurve", "relative_volatility", "Point relative volatility α(x) from the curve.",
     [](const EquilibriumCurve& curve, double x) { return curve.relative_volatility(x); }, required<Float>("x"));
 
+const auto curve_rebuild = constructor<EquilibriumCurve>(
+    "EquilibriumCurve", "",
+    [](std::vector<double> x, std::vector<double> y, std::vector<double> t, std::optional<double> pressure) {
+        return EquilibriumCurve::restore(std::move(x), std::move(y), std::move(t), pressure);
+    },
+    required<FloatList>("x"), required<FloatList>("y"), required<FloatList>("t"), required<Maybe<Float>>("pressure"));
+
 std::string curve_repr(const EquilibriumCurve& curve)
 {
     const auto n = static_cast<std::uint64_t>(curve.size());
@@ -97,6 +105,7 @@ PyObject* make_equilibrium_curve()
                     def<curve_y_of_x>(), def<curve_x_of_y>(), def<curve_temperature_of_x>(),
                     def<curve_relative_volatility>()};
     spec.repr = repr_of<EquilibriumCurve, &curve_repr>;
+    spec.rebuilt_by<curve_rebuild>();
     return create_class(std::move(spec));
 }
 const DeclaredClass<EquilibriumCurve> equilibrium_curve_class{"EquilibriumCurve", &make_equilibrium_curve};

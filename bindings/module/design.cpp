@@ -40,7 +40,9 @@ const auto mccabe_thiele_function = function(
     },
     required<Instance<EquilibriumCurve>>("curve"), required<Float>("x_distillate"), required<Float>("x_bottoms"),
     required<Float>("z_feed"), required<Float>("reflux"), optional<Float>("q", 1.0), optional<Float>("murphree", 1.0),
-    optional<Condenser>("condenser", CondenserKind::Total));
+    optional<Condenser>("condenser", CondenserKind::Total))
+    .without_lock_when([](const EquilibriumCurve&, double, double, double, double, double, double murphree,
+                          CondenserKind) { return murphree < 1.0; });
 
 const auto total_reflux_function = function(
     "total_reflux", "Total-reflux construction: the minimum stage count N_min.",
@@ -48,7 +50,8 @@ const auto total_reflux_function = function(
         return engine::total_reflux(curve, x_distillate, x_bottoms, murphree);
     },
     required<Instance<EquilibriumCurve>>("curve"), required<Float>("x_distillate"), required<Float>("x_bottoms"),
-    optional<Float>("murphree", 1.0));
+    optional<Float>("murphree", 1.0))
+    .without_lock_when([](const EquilibriumCurve&, double, double, double murphree) { return murphree < 1.0; });
 
 const auto n_vs_r_function = function(
     "n_vs_r",
@@ -56,13 +59,15 @@ const auto n_vs_r_function = function(
     "construction failed (R at or below R_min) — the batch NaN-on-fail\n"
     "contract.",
     [](const EquilibriumCurve& curve, std::vector<double> r_values, double x_distillate, double x_bottoms,
-       double z_feed, double q, double murphree, CondenserKind condenser) {
+       double z_feed, double q, double murphree, CondenserKind condenser, engine::Interrupt interrupt) {
         return engine::n_vs_r(curve, r_values,
-                              engine::McCabeThieleSpec{x_distillate, x_bottoms, z_feed, q, 0.0, murphree, condenser});
+                              engine::McCabeThieleSpec{x_distillate, x_bottoms, z_feed, q, 0.0, murphree, condenser},
+                              interrupt);
     },
     required<Instance<EquilibriumCurve>>("curve"), required<FloatList>("r_values"), required<Float>("x_distillate"),
     required<Float>("x_bottoms"), required<Float>("z_feed"), optional<Float>("q", 1.0),
-    optional<Float>("murphree", 1.0), optional<Condenser>("condenser", CondenserKind::Total));
+    optional<Float>("murphree", 1.0), optional<Condenser>("condenser", CondenserKind::Total))
+    .without_lock();
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include "module/thermo.hpp"
 
 #include "toolkit/module.hpp"
+#include "toolkit/pickling.hpp"
 #include "toolkit/registry.hpp"
 
 #include <array>
@@ -33,6 +34,7 @@ const std::array entries = {
     Entry{"mccabe_thiele", &make_function_entry<&mccabe_thiele_def>},
     Entry{"total_reflux", &make_function_entry<&total_reflux_def>},
     Entry{"n_vs_r", &make_function_entry<&n_vs_r_def>},
+    Entry{rebuild_function_name, &make_function_entry<&rebuild_def>, Listing::Private},
 };
 
 }  // namespace

@@ -4,6 +4,12 @@
 
 #include "toolkit/class.hpp"
 
+#include "engine/binary/restore.hpp"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
 namespace kolvar::bind {
 namespace {
 
@@ -12,6 +18,53 @@ using engine::McCabeThieleSpec;
 using engine::RminResult;
 using engine::StagePoint;
 using engine::TotalRefluxResult;
+
+using engine::CondenserKind;
+using engine::Line;
+using engine::Point;
+
+// Each result class is rebuilt from its attributes, in order, with the checks
+// of engine/binary/restore.hpp.
+
+const auto spec_rebuild = constructor<McCabeThieleSpec>(
+    "McCabeThieleSpec", "",
+    [](double x_distillate, double x_bottoms, double z_feed, double q, double reflux, double murphree,
+       CondenserKind condenser) {
+        return engine::restore_spec({x_distillate, x_bottoms, z_feed, q, reflux, murphree, condenser});
+    },
+    required<Float>("x_distillate"), required<Float>("x_bottoms"), required<Float>("z_feed"), required<Float>("q"),
+    required<Float>("reflux"), required<Float>("murphree"), required<Copied<CondenserKind>>("condenser"));
+
+const auto stage_rebuild = constructor<StagePoint>(
+    "StagePoint", "", [](std::uint64_t index, double x, double y) { return engine::restore_stage(index, x, y); },
+    required<Count>("index"), required<Float>("x"), required<Float>("y"));
+
+const auto rmin_rebuild = constructor<RminResult>(
+    "RminResult", "",
+    [](double r_min, Point pinch, bool tangent, Point feed_point) {
+        return engine::restore_rmin(r_min, pinch, tangent, feed_point);
+    },
+    required<Float>("r_min"), required<XY>("pinch"), required<Flag>("tangent"), required<XY>("feed_point"));
+
+const auto design_rebuild = constructor<McCabeThieleResult>(
+    "McCabeThieleResult", "",
+    [](const McCabeThieleSpec& spec, double n_stages, std::vector<StagePoint> stages, std::uint64_t feed_stage,
+       const RminResult& rmin, const Line& rectifying, const Line& stripping, Point intersection,
+       std::vector<Point> staircase) {
+        return engine::restore_design({spec, n_stages, std::move(stages), feed_stage, rmin, rectifying, stripping,
+                                       intersection, std::move(staircase)});
+    },
+    required<Instance<McCabeThieleSpec>>("spec"), required<Float>("n_stages"),
+    required<ListOf<Copied<StagePoint>>>("stages"), required<Count>("feed_stage"),
+    required<Instance<RminResult>>("rmin"), required<Instance<Line>>("rectifying"),
+    required<Instance<Line>>("stripping"), required<XY>("intersection"), required<ListOf<XY>>("staircase"));
+
+const auto total_reflux_rebuild = constructor<TotalRefluxResult>(
+    "TotalRefluxResult", "",
+    [](double n_min, std::vector<StagePoint> stages, std::vector<Point> staircase) {
+        return engine::restore_total_reflux({n_min, std::move(stages), std::move(staircase)});
+    },
+    required<Float>("n_min"), required<ListOf<Copied<StagePoint>>>("stages"), required<ListOf<XY>>("staircase"));
 
 PyObject* make_mccabe_thiele_spec()
 {
@@ -26,6 +79,7 @@ PyObject* make_mccabe_thiele_spec()
                                            "Murphree vapour efficiency `E_MV` in (0, 1]; 1 means theoretical stages."),
         field<&McCabeThieleSpec::condenser>("condenser", "Condenser kind, `Total` or `Partial`."),
     };
+    spec.rebuilt_by<spec_rebuild>();
     return create_class(std::move(spec));
 }
 const DeclaredClass<McCabeThieleSpec> mccabe_thiele_spec_class{"McCabeThieleSpec", &make_mccabe_thiele_spec};
@@ -38,6 +92,7 @@ PyObject* make_stage_point()
         field<&StagePoint::x>("x", "Liquid light-component fraction leaving the stage."),
         field<&StagePoint::y>("y", "Vapor light-component fraction leaving the stage."),
     };
+    spec.rebuilt_by<stage_rebuild>();
     return create_class(std::move(spec));
 }
 const DeclaredClass<StagePoint> stage_point_class{"StagePoint", &make_stage_point};
@@ -53,6 +108,7 @@ PyObject* make_rmin_result()
                                     "point) rather than the feed (q-line) pinch."),
         field<&RminResult::feed_point>("feed_point", "The q-line ∩ equilibrium-curve point `(x_q*, y_q*)`."),
     };
+    spec.rebuilt_by<rmin_rebuild>();
     return create_class(std::move(spec));
 }
 const DeclaredClass<RminResult> rmin_result_class{"RminResult", &make_rmin_result};
@@ -86,6 +142,7 @@ PyObject* make_mccabe_thiele_result()
             "The staircase polyline: starts at (x_D, x_D) and alternates horizontal\n"
             "and vertical segments, ending at the last corner."),
     };
+    spec.rebuilt_by<design_rebuild>();
     return create_class(std::move(spec));
 }
 const DeclaredClass<McCabeThieleResult> mccabe_thiele_result_class{"McCabeThieleResult", &make_mccabe_thiele_result};
@@ -102,6 +159,7 @@ PyObject* make_total_reflux_result()
         field<&TotalRefluxResult::stages>("stages", "Stage corners, top-down."),
         field<&TotalRefluxResult::staircase>("staircase", "The staircase polyline against the diagonal."),
     };
+    spec.rebuilt_by<total_reflux_rebuild>();
     return create_class(std::move(spec));
 }
 const DeclaredClass<TotalRefluxResult> total_reflux_result_class{"TotalRefluxResult", &make_total_reflux_result};

@@ -1,10 +1,13 @@
 // ThermoSystem and the end-to-end smoke check.
 #include "module/classes.hpp"
+#include "module/system_state.hpp"
 #include "module/thermo.hpp"
+#include "module/thermo_conversions.hpp"
 
 #include "toolkit/class.hpp"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,13 +44,167 @@ const auto system_bubble_temperature = method<ThermoSystem>(
     "ThermoSystem", "bubble_temperature",
     "Bubble temperature [K] at pressure `p` [kPa] for liquid composition\n`x`. Returns `(T, y, k)`.",
     [](const ThermoSystem& system, double p, std::vector<double> x) { return system.bubble_temperature(p, x); },
-    required<Float>("p"), required<FloatList>("x"));
+    required<Float>("p"), required<FloatList>("x"))
+    .without_lock();
 
 const auto system_bubble_pressure = method<ThermoSystem>(
     "ThermoSystem", "bubble_pressure",
     "Bubble pressure [kPa] at temperature `t` [K] for liquid composition\n`x`. Returns `(P, y, k)`.",
     [](const ThermoSystem& system, double t, std::vector<double> x) { return system.bubble_pressure(t, x); },
+    required<Float>("t"), required<FloatList>("x"))
+    .without_lock();
+
+using engine::ComponentSource;
+using OptionalMatrix = std::optional<engine::Matrix>;
+using OptionalSaturation = std::optional<std::vector<thermo::SaturationModel>>;
+
+const auto system_cubic = static_method(
+    "ThermoSystem", "cubic",
+    "A φ–φ system: one cubic equation of state in both phases.\n\n"
+    "`components` are database names or mappings of constants (the keys of\n"
+    "`kolvar.component`). `eos` and `mixing_rule` are the library's model names;\n"
+    "`kij` is an n×n matrix (row i, entry j; it may be asymmetric). The\n"
+    "excess-Gibbs-energy rules need `ge_model`, an activity-model name, and its\n"
+    "`ge_parameters`; their liquid molar volumes come from the components.\n"
+    "`eos_parameters` gives p1…p4 per component for the equations of state that\n"
+    "read them (0 in the database).",
+    [](std::vector<ComponentSource> components, thermo::Eos eos, thermo::MixingRule rule, OptionalMatrix kij,
+       std::optional<thermo::ActivityModel> ge_model, OptionalMatrix ge_parameters, OptionalMatrix eos_parameters) {
+        return ThermoSystem::cubic(components, {.eos = eos,
+                                                .mixing_rule = rule,
+                                                .kij = std::move(kij),
+                                                .ge_model = ge_model,
+                                                .ge_parameters = std::move(ge_parameters),
+                                                .eos_parameters = std::move(eos_parameters)});
+    },
+    required<ComponentList>("components"), optional<EosName>("eos", thermo::Eos::PR1976),
+    optional<MixingRuleName>("mixing_rule", thermo::MixingRule::Classical),
+    optional<Maybe<FloatMatrix>>("kij", std::nullopt), optional<Maybe<ActivityModelName>>("ge_model", std::nullopt),
+    optional<Maybe<FloatMatrix>>("ge_parameters", std::nullopt),
+    optional<Maybe<FloatMatrix>>("eos_parameters", std::nullopt));
+
+const auto system_activity = static_method(
+    "ThermoSystem", "activity",
+    "A γ–φ system: an activity-coefficient liquid.\n\n"
+    "`model` is an activity-model name and `parameters` its matrix (van Laar and\n"
+    "Margules dimensionless, Wilson λ_ij in J/mol). `vapour` is \"IdealGas\",\n"
+    "\"Virial\" or an equation-of-state name; `saturation` None (each component's\n"
+    "own correlation) or one correlation name per component. `poynting=True`\n"
+    "applies the Poynting factor with the components' liquid volumes;\n"
+    "`solubility` gives the regular-solution δ values in (cal/cm3)^½.",
+    [](std::vector<ComponentSource> components, thermo::ActivityModel model, OptionalMatrix parameters,
+       thermo::VaporModel vapour, OptionalSaturation saturation, bool poynting,
+       std::optional<std::vector<double>> solubility) {
+        return ThermoSystem::activity(components, {.model = model,
+                                                   .parameters = std::move(parameters),
+                                                   .vapour = vapour,
+                                                   .saturation = std::move(saturation),
+                                                   .poynting = poynting,
+                                                   .solubility = std::move(solubility)});
+    },
+    required<ComponentList>("components"), required<ActivityModelName>("model"),
+    optional<Maybe<FloatMatrix>>("parameters", std::nullopt),
+    optional<VapourName>("vapour", thermo::VaporModel::ideal_gas()),
+    optional<Maybe<SaturationNames>>("saturation", std::nullopt), optional<Flag>("poynting", false),
+    optional<Maybe<FloatList>>("solubility", std::nullopt));
+
+const auto system_ideal_solution = static_method(
+    "ThermoSystem", "ideal_solution",
+    "An ideal-solution liquid (γ = 1) with the given vapour and saturation models.",
+    [](std::vector<ComponentSource> components, thermo::VaporModel vapour, OptionalSaturation saturation) {
+        return ThermoSystem::ideal_solution(components, vapour, saturation);
+    },
+    required<ComponentList>("components"), optional<VapourName>("vapour", thermo::VaporModel::ideal_gas()),
+    optional<Maybe<SaturationNames>>("saturation", std::nullopt));
+
+const auto system_grayson_streed = static_method(
+    "ThermoSystem", "grayson_streed",
+    "The Grayson–Streed liquid fugacity correlation with the given vapour model.",
+    [](std::vector<ComponentSource> components, thermo::VaporModel vapour) {
+        return ThermoSystem::grayson_streed(components, vapour);
+    },
+    required<ComponentList>("components"),
+    optional<VapourName>("vapour", thermo::VaporModel::equation_of_state(thermo::Eos::RK1949)));
+
+const auto system_database_names = static_method(
+    "ThermoSystem", "_database_names", "The database's compound names, in the order of its table.",
+    []() { return ThermoSystem::database_names(); });
+
+const auto system_database_component = static_method(
+    "ThermoSystem", "_database_component",
+    "One database compound's constants as a dict of the keys the constructors accept.",
+    [](std::string name) -> PyObject* {
+        auto component = ThermoSystem::database_component(name);
+        if (!component) {
+            raise(component.error());
+            return nullptr;
+        }
+        return constants_dict(thermo::constants_of(*component));
+    },
+    required<Text>("name"));
+
+const auto system_model_names = static_method(
+    "ThermoSystem", "_model_names",
+    "The accepted model names by keyword kind: eos, mixing_rule, activity, saturation, vapour.",
+    []() -> PyObject* { return model_names_dict(); });
+
+const auto system_dew_temperature = method<ThermoSystem>(
+    "ThermoSystem", "dew_temperature",
+    "Dew temperature [K] at pressure `p` [kPa] for vapour composition `y`.\nReturns `(T, x, k)`.",
+    [](const ThermoSystem& system, double p, std::vector<double> y) { return system.dew_temperature(p, y); },
+    required<Float>("p"), required<FloatList>("y"))
+    .without_lock();
+
+const auto system_dew_pressure = method<ThermoSystem>(
+    "ThermoSystem", "dew_pressure",
+    "Dew pressure [kPa] at temperature `t` [K] for vapour composition `y`.\nReturns `(P, x, k)`.",
+    [](const ThermoSystem& system, double t, std::vector<double> y) { return system.dew_pressure(t, y); },
+    required<Float>("t"), required<FloatList>("y"))
+    .without_lock();
+
+const auto system_flash = method<ThermoSystem>(
+    "ThermoSystem", "flash",
+    "Isothermal flash of feed `z` at `t` [K] and `p` [kPa]. Returns\n"
+    "`(vapour_fraction, x, y)`; a single-phase feed gives exactly 0 or 1.",
+    [](const ThermoSystem& system, double t, double p, std::vector<double> z) { return system.flash(t, p, z); },
+    required<Float>("t"), required<Float>("p"), required<FloatList>("z"))
+    .without_lock();
+
+const auto system_k_values = method<ThermoSystem>(
+    "ThermoSystem", "k_values",
+    "K-values of the liquid `x` at `t` [K] and `p` [kPa] with its incipient\nvapour. Returns `(k, y)`.",
+    [](const ThermoSystem& system, double t, double p, std::vector<double> x) { return system.k_values(t, p, x); },
+    required<Float>("t"), required<Float>("p"), required<FloatList>("x"))
+    .without_lock();
+
+const auto system_ln_phi = method<ThermoSystem>(
+    "ThermoSystem", "ln_phi",
+    "ln φ_i of one phase (\"liquid\" or \"vapour\") of the given composition at\n"
+    "`t` [K] and `p` [kPa].",
+    [](const ThermoSystem& system, double t, double p, std::vector<double> composition, thermo::Phase phase) {
+        return system.ln_phi(t, p, composition, phase);
+    },
+    required<Float>("t"), required<Float>("p"), required<FloatList>("composition"), required<PhaseName>("phase"));
+
+const auto system_ln_gamma = method<ThermoSystem>(
+    "ThermoSystem", "ln_gamma", "ln γ_i of the liquid `x` at `t` [K] (activity-coefficient systems).",
+    [](const ThermoSystem& system, double t, std::vector<double> x) { return system.ln_gamma(t, x); },
     required<Float>("t"), required<FloatList>("x"));
+
+const auto system_saturation_pressure = method<ThermoSystem>(
+    "ThermoSystem", "saturation_pressure", "Saturation pressure [kPa] of every component at `t` [K].",
+    [](const ThermoSystem& system, double t) { return system.saturation_pressure(t); }, required<Float>("t"));
+
+const auto system_liquid_stability = method<ThermoSystem>(
+    "ThermoSystem", "liquid_stability",
+    "The minimum tangent-plane distance of the liquid `x` at `t` [K] and `p` [kPa]\n"
+    "and its trial composition. Returns `(tpd_min, trial_x)`; a negative value\n"
+    "means the liquid splits into two liquids.",
+    [](const ThermoSystem& system, double t, double p, std::vector<double> x) {
+        return system.liquid_stability(t, p, x);
+    },
+    required<Float>("t"), required<Float>("p"), required<FloatList>("x"))
+    .without_lock();
 
 const auto smoke_function = function(
     "smoke_bubble_temperature",
@@ -61,7 +218,8 @@ const auto smoke_function = function(
         auto point = system->bubble_temperature(101.325, x);
         if (!point) return std::unexpected(std::move(point.error()));
         return point->value;
-    });
+    })
+    .without_lock();
 
 std::string system_repr(const ThermoSystem& system) { return system.repr(); }
 
@@ -76,9 +234,18 @@ PyObject* make_thermo_system()
         computed<ThermoSystem>("components", "Component names, in composition-index order.",
                                [](const ThermoSystem& s) { return to_python(s.component_names()); }),
     };
-    spec.methods = {def<system_peng_robinson>(), def<system_van_laar>(), def<system_bubble_temperature>(),
-                    def<system_bubble_pressure>()};
+    spec.methods = {def<system_peng_robinson>(),      def<system_van_laar>(),
+                    def<system_cubic>(),              def<system_activity>(),
+                    def<system_ideal_solution>(),     def<system_grayson_streed>(),
+                    def<system_database_names>(),     def<system_database_component>(),
+                    def<system_model_names>(),        def<system_bubble_temperature>(),
+                    def<system_bubble_pressure>(),    def<system_dew_temperature>(),
+                    def<system_dew_pressure>(),       def<system_flash>(),
+                    def<system_k_values>(),           def<system_ln_phi>(),
+                    def<system_ln_gamma>(),           def<system_saturation_pressure>(),
+                    def<system_liquid_stability>()};
     spec.repr = repr_of<ThermoSystem, &system_repr>;
+    declare_travel(spec);
     return create_class(std::move(spec));
 }
 const DeclaredClass<ThermoSystem> thermo_system_class{"ThermoSystem", &make_thermo_system};

@@ -62,4 +62,13 @@ bool Instance<T>::convert(PyObject* object, const T*& out)
     return true;
 }
 
+template <Registered T>
+bool Copied<T>::convert(PyObject* object, T& out)
+{
+    const T* value = nullptr;
+    if (!Instance<T>::convert(object, value)) return false;
+    out = *value;
+    return true;
+}
+
 }  // namespace kolvar::bind

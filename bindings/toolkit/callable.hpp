@@ -15,15 +15,33 @@
 // left to right (the first bad one is reported, prefixed with its name),
 // calls the engine, converts the result with to_python and keeps every C++
 // exception inside. The text signature "rmin(curve, x_distillate, x_bottoms,
-// z_feed, q=1.0)" is derived from the parameters.
+// z_feed, q=1.0)" is derived from the parameters. The call holds a reference
+// to every argument until it returns.
+//
+// Engine work that can take long runs without the interpreter lock when the
+// declaration says so, always or for some arguments:
+//
+//   inline const auto n_vs_r_function = function(...).without_lock();
+//   inline const auto total_reflux_function = function(...).without_lock_when(
+//       [](const engine::EquilibriumCurve&, double, double, double murphree) { return murphree < 1.0; });
+//
+// (the predicate takes the converted arguments as the engine call does). Such
+// an engine call must not touch Python: its implementation returns engine
+// values only. An implementation whose last parameter is an
+// engine::Interrupt gets one that stops the work when a signal handler
+// raises (see engine_work.hpp).
 #pragma once
 
 #include "toolkit/arguments.hpp"
 #include "toolkit/box.hpp"
 #include "toolkit/convert.hpp"
+#include "toolkit/engine_work.hpp"
 #include "toolkit/errors.hpp"
 #include "toolkit/python.hpp"
+#include "toolkit/ref.hpp"
 #include "toolkit/to_python.hpp"
+
+#include "engine/interrupt.hpp"
 
 #include <array>
 #include <cstddef>
@@ -75,6 +93,17 @@ decltype(auto) pass(typename C::Value& value)
     }
 }
 
+// The converted argument as a predicate about it reads it.
+template <class C>
+const auto& view(const typename C::Value& value)
+{
+    if constexpr (std::is_pointer_v<typename C::Value>) {
+        return *value;
+    } else {
+        return value;
+    }
+}
+
 template <class C>
 bool convert_one(const Param<C>& param, PyObject* argument, typename C::Value& out)
 {
@@ -104,6 +133,10 @@ void append_param(std::string& out, const Param<C>& param)
 // `Self` is the engine type of the instance for methods, void otherwise.
 template <class Self, class Impl, class... Cs>
 struct Callable {
+    using Values = std::tuple<typename Cs::Value...>;
+    using Owner = Self;
+    static constexpr std::size_t arity = sizeof...(Cs);
+
     CallableKind kind;
     const char* owner;  // class name for methods and constructors, null for functions
     const char* name;
@@ -112,6 +145,9 @@ struct Callable {
     std::tuple<Param<Cs>...> params;
     std::array<ParamInfo, sizeof...(Cs)> info;
     std::string error_name;  // "rmin", "Feed.__new__", "ThermoSystem.bubble_temperature"
+    // Whether the engine call runs without the interpreter lock, given the
+    // converted arguments; null: never.
+    bool (*unlocked_if)(const Values&) = nullptr;
 
     Callable(CallableKind kind, const char* owner, const char* name, const char* doc, Impl impl,
              Param<Cs>... ps)
@@ -120,6 +156,27 @@ struct Callable {
           error_name(owner ? std::string(owner) + "." + (kind == CallableKind::Constructor ? "__new__" : name)
                            : std::string(name))
     {
+    }
+
+    // This declaration with its engine call made without the lock.
+    Callable without_lock() const
+    {
+        Callable unlocked = *this;
+        unlocked.unlocked_if = [](const Values&) { return true; };
+        return unlocked;
+    }
+
+    // This declaration with its engine call made without the lock when
+    // `Predicate` (a lambda without captures) holds for the arguments.
+    template <class Predicate>
+    Callable without_lock_when(Predicate) const
+    {
+        Callable unlocked = *this;
+        unlocked.unlocked_if = [](const Values& values) {
+            return std::apply([](const auto&... v) { return static_cast<bool>(Predicate{}(detail::view<Cs>(v)...)); },
+                              values);
+        };
+        return unlocked;
     }
 
     // "name(a, b, q=1.0)" ("$self, " first for instance methods).
@@ -152,7 +209,12 @@ struct Callable {
             if (!bind_arguments(error_name.c_str(), info, args, kwargs, {slots.data(), sizeof...(Cs)})) {
                 return nullptr;
             }
-            std::tuple<typename Cs::Value...> values{};
+            // The arguments stay alive, whatever the caller does with its own
+            // references, while their values are in use (also without the lock).
+            std::array<Ref, sizeof...(Cs) + 1> held{};
+            for (std::size_t i = 0; i < sizeof...(Cs); ++i) held[i] = Ref::borrow(slots[i]);
+            held[sizeof...(Cs)] = Ref::borrow(self);
+            Values values{};
             if (!convert_all(slots, values, std::index_sequence_for<Cs...>{})) return nullptr;
             return invoke(self, values, std::index_sequence_for<Cs...>{});
         });
@@ -167,17 +229,33 @@ private:
     }
 
     template <std::size_t... I>
-    PyObject* invoke(PyObject* self, std::tuple<typename Cs::Value...>& values, std::index_sequence<I...>) const
+    PyObject* invoke(PyObject* self, Values& values, std::index_sequence<I...> order) const
     {
+        const bool release = unlocked_if != nullptr && unlocked_if(values);
         if constexpr (std::is_void_v<Self>) {
-            (void)self;
-            return to_python(impl(detail::pass<Cs>(std::get<I>(values))...));
+            return to_python(compute(release, values, order));
         } else if constexpr (is_new<Self>) {
             // For constructors `self` is the type being instantiated.
-            auto made = impl(detail::pass<Cs>(std::get<I>(values))...);
+            auto made = compute(release, values, order);
             return construct(reinterpret_cast<PyTypeObject*>(self), std::move(made));
         } else {
-            return to_python(impl(unbox<Self>(self), detail::pass<Cs>(std::get<I>(values))...));
+            return to_python(compute(release, values, order, unbox<Self>(self)));
+        }
+    }
+
+    // The engine call, within its EngineWork; the result is built before the
+    // lock is taken back and converted after.
+    template <std::size_t... I, class... Leading>
+    auto compute(bool release, Values& values, std::index_sequence<I...>, const Leading&... leading) const
+    {
+        constexpr bool interruptible = std::is_invocable_v<const Impl&, const Leading&...,
+                                                           decltype(detail::pass<Cs>(std::get<I>(values)))...,
+                                                           engine::Interrupt>;
+        EngineWork work(release, interruptible);
+        if constexpr (interruptible) {
+            return impl(leading..., detail::pass<Cs>(std::get<I>(values))..., work.interrupt());
+        } else {
+            return impl(leading..., detail::pass<Cs>(std::get<I>(values))...);
         }
     }
 

@@ -16,14 +16,30 @@
 // with a constructor carries its text signature, for inspect.signature; one
 // without refuses instantiation with TypeError "No constructor defined for
 // <name>".
+//
+// Every class declares how its instances travel (pickle, copy; see
+// pickling.hpp): a constructor declaration that rebuilds an instance from its
+// state, running the checks that every instance passes, and, unless the
+// state is the attributes in their declared order (the rebuild's parameters
+// then carry the attributes' names), a function reading the state as a tuple:
+//
+//   spec.rebuilt_by<feed_new>();
+//   spec.rebuilt_by<condenser_rebuild>(&condenser_state);
+//
+// A class without one fails the import with SystemError.
 #pragma once
 
 #include "toolkit/box.hpp"
 #include "toolkit/callable.hpp"
+#include "toolkit/errors.hpp"
+#include "toolkit/pickling.hpp"
 #include "toolkit/python.hpp"
+#include "toolkit/ref.hpp"
 #include "toolkit/to_python.hpp"
 
+#include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace kolvar::bind {
@@ -64,6 +80,14 @@ PyObject* repr_of(PyObject* self)
     return guarded([&]() -> PyObject* { return to_python(Text(unbox<T>(self))); });
 }
 
+// Makes an instance of `type` from a state tuple with the declaration's
+// conversions and checks.
+template <const auto& Decl>
+PyObject* rebuild_entry(PyTypeObject* type, PyObject* state)
+{
+    return Decl.call(reinterpret_cast<PyObject*>(type), state, nullptr);
+}
+
 template <class T>
 struct ClassSpec {
     explicit ClassSpec(std::string doc) : doc(std::move(doc)) {}
@@ -79,13 +103,68 @@ struct ClassSpec {
     bool unhashable = false;
     unaryfunc to_int = nullptr;
 
+    // How instances travel: see above.
+    Rebuild rebuild{};
+    std::vector<const char*> rebuild_names;
+    PyObject* (*state)(const T&) = nullptr;
+
     template <const auto& Decl>
     void constructor()
     {
         constructor_entry = &new_entry<Decl>;
         signature = [](const char* name) { return Decl.signature(name); };
     }
+
+    template <const auto& Decl>
+    void rebuilt_by(PyObject* (*read)(const T&) = nullptr)
+    {
+        using D = std::remove_cvref_t<decltype(Decl)>;
+        static_assert(std::is_same_v<typename D::Owner, New<T>>, "a rebuild is a constructor declaration of T");
+        rebuild = {&rebuild_entry<Decl>, D::arity};
+        rebuild_names.clear();
+        for (const ParamInfo& param : Decl.info) rebuild_names.push_back(param.name);
+        state = read;
+    }
 };
+
+// What __reduce__ reads of a T: the function reading its state, or else its
+// attributes; set when the class is created, for the life of the process.
+template <class T>
+struct StateReader {
+    const std::vector<Attribute<T>>* attributes = nullptr;
+    PyObject* (*read)(const T&) = nullptr;
+};
+template <class T>
+inline StateReader<T> state_reader{};
+
+template <Registered T>
+PyObject* reduce_entry(PyObject* self, PyObject*)
+{
+    return guarded([&]() -> PyObject* {
+        const T& value = unbox<T>(self);
+        const StateReader<T>& reader = state_reader<T>;
+        if (reader.read != nullptr) return reduction(class_name<T>(), Ref::steal(reader.read(value)));
+        Ref state = Ref::steal(PyTuple_New(static_cast<Py_ssize_t>(reader.attributes->size())));
+        if (!state) return nullptr;
+        for (std::size_t i = 0; i < reader.attributes->size(); ++i) {
+            PyObject* item = (*reader.attributes)[i].get(value);
+            if (item == nullptr) return nullptr;
+            PyTuple_SetItem(state.get(), static_cast<Py_ssize_t>(i), item);  // steals
+        }
+        return reduction(class_name<T>(), std::move(state));
+    });
+}
+
+// Whether the rebuild takes the attributes, by name and in order.
+template <class T>
+bool takes_attributes(const std::vector<Attribute<T>>& attributes, const std::vector<const char*>& names)
+{
+    if (attributes.size() != names.size()) return false;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (std::strcmp(attributes[i].name, names[i]) != 0) return false;
+    }
+    return true;
+}
 
 struct TypeParts {
     const char* name;
@@ -117,20 +196,39 @@ template <class T>
 PyObject* create_class(ClassSpec<T> spec)
 {
     const char* name = class_name<T>();
+    if (spec.rebuild.make == nullptr) {
+        raise(PyExc_SystemError, std::string("kolvar._engine: class ") + name + " declares no rebuild");
+        return nullptr;
+    }
+    if (spec.state == nullptr && !takes_attributes(spec.attributes, spec.rebuild_names)) {
+        raise(PyExc_SystemError,
+              std::string("kolvar._engine: the rebuild of ") + name + " does not take its attributes in order");
+        return nullptr;
+    }
     TypeParts parts{name, std::move(spec.doc), spec.signature ? spec.signature(name) : std::string(),
                     static_cast<int>(sizeof(Box<T>)), &dealloc_box<T>,
                     spec.constructor_entry, {}, std::move(spec.methods), spec.repr, spec.str, spec.compare,
                     spec.unhashable, spec.to_int};
-    for (const Attribute<T>& attribute : spec.attributes) {
-        auto* kept = new Attribute<T>(attribute);  // lives as long as the type
+    parts.methods.push_back(reduce_def(&reduce_entry<T>));
+    parts.methods.push_back(copy_def());
+    parts.methods.push_back(deepcopy_def());
+    // Getters and __reduce__ point into the attributes for as long as the type lives.
+    auto* kept = new std::vector<Attribute<T>>(std::move(spec.attributes));
+    for (const Attribute<T>& attribute : *kept) {
         PyGetSetDef def{};
         def.name = attribute.name;
         def.get = &attribute_getter<T>;
         def.doc = attribute.doc;
-        def.closure = kept;
+        def.closure = const_cast<Attribute<T>*>(&attribute);
         parts.getset.push_back(def);
     }
-    return create_type(std::move(parts));
+    state_reader<T> = {kept, spec.state};
+    Ref type = Ref::steal(create_type(std::move(parts)));
+    if (!type) return nullptr;
+    ModuleState* state = module_state();
+    if (state == nullptr) return reinterpret_cast<PyObject*>(missing_type());
+    state->rebuilds[PyClass<T>::slot] = spec.rebuild;
+    return type.release();
 }
 
 }  // namespace kolvar::bind

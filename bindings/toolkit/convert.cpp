@@ -86,6 +86,28 @@ bool Text::convert(PyObject* object, std::string& out) { return text_item(object
 
 std::string Text::default_text(const std::string& value) { return "\"" + value + "\""; }
 
+bool Flag::convert(PyObject* object, bool& out)
+{
+    if (!PyBool_Check(object)) return refuse_type(object, "bool");
+    out = object == Py_True;
+    return true;
+}
+
+std::string Flag::default_text(bool value) { return value ? "True" : "False"; }
+
+bool for_each_item(PyObject* object, bool (*item)(PyObject*, void*), void* context)
+{
+    if (!refuse_str_for_list(object)) return false;
+    return for_each_item(object, [&](PyObject* element) { return item(element, context); });
+}
+
+bool TupleObject::convert(PyObject* object, Borrowed& out)
+{
+    if (!PyTuple_CheckExact(object)) return refuse_type(object, "tuple");
+    out.object = object;
+    return true;
+}
+
 bool FloatList::convert(PyObject* object, std::vector<double>& out)
 {
     if (!refuse_str_for_list(object)) return false;

@@ -62,6 +62,36 @@ struct TextPair {
     static bool convert(PyObject* object, std::array<std::string, 2>& out);
 };
 
+// True or False only.
+struct Flag {
+    using Value = bool;
+    static bool convert(PyObject* object, bool& out);
+    static std::string default_text(bool value);
+};
+
+// Calls item(PyObject*) for each element of a sequence (a str refused as
+// "Can't extract `str` to `Vec`"), in order; false with an exception set.
+bool for_each_item(PyObject* object, bool (*item)(PyObject*, void*), void* context);
+
+// Any sequence except str, each item converted by C.
+template <class C>
+struct ListOf {
+    using Value = std::vector<typename C::Value>;
+    static bool convert(PyObject* object, Value& out)
+    {
+        out.clear();
+        return for_each_item(
+            object,
+            [](PyObject* item, void* context) {
+                return C::convert(item, static_cast<Value*>(context)->emplace_back());
+            },
+            &out);
+    }
+};
+
+// Rows of numbers: a sequence of sequences of floats.
+using FloatMatrix = ListOf<FloatList>;
+
 // None means absent; anything else is converted by C.
 template <class C>
 struct Maybe {
@@ -83,6 +113,25 @@ template <Registered T>
 struct Instance {
     using Value = const T*;
     static bool convert(PyObject* object, const T*& out);
+};
+
+// An instance of the class registered for T, its engine value copied (for
+// values kept beyond the call, and items of lists, which may be temporaries).
+template <Registered T>
+struct Copied {
+    using Value = T;
+    static bool convert(PyObject* object, T& out);
+};
+
+// A Python object handed through unconverted, borrowed for the call.
+struct Borrowed {
+    PyObject* object = nullptr;
+};
+
+// A tuple, exactly (no subclass), borrowed.
+struct TupleObject {
+    using Value = Borrowed;
+    static bool convert(PyObject* object, Borrowed& out);
 };
 
 }  // namespace kolvar::bind

@@ -20,6 +20,12 @@ void raise(const engine::EngineError& error)
 {
     PyObject* type = nullptr;
     switch (error.kind) {
+    case engine::ErrorKind::Interrupted:
+        // The exception of the signal handler that stopped the work stands.
+        if (PyErr_Occurred()) return;
+        type = internal_fault_type();
+        if (type == nullptr) type = PyExc_SystemError;
+        break;
     case engine::ErrorKind::ThermoFailed:
     case engine::ErrorKind::NotConverged: type = PyExc_RuntimeError; break;
     case engine::ErrorKind::InvalidInput:

@@ -11,6 +11,7 @@ namespace kolvar::bind {
 
 // Raises the exception of the error's kind with its display text:
 // ThermoFailed and NotConverged -> RuntimeError, InvalidInput and Infeasible -> ValueError.
+// Interrupted leaves the pending exception of whatever stopped the work.
 void raise(const engine::EngineError& error);
 
 // Raises `type` with a text message.

@@ -15,10 +15,15 @@ namespace {
 // interpreter, created first, is number 0.
 constexpr std::int64_t main_interpreter = 0;
 
-bool add_name(PyObject* module, PyObject* all, const char* name, Ref value)
+bool add_name(PyObject* module, PyObject* all, const char* name, Ref value, Listing listing = Listing::Public)
 {
+    if (listing == Listing::Private && name[0] != '_') {
+        raise(PyExc_SystemError, format::text("kolvar._engine: private name ", name, " lacks its underscore"));
+        return false;
+    }
     if (!value || PyModule_AddObject(module, name, value.get()) < 0) return false;
     value.release();  // the module holds it now
+    if (listing == Listing::Private) return true;
     Ref text = Ref::steal(PyUnicode_FromString(name));
     return text && PyList_Append(all, text.get()) == 0;
 }
@@ -66,7 +71,7 @@ PyObject* initialise_module(std::span<const Entry> entries, std::span<const Clas
 
     Ref module = Ref::steal(PyModule_Create(module_definition()));
     if (!module) return nullptr;
-    prepare(PyModule_GetState(module.get()));
+    prepare(PyModule_GetState(module.get()))->classes = classes;
     if (PyState_AddModule(module.get(), module_definition()) < 0) return nullptr;
     if (!create_internal_fault_type()) return nullptr;
 
@@ -79,7 +84,8 @@ PyObject* initialise_module(std::span<const Entry> entries, std::span<const Clas
     }
     bool registered = true;
     for (const Entry& entry : entries) {
-        registered = registered && add_name(module.get(), all.get(), entry.name, Ref::steal(entry.make()));
+        registered = registered &&
+                     add_name(module.get(), all.get(), entry.name, Ref::steal(entry.make()), entry.listing);
     }
     for (std::size_t slot = 0; slot < classes.size(); ++slot) {
         registered = registered && register_class(module.get(), all.get(), slot, classes[slot]);

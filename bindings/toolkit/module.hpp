@@ -3,8 +3,8 @@
 // The module's functions and values come first, as entries, each making one
 // module attribute; then its classes, in the order of its class list. Every
 // registered name is appended to the module's __all__, which registration
-// creates; a class exposed only through other objects gets its slot but no
-// name. Registration stops at the first failure.
+// creates, except private entries; a class exposed only through other objects
+// gets its slot but no name. Registration stops at the first failure.
 //
 // Only the main interpreter may initialise the module: the module's types
 // and tables are built once per process, for one interpreter. Initialising it
@@ -19,11 +19,17 @@
 
 namespace kolvar::bind {
 
+// Whether a module attribute is one of the module's names, listed in
+// __all__, or a private helper (its name begins with an underscore) that the
+// module's own objects use.
+enum class Listing { Public, Private };
+
 struct Entry {
     const char* name;
     // Makes the attribute's value (a new reference), or null with an
     // exception set.
     PyObject* (*make)();
+    Listing listing = Listing::Public;
 };
 
 // A module function entry from a method-table record.
@@ -52,6 +58,7 @@ ModuleState* prepare_state(void* memory)
 {
     auto* storage = new (memory) ModuleStorage<Classes>{};
     storage->state.types = storage->slots;
+    storage->state.rebuilds = storage->rebuild_slots;
     return &storage->state;
 }
 

@@ -111,18 +111,31 @@ const char* class_name()
     return declaration != nullptr ? declaration->name : "";
 }
 
-// The state every module shares: the type objects of its classes, one per
-// slot, and the internal-fault exception type.
+// How a class makes an instance again from the state its __reduce__ gave:
+// `make` takes the class and the state, a tuple already known to hold `size`
+// items; null until the class is created.
+struct Rebuild {
+    PyObject* (*make)(PyTypeObject* type, PyObject* state) = nullptr;
+    std::size_t size = 0;
+};
+
+// The state every module shares: the type objects of its classes and their
+// rebuilds, one per slot, the declarations of the slots, and the
+// internal-fault exception type.
 struct ModuleState {
     PyObject* internal_fault;
     std::span<PyObject*> types;
+    std::span<Rebuild> rebuilds;
+    std::span<const ClassDeclaration* const> classes;
 };
 
-// The state's storage for a module with `Classes` classes; `types` views `slots`.
+// The state's storage for a module with `Classes` classes; `types` views
+// `slots` and `rebuilds` views `rebuild_slots`.
 template <std::size_t Classes>
 struct ModuleStorage {
     ModuleState state;
     std::array<PyObject*, Classes> slots;
+    std::array<Rebuild, Classes> rebuild_slots;
 };
 
 // The module definition of the extension; defined with the module.

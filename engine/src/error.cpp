@@ -9,6 +9,7 @@ const char* EngineError::prefix(ErrorKind kind)
     case ErrorKind::InvalidInput: return "dimension mismatch: ";
     case ErrorKind::NotConverged: return "solver did not converge: ";
     case ErrorKind::Infeasible: return "specification is infeasible: ";
+    case ErrorKind::Interrupted: return "interrupted: ";
     }
     return "";
 }

@@ -5,8 +5,8 @@ equilibrium thermodynamics behind it.  Units: K, kPa absolute, kmol/h;
 compositions are mole fractions of the light (more volatile) component.
 """
 
-from collections.abc import Sequence
-from typing import ClassVar, SupportsFloat, SupportsIndex, final
+from collections.abc import Mapping, Sequence
+from typing import ClassVar, Literal, SupportsFloat, SupportsIndex, final
 
 from typing_extensions import TypeAlias
 
@@ -14,6 +14,14 @@ from typing_extensions import TypeAlias
 # with ``__float__`` or ``__index__`` are accepted.
 _Float: TypeAlias = SupportsFloat | SupportsIndex
 _Point: TypeAlias = tuple[float, float]
+_Matrix: TypeAlias = Sequence[Sequence[_Float]]
+# A database name, or a mapping of constants with the keys of
+# ``ThermoSystem._database_component`` (liquid_volume optional).
+_Component: TypeAlias = str | Mapping[str, str | _Float | Sequence[_Float] | None]
+_Incipient: TypeAlias = tuple[float, list[float], list[float]]
+
+# Every instance pickles (it reduces to the private ``_rebuild``), and, as
+# instances are immutable, copy.copy and copy.deepcopy return the instance.
 
 __version__: str
 __all__ = [
@@ -96,15 +104,86 @@ class ThermoSystem:
     def van_laar(names: Sequence[str], a12: _Float, a21: _Float) -> ThermoSystem:
         """γ–φ system: van Laar liquid and ideal-gas vapour for a binary pair."""
 
+    @staticmethod
+    def cubic(
+        components: Sequence[_Component],
+        eos: str = "PR1976",
+        mixing_rule: str = "Classical",
+        kij: _Matrix | None = None,
+        ge_model: str | None = None,
+        ge_parameters: _Matrix | None = None,
+        eos_parameters: _Matrix | None = None,
+    ) -> ThermoSystem:
+        """φ–φ system: one cubic equation of state in both phases."""
+
+    @staticmethod
+    def activity(
+        components: Sequence[_Component],
+        model: str,
+        parameters: _Matrix | None = None,
+        vapour: str = "IdealGas",
+        saturation: Sequence[str] | None = None,
+        poynting: bool = False,
+        solubility: Sequence[_Float] | None = None,
+    ) -> ThermoSystem:
+        """γ–φ system: an activity-coefficient liquid."""
+
+    @staticmethod
+    def ideal_solution(
+        components: Sequence[_Component],
+        vapour: str = "IdealGas",
+        saturation: Sequence[str] | None = None,
+    ) -> ThermoSystem:
+        """Ideal-solution liquid (γ = 1)."""
+
+    @staticmethod
+    def grayson_streed(components: Sequence[_Component], vapour: str = "RK1949") -> ThermoSystem:
+        """Grayson–Streed liquid fugacity correlation."""
+
+    @staticmethod
+    def _database_names() -> list[str]: ...
+    @staticmethod
+    def _database_component(name: str) -> dict[str, str | float | list[float]]: ...
+    @staticmethod
+    def _model_names() -> dict[str, list[str]]: ...
     @property
     def components(self) -> list[str]:
         """Component names, in composition-index order."""
 
-    def bubble_temperature(self, p: _Float, x: Sequence[_Float]) -> tuple[float, list[float], list[float]]:
+    def bubble_temperature(self, p: _Float, x: Sequence[_Float]) -> _Incipient:
         """Bubble temperature [K] at pressure `p` [kPa] for liquid composition `x`. Returns `(T, y, k)`."""
 
-    def bubble_pressure(self, t: _Float, x: Sequence[_Float]) -> tuple[float, list[float], list[float]]:
+    def bubble_pressure(self, t: _Float, x: Sequence[_Float]) -> _Incipient:
         """Bubble pressure [kPa] at temperature `t` [K] for liquid composition `x`. Returns `(P, y, k)`."""
+
+    def dew_temperature(self, p: _Float, y: Sequence[_Float]) -> _Incipient:
+        """Dew temperature [K] at pressure `p` [kPa] for vapour composition `y`. Returns `(T, x, k)`."""
+
+    def dew_pressure(self, t: _Float, y: Sequence[_Float]) -> _Incipient:
+        """Dew pressure [kPa] at temperature `t` [K] for vapour composition `y`. Returns `(P, x, k)`."""
+
+    def flash(self, t: _Float, p: _Float, z: Sequence[_Float]) -> tuple[float, list[float], list[float]]:
+        """Isothermal flash. Returns `(vapour_fraction, x, y)`."""
+
+    def k_values(self, t: _Float, p: _Float, x: Sequence[_Float]) -> tuple[list[float], list[float]]:
+        """K-values of the liquid `x` and its incipient vapour. Returns `(k, y)`."""
+
+    def ln_phi(
+        self, t: _Float, p: _Float, composition: Sequence[_Float], phase: Literal["liquid", "vapour"]
+    ) -> list[float]:
+        """ln φ_i of one phase of the given composition."""
+
+    def ln_gamma(self, t: _Float, x: Sequence[_Float]) -> list[float]:
+        """ln γ_i of the liquid `x` (activity-coefficient systems)."""
+
+    def saturation_pressure(self, t: _Float) -> list[float]:
+        """Saturation pressure [kPa] of every component."""
+
+    def liquid_stability(self, t: _Float, p: _Float, x: Sequence[_Float]) -> tuple[float, list[float]]:
+        """Minimum tangent-plane distance of the liquid and its trial composition. Returns `(tpd_min, trial_x)`."""
+
+    def __copy__(self) -> ThermoSystem: ...
+    def __deepcopy__(self, memo: object, /) -> ThermoSystem: ...
 
 @final
 class EquilibriumCurve:
@@ -155,6 +234,9 @@ class EquilibriumCurve:
     def relative_volatility(self, x: _Float) -> float:
         """Point relative volatility α(x) from the curve."""
 
+    def __copy__(self) -> EquilibriumCurve: ...
+    def __deepcopy__(self, memo: object, /) -> EquilibriumCurve: ...
+
 @final
 class Feed:
     """A single feed to a binary column."""
@@ -171,6 +253,9 @@ class Feed:
     @property
     def q(self) -> float:
         """Thermal condition `q` (dimensionless, see type docs)."""
+
+    def __copy__(self) -> Feed: ...
+    def __deepcopy__(self, memo: object, /) -> Feed: ...
 
 @final
 class BinaryColumn:
@@ -210,6 +295,9 @@ class BinaryColumn:
     def bottoms_rate(self) -> float:
         """Bottoms molar flow B = F − D [kmol/h]."""
 
+    def __copy__(self) -> BinaryColumn: ...
+    def __deepcopy__(self, memo: object, /) -> BinaryColumn: ...
+
 @final
 class CondenserKind:
     """The condenser at the top of the column: ``Total`` (value 0) or ``Partial`` (value 1)."""
@@ -221,6 +309,9 @@ class CondenserKind:
     def __eq__(self, value: object, /) -> bool: ...
     def __ne__(self, value: object, /) -> bool: ...
     def __int__(self) -> int: ...
+
+    def __copy__(self) -> CondenserKind: ...
+    def __deepcopy__(self, memo: object, /) -> CondenserKind: ...
 
 @final
 class McCabeThieleSpec:
@@ -241,6 +332,9 @@ class McCabeThieleSpec:
     @property
     def condenser(self) -> CondenserKind: ...
 
+    def __copy__(self) -> McCabeThieleSpec: ...
+    def __deepcopy__(self, memo: object, /) -> McCabeThieleSpec: ...
+
 @final
 class Line:
     """A straight construction line `y = slope · x + intercept`."""
@@ -252,6 +346,9 @@ class Line:
     @property
     def intercept(self) -> float:
         """Intercept at x = 0 (mole fraction)."""
+
+    def __copy__(self) -> Line: ...
+    def __deepcopy__(self, memo: object, /) -> Line: ...
 
 @final
 class StagePoint:
@@ -268,6 +365,9 @@ class StagePoint:
     @property
     def y(self) -> float:
         """Vapor light-component fraction leaving the stage."""
+
+    def __copy__(self) -> StagePoint: ...
+    def __deepcopy__(self, memo: object, /) -> StagePoint: ...
 
 @final
 class RminResult:
@@ -288,6 +388,9 @@ class RminResult:
     @property
     def feed_point(self) -> _Point:
         """The q-line ∩ equilibrium-curve point `(x_q*, y_q*)`."""
+
+    def __copy__(self) -> RminResult: ...
+    def __deepcopy__(self, memo: object, /) -> RminResult: ...
 
 @final
 class McCabeThieleResult:
@@ -320,6 +423,9 @@ class McCabeThieleResult:
     @property
     def staircase(self) -> list[_Point]: ...
 
+    def __copy__(self) -> McCabeThieleResult: ...
+    def __deepcopy__(self, memo: object, /) -> McCabeThieleResult: ...
+
 @final
 class TotalRefluxResult:
     """The total-reflux construction: operating lines collapsed onto the diagonal."""
@@ -335,3 +441,6 @@ class TotalRefluxResult:
     @property
     def staircase(self) -> list[_Point]:
         """The staircase polyline against the diagonal."""
+
+    def __copy__(self) -> TotalRefluxResult: ...
+    def __deepcopy__(self, memo: object, /) -> TotalRefluxResult: ...

@@ -152,7 +152,10 @@ TEST(EvaluateK, GammaPhiWithEquationOfStateVapour)
     }
 }
 
-TEST(EvaluateK, PoyntingFactorWhenEveryComponentHasAMolarVolume)
+// The switch alone decides: volumes carried for an activity model leave the
+// factor off, and a component without a volume of its own or in the list
+// cannot have one.
+TEST(EvaluateK, PoyntingFactorOnlyWhenSwitchedOn)
 {
     auto components = mixture({"benzene", "toluene"});
     components[1].liquid_volume.reset();  // falls back to the listed molar volume
@@ -161,23 +164,25 @@ TEST(EvaluateK, PoyntingFactorWhenEveryComponentHasAMolarVolume)
     const double p = 900.0;
     const std::vector<double> x{0.5, 0.5};
     SystemSpec plain = described(components, liquid::IdealSolution{}, VaporModel::ideal_gas());
+    plain.molar_volumes = volumes;
     SystemSpec corrected = plain;
-    corrected.molar_volumes = volumes;
+    corrected.poynting = true;
     std::vector<double> k_plain{1.0, 1.0};
     std::vector<double> k_corrected{1.0, 1.0};
     evaluate(plain, t, p, x, k_plain);
     evaluate(corrected, t, p, x, k_corrected);
     const double v[] = {89.4, 120.0};
     for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_DOUBLE_EQ(k_plain[i] * p, psat(components[i], t)) << i;
         const double poynting = std::exp((p - psat(components[i], t)) * v[i] * 0.001 / (8.31451 * t));
         EXPECT_DOUBLE_EQ(k_corrected[i] / k_plain[i], poynting) << i;
     }
 
-    // A list of any other length leaves the factor off.
     const std::vector<double> one_volume{50.0};
     corrected.molar_volumes = one_volume;
-    evaluate(corrected, t, p, x, k_corrected);
-    EXPECT_EQ(k_corrected, k_plain);
+    std::vector<double> k{1.0, 1.0};
+    EXPECT_EQ(error_text(evaluate_k(corrected, t, p, x, Direction::Bubble, k, 40)),
+              "thermodynamic evaluation failed: component \"toluene\" has no liquid volume for the Poynting factor");
 }
 
 TEST(EvaluateK, SaturationModelOverridePerComponent)

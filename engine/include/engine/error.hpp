@@ -14,6 +14,9 @@ enum class ErrorKind : unsigned {
     InvalidInput = 1,  // "dimension mismatch: "             -> ValueError
     NotConverged = 2,  // "solver did not converge: "        -> RuntimeError
     Infeasible = 3,    // "specification is infeasible: "    -> ValueError
+    // Long work stopped by its caller between items (see interrupt.hpp); the
+    // caller reports its own reason, so this kind is never shown.
+    Interrupted = 4,   // "interrupted: "
 };
 
 struct EngineError {
@@ -48,6 +51,10 @@ inline std::unexpected<EngineError> not_converged(std::string message)
 inline std::unexpected<EngineError> infeasible(std::string message)
 {
     return fail(ErrorKind::Infeasible, std::move(message));
+}
+inline std::unexpected<EngineError> interrupted(std::string message)
+{
+    return fail(ErrorKind::Interrupted, std::move(message));
 }
 
 }  // namespace kolvar::engine

@@ -8,7 +8,8 @@
 
 namespace kolvar::engine {
 
-Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pressure, std::uint64_t n_points)
+Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pressure, std::uint64_t n_points,
+                                           Interrupt interrupt)
 {
     const std::size_t n_components = system.components().size();
     if (n_components != 2) {
@@ -19,6 +20,7 @@ Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pr
 
     std::vector<double> x, y, t;
     for (std::uint64_t i = 0; i < n_points; ++i) {
+        if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
         const double x_i = grid_point(i, n_points);
         const std::array<double, 2> liquid{x_i, 1.0 - x_i};
         auto point = system.bubble_temperature(pressure, liquid);

@@ -41,6 +41,15 @@ Result<void> check_grid(std::span<const double> x, std::span<const double> y,
     return {};
 }
 
+// Every y within [0, 1] (a NaN fails).
+Result<void> check_range(std::span<const double> y)
+{
+    for (double v : y) {
+        if (!(v >= 0.0 && v <= 1.0)) return invalid_input("y values must lie in [0, 1]");
+    }
+    return {};
+}
+
 }  // namespace
 
 Result<void> check_point_count(std::uint64_t n_points)
@@ -77,6 +86,14 @@ Result<EquilibriumCurve> EquilibriumCurve::from_samples(std::vector<double> x,
     return EquilibriumCurve(std::move(x), std::move(y), std::move(t), pressure);
 }
 
+Result<EquilibriumCurve> EquilibriumCurve::restore(std::vector<double> x, std::vector<double> y,
+                                                   std::vector<double> t, std::optional<double> pressure)
+{
+    if (auto grid = check_grid(x, y, t); !grid) return std::unexpected(std::move(grid.error()));
+    if (auto range = check_range(y); !range) return std::unexpected(std::move(range.error()));
+    return EquilibriumCurve(std::move(x), std::move(y), std::move(t), pressure);
+}
+
 Result<EquilibriumCurve> EquilibriumCurve::from_points(std::vector<double> x,
                                                        std::vector<double> y,
                                                        std::vector<double> t,
@@ -86,9 +103,7 @@ Result<EquilibriumCurve> EquilibriumCurve::from_points(std::vector<double> x,
     if (!nondecreasing(y)) {
         return invalid_input("y must be nondecreasing (binary VLE curves are monotone in x)");
     }
-    for (double v : y) {
-        if (!(v >= 0.0 && v <= 1.0)) return invalid_input("y values must lie in [0, 1]");
-    }
+    if (auto range = check_range(y); !range) return std::unexpected(std::move(range.error()));
     return EquilibriumCurve(std::move(x), std::move(y), std::move(t), pressure);
 }
 

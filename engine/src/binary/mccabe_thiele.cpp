@@ -19,7 +19,9 @@ constexpr double tol = binary_limits::equal_tolerance;
 // Corners reserved up front; typical designs need fewer, longer ones grow.
 constexpr std::size_t reserved_stages = 32;
 
-Result<void> validate(const McCabeThieleSpec& spec)
+}  // namespace
+
+Result<void> check_spec(const McCabeThieleSpec& spec)
 {
     if (auto ok = detail::check_compositions(spec.x_distillate, spec.x_bottoms, spec.z_feed); !ok) return ok;
     if (!(spec.reflux > 0.0)) {
@@ -35,9 +37,16 @@ Result<void> validate(const McCabeThieleSpec& spec)
     return {};
 }
 
-// Where the rectifying line meets the q-line y = q/(q-1) x - z_F/(q-1).
-Result<Point> operating_intersection(const McCabeThieleSpec& spec, Line rectifying)
+Line rectifying_line(const McCabeThieleSpec& spec)
 {
+    const double r = spec.reflux;
+    return Line{r / (r + 1.0), spec.x_distillate / (r + 1.0)};
+}
+
+// Where the rectifying line meets the q-line y = q/(q-1) x - z_F/(q-1).
+Result<Point> operating_intersection(const McCabeThieleSpec& spec)
+{
+    const Line rectifying = rectifying_line(spec);
     const double z = spec.z_feed;
     double x_int;
     if (std::fabs(spec.q - 1.0) < tol) {
@@ -59,7 +68,12 @@ Result<Point> operating_intersection(const McCabeThieleSpec& spec, Line rectifyi
     return Point{x_int, y_int};
 }
 
-}  // namespace
+Line stripping_line(const McCabeThieleSpec& spec, Point intersection)
+{
+    const double x_b = spec.x_bottoms;
+    const double s_s = (intersection.y - x_b) / (intersection.x - x_b);
+    return Line{s_s, x_b - x_b * s_s};
+}
 
 namespace detail {
 
@@ -67,14 +81,14 @@ Result<void> construct(const EquilibriumCurve& curve, McCabeThieleResult& out, b
                        const RminResult* known_minimum)
 {
     const McCabeThieleSpec& spec = out.spec;
-    if (auto valid = validate(spec); !valid) return valid;
+    if (auto valid = check_spec(spec); !valid) return valid;
 
     const double x_d = spec.x_distillate;
     const double x_b = spec.x_bottoms;
     const double r = spec.reflux;
-    out.rectifying = Line{r / (r + 1.0), x_d / (r + 1.0)};
+    out.rectifying = rectifying_line(spec);
 
-    const auto intersection = operating_intersection(spec, out.rectifying);
+    const auto intersection = operating_intersection(spec);
     if (!intersection) return std::unexpected(intersection.error());
     out.intersection = *intersection;
 
@@ -94,8 +108,7 @@ Result<void> construct(const EquilibriumCurve& curve, McCabeThieleResult& out, b
                                           ": the staircase pinches before reaching x_B"));
     }
 
-    const double s_s = (intersection->y - x_b) / (x_int - x_b);
-    out.stripping = Line{s_s, x_b - x_b * s_s};
+    out.stripping = stripping_line(spec, *intersection);
 
     if (record) out.staircase.push_back({x_d, x_d});
     double x_prev = x_d;

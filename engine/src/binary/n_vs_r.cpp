@@ -10,8 +10,8 @@
 
 namespace kolvar::engine {
 
-std::vector<StageCount> n_vs_r(const EquilibriumCurve& curve, std::span<const double> reflux_values,
-                               const McCabeThieleSpec& spec)
+Result<std::vector<StageCount>> n_vs_r(const EquilibriumCurve& curve, std::span<const double> reflux_values,
+                                       const McCabeThieleSpec& spec, Interrupt interrupt)
 {
     constexpr double failed = std::numeric_limits<double>::quiet_NaN();
     std::vector<StageCount> counts;
@@ -21,11 +21,18 @@ std::vector<StageCount> n_vs_r(const EquilibriumCurve& curve, std::span<const do
     McCabeThieleResult scratch;
     scratch.spec = spec;
     for (double r : reflux_values) {
+        if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
         scratch.spec.reflux = r;
         const bool built = minimum && detail::construct(curve, scratch, false, &*minimum);
         counts.push_back({r, built ? scratch.n_stages : failed});
     }
     return counts;
+}
+
+std::vector<StageCount> n_vs_r(const EquilibriumCurve& curve, std::span<const double> reflux_values,
+                               const McCabeThieleSpec& spec)
+{
+    return *n_vs_r(curve, reflux_values, spec, Interrupt{});  // a never-stopping sweep cannot fail
 }
 
 }  // namespace kolvar::engine

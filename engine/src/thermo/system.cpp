@@ -2,15 +2,13 @@
 
 #include "kolvar/format.hpp"
 
-#include <cstdint>
 #include <utility>
 #include <variant>
 
 namespace kolvar::engine {
 
-ThermoSystem::ThermoSystem(std::vector<thermo::Component> components, Model model,
-                           std::vector<std::vector<double>> params) noexcept
-    : components_(std::move(components)), model_(model), params_(std::move(params))
+ThermoSystem::ThermoSystem(std::vector<thermo::Component> components, Model model) noexcept
+    : components_(std::move(components)), model_(std::move(model))
 {
 }
 
@@ -18,15 +16,36 @@ Result<ThermoSystem> ThermoSystem::peng_robinson(std::span<const std::string> na
 {
     auto components = thermo::find_components(names);
     if (!components) return thermo_failed(std::move(components.error().message));
-    return ThermoSystem(std::move(*components), thermo::liquid::PhiPhi{thermo::Eos::PR1976}, {});
+    return ThermoSystem(std::move(*components), Model{});
 }
 
 Result<ThermoSystem> ThermoSystem::van_laar(const std::array<std::string, 2>& names, double a12, double a21)
 {
     auto components = thermo::find_components(names);
     if (!components) return thermo_failed(std::move(components.error().message));
-    return ThermoSystem(std::move(*components), thermo::liquid::GammaPhi{thermo::ActivityModel::VanLaar},
-                        {{0.0, a12}, {a21, 0.0}});
+    return ThermoSystem(std::move(*components), van_laar_model(a12, a21));
+}
+
+ThermoSystem::Model ThermoSystem::van_laar_model(double a12, double a21)
+{
+    Model model;
+    model.liquid = thermo::liquid::GammaPhi{thermo::ActivityModel::VanLaar};
+    model.vapour = thermo::VaporModel::ideal_gas();
+    model.activity = {{0.0, a12}, {a21, 0.0}};
+    return model;
+}
+
+std::vector<std::string> ThermoSystem::database_names()
+{
+    const auto names = thermo::database_names();
+    return {names.begin(), names.end()};
+}
+
+Result<thermo::Component> ThermoSystem::database_component(std::string_view name)
+{
+    auto component = thermo::find_component(name);
+    if (!component) return thermo_failed(std::move(component.error().message));
+    return std::move(*component);
 }
 
 std::vector<std::string> ThermoSystem::component_names() const
@@ -40,50 +59,18 @@ std::vector<std::string> ThermoSystem::component_names() const
 thermo::SystemSpec ThermoSystem::spec() const noexcept
 {
     thermo::SystemSpec spec;
+    spec.liquid = model_.liquid;
     spec.components = components_;
-    spec.mixing_rule = thermo::MixingRule::Classical;
-    if (const auto* phi_phi = std::get_if<thermo::liquid::PhiPhi>(&model_)) {
-        spec.liquid = *phi_phi;
-        spec.kij = params_;
-        spec.vapor = thermo::VaporModel::equation_of_state(phi_phi->eos);
-    }
-    if (const auto* gamma_phi = std::get_if<thermo::liquid::GammaPhi>(&model_)) {
-        spec.liquid = *gamma_phi;
-        spec.activity_params = params_;
-        spec.vapor = thermo::VaporModel::ideal_gas();
-    }
+    spec.kij = model_.kij;
+    spec.activity_params = model_.activity;
+    spec.molar_volumes = model_.volumes;
+    spec.solubility_params = model_.solubility;
+    spec.saturation_models = model_.saturation;
+    spec.ge = model_.ge;
+    spec.mixing_rule = model_.mixing_rule;
+    spec.vapor = model_.vapour;
+    spec.poynting = model_.poynting;
     return spec;
-}
-
-Result<void> ThermoSystem::check_composition(std::span<const double> x) const
-{
-    if (x.size() == components_.size()) return {};
-    return invalid_input(format::text("composition has ", static_cast<std::uint64_t>(x.size()),
-                                      " entries but the system has ", static_cast<std::uint64_t>(components_.size()),
-                                      " components"));
-}
-
-namespace {
-
-Result<BubblePoint> solved(std::expected<thermo::IncipientPoint, thermo::ThermoError>&& point)
-{
-    if (!point) return thermo_failed(point.error().text());
-    return std::move(*point);
-}
-
-}  // namespace
-
-Result<BubblePoint> ThermoSystem::bubble_temperature(double p, std::span<const double> x) const
-{
-    if (auto ok = check_composition(x); !ok) return std::unexpected(std::move(ok.error()));
-    return solved(thermo::bubble_temperature(spec(), p, x, bubble_tolerance, bubble_iterations));
-}
-
-Result<BubblePoint> ThermoSystem::bubble_pressure(double t, std::span<const double> x) const
-{
-    if (auto ok = check_composition(x); !ok) return std::unexpected(std::move(ok.error()));
-    return solved(
-        thermo::bubble_pressure(spec(), t, x, thermo::Direction::Bubble, bubble_tolerance, bubble_iterations));
 }
 
 std::string ThermoSystem::repr() const
@@ -93,8 +80,29 @@ std::string ThermoSystem::repr() const
         if (i > 0) out += ", ";
         out += components_[i].name;
     }
+    if (!model_.label.empty()) {
+        out += components_.empty() ? "" : "; ";
+        out += model_.label;
+    }
     out += ")";
     return out;
+}
+
+std::string ThermoSystem::liquid_description() const
+{
+    struct Describe {
+        std::string operator()(const thermo::liquid::PhiPhi& m) const
+        {
+            return format::text("the equation of state ", thermo::name(m.eos));
+        }
+        std::string operator()(const thermo::liquid::GammaPhi& m) const
+        {
+            return format::text("the activity model ", thermo::name(m.model));
+        }
+        std::string operator()(const thermo::liquid::IdealSolution&) const { return "an ideal solution"; }
+        std::string operator()(const thermo::liquid::GraysonStreed&) const { return "Grayson-Streed"; }
+    };
+    return std::visit(Describe{}, model_.liquid);
 }
 
 }  // namespace kolvar::engine

@@ -12,6 +12,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace kolvar::thermo {
@@ -47,5 +49,43 @@ std::expected<Component, LookupError> find_component(std::string_view name);
 // Looks the names up in order; the first miss is returned and later names are
 // not examined. Repeated names are allowed.
 std::expected<std::vector<Component>, LookupError> find_components(std::span<const std::string> names);
+
+// The table's names in the order the document lists them (methane first).
+std::span<const std::string> database_names();
+
+// One constant of a compound as a caller states it: absent (None), a text,
+// a number or a list of numbers.
+using ConstantValue = std::variant<std::monostate, std::string, double, std::vector<double>>;
+
+// A compound given by its constants rather than by a database name: the keys
+// name, tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs and the
+// optional liquid_volume, each at most once, in any order.
+using ComponentConstants = std::vector<std::pair<std::string, ConstantValue>>;
+
+// The record of those constants, every one checked; the first fault is the
+// message, naming the compound, the key and the value:
+//   component constants need a name (a non-empty text under the key name)
+//   component "x": unknown key "Tc" (accepted: name, tc, ...)
+//   component "x": tc must be a number, got a list
+//   component "x": missing key tc
+//   component "x": tc must be positive and finite, got -5
+//   component "x": zc must lie between 0 and 1, got 1.5
+//   component "x": omega must lie between -1 and 3, got 7
+//   component "x": tb must lie below tc = 300 K, got 350
+//   component "x": psat_coeffs must have 3 (Antoine) or 5 (Polynomial) entries, got 2
+//   component "x": psat_coeffs[1] must be finite, got NaN
+//   component "x": psat_coeffs[2] = -400 leaves Antoine undefined at tb = 350 K
+//   component "x": cp_coeffs must have 5 entries, got 4
+//   component "x": liquid_volume must be positive and finite, got 0
+// Keys are checked in the order written above: the name first, then unknown
+// and mistyped keys in the order given, then the required keys in the order
+// tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs, liquid_volume. The
+// saturation model is Antoine for 3 coefficients and Polynomial for 5; the
+// equation-of-state parameters p1..p4 are 0.
+std::expected<Component, std::string> component_from_constants(const ComponentConstants& constants);
+
+// The constants of a record in the form component_from_constants reads
+// (liquid_volume only when present).
+ComponentConstants constants_of(const Component& component);
 
 }  // namespace kolvar::thermo

@@ -49,16 +49,26 @@ struct SystemSpec {
     std::span<const Component> components{};
     ParameterRows kij{};                 // empty or n x n
     ParameterRows activity_params{};     // the activity model's parameter matrix
-    std::span<const double> molar_volumes{};      // cm3/mol; n entries switch the Poynting factor on
+    std::span<const double> molar_volumes{};      // cm3/mol, read by Wilson and RegularSolution
     std::span<const double> solubility_params{};  // (cal/cm3)^0.5
     std::span<const SaturationModel> saturation_models{};  // per-component override where present
     std::optional<GeSpec> ge{};          // activity model inside a GE-based mixing rule
     MixingRule mixing_rule = MixingRule::Classical;
     VaporModel vapor{};
+    // The Poynting factor of the gamma-phi and ideal-solution liquids, with
+    // each component's liquid volume (or, for a component without one, its
+    // entry of molar_volumes when that lists n volumes).
+    bool poynting = false;
 
     // What an activity model reads: the parameter rows, molar volumes and
     // solubility parameters above.
     ActivityInputs activity_inputs() const { return {activity_params, molar_volumes, solubility_params}; }
+
+    // What the mixture fugacity of either phase reads.
+    MixtureSpec mixture() const
+    {
+        return {.components = components, .kij = kij, .rule = mixing_rule, .ge = ge, .activity = activity_inputs()};
+    }
 };
 
 struct ThermoError {
@@ -88,6 +98,8 @@ struct KValueResult {
     double sum = 0.0;                    // sum K_i x_i (bubble) or sum y_i / K_i (dew)
     SmallVector<double, 8> incipient;    // the normalised incipient composition
     bool trivial = false;                // last pass had K = 1 on a single shared root (phi-phi)
+    bool converged = false;              // the last pass changed no ln K by 1e-10 or more
+    double change = 0.0;                 // the last pass's largest |ln(K_new/K_old)|
 };
 
 // Successive substitution at fixed (T, P), at most max_iterations passes; K

@@ -1,5 +1,7 @@
 #include "db/component_document.hpp"
 
+#include "db/component_fields.hpp"
+
 #include <nlohmann/json.hpp>
 
 #include <array>
@@ -30,24 +32,6 @@ struct RawComponent {
     std::optional<double> liquid_volume;
 };
 
-enum class Field : unsigned {
-    Formula, Cas, Mw, Tc, Pc, Omega, Zc, Vc, Tb, PsatCoeffs, CpCoeffs, LiquidVolume
-};
-constexpr std::size_t field_count = 12;
-constexpr std::array<std::string_view, field_count> field_names = {
-    "formula", "cas", "mw", "tc", "pc", "omega", "zc", "vc", "tb", "psat_coeffs", "cp_coeffs", "liquid_volume"};
-
-std::optional<Field> field_of(std::string_view key)
-{
-    for (std::size_t i = 0; i < field_count; ++i) {
-        if (field_names[i] == key) return static_cast<Field>(i);
-    }
-    return std::nullopt;
-}
-
-bool is_text_field(Field f) { return f == Field::Formula || f == Field::Cas; }
-bool is_list_field(Field f) { return f == Field::PsatCoeffs || f == Field::CpCoeffs; }
-
 Component to_component(std::string name, RawComponent raw)
 {
     Component c;
@@ -70,6 +54,8 @@ Component to_component(std::string name, RawComponent raw)
 // DOM parse would silently keep only the last of two equal keys.
 class DocumentReader final : public nlohmann::json_sax<json> {
 public:
+    explicit DocumentReader(std::vector<std::string>* order) : order_(order) {}
+
     std::expected<ComponentMap, std::string> finish(bool parsed)
     {
         if (!error_.empty()) return std::unexpected(std::move(error_));
@@ -155,6 +141,7 @@ public:
         switch (level_) {
         case Level::Compound:
             components_.emplace(compound_name_, to_component(compound_name_, std::move(raw_)));
+            if (order_) order_->push_back(compound_name_);
             level_ = Level::Compounds;
             break;
         case Level::Compounds: level_ = Level::Document; break;
@@ -227,7 +214,7 @@ private:
         if (expect_ == Expect::CompoundValue) message += " (compound `" + compound_name_ + "`)";
         if (expect_ == Expect::FieldValue || expect_ == Expect::ListElement) {
             message += " (compound `" + compound_name_ + "`, field `" +
-                       std::string(field_names[static_cast<std::size_t>(field_)]) + "`)";
+                       std::string(field_name(field_)) + "`)";
         }
         return fail(std::move(message));
     }
@@ -298,14 +285,17 @@ private:
     std::string compound_name_;
     RawComponent raw_;
     ComponentMap components_;
+    std::vector<std::string>* order_;
     std::string error_;
 };
 
 }  // namespace
 
-std::expected<ComponentMap, std::string> parse_component_document(std::string_view text)
+std::expected<ComponentMap, std::string> parse_component_document(std::string_view text,
+                                                                 std::vector<std::string>* order)
 {
-    DocumentReader reader;
+    if (order) order->clear();
+    DocumentReader reader(order);
     const bool parsed = json::sax_parse(text, &reader);
     return reader.finish(parsed);
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace kolvar::thermo::db {
 
@@ -25,6 +26,8 @@ using ComponentMap = std::unordered_map<std::string, Component>;
 // field `compounds`", or "invalid type: ..., expected ..." for a value of the
 // wrong JSON type (a compound that is not an object names "struct
 // RawComponent"). A compound name given twice is a fault too. Never throws.
-std::expected<ComponentMap, std::string> parse_component_document(std::string_view text);
+// When `order` is given it receives the compound names in document order.
+std::expected<ComponentMap, std::string> parse_component_document(std::string_view text,
+                                                                 std::vector<std::string>* order = nullptr);
 
 }  // namespace kolvar::thermo::db

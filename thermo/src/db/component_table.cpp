@@ -30,7 +30,8 @@ ComponentTable build_embedded_table()
 
 std::expected<ComponentTable, std::string> build_component_table(std::string_view document)
 {
-    auto components = parse_component_document(document);
+    std::vector<std::string> order;
+    auto components = parse_component_document(document, &order);
     if (!components) return std::unexpected(std::move(components.error()));
 
     std::vector<std::string_view> names;
@@ -45,6 +46,7 @@ std::expected<ComponentTable, std::string> build_component_table(std::string_vie
         table.available += names[i];
     }
     table.by_name = std::move(*components);
+    table.document_order = std::move(order);
     return table;
 }
 

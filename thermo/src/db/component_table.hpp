@@ -5,6 +5,7 @@
 #include "db/component_document.hpp"
 
 #include <string>
+#include <vector>
 
 namespace kolvar::thermo::db {
 
@@ -12,6 +13,8 @@ struct ComponentTable {
     ComponentMap by_name;
     // Every name, sorted by bytes and joined with ", ", for the miss message.
     std::string available;
+    // The names in the order the document lists them.
+    std::vector<std::string> document_order;
 };
 
 // Builds the table on the first call (concurrent first callers wait for the

@@ -1,6 +1,6 @@
-// Bubble temperature at a given pressure: a scan of a fixed temperature grid
-// for a sign change of ln(Pbub(T)/P), bisection of the first bracket, and a
-// final K-value evaluation at the solved temperature.
+// Bubble (or dew) temperature at a given pressure: a scan of a fixed
+// temperature grid for a sign change of ln(Pbub(T)/P), bisection of the first
+// bracket, and a final K-value evaluation at the solved temperature.
 #include "flash/model_checks.hpp"
 #include "flash/pressure_solver.hpp"
 #include "kolvar/format.hpp"
@@ -25,17 +25,17 @@ constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 // afresh from Wilson's estimate.
 class Residual {
 public:
-    Residual(const SystemSpec& spec, double pressure, std::span<const double> x, double tolerance,
-             unsigned max_iterations)
-        : spec_(spec), pressure_(pressure), x_(x), tolerance_(tolerance), max_iterations_(max_iterations),
-          k_(spec.components.size())
+    Residual(const SystemSpec& spec, double pressure, std::span<const double> x, Direction direction,
+             double tolerance, unsigned max_iterations)
+        : spec_(spec), pressure_(pressure), x_(x), direction_(direction), tolerance_(tolerance),
+          max_iterations_(max_iterations), k_(spec.components.size())
     {
     }
 
     std::optional<double> operator()(double temperature)
     {
-        const auto solved = flash::solve_pressure(spec_, temperature, x_, Direction::Bubble, tolerance_,
-                                                  max_iterations_, k_);
+        const auto solved =
+            flash::solve_pressure(spec_, temperature, x_, direction_, tolerance_, max_iterations_, k_);
         if (!solved || !std::isfinite(solved->pressure) || !(solved->pressure > 0.0)) return std::nullopt;
         return std::log(solved->pressure / pressure_);
     }
@@ -44,6 +44,7 @@ private:
     const SystemSpec& spec_;
     double pressure_;
     std::span<const double> x_;
+    Direction direction_;
     double tolerance_;
     unsigned max_iterations_;
     SmallVector<double, 8> k_;
@@ -73,16 +74,17 @@ std::optional<Bracket> first_bracket(Residual& f)
 
 }  // namespace
 
-std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& spec, double pressure,
-                                                              std::span<const double> x, double tolerance,
-                                                              unsigned max_iterations)
+std::expected<IncipientPoint, ThermoError> flash::incipient_temperature(const SystemSpec& spec, double pressure,
+                                                                        std::span<const double> x,
+                                                                        Direction direction, double tolerance,
+                                                                        unsigned max_iterations)
 {
     const std::size_t n = spec.components.size();
     // Every grid solve would fail on these; report them instead of a missing bracket.
-    if (auto ok = flash::check_composition(n, x.size(), Direction::Bubble); !ok) return std::unexpected(ok.error());
+    if (auto ok = flash::check_composition(n, x.size(), direction); !ok) return std::unexpected(ok.error());
     if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
 
-    Residual f(spec, pressure, x, tolerance, max_iterations);
+    Residual f(spec, pressure, x, direction, tolerance, max_iterations);
     const std::optional<Bracket> bracket = first_bracket(f);
     if (!bracket) return std::unexpected(ThermoError::no_convergence("saturation temperature bracket", grid_steps, nan));
 
@@ -115,7 +117,7 @@ std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& 
     const double t = *solved;
     SmallVector<double, 8> k(n);
     for (std::size_t i = 0; i < n; ++i) k[i] = wilson_k(spec.components[i], t, pressure);
-    auto last = evaluate_k(spec, t, pressure, x, Direction::Bubble, k, final_passes);
+    auto last = evaluate_k(spec, t, pressure, x, direction, k, final_passes);
     if (!last) return std::unexpected(std::move(last.error()));
     // Where the cubic has a single root, K = 1 with both phases on it solves
     // every bubble-point equation; the scan can bracket such a trivial
@@ -125,10 +127,18 @@ std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& 
             "trivial solution at T = ", t, " K: liquid and vapour on the same root (K = 1)")));
     const double residual = std::abs(last->sum - 1.0);
     if (!(residual <= final_tolerance))
-        return std::unexpected(ThermoError::no_convergence("bubble temperature", final_passes, residual));
+        return std::unexpected(ThermoError::no_convergence(
+            direction == Direction::Bubble ? "bubble temperature" : "dew temperature", final_passes, residual));
     const auto& y = last->incipient;
     if (auto error = flash::non_finite_result(k, y, t, pressure)) return std::unexpected(std::move(*error));
     return IncipientPoint{t, std::vector<double>(y.begin(), y.end()), std::vector<double>(k.begin(), k.end())};
+}
+
+std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& spec, double pressure,
+                                                              std::span<const double> x, double tolerance,
+                                                              unsigned max_iterations)
+{
+    return flash::incipient_temperature(spec, pressure, x, Direction::Bubble, tolerance, max_iterations);
 }
 
 }  // namespace kolvar::thermo

@@ -2,9 +2,11 @@
 
 #include "constants.hpp"
 #include "flash/virial.hpp"
+#include "kolvar/format.hpp"
 #include "thermo/saturation.hpp"
 
 #include <cmath>
+#include <optional>
 
 namespace kolvar::thermo::flash {
 namespace {
@@ -33,9 +35,13 @@ std::expected<double, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, 
 
     const double phi_sat = saturated_vapour_phi(spec, component, temperature, *psat);
     double poynting = 1.0;
-    if (spec.molar_volumes.size() == spec.components.size()) {
-        const double volume = component.liquid_volume.value_or(spec.molar_volumes[i]);
-        poynting = std::exp((pressure - *psat) * volume * 0.001 / (constants::gas_constant * temperature));
+    if (spec.poynting) {
+        std::optional<double> volume = component.liquid_volume;
+        if (!volume && spec.molar_volumes.size() == spec.components.size()) volume = spec.molar_volumes[i];
+        if (!volume)
+            return std::unexpected(ThermoError::evaluation(
+                format::text("component ", format::Quoted{component.name}, " has no liquid volume for the Poynting factor")));
+        poynting = std::exp((pressure - *psat) * *volume * 0.001 / (constants::gas_constant * temperature));
     }
     return poynting * phi_sat * *psat;
 }

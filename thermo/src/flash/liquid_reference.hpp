@@ -14,10 +14,11 @@ namespace kolvar::thermo::flash {
 // gamma-phi K-value K_i = that * gamma_i / (phi_i^V P):
 //   Psat_i by the spec's saturation model i when given, else the component's;
 //   phi_i^sat of the pure saturated vapour by the spec's vapour model;
-//   Poynting exp((P - Psat_i) V_i 0.001/(8.31451 T)) when the spec lists n
-//   molar volumes (V_i the component's liquid volume, else that list's entry),
-//   1 otherwise.
-// Fails with Evaluation carrying the saturation correlation's text.
+//   Poynting exp((P - Psat_i) V_i 0.001/(8.31451 T)) when the spec switches
+//   it on (V_i the component's liquid volume, else the entry of a molar-volume
+//   list of n entries), 1 otherwise.
+// Fails with Evaluation carrying the saturation correlation's text, or
+// "component \"x\" has no liquid volume for the Poynting factor".
 std::expected<double, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, std::size_t i, double temperature,
                                                         double pressure);
 

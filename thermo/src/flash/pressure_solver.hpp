@@ -39,6 +39,14 @@ std::expected<PressureSolution, PressureFailure> solve_pressure(const SystemSpec
                                                             double tolerance, unsigned max_iterations,
                                                                std::span<double> k);
 
+// The temperature at which the bubble pressure of x (the dew pressure of y
+// for Direction::Dew) equals P: the grid scan, bisection and final
+// evaluation that bubble_temperature documents, in either direction. The
+// dew direction's final-sum failure reads "dew temperature".
+std::expected<IncipientPoint, ThermoError> incipient_temperature(const SystemSpec& spec, double pressure,
+                                                                 std::span<const double> x, Direction direction,
+                                                                 double tolerance, unsigned max_iterations);
+
 // A solved point whose K-values or incipient composition are not finite (an
 // activity model or equation of state that gave NaN on the last pass) is no
 // answer: NaN changes do not stop the pass loop, so such a point can look

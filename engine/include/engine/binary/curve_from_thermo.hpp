@@ -3,6 +3,7 @@
 
 #include "engine/binary/equilibrium.hpp"
 #include "engine/binary/limits.hpp"
+#include "engine/interrupt.hpp"
 #include "engine/thermo/system.hpp"
 
 #include <cstdint>
@@ -19,7 +20,10 @@ namespace kolvar::engine {
 //   ThermoFailed "component order looks inverted: y*({x_1:.3}) = {y_1:.4} ≤ x — list
 //                 the more volatile component first"
 // The curve keeps x, y* (exactly 0 and 1 at the ends), T and the pressure.
+// `interrupt` is asked before every grid point; when it stops the sweep, the
+// samples computed so far are dropped.
 Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pressure,
-                                           std::uint64_t n_points = binary_limits::default_curve_points);
+                                           std::uint64_t n_points = binary_limits::default_curve_points,
+                                           Interrupt interrupt = {});
 
 }  // namespace kolvar::engine

@@ -74,6 +74,12 @@ public:
                                                  std::vector<double> t,
                                                  std::optional<double> pressure);
 
+    // A curve read back from its samples: checks 1-4 of from_points, then
+    // "y values must lie in [0, 1]", as every constructor's y does; y may
+    // come in any order (a sweep over a thermodynamic system can turn back).
+    static Result<EquilibriumCurve> restore(std::vector<double> x, std::vector<double> y, std::vector<double> t,
+                                            std::optional<double> pressure);
+
     std::span<const double> x() const noexcept { return x_; }
     std::span<const double> y() const noexcept { return y_; }
     // Bubble temperatures, empty for a synthetic curve.

@@ -60,6 +60,25 @@ struct McCabeThieleResult {
 Result<double> equilibrium_step(const EquilibriumCurve& curve, double slope, double intercept,
                                 double murphree, double y, double x_upper);
 
+// The checks of a specification that come before any geometry, in order:
+//   InvalidInput "{x_D|x_B|z_F} must be strictly inside (0, 1), got {value}"
+//   InvalidInput "specs must satisfy x_B < z_F < x_D, got x_B = {x_B}, z_F = {z_F}, x_D = {x_D}"
+//   InvalidInput "reflux ratio must be positive, got {R}"
+//   InvalidInput "reflux ratio must be finite, got {R}"
+//   InvalidInput "Murphree efficiency must be in (0, 1], got {E}"
+Result<void> check_spec(const McCabeThieleSpec& spec);
+
+// The operating lines of a specification that passed check_spec. The
+// rectifying line has slope R/(R+1) and intercept x_D/(R+1), through
+// (x_D, x_D). It meets the q-line at the intersection, which fails with
+//   Infeasible   "q-line is parallel to the rectifying line (degenerate q/R combination)"
+//   NotConverged "operating-line intersection ({x_int:.4}, {y_int:.4}) fell below the
+//                 diagonal — R = {R} is below R_min for this q"
+// The stripping line runs through (x_B, x_B) and the intersection.
+Line rectifying_line(const McCabeThieleSpec& spec);
+Result<Point> operating_intersection(const McCabeThieleSpec& spec);
+Line stripping_line(const McCabeThieleSpec& spec, Point intersection);
+
 // The full construction. Failures, in order:
 //   InvalidInput "{x_D|x_B|z_F} must be strictly inside (0, 1), got {value}"
 //   InvalidInput "specs must satisfy x_B < z_F < x_D, got x_B = {x_B}, z_F = {z_F}, x_D = {x_D}"

@@ -8,6 +8,7 @@
 #include "engine/binary/point.hpp"
 #include "engine/column.hpp"
 #include "engine/error.hpp"
+#include "engine/interrupt.hpp"
 
 #include <span>
 #include <vector>
@@ -43,5 +44,10 @@ struct StageCount {
 // of a construction becomes NaN in its place.
 std::vector<StageCount> n_vs_r(const EquilibriumCurve& curve, std::span<const double> reflux_values,
                                const McCabeThieleSpec& spec);
+
+// The same sweep, asking `interrupt` before every reflux value; its only
+// failure is Interrupted.
+Result<std::vector<StageCount>> n_vs_r(const EquilibriumCurve& curve, std::span<const double> reflux_values,
+                                       const McCabeThieleSpec& spec, Interrupt interrupt);
 
 }  // namespace kolvar::engine

@@ -8,24 +8,85 @@
 
 #include "thermo/component.hpp"
 #include "thermo/flash.hpp"
+#include "thermo/isothermal_flash.hpp"
+#include "thermo/phase.hpp"
+#include "thermo/phase_properties.hpp"
+#include "thermo/stability.hpp"
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 namespace kolvar::engine {
 
-// A solved bubble point: the solved quantity (T in K or P in kPa), the vapour
-// composition y and the K-values.
+// A solved bubble or dew point: the solved quantity (T in K or P in kPa), the
+// incipient phase's composition (y of a bubble point, x of a dew point) and
+// the K-values.
 using BubblePoint = thermo::IncipientPoint;
+
+using Matrix = std::vector<std::vector<double>>;
+
+// A component as a caller names it: a database name, or its constants.
+using ComponentSource = std::variant<std::string, thermo::ComponentConstants>;
+
+// The choices of ThermoSystem::cubic: one equation of state in both phases.
+struct CubicOptions {
+    thermo::Eos eos = thermo::Eos::PR1976;
+    thermo::MixingRule mixing_rule = thermo::MixingRule::Classical;
+    std::optional<Matrix> kij;                        // n x n, may be asymmetric
+    std::optional<thermo::ActivityModel> ge_model;    // the excess-Gibbs-energy rules' model
+    std::optional<Matrix> ge_parameters;              // its parameter matrix
+    std::optional<Matrix> eos_parameters;             // n rows of p1..p4
+};
+
+// The choices of ThermoSystem::activity: an activity-coefficient liquid.
+struct ActivityOptions {
+    thermo::ActivityModel model = thermo::ActivityModel::VanLaar;
+    std::optional<Matrix> parameters;
+    thermo::VaporModel vapour = thermo::VaporModel::ideal_gas();
+    std::optional<std::vector<thermo::SaturationModel>> saturation;  // one per component
+    bool poynting = false;
+    std::optional<std::vector<double>> solubility;  // regular-solution delta, (cal/cm3)^0.5
+};
+
+// How a system is made again: the constructor that made it and the choices
+// it was given, apart from its components.
+struct PengRobinsonRecipe {};
+struct VanLaarRecipe {
+    double a12 = 0.0;
+    double a21 = 0.0;
+};
+struct IdealSolutionRecipe {
+    thermo::VaporModel vapour = thermo::VaporModel::ideal_gas();
+    std::optional<std::vector<thermo::SaturationModel>> saturation;
+};
+struct GraysonStreedRecipe {
+    thermo::VaporModel vapour = thermo::VaporModel::ideal_gas();
+};
+using SystemRecipe = std::variant<PengRobinsonRecipe, VanLaarRecipe, CubicOptions, ActivityOptions,
+                                  IdealSolutionRecipe, GraysonStreedRecipe>;
 
 class ThermoSystem {
 public:
-    // The two kinds of system and the model each carries: phi-phi with the Eos
-    // of both phases, gamma-phi with the liquid's ActivityModel.
-    using Model = std::variant<thermo::liquid::PhiPhi, thermo::liquid::GammaPhi>;
+    // What the system owns besides its components, in the form the library's
+    // SystemSpec borrows.
+    struct Model {
+        thermo::LiquidModel liquid = thermo::liquid::PhiPhi{};
+        thermo::VaporModel vapour = thermo::VaporModel::equation_of_state(thermo::Eos::PR1976);
+        thermo::MixingRule mixing_rule = thermo::MixingRule::Classical;
+        std::optional<thermo::GeSpec> ge;
+        Matrix kij;                       // empty = all zero
+        Matrix activity;                  // the activity model's (or the GE rule's) parameters
+        std::vector<double> volumes;      // liquid molar volumes, when a model reads them
+        std::vector<double> solubility;
+        std::vector<thermo::SaturationModel> saturation;
+        bool poynting = false;
+        std::string label;                // the model part of the repr; empty for the two fixed systems
+    };
 
     // Peng-Robinson in both phases, classical mixing, all kij zero; the
     // components are looked up by name, in order (the first miss fails, as
@@ -36,13 +97,52 @@ public:
     // are the dimensionless van Laar parameters in the given component order.
     static Result<ThermoSystem> van_laar(const std::array<std::string, 2>& names, double a12, double a21);
 
+    // The general constructors. Components resolve in order: a name as in
+    // peng_robinson, constants by thermo::component_from_constants (their
+    // message as InvalidInput). Every other check is InvalidInput with the
+    // library's text where the library has one (mixing-rule acceptance,
+    // activity inputs, saturation coefficient counts):
+    //   cubic: at least one component; eos_parameters n rows of 4 finite
+    //   values; kij n x n of finite values; ge_model only with an
+    //   excess-Gibbs-energy rule, ge_parameters only with ge_model, finite;
+    //   the rule accepted with the equation of state and its GE model inputs
+    //   (liquid volumes from the components).
+    //   activity: parameters only for the models that read them, finite and
+    //   large enough; solubility only for RegularSolution, n finite values;
+    //   molar volumes from the components for Wilson and RegularSolution;
+    //   saturation n computable models matching each component's
+    //   coefficients; poynting needs every component's liquid volume.
+    static Result<ThermoSystem> cubic(std::span<const ComponentSource> components, const CubicOptions& options);
+    static Result<ThermoSystem> activity(std::span<const ComponentSource> components, const ActivityOptions& options);
+    static Result<ThermoSystem> ideal_solution(std::span<const ComponentSource> components, thermo::VaporModel vapour,
+                                               const std::optional<std::vector<thermo::SaturationModel>>& saturation);
+    static Result<ThermoSystem> grayson_streed(std::span<const ComponentSource> components,
+                                               thermo::VaporModel vapour);
+
+    // The constructor and choices that make this system again from the
+    // constants of its components (thermo::constants_of): a cubic system's
+    // eos_parameters carry the components' p1..p4; any other option is
+    // absent when the system holds an empty matrix or list for it, which is
+    // what leaving it out gives.
+    SystemRecipe recipe() const;
+
+    // The system of `recipe` over the components, resolved as the general
+    // constructors resolve them, through the checks of the constructor the
+    // recipe names. The fixed systems take components by constants too:
+    // peng_robinson any number of them, van_laar exactly two ("van_laar needs
+    // 2 components, got {n}").
+    static Result<ThermoSystem> restore(std::span<const ComponentSource> components, const SystemRecipe& recipe);
+
+    // The database's compound names in the order of its document, and one
+    // compound's record (an unknown name fails as the constructors' lookup).
+    static std::vector<std::string> database_names();
+    static Result<thermo::Component> database_component(std::string_view name);
+
     std::span<const thermo::Component> components() const noexcept { return components_; }
     std::vector<std::string> component_names() const;
     const Model& model() const noexcept { return model_; }
 
-    // The borrowing specification of every call: phi-phi systems get their Eos
-    // in both phases with the kij matrix; gamma-phi systems their activity
-    // model with its parameter matrix and an ideal-gas vapour.
+    // The borrowing specification of every call.
     thermo::SystemSpec spec() const noexcept;
 
     // Bubble temperature [K] at pressure p [kPa] for liquid composition x.
@@ -53,21 +153,64 @@ public:
     // Bubble pressure [kPa] at temperature t [K] for liquid composition x.
     Result<BubblePoint> bubble_pressure(double t, std::span<const double> x) const;
 
-    // "ThermoSystem(methanol, water)"
+    // The questions below check their arguments in order, each as
+    // InvalidInput: "temperature must be positive and finite, got {t} K",
+    // "pressure must be positive and finite, got {p} kPa", the composition
+    // length as above, "composition entries must be finite and non-negative,
+    // got {v} at index {i}", "composition must have a positive sum". A
+    // failure of the library is ThermoFailed with its text.
+
+    // Dew temperature [K] at p and dew pressure [kPa] at t of the vapour y;
+    // the point carries the incipient liquid x.
+    Result<BubblePoint> dew_temperature(double p, std::span<const double> y) const;
+    Result<BubblePoint> dew_pressure(double t, std::span<const double> y) const;
+
+    // Isothermal flash of the feed z at (t, p).
+    Result<thermo::FlashResult> flash(double t, double p, std::span<const double> z) const;
+
+    // K-values of the liquid x at (t, p) and its incipient vapour.
+    Result<thermo::EquilibriumRatios> k_values(double t, double p, std::span<const double> x) const;
+
+    // ln phi of one phase: the liquid of an equation-of-state system, or the
+    // vapour of any system (the ideal gas gives zeros). InvalidInput "ln_phi of
+    // the liquid needs an equation-of-state liquid; this system's liquid is
+    // {description}".
+    Result<std::vector<double>> ln_phi(double t, double p, std::span<const double> composition,
+                                       thermo::Phase phase) const;
+
+    // ln gamma of the liquid x at t: the activity model, or zeros for an
+    // ideal solution. InvalidInput "ln_gamma needs an activity-coefficient
+    // liquid; this system's liquid is {description}".
+    Result<std::vector<double>> ln_gamma(double t, std::span<const double> x) const;
+
+    // Psat [kPa] of every component at t, by the system's saturation models.
+    Result<std::vector<double>> saturation_pressure(double t) const;
+
+    // The smallest tangent-plane distance of the liquid x at (t, p) and its
+    // trial composition; negative when the liquid splits.
+    Result<thermo::StabilityResult> liquid_stability(double t, double p, std::span<const double> x) const;
+
+    // "ThermoSystem(methanol, water)" for the two fixed systems;
+    // "ThermoSystem(methanol, water; RKS1972, MHV2 with Wilson)" for the others.
     std::string repr() const;
 
 private:
-    ThermoSystem(std::vector<thermo::Component> components, Model model,
-                 std::vector<std::vector<double>> params) noexcept;
+    ThermoSystem(std::vector<thermo::Component> components, Model model) noexcept;
+
+    // The model of van_laar: van Laar liquid, ideal-gas vapour, the two parameters.
+    static Model van_laar_model(double a12, double a21);
 
     Result<void> check_composition(std::span<const double> x) const;
+    Result<void> check_state(std::optional<double> t, std::optional<double> p, std::span<const double> x) const;
+    // The liquid's description for messages: "the equation of state PR1976",
+    // "the activity model Wilson", "an ideal solution", "Grayson-Streed".
+    std::string liquid_description() const;
 
     std::vector<thermo::Component> components_;
     Model model_;
-    std::vector<std::vector<double>> params_;  // phi-phi: kij (empty = zero); gamma-phi: activity parameters
 };
 
-// Tolerance and iteration limit of both bubble-point solvers.
+// Tolerance and iteration limit of the bubble- and dew-point solvers.
 inline constexpr double bubble_tolerance = 1e-9;
 inline constexpr unsigned bubble_iterations = 200;
 

@@ -1,0 +1,163 @@
+#include "module/system_state.hpp"
+
+#include "module/classes.hpp"
+#include "module/thermo_conversions.hpp"
+
+#include "toolkit/errors.hpp"
+#include "toolkit/ref.hpp"
+#include "toolkit/to_python.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <variant>
+#include <vector>
+
+namespace kolvar::bind {
+namespace {
+
+using engine::ActivityOptions;
+using engine::CubicOptions;
+using engine::SystemRecipe;
+using engine::ThermoSystem;
+
+std::string text_of(thermo::Eos eos) { return thermo::name(eos); }
+std::string text_of(thermo::MixingRule rule) { return thermo::name(rule); }
+std::string text_of(thermo::ActivityModel model) { return thermo::name(model); }
+std::string text_of(const thermo::VaporModel& vapour) { return engine::name(vapour); }
+
+std::optional<std::string> text_of(const std::optional<thermo::ActivityModel>& model)
+{
+    return model ? std::optional(text_of(*model)) : std::nullopt;
+}
+
+std::optional<std::vector<std::string>> text_of(const std::optional<std::vector<thermo::SaturationModel>>& models)
+{
+    if (!models) return std::nullopt;
+    std::vector<std::string> names;
+    for (thermo::SaturationModel model : *models) names.push_back(SaturationModelNames::text(model));
+    return names;
+}
+
+struct ModelState {
+    PyObject* operator()(const engine::PengRobinsonRecipe&) const
+    {
+        return to_python(std::tuple{std::string("peng_robinson")});
+    }
+    PyObject* operator()(const engine::VanLaarRecipe& r) const
+    {
+        return to_python(std::tuple{std::string("van_laar"), r.a12, r.a21});
+    }
+    PyObject* operator()(const CubicOptions& o) const
+    {
+        return to_python(std::tuple{std::string("cubic"), text_of(o.eos), text_of(o.mixing_rule), o.kij,
+                                    text_of(o.ge_model), o.ge_parameters, o.eos_parameters});
+    }
+    PyObject* operator()(const ActivityOptions& o) const
+    {
+        return to_python(std::tuple{std::string("activity"), text_of(o.model), o.parameters, text_of(o.vapour),
+                                    text_of(o.saturation), o.poynting, o.solubility});
+    }
+    PyObject* operator()(const engine::IdealSolutionRecipe& r) const
+    {
+        return to_python(std::tuple{std::string("ideal_solution"), text_of(r.vapour), text_of(r.saturation)});
+    }
+    PyObject* operator()(const engine::GraysonStreedRecipe& r) const
+    {
+        return to_python(std::tuple{std::string("grayson_streed"), text_of(r.vapour)});
+    }
+};
+
+PyObject* system_state(const ThermoSystem& system)
+{
+    Ref components = Ref::steal(PyList_New(0));
+    if (!components) return nullptr;
+    for (const thermo::Component& component : system.components()) {
+        Ref constants = Ref::steal(constants_dict(thermo::constants_of(component)));
+        if (!constants || PyList_Append(components.get(), constants.get()) < 0) return nullptr;
+    }
+    return tuple_of({components.release(), std::visit(ModelState{}, system.recipe())});
+}
+
+// Items 1.. of the model tuple, each converted by its converter, after a
+// check of the tuple's length.
+template <class... Cs>
+bool convert_items(PyObject* model, std::string_view constructor, typename Cs::Value&... out)
+{
+    const Py_ssize_t size = PyTuple_Size(model);
+    if (size < 0) return false;
+    if (static_cast<std::size_t>(size) != sizeof...(Cs) + 1) {
+        raise(PyExc_ValueError,
+              format::text("a model of ", constructor, " must have ", static_cast<std::uint64_t>(sizeof...(Cs) + 1),
+                           " items, got ", static_cast<std::uint64_t>(size)));
+        return false;
+    }
+    Py_ssize_t i = 1;
+    return (Cs::convert(PyTuple_GetItem(model, i++), out) && ...);
+}
+
+// The model tuple of a system's state.
+struct SystemModel {
+    using Value = SystemRecipe;
+    static bool convert(PyObject* object, SystemRecipe& out);
+};
+
+bool SystemModel::convert(PyObject* object, SystemRecipe& out)
+{
+    if (!PyTuple_CheckExact(object)) return refuse_type(object, "tuple");
+    if (PyTuple_Size(object) < 1) {
+        raise(PyExc_ValueError, "a model must name its constructor");
+        return false;
+    }
+    std::string constructor;
+    if (!Text::convert(PyTuple_GetItem(object, 0), constructor)) return false;
+    if (constructor == "peng_robinson") {
+        out = engine::PengRobinsonRecipe{};
+        return convert_items<>(object, constructor);
+    }
+    if (constructor == "van_laar") {
+        auto& r = out.emplace<engine::VanLaarRecipe>();
+        return convert_items<Float, Float>(object, constructor, r.a12, r.a21);
+    }
+    if (constructor == "cubic") {
+        auto& o = out.emplace<CubicOptions>();
+        return convert_items<EosName, MixingRuleName, Maybe<FloatMatrix>, Maybe<ActivityModelName>,
+                             Maybe<FloatMatrix>, Maybe<FloatMatrix>>(object, constructor, o.eos, o.mixing_rule, o.kij,
+                                                                     o.ge_model, o.ge_parameters, o.eos_parameters);
+    }
+    if (constructor == "activity") {
+        auto& o = out.emplace<ActivityOptions>();
+        return convert_items<ActivityModelName, Maybe<FloatMatrix>, VapourName, Maybe<SaturationNames>, Flag,
+                             Maybe<FloatList>>(object, constructor, o.model, o.parameters, o.vapour, o.saturation,
+                                               o.poynting, o.solubility);
+    }
+    if (constructor == "ideal_solution") {
+        auto& r = out.emplace<engine::IdealSolutionRecipe>();
+        return convert_items<VapourName, Maybe<SaturationNames>>(object, constructor, r.vapour, r.saturation);
+    }
+    if (constructor == "grayson_streed") {
+        auto& r = out.emplace<engine::GraysonStreedRecipe>();
+        return convert_items<VapourName>(object, constructor, r.vapour);
+    }
+    raise(PyExc_ValueError, format::text("unknown ThermoSystem constructor ", format::Quoted{constructor},
+                                         " (valid: peng_robinson, van_laar, cubic, activity, ideal_solution, "
+                                         "grayson_streed)"));
+    return false;
+}
+
+const auto system_rebuild = constructor<ThermoSystem>(
+    "ThermoSystem", "",
+    [](std::vector<engine::ComponentSource> components, SystemRecipe model) {
+        return ThermoSystem::restore(components, model);
+    },
+    required<ComponentList>("components"), required<SystemModel>("model"));
+
+}  // namespace
+
+void declare_travel(ClassSpec<ThermoSystem>& spec) { spec.rebuilt_by<system_rebuild>(&system_state); }
+
+}  // namespace kolvar::bind

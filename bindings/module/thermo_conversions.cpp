@@ -1,0 +1,146 @@
+#include "module/thermo_conversions.hpp"
+
+#include "toolkit/errors.hpp"
+#include "toolkit/ref.hpp"
+#include "toolkit/to_python.hpp"
+
+#include "kolvar/format.hpp"
+#include "thermo/saturation.hpp"
+
+#include <utility>
+
+namespace kolvar::thermo {
+
+PyObject* to_python(const FlashResult& result)
+{
+    return bind::tuple_of(
+        {bind::to_python(result.vapour_fraction), bind::to_python(result.x), bind::to_python(result.y)});
+}
+
+PyObject* to_python(const EquilibriumRatios& ratios)
+{
+    return bind::tuple_of({bind::to_python(ratios.k), bind::to_python(ratios.y)});
+}
+
+PyObject* to_python(const StabilityResult& result)
+{
+    return bind::tuple_of({bind::to_python(result.tpd), bind::to_python(result.trial)});
+}
+
+}  // namespace kolvar::thermo
+
+namespace kolvar::bind {
+namespace {
+
+bool constant_value(PyObject* value, thermo::ConstantValue& out)
+{
+    if (value == Py_None) {
+        out = std::monostate{};
+        return true;
+    }
+    if (PyUnicode_Check(value)) return Text::convert(value, out.emplace<std::string>());
+    if (PySequence_Check(value)) return FloatList::convert(value, out.emplace<std::vector<double>>());
+    if (PyNumber_Check(value)) return Float::convert(value, out.emplace<double>());
+    return refuse_type(value, "number or Sequence");
+}
+
+bool constants(PyObject* mapping, thermo::ComponentConstants& out)
+{
+    Ref items = Ref::steal(PyMapping_Items(mapping));
+    if (!items) return false;
+    const Py_ssize_t size = PyList_Size(items.get());
+    if (size < 0) return false;
+    for (Py_ssize_t i = 0; i < size; ++i) {
+        PyObject* pair = PyList_GetItem(items.get(), i);  // borrowed
+        PyObject* key = pair ? PyTuple_GetItem(pair, 0) : nullptr;
+        PyObject* value = pair ? PyTuple_GetItem(pair, 1) : nullptr;
+        if (!key || !value) return false;
+        auto& entry = out.emplace_back();
+        if (!Text::convert(key, entry.first) || !constant_value(value, entry.second)) return false;
+    }
+    return true;
+}
+
+bool component_source(PyObject* item, engine::ComponentSource& out)
+{
+    if (PyUnicode_Check(item)) return Text::convert(item, out.emplace<std::string>());
+    if (PyObject_HasAttrString(item, "keys")) return constants(item, out.emplace<thermo::ComponentConstants>());
+    return refuse_type(item, "str or Mapping");
+}
+
+PyObject* constant_to_python(const thermo::ConstantValue& value)
+{
+    struct Convert {
+        PyObject* operator()(std::monostate) const { Py_RETURN_NONE; }
+        PyObject* operator()(const std::string& v) const { return to_python(v); }
+        PyObject* operator()(double v) const { return to_python(v); }
+        PyObject* operator()(const std::vector<double>& v) const { return to_python(v); }
+    };
+    return std::visit(Convert{}, value);
+}
+
+bool set_item(PyObject* dict, const std::string& key, PyObject* value)
+{
+    Ref owned = Ref::steal(value);
+    return owned && PyDict_SetItemString(dict, key.c_str(), owned.get()) == 0;
+}
+
+}  // namespace
+
+bool refuse_model_name(const char* what, std::string_view name, const std::vector<std::string>& valid)
+{
+    std::string message = format::text("unknown ", what, " ", format::Quoted{name}, " (valid names: ");
+    for (std::size_t i = 0; i < valid.size(); ++i) message += (i ? ", " : "") + valid[i];
+    message += ")";
+    raise(PyExc_ValueError, message);
+    return false;
+}
+
+std::string SaturationModelNames::text(Value v) { return thermo::name(v); }
+
+bool PhaseName::convert(PyObject* object, thermo::Phase& out)
+{
+    std::string name;
+    if (!Text::convert(object, name)) return false;
+    if (name == "liquid" || name == "vapour") {
+        out = name == "liquid" ? thermo::Phase::Liquid : thermo::Phase::Vapor;
+        return true;
+    }
+    raise(PyExc_ValueError, format::text("phase must be \"liquid\" or \"vapour\", got ", format::Quoted{name}));
+    return false;
+}
+
+bool ComponentList::convert(PyObject* object, Value& out)
+{
+    out.clear();
+    return for_each_item(
+        object,
+        [](PyObject* item, void* context) {
+            return component_source(item, static_cast<Value*>(context)->emplace_back());
+        },
+        &out);
+}
+
+PyObject* constants_dict(const thermo::ComponentConstants& constants)
+{
+    Ref dict = Ref::steal(PyDict_New());
+    if (!dict) return nullptr;
+    for (const auto& [key, value] : constants)
+        if (!set_item(dict.get(), key, constant_to_python(value))) return nullptr;
+    return dict.release();
+}
+
+PyObject* model_names_dict()
+{
+    Ref dict = Ref::steal(PyDict_New());
+    if (!dict) return nullptr;
+    if (!set_item(dict.get(), "eos", to_python(engine::eos_names())) ||
+        !set_item(dict.get(), "mixing_rule", to_python(engine::mixing_rule_names())) ||
+        !set_item(dict.get(), "activity", to_python(engine::activity_model_names())) ||
+        !set_item(dict.get(), "saturation", to_python(engine::saturation_model_names())) ||
+        !set_item(dict.get(), "vapour", to_python(engine::vapour_model_names())))
+        return nullptr;
+    return dict.release();
+}
+
+}  // namespace kolvar::bind

@@ -1,0 +1,49 @@
+#include "toolkit/engine_work.hpp"
+
+#include "toolkit/ref.hpp"
+
+namespace kolvar::bind {
+namespace {
+
+// Whether the calling thread is the one the interpreter runs signal handlers
+// on. When this cannot be told, polling is the safe side.
+bool handles_signals()
+{
+    Ref threading = Ref::steal(PyImport_ImportModule("threading"));
+    Ref main = threading ? Ref::steal(PyObject_CallMethod(threading.get(), "main_thread", nullptr)) : Ref();
+    Ref ident = main ? Ref::steal(PyObject_GetAttrString(main.get(), "ident")) : Ref();
+    const unsigned long main_ident = ident ? PyLong_AsUnsignedLong(ident.get()) : 0;
+    if (PyErr_Occurred()) {
+        PyErr_Clear();
+        return true;
+    }
+    return main_ident == PyThread_get_thread_ident();
+}
+
+}  // namespace
+
+EngineWork::EngineWork(bool release, bool interruptible) : polled_(interruptible && handles_signals())
+{
+    if (release) saved_ = PyEval_SaveThread();
+}
+
+EngineWork::~EngineWork()
+{
+    if (saved_ != nullptr) PyEval_RestoreThread(saved_);
+}
+
+engine::Interrupt EngineWork::interrupt()
+{
+    return polled_ ? engine::Interrupt(&EngineWork::poll, this) : engine::Interrupt();
+}
+
+bool EngineWork::poll(void* context)
+{
+    auto* work = static_cast<EngineWork*>(context);
+    if (work->saved_ != nullptr) PyEval_RestoreThread(work->saved_);
+    const bool stop = PyErr_CheckSignals() < 0;
+    if (work->saved_ != nullptr) work->saved_ = PyEval_SaveThread();
+    return stop;
+}
+
+}  // namespace kolvar::bind

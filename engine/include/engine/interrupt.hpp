@@ -1,0 +1,51 @@
+// Stopping long engine work from outside. A loop over many independent work
+// items (the grid points of a curve, the reflux values of a sweep) asks its
+// Interrupt between items whether to go on. The Interrupt reads a steady
+// clock and calls its poll at most once per interval, so asking costs one
+// clock read per item; a poll that answers "stop" ends the work with an
+// Interrupted error. The poll's owner knows why it stopped (a pending signal)
+// and reports that instead of the error.
+#pragma once
+
+#include "engine/error.hpp"
+
+#include <chrono>
+
+namespace kolvar::engine {
+
+class Interrupt {
+public:
+    // Answers true to stop the work.
+    using Poll = bool (*)(void* context);
+
+    // The longest time between two polls, apart from the length of one item.
+    static constexpr std::chrono::milliseconds interval{10};
+
+    // Never stops and never reads the clock.
+    Interrupt() noexcept = default;
+    // The first poll comes one interval after construction.
+    Interrupt(Poll poll, void* context) noexcept
+        : poll_(poll), context_(context), next_(std::chrono::steady_clock::now() + interval)
+    {
+    }
+
+    // Called between work items: polls once the interval has passed since the
+    // previous poll; fails with Interrupted "stopped between work items" when
+    // the poll says stop.
+    Result<void> check()
+    {
+        if (poll_ == nullptr) return {};
+        const auto now = std::chrono::steady_clock::now();
+        if (now < next_) return {};
+        if (poll_(context_)) return interrupted("stopped between work items");
+        next_ = std::chrono::steady_clock::now() + interval;
+        return {};
+    }
+
+private:
+    Poll poll_ = nullptr;
+    void* context_ = nullptr;
+    std::chrono::steady_clock::time_point next_{};
+};
+
+}  // namespace kolvar::engine

@@ -1,0 +1,39 @@
+// The names by which callers choose the thermodynamic models: each
+// enumeration's variant names, matched exactly ("RKS1972", "HuronVidalOriginal",
+// "Wilson", "Antoine"), and the vapour descriptions "IdealGas", "Virial" and
+// every equation-of-state name.
+#pragma once
+
+#include "thermo/activity.hpp"
+#include "thermo/component.hpp"
+#include "thermo/eos.hpp"
+#include "thermo/flash.hpp"
+#include "thermo/mixing_rule.hpp"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kolvar::engine {
+
+// Accepted names, in declaration order. The saturation list leaves out
+// Maxwell, which no entry point computes.
+std::vector<std::string> eos_names();
+std::vector<std::string> mixing_rule_names();
+std::vector<std::string> activity_model_names();
+std::vector<std::string> saturation_model_names();
+std::vector<std::string> vapour_model_names();
+
+// The variant of a name, or nothing. saturation_model_named also knows
+// Maxwell, so that a system can refuse it with the library's own text.
+std::optional<thermo::Eos> eos_named(std::string_view name);
+std::optional<thermo::MixingRule> mixing_rule_named(std::string_view name);
+std::optional<thermo::ActivityModel> activity_model_named(std::string_view name);
+std::optional<thermo::SaturationModel> saturation_model_named(std::string_view name);
+std::optional<thermo::VaporModel> vapour_model_named(std::string_view name);
+
+// "IdealGas", "Virial" or the equation of state's name.
+std::string name(const thermo::VaporModel& vapour);
+
+}  // namespace kolvar::engine

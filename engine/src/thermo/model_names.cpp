@@ -1,0 +1,80 @@
+#include "engine/thermo/model_names.hpp"
+
+#include "thermo/saturation.hpp"
+
+#include <cstddef>
+
+namespace kolvar::engine {
+namespace {
+
+// Every variant of an enumeration of `count` variants, by its name.
+template <class Enum>
+std::vector<std::string> names_of(std::size_t count)
+{
+    std::vector<std::string> out;
+    out.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) out.emplace_back(thermo::name(static_cast<Enum>(i)));
+    return out;
+}
+
+template <class Enum>
+std::optional<Enum> named(std::string_view name, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (name == thermo::name(static_cast<Enum>(i))) return static_cast<Enum>(i);
+    return std::nullopt;
+}
+
+constexpr std::size_t activity_model_count = static_cast<std::size_t>(thermo::ActivityModel::IdealLiquid) + 1;
+constexpr std::size_t saturation_model_count = static_cast<std::size_t>(thermo::SaturationModel::Maxwell) + 1;
+
+}  // namespace
+
+std::vector<std::string> eos_names() { return names_of<thermo::Eos>(thermo::eos_count); }
+std::vector<std::string> mixing_rule_names() { return names_of<thermo::MixingRule>(thermo::mixing_rule_count); }
+std::vector<std::string> activity_model_names() { return names_of<thermo::ActivityModel>(activity_model_count); }
+std::vector<std::string> saturation_model_names()
+{
+    return names_of<thermo::SaturationModel>(saturation_model_count - 1);  // not Maxwell
+}
+
+std::vector<std::string> vapour_model_names()
+{
+    std::vector<std::string> out{"IdealGas", "Virial"};
+    for (std::string& eos : eos_names()) out.push_back(std::move(eos));
+    return out;
+}
+
+std::optional<thermo::Eos> eos_named(std::string_view name) { return named<thermo::Eos>(name, thermo::eos_count); }
+std::optional<thermo::MixingRule> mixing_rule_named(std::string_view name)
+{
+    return named<thermo::MixingRule>(name, thermo::mixing_rule_count);
+}
+std::optional<thermo::ActivityModel> activity_model_named(std::string_view name)
+{
+    return named<thermo::ActivityModel>(name, activity_model_count);
+}
+std::optional<thermo::SaturationModel> saturation_model_named(std::string_view name)
+{
+    return named<thermo::SaturationModel>(name, saturation_model_count);
+}
+
+std::optional<thermo::VaporModel> vapour_model_named(std::string_view name)
+{
+    if (name == "IdealGas") return thermo::VaporModel::ideal_gas();
+    if (name == "Virial") return thermo::VaporModel::virial();
+    if (auto eos = eos_named(name)) return thermo::VaporModel::equation_of_state(*eos);
+    return std::nullopt;
+}
+
+std::string name(const thermo::VaporModel& vapour)
+{
+    switch (vapour.kind) {
+    case thermo::VaporModel::Kind::IdealGas: return "IdealGas";
+    case thermo::VaporModel::Kind::Virial: return "Virial";
+    case thermo::VaporModel::Kind::Eos: break;
+    }
+    return thermo::name(vapour.eos);
+}
+
+}  // namespace kolvar::engine

@@ -1,0 +1,269 @@
+// The general ThermoSystem constructors and the checks that keep a bad
+// description from ever reaching a calculation.
+#include "engine/thermo/model_names.hpp"
+#include "engine/thermo/system.hpp"
+
+#include "kolvar/format.hpp"
+#include "thermo/saturation.hpp"
+
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+namespace kolvar::engine {
+namespace {
+
+using format::text;
+using thermo::ActivityModel;
+using thermo::Component;
+
+std::uint64_t count(std::size_t n) { return static_cast<std::uint64_t>(n); }
+
+Result<std::vector<Component>> resolve(std::span<const ComponentSource> sources)
+{
+    if (sources.empty()) return invalid_input("a system needs at least one component");
+    std::vector<Component> components;
+    components.reserve(sources.size());
+    for (const ComponentSource& source : sources) {
+        if (const auto* name = std::get_if<std::string>(&source)) {
+            auto found = thermo::find_component(*name);
+            if (!found) return thermo_failed(std::move(found.error().message));
+            components.push_back(std::move(*found));
+        }
+        else {
+            auto made = thermo::component_from_constants(std::get<thermo::ComponentConstants>(source));
+            if (!made) return invalid_input(std::move(made.error()));
+            components.push_back(std::move(*made));
+        }
+    }
+    return components;
+}
+
+Result<void> finite_entries(std::string_view what, const Matrix& matrix)
+{
+    for (std::size_t i = 0; i < matrix.size(); ++i)
+        for (std::size_t j = 0; j < matrix[i].size(); ++j)
+            if (!std::isfinite(matrix[i][j]))
+                return invalid_input(text(what, "[", count(i), "][", count(j), "] must be finite, got ", matrix[i][j]));
+    return {};
+}
+
+Result<void> finite_entries(std::string_view what, const std::vector<double>& values)
+{
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (!std::isfinite(values[i]))
+            return invalid_input(text(what, "[", count(i), "] must be finite, got ", values[i]));
+    return {};
+}
+
+// Exactly `rows` rows of `columns` entries.
+Result<void> exact_shape(std::string_view what, const Matrix& matrix, std::size_t rows, std::size_t columns)
+{
+    bool fits = matrix.size() == rows;
+    for (const auto& row : matrix) fits = fits && row.size() == columns;
+    if (fits) return {};
+    std::string got = text(count(matrix.size()), " rows");
+    for (const auto& row : matrix)
+        if (row.size() != columns) {
+            got += text(", one of ", count(row.size()), " entries");
+            break;
+        }
+    return invalid_input(text(what, " must have ", count(rows), " rows of ", count(columns), " values, got ", got));
+}
+
+bool reads_matrix(ActivityModel model)
+{
+    return model == ActivityModel::VanLaar || model == ActivityModel::Wilson || model == ActivityModel::Margules;
+}
+
+bool reads_volumes(ActivityModel model)
+{
+    return model == ActivityModel::Wilson || model == ActivityModel::RegularSolution;
+}
+
+// The components' liquid volumes for a model that reads them.
+Result<std::vector<double>> liquid_volumes(std::span<const Component> components, std::string_view reader)
+{
+    std::vector<double> volumes;
+    volumes.reserve(components.size());
+    for (const Component& c : components) {
+        if (!c.liquid_volume)
+            return invalid_input(text("component ", format::Quoted{c.name}, " has no liquid_volume, which ", reader,
+                                      " needs"));
+        volumes.push_back(*c.liquid_volume);
+    }
+    return volumes;
+}
+
+// One computable model per component, each with the coefficients it reads.
+Result<std::vector<thermo::SaturationModel>> saturation_models(
+    std::span<const Component> components, const std::optional<std::vector<thermo::SaturationModel>>& requested)
+{
+    if (!requested) return std::vector<thermo::SaturationModel>{};
+    if (requested->size() != components.size())
+        return invalid_input(text("saturation must name one model per component: ", count(components.size()),
+                                  " components, got ", count(requested->size())));
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const thermo::SaturationModel model = (*requested)[i];
+        const Component& c = components[i];
+        thermo::SaturationError error{.kind = thermo::SaturationError::Kind::WrongCoefficientCount};
+        if (model == thermo::SaturationModel::Maxwell) {
+            error = {.kind = thermo::SaturationError::Kind::NotAvailable, .model = model};
+            return invalid_input(error.text());
+        }
+        const std::size_t expected = model == thermo::SaturationModel::Antoine      ? 3
+                                     : model == thermo::SaturationModel::Polynomial ? 5
+                                                                                     : 0;
+        if (expected != 0 && c.psat_coeffs.size() != expected) {
+            error.component = c.name;
+            error.expected = expected;
+            error.actual = c.psat_coeffs.size();
+            return invalid_input(error.text());
+        }
+    }
+    return *requested;
+}
+
+Result<void> check_activity(ActivityModel model, const thermo::ActivityInputs& inputs, std::size_t n)
+{
+    if (auto ok = thermo::check_activity_inputs(model, inputs, n); !ok) return invalid_input(std::move(ok.error()));
+    return {};
+}
+
+}  // namespace
+
+Result<ThermoSystem> ThermoSystem::cubic(std::span<const ComponentSource> sources, const CubicOptions& options)
+{
+    auto components = resolve(sources);
+    if (!components) return std::unexpected(std::move(components.error()));
+    const std::size_t n = components->size();
+
+    if (options.eos_parameters) {
+        if (auto ok = exact_shape("eos_parameters", *options.eos_parameters, n, 4); !ok)
+            return std::unexpected(std::move(ok.error()));
+        if (auto ok = finite_entries("eos_parameters", *options.eos_parameters); !ok)
+            return std::unexpected(std::move(ok.error()));
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t p = 0; p < 4; ++p) (*components)[i].eos_params[p] = (*options.eos_parameters)[i][p];
+    }
+
+    const char* rule = thermo::name(options.mixing_rule);
+    if (options.ge_model && !thermo::is_ge_based(options.mixing_rule))
+        return invalid_input(text("mixing rule ", rule, " takes no activity model (ge_model is read by WongSandler, "
+                                  "HuronVidalOriginal, HuronVidalSimplified, MHV1 and MHV2)"));
+    if (options.ge_parameters && !options.ge_model) return invalid_input("ge_parameters given without ge_model");
+
+    Model model;
+    model.liquid = thermo::liquid::PhiPhi{options.eos};
+    model.vapour = thermo::VaporModel::equation_of_state(options.eos);
+    model.mixing_rule = options.mixing_rule;
+    if (options.kij) model.kij = *options.kij;
+    if (options.ge_model) {
+        model.ge = thermo::GeSpec{*options.ge_model};
+        if (options.ge_parameters) model.activity = *options.ge_parameters;
+        if (reads_volumes(*options.ge_model)) {
+            auto volumes = liquid_volumes(*components, thermo::name(*options.ge_model));
+            if (!volumes) return std::unexpected(std::move(volumes.error()));
+            model.volumes = std::move(*volumes);
+        }
+    }
+
+    const thermo::MixtureSpec mixture{.components = *components,
+                                      .kij = model.kij,
+                                      .rule = model.mixing_rule,
+                                      .ge = model.ge,
+                                      .activity = {model.activity, model.volumes, {}}};
+    if (auto ok = thermo::check_mixture(mixture, options.eos, n); !ok)
+        return invalid_input(std::move(ok.error().message));
+    if (auto ok = finite_entries("kij", model.kij); !ok) return std::unexpected(std::move(ok.error()));
+    if (model.ge && reads_matrix(model.ge->model)) {
+        const std::size_t size = model.ge->model == ActivityModel::Margules ? 2 : n;
+        if (auto ok = exact_shape("ge_parameters", model.activity, size, size); !ok)
+            return std::unexpected(std::move(ok.error()));
+    }
+    if (auto ok = finite_entries("ge_parameters", model.activity); !ok) return std::unexpected(std::move(ok.error()));
+
+    model.label = text(thermo::name(options.eos), ", ", rule);
+    if (model.ge) model.label += text(" with ", thermo::name(model.ge->model));
+    return ThermoSystem(std::move(*components), std::move(model));
+}
+
+Result<ThermoSystem> ThermoSystem::activity(std::span<const ComponentSource> sources, const ActivityOptions& options)
+{
+    auto components = resolve(sources);
+    if (!components) return std::unexpected(std::move(components.error()));
+    const std::size_t n = components->size();
+    const ActivityModel activity_model = options.model;
+    const char* model_name = thermo::name(activity_model);
+
+    Model model;
+    model.liquid = thermo::liquid::GammaPhi{activity_model};
+    model.vapour = options.vapour;
+    if (options.parameters) {
+        if (!reads_matrix(activity_model))
+            return invalid_input(text("activity model ", model_name, " takes no parameters"));
+        model.activity = *options.parameters;
+    }
+    if (options.solubility) {
+        if (activity_model != ActivityModel::RegularSolution)
+            return invalid_input(text("solubility is read by RegularSolution only, not by ", model_name));
+        model.solubility = *options.solubility;
+    }
+    if (reads_volumes(activity_model)) {
+        auto volumes = liquid_volumes(*components, model_name);
+        if (!volumes) return std::unexpected(std::move(volumes.error()));
+        model.volumes = std::move(*volumes);
+    }
+    if (auto ok = check_activity(activity_model, {model.activity, model.volumes, model.solubility}, n); !ok)
+        return std::unexpected(std::move(ok.error()));
+    if (reads_matrix(activity_model)) {
+        const std::size_t size = activity_model == ActivityModel::Margules ? 2 : n;
+        if (auto ok = exact_shape("parameters", model.activity, size, size); !ok)
+            return std::unexpected(std::move(ok.error()));
+    }
+    if (auto ok = finite_entries("parameters", model.activity); !ok) return std::unexpected(std::move(ok.error()));
+    if (options.solubility && model.solubility.size() != n)
+        return invalid_input(text("solubility must have ", count(n), " values, got ", count(model.solubility.size())));
+    if (auto ok = finite_entries("solubility", model.solubility); !ok) return std::unexpected(std::move(ok.error()));
+
+    auto saturation = saturation_models(*components, options.saturation);
+    if (!saturation) return std::unexpected(std::move(saturation.error()));
+    model.saturation = std::move(*saturation);
+    if (options.poynting) {
+        if (auto volumes = liquid_volumes(*components, "the Poynting factor"); !volumes)
+            return std::unexpected(std::move(volumes.error()));
+        model.poynting = true;
+    }
+
+    model.label = text(model_name, ", ", name(options.vapour), " vapour", options.poynting ? ", Poynting" : "");
+    return ThermoSystem(std::move(*components), std::move(model));
+}
+
+Result<ThermoSystem> ThermoSystem::ideal_solution(std::span<const ComponentSource> sources,
+                                                  thermo::VaporModel vapour,
+                                                  const std::optional<std::vector<thermo::SaturationModel>>& saturation)
+{
+    auto components = resolve(sources);
+    if (!components) return std::unexpected(std::move(components.error()));
+    auto models = saturation_models(*components, saturation);
+    if (!models) return std::unexpected(std::move(models.error()));
+    Model model;
+    model.liquid = thermo::liquid::IdealSolution{};
+    model.vapour = vapour;
+    model.saturation = std::move(*models);
+    model.label = text("IdealSolution, ", name(vapour), " vapour");
+    return ThermoSystem(std::move(*components), std::move(model));
+}
+
+Result<ThermoSystem> ThermoSystem::grayson_streed(std::span<const ComponentSource> sources, thermo::VaporModel vapour)
+{
+    auto components = resolve(sources);
+    if (!components) return std::unexpected(std::move(components.error()));
+    Model model;
+    model.liquid = thermo::liquid::GraysonStreed{};
+    model.vapour = vapour;
+    model.label = text("GraysonStreed, ", name(vapour), " vapour");
+    return ThermoSystem(std::move(*components), std::move(model));
+}
+
+}  // namespace kolvar::engine

@@ -1,0 +1,159 @@
+// Isothermal flash by successive substitution on the K-values with the
+// Rachford-Rice split of every pass.
+#include "thermo/isothermal_flash.hpp"
+
+#include "flash/model_checks.hpp"
+#include "flash/phase_pair.hpp"
+#include "kolvar/format.hpp"
+
+#include <cmath>
+
+namespace kolvar::thermo {
+namespace {
+
+using List = SmallVector<double, 8>;
+
+constexpr double change_tolerance = 1e-10;  // largest |ln(K_new/K_old)| of converged passes
+constexpr unsigned rachford_rice_steps = 200;
+
+// g(beta) = sum z_i (K_i - 1)/(1 + beta (K_i - 1)) and its derivative.
+struct RachfordRice {
+    double value;
+    double slope;
+};
+
+RachfordRice rachford_rice_at(std::span<const double> z, std::span<const double> k, double beta)
+{
+    double value = 0.0;
+    double slope = 0.0;
+    for (std::size_t i = 0; i < z.size(); ++i) {
+        const double d = k[i] - 1.0;
+        const double term = d / (1.0 + beta * d);
+        value += z[i] * term;
+        slope -= z[i] * term * term;
+    }
+    return {value, slope};
+}
+
+// The phases of a split beta: x_i = z_i/(1 + beta (K_i - 1)) and y_i = K_i x_i;
+// at beta = 0 the liquid is the feed and the vapour its incipient phase
+// K z / sum K z, at beta = 1 the reverse.
+void phases(std::span<const double> z, std::span<const double> k, double beta, std::span<double> x,
+            std::span<double> y)
+{
+    const std::size_t n = z.size();
+    if (beta == 0.0 || beta == 1.0) {
+        std::span<double> feed = beta == 0.0 ? x : y;
+        std::span<double> incipient = beta == 0.0 ? y : x;
+        double sum = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            feed[i] = z[i];
+            incipient[i] = beta == 0.0 ? k[i] * z[i] : z[i] / k[i];
+            sum += incipient[i];
+        }
+        for (std::size_t i = 0; i < n; ++i) incipient[i] /= sum;
+        return;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        x[i] = z[i] / (1.0 + beta * (k[i] - 1.0));
+        y[i] = k[i] * x[i];
+    }
+}
+
+// The liquid or vapour side of the critical point of the feed, by the
+// pseudo-critical temperature of critical-volume fractions.
+bool liquid_like(std::span<const Component> components, std::span<const double> z, double temperature)
+{
+    double volume = 0.0;
+    double weighted = 0.0;
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        volume += z[i] * components[i].vc;
+        weighted += z[i] * components[i].vc * components[i].tc;
+    }
+    return temperature < weighted / volume;
+}
+
+bool finite(std::span<const double> values)
+{
+    for (double v : values)
+        if (!std::isfinite(v)) return false;
+    return true;
+}
+
+ThermoError non_finite(double temperature, double pressure)
+{
+    return ThermoError::evaluation(
+        format::text("non-finite K-values at T = ", temperature, " K, P = ", pressure, " kPa"));
+}
+
+}  // namespace
+
+double rachford_rice(std::span<const double> z, std::span<const double> k)
+{
+    if (!(rachford_rice_at(z, k, 0.0).value > 0.0)) return 0.0;
+    if (!(rachford_rice_at(z, k, 1.0).value < 0.0)) return 1.0;
+    // g falls strictly on [0, 1]; a Newton step that leaves the bracket bisects it.
+    double lo = 0.0;
+    double hi = 1.0;
+    double beta = 0.5;
+    for (unsigned step = 0; step < rachford_rice_steps; ++step) {
+        const RachfordRice g = rachford_rice_at(z, k, beta);
+        if (g.value > 0.0) lo = beta;
+        else if (g.value < 0.0) hi = beta;
+        else return beta;
+        double next = beta - g.value / g.slope;
+        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+        if (next == beta) return beta;
+        beta = next;
+    }
+    return beta;
+}
+
+std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec, double temperature,
+                                                         double pressure, std::span<const double> z,
+                                                         unsigned max_iterations)
+{
+    const std::size_t n = spec.components.size();
+    if (z.size() != n)
+        return std::unexpected(ThermoError::dimension_mismatch(format::text("components=", n, ", z=", z.size())));
+    if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
+
+    List k(n), k_new(n), x(n), y(n);
+    for (std::size_t i = 0; i < n; ++i) k[i] = wilson_k(spec.components[i], temperature, pressure);
+    flash::PhasePair pair(spec, temperature, pressure, flash::PhasePair::Fixed::Neither);
+
+    double change = 0.0;
+    bool converged = false;
+    for (unsigned pass = 0; pass < max_iterations && !converged; ++pass) {
+        phases(z, k, rachford_rice(z, k), x, y);
+        if (auto ok = pair.vapour(y); !ok) return std::unexpected(ok.error());
+        if (auto ok = pair.update_k(x, k_new); !ok) return std::unexpected(ok.error());
+        change = 0.0;
+        bool nan = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double term = std::abs(std::log(k_new[i] / k[i]));
+            nan = nan || std::isnan(term);
+            if (term > change) change = term;
+            k[i] = k_new[i];
+        }
+        if (nan || !finite(k)) return std::unexpected(non_finite(temperature, pressure));
+        converged = change < change_tolerance;
+    }
+    if (!converged) return std::unexpected(ThermoError::no_convergence("flash", max_iterations, change));
+
+    FlashResult result;
+    if (pair.trivial()) {
+        result.vapour_fraction = liquid_like(spec.components, z, temperature) ? 0.0 : 1.0;
+        result.x.assign(z.begin(), z.end());
+        result.y.assign(z.begin(), z.end());
+        return result;
+    }
+    result.vapour_fraction = rachford_rice(z, k);
+    phases(z, k, result.vapour_fraction, x, y);
+    if (!finite(x) || !finite(y)) return std::unexpected(non_finite(temperature, pressure));
+    result.x.assign(x.begin(), x.end());
+    result.y.assign(y.begin(), y.end());
+    return result;
+}
+
+}  // namespace kolvar::thermo

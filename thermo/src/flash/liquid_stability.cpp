@@ -1,0 +1,164 @@
+// Tangent-plane stability of a liquid by successive substitution from
+// several trial compositions.
+#include "thermo/stability.hpp"
+
+#include "flash/model_checks.hpp"
+#include "kolvar/format.hpp"
+#include "thermo/mixture.hpp"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <variant>
+
+namespace kolvar::thermo {
+namespace {
+
+using List = SmallVector<double, 8>;
+
+constexpr unsigned max_passes = 300;
+constexpr double change_tolerance = 1e-10;  // largest |ln W_new - ln W| of a converged trial
+constexpr double trivial_distance = 1e-6;   // a trial this close to the liquid has found the liquid
+constexpr double pure_trial = 1e-3;         // the other components' share of a nearly pure trial
+
+// ln f_i(w), the liquid's composition-dependent fugacity term: ln phi_i on the
+// liquid root, or ln gamma_i.
+class LiquidTerm {
+public:
+    LiquidTerm(const SystemSpec& spec, double temperature, double pressure)
+        : spec_(spec), mixture_(spec.mixture()), temperature_(temperature)
+    {
+        if (const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid))
+            component_parameters(spec.components, phi_phi->eos, temperature, pressure, parameters_);
+    }
+
+    // Ideal-solution and Grayson-Streed liquids have none.
+    bool composition_dependent() const
+    {
+        return std::holds_alternative<liquid::PhiPhi>(spec_.liquid) ||
+               std::holds_alternative<liquid::GammaPhi>(spec_.liquid);
+    }
+
+    std::expected<void, ThermoError> operator()(std::span<const double> w, std::span<double> out) const
+    {
+        if (const auto* gamma_phi = std::get_if<liquid::GammaPhi>(&spec_.liquid)) {
+            ln_gamma(gamma_phi->model, temperature_, w, spec_.activity_inputs(), out);
+            return {};
+        }
+        if (auto ok = mixture_ln_phi(mixture_, parameters_, w, Phase::Liquid, out); !ok)
+            return std::unexpected(ThermoError::evaluation(ok.error().text()));
+        return {};
+    }
+
+private:
+    const SystemSpec& spec_;
+    const MixtureSpec mixture_;
+    const double temperature_;
+    ComponentParameters parameters_;
+};
+
+struct Trial {
+    double tpd;
+    List w;
+};
+
+// The largest difference of two compositions; NaN when either holds a NaN.
+double distance(std::span<const double> a, std::span<const double> b)
+{
+    double d = 0.0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const double gap = std::abs(a[i] - b[i]);
+        if (!(gap <= d)) d = gap;
+    }
+    return d;
+}
+
+// Successive substitution from the normalised trial w; returns tm at the last
+// W and its normalised composition.
+std::expected<Trial, ThermoError> run_trial(const LiquidTerm& term, std::span<const double> d,
+                                            std::span<const double> liquid, List w)
+{
+    const std::size_t n = w.size();
+    List big_w = w;  // W, the unnormalised amounts
+    List ln_f(n), next(n);
+    double tpd = 0.0;
+    for (unsigned pass = 0; pass < max_passes; ++pass) {
+        if (auto ok = term(w, ln_f); !ok) return std::unexpected(ok.error());
+        tpd = 1.0;
+        double change = 0.0;
+        double total = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (big_w[i] > 0.0) tpd += big_w[i] * (std::log(big_w[i]) + ln_f[i] - d[i] - 1.0);
+            next[i] = std::isinf(d[i]) ? 0.0 : std::exp(d[i] - ln_f[i]);
+            if (next[i] > 0.0 || big_w[i] > 0.0) {
+                const double step = std::abs(std::log(next[i]) - std::log(big_w[i]));
+                if (step > change || std::isnan(step)) change = step;  // a NaN keeps the trial going
+            }
+            total += next[i];
+        }
+        if (change < change_tolerance || distance(w, liquid) < trivial_distance) break;
+        for (std::size_t i = 0; i < n; ++i) {
+            big_w[i] = next[i];
+            w[i] = next[i] / total;
+        }
+    }
+    if (distance(w, liquid) < trivial_distance) return Trial{0.0, List(liquid)};
+    return Trial{tpd, w};
+}
+
+}  // namespace
+
+std::expected<StabilityResult, ThermoError> liquid_stability(const SystemSpec& spec, double temperature,
+                                                             double pressure, std::span<const double> x)
+{
+    const std::size_t n = spec.components.size();
+    if (x.size() != n)
+        return std::unexpected(ThermoError::dimension_mismatch(format::text("components=", n, ", x=", x.size())));
+    if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
+    double sum = 0.0;
+    bool valid = true;
+    for (double v : x) {
+        valid = valid && std::isfinite(v) && v >= 0.0;
+        sum += v;
+    }
+    if (!valid || !(sum > 0.0))
+        return std::unexpected(ThermoError::dimension_mismatch(
+            "composition must be finite and non-negative with a positive sum"));
+
+    List liquid(n);
+    for (std::size_t i = 0; i < n; ++i) liquid[i] = x[i] / sum;
+    Trial best{0.0, liquid};
+    const auto result = [&] { return StabilityResult{best.tpd, std::vector<double>(best.w.begin(), best.w.end())}; };
+    const LiquidTerm term(spec, temperature, pressure);
+    if (!term.composition_dependent() || n < 2) return result();
+
+    const auto non_finite = [&] {
+        return std::unexpected(ThermoError::evaluation(format::text(
+            "non-finite tangent-plane distance at T = ", temperature, " K, P = ", pressure, " kPa")));
+    };
+    List d(n);
+    if (auto ok = term(liquid, d); !ok) return std::unexpected(ok.error());
+    for (std::size_t i = 0; i < n; ++i) {
+        if (liquid[i] > 0.0 && !std::isfinite(d[i])) return non_finite();
+        d[i] = liquid[i] > 0.0 ? std::log(liquid[i]) + d[i] : -std::numeric_limits<double>::infinity();
+    }
+
+    // Nearly pure trials of every present component, then the equimolar one.
+    for (std::size_t j = 0; j <= n; ++j) {
+        if (j < n && liquid[j] == 0.0) continue;
+        List w(n);
+        double total = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            w[i] = liquid[i] == 0.0 ? 0.0 : j == n ? 1.0 : i == j ? 1.0 : pure_trial;
+            total += w[i];
+        }
+        for (double& v : w) v /= total;
+        auto trial = run_trial(term, d, liquid, std::move(w));
+        if (!trial) return std::unexpected(std::move(trial.error()));
+        if (!std::isfinite(trial->tpd)) return non_finite();
+        if (trial->tpd < best.tpd) best = std::move(*trial);
+    }
+    return result();
+}
+
+}  // namespace kolvar::thermo

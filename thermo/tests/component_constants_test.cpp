@@ -1,0 +1,36 @@
+#include "thermo/component.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kolvar::thermo {
+namespace {
+
+// Every database compound survives the way through its constants unchanged,
+// and the table lists the names in the document's order.
+TEST(ComponentConstants, EveryDatabaseCompoundRoundTrips)
+{
+    const auto names = database_names();
+    ASSERT_EQ(names.size(), 24u);
+    EXPECT_EQ(names.front(), "methane");
+    EXPECT_EQ(names.back(), "n-decane");
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const Component record = find_component(name).value();
+        const auto made = component_from_constants(constants_of(record));
+        ASSERT_TRUE(made.has_value()) << made.error();
+        EXPECT_EQ(made->name, record.name);
+        EXPECT_EQ(made->psat_coeffs, record.psat_coeffs);
+        EXPECT_EQ(made->cp_coeffs, record.cp_coeffs);
+        EXPECT_EQ(made->liquid_volume, record.liquid_volume);
+        EXPECT_EQ(made->saturation_model, record.saturation_model);
+        EXPECT_EQ(made->eos_params, record.eos_params);
+        for (auto field : {&Component::tc, &Component::pc, &Component::omega, &Component::tb, &Component::mw,
+                           &Component::zc, &Component::vc})
+            EXPECT_EQ((*made).*field, record.*field);
+    }
+}
+
+}  // namespace
+}  // namespace kolvar::thermo
