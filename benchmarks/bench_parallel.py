@@ -20,13 +20,13 @@ import kolvar as kv
 
 
 def best_of(function, repeat):
-    """The shortest of `repeat` wall times of `function()`, and its last result."""
-    best = float("inf")
+    """The shortest and the first of `repeat` wall times of `function()`, and its last result."""
+    times = []
     for _ in range(repeat):
         start = time.perf_counter()
         result = function()
-        best = min(best, time.perf_counter() - start)
-    return best, result
+        times.append(time.perf_counter() - start)
+    return min(times), times[0], result
 
 
 def report(label, seconds, note=""):
@@ -46,10 +46,10 @@ def threads():
         return kv.EquilibriumCurve.from_thermo(system, pressure, POINTS)
 
     print(f"four from_thermo calls (benzene/toluene, Peng-Robinson, {POINTS} points, P = "
-          + ", ".join(f"{p:g}" for p in PRESSURES) + " kPa), on {os.cpu_count()} cores")
-    serial_time, serial = best_of(lambda: [curve(p) for p in PRESSURES], 5)
+          + ", ".join(f"{p:g}" for p in PRESSURES) + f" kPa), on {os.cpu_count()} cores")
+    serial_time, _, serial = best_of(lambda: [curve(p) for p in PRESSURES], 5)
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
-        pool_time, pooled = best_of(lambda: list(pool.map(curve, PRESSURES)), 5)
+        pool_time, _, pooled = best_of(lambda: list(pool.map(curve, PRESSURES)), 5)
     assert pickle.dumps(pooled) == pickle.dumps(serial), "threads changed a curve"
     report("serial", serial_time)
     report("2 threads", pool_time, f"   speed-up {serial_time / pool_time:.2f}x (target >= 1.7x)")
@@ -97,18 +97,18 @@ def study():
 
     for label, task in (("results", designs), ("stage counts", stage_counts)):
         print(f"-- tasks return {label}")
-        serial_time, serial = best_of(lambda: list(map(task, *columns)), 5)
+        serial_time, _, serial = best_of(lambda: list(map(task, *columns)), 5)
         expected = pickle.dumps(serial)
         report("plain loop", serial_time)
+        travel_time, _, _ = best_of(lambda: pickle.loads(pickle.dumps(serial)), 3)
+        report(f"  (pickling and unpickling them once: {len(expected) / 1e6:.1f} MB)", travel_time)
 
         chunk = max(1, len(columns[0]) // (2 * CHUNKS_PER_WORKER))
-        start = time.perf_counter()
         with concurrent.futures.ProcessPoolExecutor(2) as pool:
-            started = time.perf_counter() - start
-            pool_time, pooled = best_of(lambda: list(pool.map(task, *columns, chunksize=chunk)), 5)
+            pool_time, first, pooled = best_of(lambda: list(pool.map(task, *columns, chunksize=chunk)), 5)
         assert pickle.dumps(pooled) == expected, "the process pool changed a result"
         report("process pool, 2 workers", pool_time,
-               f"   {serial_time / pool_time:.2f}x; pool start {started * 1e3:.0f} ms")
+               f"   {serial_time / pool_time:.2f}x; first run, with the workers' start: {first * 1e3:.0f} ms")
 
         start = time.perf_counter()
         with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster, \
@@ -117,11 +117,11 @@ def study():
 
             def on_dask():
                 # Each curve travels to the cluster once; the tasks name it.
-                sent = client.scatter(curves, broadcast=True)
+                sent = client.scatter(curves, broadcast=True, hash=False)
                 placed = [future for future in sent for _ in FEEDS]
                 return client.gather(client.map(task, placed, columns[1], pure=False))
 
-            dask_time, dasked = best_of(on_dask, 5)
+            dask_time, _, dasked = best_of(on_dask, 5)
         assert pickle.dumps(dasked) == expected, "Dask changed a result"
         report("Dask LocalCluster, 2 worker processes", dask_time,
                f"   {serial_time / dask_time:.2f}x; cluster start {started * 1e3:.0f} ms")
