@@ -9,6 +9,7 @@ import pytest
 import kolvar
 from kolvar import EquilibriumCurve, mccabe_thiele, rmin, total_reflux
 from kolvar.cli import main
+from kolvar.thermo import model_names
 
 
 
@@ -191,3 +192,86 @@ def test_closed_standard_output_is_a_one_line_error(tmp_path):
         capture_output=True, text=True, cwd=tmp_path, check=False, timeout=300,
     )
     assert (done.returncode, done.stdout, done.stderr) == (2, "", "kolvar: error: standard output is closed\n")
+
+
+WILSON = ["--activity", "Wilson", "--parameters", "449.3", "1964.6"]
+WILSON_MATRIX = [[0, 449.3], [1964.6, 0]]
+T = kolvar.ThermoSystem
+
+# (options after --components methanol water, the system they choose, how the report names it)
+MODEL_CASES = [
+    (["--eos", "RKS1972"], lambda n: T.cubic(n, eos="RKS1972"), "RKS1972, Classical"),
+    (["--kij", "-0.07"], lambda n: T.cubic(n, kij=[[0, -0.07], [-0.07, 0]]), "PR1976, Classical, kij = -0.07"),
+    (
+        WILSON + ["--vapour", "Virial"],
+        lambda n: T.activity(n, "Wilson", WILSON_MATRIX, vapour="Virial"),
+        "Wilson (A12 = 449.3, A21 = 1964.6) liquid, Virial vapour",
+    ),
+    (
+        ["--mixing-rule", "MHV1"] + WILSON,
+        lambda n: T.cubic(n, mixing_rule="MHV1", ge_model="Wilson", ge_parameters=WILSON_MATRIX),
+        "PR1976, MHV1 with Wilson (A12 = 449.3, A21 = 1964.6)",
+    ),
+]
+
+
+@pytest.mark.parametrize("options, system, model", MODEL_CASES, ids=[" ".join(c[0]) for c in MODEL_CASES])
+def test_model_options_choose_the_curve(options, system, model, capsys):
+    curve = EquilibriumCurve.from_thermo(system(["methanol", "water"]), 101.325, 21)
+    status, out, err = run(["--components", "methanol", "water", "--points", "21", *options], capsys)
+    assert status == 0, err
+    assert field(out, "curve") == f"{curve!r}, methanol / water, {model}"
+    assert field(out, "R_min").startswith(f"{rmin(curve, 0.95, 0.05, 0.5).r_min:.4f} ")
+
+
+def split_test_fails(*_):
+    raise RuntimeError("thermo evaluation failed: no stability")
+
+
+@pytest.mark.parametrize(
+    "options, warning",
+    [
+        ([], "on this model the liquid splits into two liquid phases for 0."),
+        (WILSON, None),
+        (["--xd", "0.99", "--xb", "0.6", "--zf", "0.8"], None),  # the split lies below x_B
+        (split_test_fails, "the liquid's stability could not be tested: thermo evaluation failed: no stability"),
+    ],
+    ids=["PR kij=0", "Wilson", "split outside the design", "test fails"],
+)
+def test_a_liquid_split_in_the_design_range_is_one_warning(options, warning, capsys, monkeypatch):
+    if callable(options):
+        monkeypatch.setattr(kolvar.cli, "_split_along_curve", options)
+        options = []
+    status, out, err = run(["--components", "methanol", "water", "--points", "21", *options], capsys)
+    assert status == 0 and field(out, "stages")
+    if warning is None:
+        assert err == ""
+    else:
+        assert err.startswith("kolvar: warning: " + warning) and err.count("\n") == 1
+
+
+@pytest.mark.parametrize(
+    "argv, message",
+    [
+        (["--alpha", "2", "--eos", "PR1976"], "--eos applies to a curve from --components, not to --alpha"),
+        (["--parameters", "1", "2"], "--parameters needs --activity MODEL"),
+        (["--vapour", "Virial"], "--vapour applies to an activity-coefficient liquid"),
+        (["--eos", "RKS1972", *WILSON, "--vapour", "Virial"], "--vapour applies to an activity-coefficient"),
+        (["--eos", "PR"], 'unknown equation of state "PR" (valid names: PR1976, '),
+        (["--kij", "x"], "argument --kij: invalid float value: 'x'"),
+    ],
+)
+def test_model_option_errors(argv, message, capsys):
+    status, _, err = run(argv, capsys)
+    assert status == 2
+    assert err.startswith("kolvar: error: " + message) and err.count("\n") == 1
+
+
+def test_help_lists_the_model_names(capsys):
+    with pytest.raises(SystemExit):
+        main(["--help"])
+    text = " ".join(capsys.readouterr().out.split())
+    names = model_names()
+    for kind in ("eos", "mixing_rule", "activity"):
+        for name in names[kind]:
+            assert name in text

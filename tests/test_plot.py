@@ -202,3 +202,65 @@ def test_importing_needs_no_matplotlib():
     code = "import sys; sys.modules['matplotlib'] = None; import kolvar, kolvar.plot; print('ok')"
     done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, check=False)
     assert (done.returncode, done.stdout.strip()) == (0, "ok"), done.stderr
+
+
+PR_METHANOL_WATER = kolvar.ThermoSystem.peng_robinson(["methanol", "water"])
+IDEAL_METHANOL_WATER = kolvar.ThermoSystem.ideal_solution(["methanol", "water"])
+
+
+@pytest.mark.parametrize("system", [PR_METHANOL_WATER, IDEAL_METHANOL_WATER], ids=["PR kij=0", "ideal solution"])
+def test_txy_and_pxy_of_a_system_draw_dew_points_and_the_split(system, ax):
+    from kolvar.thermo import _split_at_temperature, liquid_split
+
+    plot.txy(system, ax, pressure=101.325, n_points=11)
+    grid = [i / 10 for i in range(11)]
+    assert one_line(ax, "dew") == [(y, system.dew_temperature(101.325, [y, 1 - y])[0]) for y in grid]
+    pxy_ax = Figure().add_subplot()
+    assert plot.pxy(system, 340.0, pxy_ax, n_points=11) is pxy_ax
+    bubble, dew = one_line(pxy_ax, "bubble"), one_line(pxy_ax, "dew")
+    assert bubble == [(x, system.bubble_pressure(340.0, [x, 1 - x])[0]) for x in grid]
+    assert dew == [(y, system.dew_pressure(340.0, [y, 1 - y])[0]) for y in grid]
+    # The lines meet at the pure components and the dew line lies below.
+    assert bubble[0][1] == pytest.approx(dew[0][1], rel=1e-8) and bubble[-1][1] == pytest.approx(dew[-1][1], rel=1e-8)
+    assert all(d <= b * (1 + 1e-8) for (_, b), (_, d) in zip(bubble, dew))
+
+    splits = [liquid_split(system, 101.325, 11), _split_at_temperature(system, 340.0, grid, [p for _, p in bubble])]
+    for drawn, split in zip((ax, pxy_ax), splits):
+        spans = by_gid(drawn, "liquid-split")
+        assert len(spans) == (split is not None)
+        if split is not None:
+            assert spans[0].get_label() == f"liquid splits, x = {split[0]:.3f} to {split[1]:.3f}"
+    assert (splits[0] is not None) == (system is PR_METHANOL_WATER)
+
+
+def test_phase_diagram_arguments(ax):
+    with pytest.raises(ValueError, match="needs the pressure"):
+        plot.txy(PR_METHANOL_WATER, ax)
+    with pytest.raises(ValueError, match="a curve carries its own"):
+        plot.txy(ALPHA, ax, pressure=101.325)
+    with pytest.raises(ValueError, match="binary system, got 3 components"):
+        plot.pxy(kolvar.ThermoSystem.peng_robinson(["methanol", "water", "ethanol"]), 340.0, ax)
+    with pytest.raises(ValueError, match="at least 5, got 4"):
+        plot.pxy(PR_METHANOL_WATER, 340.0, ax, n_points=4)
+
+
+@pytest.mark.parametrize(
+    "failing, note",
+    [((), ""), ((0.5,), " (no dew point found at y = 0.5)"), ((0.25, 0.5), " (no dew point found at 2 of 5 y)")],
+)
+def test_a_dew_point_the_solver_misses_is_a_gap_named_in_the_legend(failing, note):
+    def solve(y):
+        if y in failing:
+            raise RuntimeError("thermo evaluation failed: dew temperature did not converge")
+        return 300.0 + y
+
+    grid = [0.0, 0.25, 0.5, 0.75, 1.0]
+    values, text = plot._dew_line(solve, grid)
+    assert text == note
+    assert [math.isnan(v) for v in values] == [y in failing for y in grid]
+
+    def fails(y):
+        raise RuntimeError(f"thermo evaluation failed: dew temperature at {y}")
+
+    with pytest.raises(RuntimeError, match="dew temperature at 0.0$"):
+        plot._dew_line(fails, grid)

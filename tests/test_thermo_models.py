@@ -367,3 +367,17 @@ def test_saturation_pressures_and_k_values():
     anchored = T.ideal_solution(["benzene", "toluene"], saturation=["Muller", "RPM"])
     at_tb = [anchored.saturation_pressure(c["tb"])[i] for i, c in enumerate(records)]
     assert at_tb == pytest.approx([101.325, 101.325], rel=1e-12)
+
+
+@pytest.mark.parametrize("poynting", [False, True])
+def test_poynting_factor_only_when_switched_on(poynting):
+    """With an ideal-gas vapour K_i P / (Psat_i gamma_i) is the Poynting factor, 1 unless switched on,
+    although Wilson carries the liquid volumes either way."""
+    t, p, x = 340.0, 2000.0, [0.3, 0.7]
+    system = T.activity(["methanol", "water"], "Wilson", WILSON_MW, poynting=poynting)
+    k, _ = system.k_values(t, p, x)
+    psat = system.saturation_pressure(t)
+    gamma = [math.exp(g) for g in system.ln_gamma(t, x)]
+    volumes = [T._database_component(name)["liquid_volume"] for name in ("methanol", "water")]
+    expected = [math.exp((p - s) * v * 0.001 / (8.31451 * t)) if poynting else 1.0 for s, v in zip(psat, volumes)]
+    assert [k_i * p / (s * g) for k_i, s, g in zip(k, psat, gamma)] == pytest.approx(expected, rel=1e-13)

@@ -5,6 +5,12 @@ Peng–Robinson equilibrium curve: x_D = 0.95, x_B = 0.05, a saturated-liquid
 feed with z_F = 0.5 and R = 1.5·R_min.  ``--plot FILE`` also writes the
 McCabe–Thiele diagram (PNG or SVG, by the file's extension).
 
+The thermodynamics of the curve is chosen with ``--eos``, ``--mixing-rule``
+and ``--kij`` (an equation of state in both phases) or ``--activity`` with
+``--parameters`` and ``--vapour`` (an activity-coefficient liquid).  When the
+design's liquid would split into two liquids on that model, one line on
+stderr, "kolvar: warning: ...", says over which x range.
+
 Every failure, a bad option as well as an engine error, is printed as one
 line on stderr, "kolvar: error: ...", and the exit status is 2.  A reader
 that closes the pipe early (``python -m kolvar | head``) ends the program
@@ -21,6 +27,7 @@ import sys
 from typing import List, NoReturn, Optional, Sequence, TextIO, Tuple
 
 from . import EquilibriumCurve, ThermoSystem, __version__, mccabe_thiele, rmin, total_reflux
+from .thermo import _split_along_curve, model_names
 
 PROG = "kolvar"
 PLOT_FORMATS = {".png": "png", ".svg": "svg"}
@@ -80,6 +87,7 @@ def build_parser() -> argparse.ArgumentParser:
         "--pressure", type=float, metavar="KPA", help="column pressure in kPa absolute (default: 101.325)"
     )
     curve.add_argument("--points", type=int, default=101, metavar="N", help="curve samples (default: 101)")
+    _add_thermo_options(parser)
 
     design = parser.add_argument_group("design")
     design.add_argument("--xd", type=_fraction, default=0.95, help="distillate light-component fraction (default: 0.95)")
@@ -103,10 +111,71 @@ def build_parser() -> argparse.ArgumentParser:
     return parser
 
 
+def _names(kind: str, first: Optional[str] = None) -> str:
+    names = [name for name in model_names()[kind] if name != first]
+    return ", ".join(names if first is None else [f"{first} (default)", *names])
+
+
+def _add_thermo_options(parser: argparse.ArgumentParser) -> None:
+    thermo = parser.add_argument_group(
+        "thermodynamics of the curve from --components",
+        "Default: Peng-Robinson in both phases with classical mixing and kij = 0. Names are matched exactly.",
+    )
+    thermo.add_argument(
+        "--eos", metavar="NAME", help="cubic equation of state in both phases: " + _names("eos", "PR1976")
+    )
+    thermo.add_argument(
+        "--mixing-rule",
+        metavar="NAME",
+        help="mixing rule of the equation of state: "
+        + _names("mixing_rule", "Classical")
+        + "; the excess-Gibbs-energy rules take their model from --activity",
+    )
+    thermo.add_argument(
+        "--kij", type=float, metavar="K", help="binary interaction parameter k12 = k21 of the equation of state"
+    )
+    thermo.add_argument(
+        "--activity",
+        metavar="MODEL",
+        help="activity-coefficient liquid (or the model of an excess-Gibbs-energy mixing rule): "
+        + _names("activity"),
+    )
+    thermo.add_argument(
+        "--parameters",
+        type=float,
+        nargs=2,
+        metavar=("A12", "A21"),
+        help="the activity model's binary parameters, the matrix [[0, A12], [A21, 0]] "
+        "(van Laar and Margules dimensionless, Wilson energies in J/mol)",
+    )
+    thermo.add_argument(
+        "--vapour",
+        metavar="NAME",
+        help="vapour of the activity-coefficient liquid: IdealGas (default), Virial or an equation-of-state name",
+    )
+
+
+# Options that only make sense for a curve from --components, in report order.
+_THERMO_OPTIONS = ("pressure", "eos", "mixing_rule", "kij", "activity", "parameters", "vapour")
+
+
+def _check_thermo_options(args: argparse.Namespace) -> None:
+    given = [name for name in _THERMO_OPTIONS if getattr(args, name) is not None]
+    if args.alpha is not None and given:
+        option = "--" + given[0].replace("_", "-")
+        raise UsageError(f"{option} applies to a curve from --components, not to --alpha")
+    cubic = args.eos is not None or args.mixing_rule is not None or args.kij is not None
+    if args.parameters is not None and args.activity is None:
+        raise UsageError("--parameters needs --activity MODEL")
+    if args.vapour is not None and (cubic or args.activity is None):
+        raise UsageError(
+            "--vapour applies to an activity-coefficient liquid (--activity without --eos, --mixing-rule or --kij)"
+        )
+
+
 def _parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
     args = build_parser().parse_args(argv)
-    if args.alpha is not None and args.pressure is not None:
-        raise UsageError("--pressure applies to a curve from --components, not to --alpha")
+    _check_thermo_options(args)
     if args.points < MIN_POINTS:
         raise UsageError(f"--points must be at least {MIN_POINTS}, got {args.points}")
     if args.plot is not None:
@@ -119,24 +188,73 @@ def _parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
     return args
 
 
-def _curve(args: argparse.Namespace) -> Tuple[EquilibriumCurve, str, Optional[List[str]]]:
-    """The equilibrium curve, a one-line description of it, and the component names."""
+def _system(args: argparse.Namespace, names: List[str]) -> Tuple[ThermoSystem, str]:
+    """The thermodynamic system the options choose, and how the report names its model."""
+    matrix = None if args.parameters is None else [[0.0, args.parameters[0]], [args.parameters[1], 0.0]]
+    if args.eos is not None or args.mixing_rule is not None or args.kij is not None:
+        eos = "PR1976" if args.eos is None else args.eos
+        rule = "Classical" if args.mixing_rule is None else args.mixing_rule
+        kij = None if args.kij is None else [[0.0, args.kij], [args.kij, 0.0]]
+        system = ThermoSystem.cubic(
+            names, eos=eos, mixing_rule=rule, kij=kij, ge_model=args.activity, ge_parameters=matrix
+        )
+        model = f"{eos}, {rule}" + ("" if args.activity is None else f" with {_activity_text(args)}")
+        return system, model + ("" if args.kij is None else f", kij = {args.kij:g}")
+    if args.activity is not None:
+        vapour = "IdealGas" if args.vapour is None else args.vapour
+        system = ThermoSystem.activity(names, args.activity, matrix, vapour=vapour)
+        return system, f"{_activity_text(args)} liquid, {vapour} vapour"
+    return ThermoSystem.peng_robinson(names), "Peng-Robinson"
+
+
+def _activity_text(args: argparse.Namespace) -> str:
+    """'Wilson (A12 = 449.3, A21 = 1964.6)', or the bare name without --parameters."""
+    if args.parameters is None:
+        return str(args.activity)
+    return f"{args.activity} (A12 = {args.parameters[0]:g}, A21 = {args.parameters[1]:g})"
+
+
+def _curve(args: argparse.Namespace) -> Tuple[EquilibriumCurve, str, Optional[List[str]], Optional[ThermoSystem]]:
+    """The equilibrium curve, a one-line description of it, the component names and the system."""
     if args.alpha is not None:
         curve = EquilibriumCurve.constant_alpha(args.alpha, args.points)
-        return curve, f"constant relative volatility, alpha = {args.alpha:g}", None
+        return curve, f"constant relative volatility, alpha = {args.alpha:g}", None, None
     names = list(args.components) if args.components else ["benzene", "toluene"]
     pressure = 101.325 if args.pressure is None else args.pressure
-    system = ThermoSystem.peng_robinson(names)
+    system, model = _system(args, names)
     curve = EquilibriumCurve.from_thermo(system, pressure, args.points)
-    return curve, f"{' / '.join(system.components)}, Peng-Robinson", list(system.components)
+    return curve, f"{' / '.join(system.components)}, {model}", list(system.components), system
+
+
+def _split_warning(system: ThermoSystem, curve: EquilibriumCurve, x_b: float, x_d: float) -> Optional[str]:
+    """The warning line when the liquid splits somewhere between x_B and x_D, else None.
+
+    The design itself does not depend on the test, so a test that fails is a
+    warning too rather than the end of the run.
+    """
+    try:
+        split = _split_along_curve(system, curve)
+    except RuntimeError as exc:
+        return f"{PROG}: warning: the liquid's stability could not be tested: {' '.join(str(exc).split())}"
+    if split is None or split[1] < x_b or split[0] > x_d:
+        return None
+    low, high = split
+    return (
+        f"{PROG}: warning: on this model the liquid splits into two liquid phases for {low:.3f} < x < {high:.3f} "
+        f"at {curve.pressure:g} kPa, so the curve there is no real vapour-liquid equilibrium"
+    )
 
 
 def _point(p: Tuple[float, float]) -> str:
     return f"({p[0]:.4f}, {p[1]:.4f})"
 
 
-def run(args: argparse.Namespace, out: TextIO) -> None:
-    curve, source, components = _curve(args)
+def run(args: argparse.Namespace, out: TextIO, err: Optional[TextIO] = None) -> None:
+    curve, source, components, system = _curve(args)
+    if system is not None:
+        warning = _split_warning(system, curve, args.xb, args.xd)
+        if warning is not None:
+            print(warning, file=sys.stderr if err is None else err)
     analysis = rmin(curve, args.xd, args.xb, args.zf, args.q)
     if args.reflux is not None:
         reflux = args.reflux

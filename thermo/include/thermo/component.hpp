@@ -66,6 +66,7 @@ using ComponentConstants = std::vector<std::pair<std::string, ConstantValue>>;
 // message, naming the compound, the key and the value:
 //   component constants need a name (a non-empty text under the key name)
 //   component "x": unknown key "Tc" (accepted: name, tc, ...)
+//   component "x": key tc given twice
 //   component "x": tc must be a number, got a list
 //   component "x": missing key tc
 //   component "x": tc must be positive and finite, got -5
