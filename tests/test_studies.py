@@ -62,6 +62,10 @@ def run(map_, system_list, curve_list):
     return built, map_(study, *zip(*points))
 
 
+def engine_file(*_):
+    return kolvar._engine.__file__
+
+
 def bits(value):
     """`value` as nested tuples, every float as its bytes and every object as its attributes."""
     if isinstance(value, float):
@@ -106,12 +110,17 @@ def processes():
 @pytest.mark.parametrize("pool", [threads, processes])
 def test_pool_gives_the_loop_bits(pool, expected):
     with pool() as executor:
-        built, results = run(lambda function, *columns: list(executor.map(function, *columns)), systems(), given_curves())
+        built, results = run(
+            lambda function, *columns: list(executor.map(function, *columns)), systems(), given_curves()
+        )
+        # The workers ran this build of the engine (the sanitized one in a sanitizer run).
+        assert set(executor.map(engine_file, range(4))) == {kolvar._engine.__file__}
     assert (bits(built), bits(results)) == expected
 
 
 def test_dask_cluster_gives_the_loop_bits(expected):
     from dask import distributed
+
     with distributed.LocalCluster(
         n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None
     ) as cluster, distributed.Client(cluster) as client:
@@ -121,6 +130,7 @@ def test_dask_cluster_gives_the_loop_bits(expected):
         built, results = run(
             lambda function, *columns: client.gather(client.map(function, *columns)), system_list, curve_list
         )
+        assert set(client.run(engine_file).values()) == {kolvar._engine.__file__}
     assert (bits(built), bits(results)) == expected
 
 
