@@ -177,6 +177,19 @@ class OldStyleSequence:
         return len(self.items)
 
 
+class OddItems:
+    """A mapping whose items are not (key, value) pairs."""
+
+    def keys(self):
+        return ["tc"]
+
+    def items(self):
+        return [1, ("tc",), ("tc", 500.0, 1)]
+
+    def __getitem__(self, key):
+        return 500.0
+
+
 class Reentrant:
     """Calls back into the module while being converted."""
 
@@ -251,7 +264,7 @@ def _misc_values():
         array.array("d", GRID), array.array("i", [1, 2]), (x for x in [0.5, 0.5]), iter([0.5]),
         FloatRaises(), IndexRaises(), FloatReturnsText(), IndexReturnsFloat(), AsFloat(0.5), AsFloat(math.nan),
         AsIndex(7), AsIndex(-1), AsIndex(2**70), LenRaises(), ItemRaises(), IterRaises(), HugeLength(),
-        OldStyleSequence(GRID), OldStyleSequence(["methanol", "water"]), Reentrant(),
+        OldStyleSequence(GRID), OldStyleSequence(["methanol", "water"]), Reentrant(), OddItems(),
         e, e.Feed, e.EquilibriumCurve, e.CondenserKind, e.version,
     ]
 

@@ -9,9 +9,11 @@ and of every class of the module must come back unchanged.
 
 from __future__ import annotations
 
+import copy
 import gc
 import math
 import os
+import pickle
 import sys
 import tracemalloc
 from dataclasses import dataclass, field
@@ -162,6 +164,15 @@ def _cases() -> list[Case]:
                                               wilson.ln_gamma(345.0, [0.4, 0.6]), wilson.saturation_pressure(345.0)),
              [system, wilson], repeat=2000),
         Case("single-state refused", lambda: wilson.ln_phi(345.0, 101.325, [0.4, 0.6], "liquid"), [wilson]),
+    ]
+    pickled = [pickle.dumps(value) for value in (DESIGN, TOTAL, MEASURED, COLUMN, wilson)]
+    damaged = (DESIGN.__reduce__()[1][0], DESIGN.__reduce__()[1][1][:-1] + ([(0.5, 0.5)],))
+    cases += [
+        Case("pickle", lambda: [pickle.loads(pickle.dumps(value)) for value in (DESIGN, system, COLUMN)],
+             [DESIGN, system, COLUMN], repeat=500),
+        Case("unpickle", lambda: [pickle.loads(data) for data in pickled], pickled, repeat=500),
+        Case("rebuild refused", lambda: e._rebuild(*damaged), [damaged], repeat=2000),
+        Case("copies", lambda: (copy.copy(DESIGN), copy.deepcopy([DESIGN, CURVE])), [DESIGN, CURVE]),
     ]
     return cases
 

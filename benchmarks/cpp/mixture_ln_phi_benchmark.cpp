@@ -1,10 +1,14 @@
 // ln phi of methanol/water with PR1976 and Classical mixing, vapour and
-// liquid, in the simple form (parameters and result list per call) and the
-// two-stage form (parameters once, result into a caller's array). The
-// "allocs/call" counter counts heap allocations per evaluation.
+// liquid, in the simple form (parameters and result list per call), the
+// two-stage form (parameters once, result into a caller's array; target
+// <= 100 ns) and the bubble-point fast path's kernel, with and without its
+// slopes along T and ln P. The "allocs/call" counter counts heap allocations
+// per evaluation.
 #include "kolvar/testing/allocation_counter.hpp"
 #include "thermo/component.hpp"
 #include "thermo/mixture.hpp"
+
+#include "flash/classical_fugacity.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -79,10 +83,31 @@ void two_stage_form(benchmark::State& state, const Case& c)
     report_allocations(state, before);
 }
 
+void fast_path_kernel(benchmark::State& state, const Case& c, bool with_slopes)
+{
+    const SystemSpec system{.components = methanol_water(), .vapor = VaporModel::equation_of_state(Eos::PR1976)};
+    const auto mixture = flash::classical_mixture(system);
+    flash::CubicState cubic;
+    cubic.prepare(*mixture, c.temperature, c.pressure);
+    std::array<double, 2> out{}, d_t{}, d_p{};
+    const flash::CubicState::Slopes slopes{d_t, d_p};
+    const long before = kolvar::testing::allocation_count();
+    for (auto _ : state) {
+        auto z = cubic.ln_phi(*mixture, c.composition, c.phase, out, with_slopes ? &slopes : nullptr);
+        benchmark::DoNotOptimize(z);
+        benchmark::DoNotOptimize(out);
+    }
+    report_allocations(state, before);
+}
+
 BENCHMARK_CAPTURE(simple_form, vapour, vapour);
 BENCHMARK_CAPTURE(simple_form, liquid, liquid);
 BENCHMARK_CAPTURE(two_stage_form, vapour, vapour);
 BENCHMARK_CAPTURE(two_stage_form, liquid, liquid);
+BENCHMARK_CAPTURE(fast_path_kernel, vapour, vapour, false);
+BENCHMARK_CAPTURE(fast_path_kernel, liquid, liquid, false);
+BENCHMARK_CAPTURE(fast_path_kernel, vapour_with_slopes, vapour, true);
+BENCHMARK_CAPTURE(fast_path_kernel, liquid_with_slopes, liquid, true);
 
 }  // namespace
 

@@ -52,9 +52,11 @@ bool constants(PyObject* mapping, thermo::ComponentConstants& out)
     if (size < 0) return false;
     for (Py_ssize_t i = 0; i < size; ++i) {
         PyObject* pair = PyList_GetItem(items.get(), i);  // borrowed
-        PyObject* key = pair ? PyTuple_GetItem(pair, 0) : nullptr;
-        PyObject* value = pair ? PyTuple_GetItem(pair, 1) : nullptr;
-        if (!key || !value) return false;
+        if (pair == nullptr) return false;
+        // A mapping other than a dict may give anything as an item.
+        if (!PyTuple_Check(pair) || PyTuple_Size(pair) != 2) return refuse_type(pair, "(key, value) pair");
+        PyObject* key = PyTuple_GetItem(pair, 0);
+        PyObject* value = PyTuple_GetItem(pair, 1);
         auto& entry = out.emplace_back();
         if (!Text::convert(key, entry.first) || !constant_value(value, entry.second)) return false;
     }

@@ -2,8 +2,25 @@
 
 #include "toolkit/ref.hpp"
 
+#include <unistd.h>
+
 namespace kolvar::bind {
 namespace {
+
+// Takes the lock back. An interpreter that is shutting down ends a daemon
+// thread asking for the lock with pthread_exit, which unwinds the thread's
+// stack as if by an exception (the only one that can leave this C call):
+// through this layer it would release Python references without the lock,
+// and through a noexcept frame it aborts the process. Such a thread instead
+// waits, running nothing more, for the process to end.
+void retake_lock(PyThreadState* state)
+{
+    try {
+        PyEval_RestoreThread(state);
+    } catch (...) {
+        for (;;) pause();
+    }
+}
 
 // Whether the calling thread is the one the interpreter runs signal handlers
 // on. When this cannot be told, polling is the safe side.
@@ -29,7 +46,7 @@ EngineWork::EngineWork(bool release, bool interruptible) : polled_(interruptible
 
 EngineWork::~EngineWork()
 {
-    if (saved_ != nullptr) PyEval_RestoreThread(saved_);
+    if (saved_ != nullptr) retake_lock(saved_);
 }
 
 engine::Interrupt EngineWork::interrupt()
@@ -40,7 +57,7 @@ engine::Interrupt EngineWork::interrupt()
 bool EngineWork::poll(void* context)
 {
     auto* work = static_cast<EngineWork*>(context);
-    if (work->saved_ != nullptr) PyEval_RestoreThread(work->saved_);
+    if (work->saved_ != nullptr) retake_lock(work->saved_);
     const bool stop = PyErr_CheckSignals() < 0;
     if (work->saved_ != nullptr) work->saved_ = PyEval_SaveThread();
     return stop;

@@ -11,6 +11,9 @@
 // handlers and releases it again; a handler that raises (KeyboardInterrupt
 // for Ctrl-C) stops the work, and its exception is the call's. Only the main
 // thread runs signal handlers, so elsewhere the engine is never polled.
+//
+// A daemon thread whose interpreter shuts down while it works cannot take
+// the lock back; it waits there, running nothing more, for the process to end.
 #pragma once
 
 #include "toolkit/python.hpp"

@@ -64,7 +64,8 @@ PyObject* reduction(const char* class_name, Ref state)
     PyObject* module = PyState_FindModule(module_definition());
     if (module == nullptr) return reinterpret_cast<PyObject*>(missing_type());
     Ref rebuild = Ref::steal(PyObject_GetAttrString(module, rebuild_function_name));
-    Ref name = Ref::steal(PyUnicode_FromString(class_name));
+    // One interned name per class, which pickle writes once per stream.
+    Ref name = Ref::steal(PyUnicode_InternFromString(class_name));
     if (!rebuild || !name) return nullptr;
     return Py_BuildValue("(O(OO))", rebuild.get(), name.get(), state.get());
 }

@@ -18,14 +18,15 @@ public:
     // Answers true to stop the work.
     using Poll = bool (*)(void* context);
 
-    // The longest time between two polls, apart from the length of one item.
-    static constexpr std::chrono::milliseconds interval{10};
+    // The time between two polls (apart from the length of one item): short
+    // enough for a prompt stop, long enough that polling costs nothing.
+    static constexpr std::chrono::nanoseconds default_interval = std::chrono::milliseconds(10);
 
     // Never stops and never reads the clock.
     Interrupt() noexcept = default;
     // The first poll comes one interval after construction.
-    Interrupt(Poll poll, void* context) noexcept
-        : poll_(poll), context_(context), next_(std::chrono::steady_clock::now() + interval)
+    Interrupt(Poll poll, void* context, std::chrono::nanoseconds interval = default_interval) noexcept
+        : poll_(poll), context_(context), interval_(interval), next_(std::chrono::steady_clock::now() + interval)
     {
     }
 
@@ -38,13 +39,14 @@ public:
         const auto now = std::chrono::steady_clock::now();
         if (now < next_) return {};
         if (poll_(context_)) return interrupted("stopped between work items");
-        next_ = std::chrono::steady_clock::now() + interval;
+        next_ = std::chrono::steady_clock::now() + interval_;
         return {};
     }
 
 private:
     Poll poll_ = nullptr;
     void* context_ = nullptr;
+    std::chrono::nanoseconds interval_{};
     std::chrono::steady_clock::time_point next_{};
 };
 

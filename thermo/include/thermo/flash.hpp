@@ -141,6 +141,20 @@ struct IncipientPoint {
 // NoConvergence "saturation pressure" with the last residual after
 // max_iterations; Evaluation "trivial solution at P = {P} kPa: liquid and
 // vapour on the same root (K = 1)" for a converged trivial result.
+//
+// For a phi-phi mixture with one two-parameter equation of state in both
+// phases, Classical (or IVDW) mixing and a composition of non-negative
+// entries summing to one, Newton on ln P from the same start comes first; its
+// answer (phases distinct, |S - 1| < tolerance, P above 1e-9 kPa, no more
+// than max_iterations passes) is the substitution's to within its
+// tolerance. A substitution result that is no equilibrium (fugacities of the
+// two phases not equal to 1e-8 in ln(x_i phi_i)) is settled by Newton from
+// it. Where the substitution fails, or ends on or near the K = 1 solution,
+// continuation in T from half the average critical temperature looks for the
+// genuine point; if there is none, the failure stands, a K = 1 end reported
+// as the trivial solution above and an unsettled one as NoConvergence
+// "bubble pressure" (or "dew pressure") with 40 and the largest fugacity
+// difference.
 std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spec, double temperature,
                                                            std::span<const double> x, Direction direction,
                                                            double tolerance, unsigned max_iterations);
@@ -156,6 +170,17 @@ std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spe
 // solution at T = {T} K: liquid and vapour on the same root (K = 1)";
 // NoConvergence "bubble temperature" (60, |S - 1|) when the final sum is off
 // by more than 1e-6.
+//
+// For the mixtures of bubble_pressure's Newton path, Newton on T from the
+// temperature of Wilson's K-values comes first; its answer stands when the
+// phases are distinct, |S - 1| < tolerance, Pbub rises with T there (the
+// first crossing the scan brackets) and T lies within the scanned range, and
+// then agrees with the scan to within the bisection's tolerance. A scan
+// result that is no equilibrium is settled by Newton from it; where the scan
+// fails, or ends on or near the K = 1 solution, continuation in ln P from
+// 100 kPa looks for the genuine bubble point; if there is none, the failure
+// stands (an unsettled end as NoConvergence "bubble temperature" with 60 and
+// the largest fugacity difference).
 std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& spec, double pressure,
                                                               std::span<const double> x, double tolerance,
                                                               unsigned max_iterations);

@@ -30,7 +30,10 @@ namespace kolvar::thermo {
 //   ln phi_i = b_bar_i/(Z - B) - ln(Z - B) - (a_bar_i - A) g - Z A/Q
 //              + A [(u_bar_i - U)(1/(2Q) - (U/2) h) + (w_bar_i - 2W) h]
 // with Q = Z^2 + U Z + W, g = integral from Z to infinity of dZ'/Q(Z') and
-// h = -dg/dW. Logarithms of non-positive arguments are not guarded.
+// h = -dg/dW. For the two-parameter variants (U = u B, W = w B^2) the same
+// value is formed as (b_bar_i/B)(Z - 1) - ln(Z - B) - g (a_bar_i - A b_bar_i/B),
+// which the equation of state makes equal at the root. Logarithms of
+// non-positive arguments are not guarded.
 // When `compressibility` is given it receives the polished root Z.
 std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const ComponentParameters& components,
                                              std::span<const double> composition, Phase phase,

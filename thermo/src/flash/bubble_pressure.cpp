@@ -1,4 +1,5 @@
 // Bubble (or dew) pressure at a given temperature.
+#include "flash/general_solvers.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/pressure_solver.hpp"
 #include "kolvar/format.hpp"
@@ -79,9 +80,11 @@ std::optional<ThermoError> non_finite_result(std::span<const double> k, std::spa
 
 }  // namespace flash
 
-std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spec, double temperature,
-                                                           std::span<const double> x, Direction direction,
-                                                           double tolerance, unsigned max_iterations)
+std::expected<IncipientPoint, ThermoError> flash::substitution_bubble_pressure(const SystemSpec& spec,
+                                                                              double temperature,
+                                                                              std::span<const double> x,
+                                                                              Direction direction, double tolerance,
+                                                                              unsigned max_iterations)
 {
     SmallVector<double, 8> k(spec.components.size());
     auto solved = flash::solve_pressure(spec, temperature, x, direction, tolerance, max_iterations, k);

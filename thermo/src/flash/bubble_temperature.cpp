@@ -134,11 +134,4 @@ std::expected<IncipientPoint, ThermoError> flash::incipient_temperature(const Sy
     return IncipientPoint{t, std::vector<double>(y.begin(), y.end()), std::vector<double>(k.begin(), k.end())};
 }
 
-std::expected<IncipientPoint, ThermoError> bubble_temperature(const SystemSpec& spec, double pressure,
-                                                              std::span<const double> x, double tolerance,
-                                                              unsigned max_iterations)
-{
-    return flash::incipient_temperature(spec, pressure, x, Direction::Bubble, tolerance, max_iterations);
-}
-
 }  // namespace kolvar::thermo

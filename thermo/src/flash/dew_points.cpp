@@ -1,6 +1,6 @@
 #include "thermo/dew_point.hpp"
 
-#include "flash/pressure_solver.hpp"
+#include "flash/general_solvers.hpp"
 
 namespace kolvar::thermo {
 
@@ -15,7 +15,7 @@ std::expected<IncipientPoint, ThermoError> dew_temperature(const SystemSpec& spe
                                                            std::span<const double> y, double tolerance,
                                                            unsigned max_iterations)
 {
-    return flash::incipient_temperature(spec, pressure, y, Direction::Dew, tolerance, max_iterations);
+    return flash::point_temperature(spec, pressure, y, Direction::Dew, tolerance, max_iterations);
 }
 
 }  // namespace kolvar::thermo

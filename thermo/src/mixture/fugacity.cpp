@@ -2,23 +2,13 @@
 #include "thermo/mixture.hpp"
 
 #include "eos/attraction.hpp"
+#include "mixture/phase_root.hpp"
 #include "kolvar/format.hpp"
 
 #include <cmath>
 
 namespace kolvar::thermo {
 namespace {
-
-// At most two Newton steps on the cubic; stops on a vanishing derivative.
-double polish(double z, const CubicCoefficients& k)
-{
-    for (int step = 0; step < 2; ++step) {
-        const double slope = (3.0 * z + 2.0 * k.c2) * z + k.c1;
-        if (std::abs(slope) < 1e-10) break;
-        z -= (((z + k.c2) * z + k.c1) * z + k.c0) / slope;
-    }
-    return z;
-}
 
 // g = integral from Z to infinity of dZ'/(Z'^2 + U Z' + W) and h = -dg/dW
 // at fixed Z and U (its limit when the two roots of the denominator coincide).
@@ -52,17 +42,30 @@ std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const Comp
             format::text("output.len()=", out.size(), " but components.len()=", n)));
 
     const CubicCoefficients k = cubic_coefficients(m.a, m.b, m.u, m.w);
-    const auto roots = solve_monic_cubic(k.c2, k.c1, k.c0);
-    if (!roots) return std::unexpected(EosError::cubic_failed(roots.error()));
-    const auto root = select_root(*roots, m.b, phase);
-    if (!root) return std::unexpected(EosError::no_real_root(m.b, phase));
-    const double z = polish(*root, k);
+    const auto root = phase_root(k, m.b, phase);
+    if (!root) return std::unexpected(EosError::cubic_failed(root.error()));
+    if (!*root) return std::unexpected(EosError::no_real_root(m.b, phase));
+    const double z = **root;
     if (compressibility) *compressibility = z;
+
+    const double ln_free = std::log(z - m.b);
+    if (!is_three_parameter(components.eos) && m.b > 0.0) {
+        // Two-parameter variants have U = u B and W = w B^2 whatever the a/b
+        // rule, and with the equation of state at the root, Z - 1 =
+        // B/(Z - B) - Z A/Q, the form below reduces to
+        //   ln phi_i = (b_bar_i/B)(Z - 1) - ln(Z - B) - g (a_bar_i - A b_bar_i/B).
+        const double g = attraction_integral(1.0, z, m.u, m.w).value;
+        const double inv_b = 1.0 / m.b;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double beta = m.b_bar[i] * inv_b;
+            out[i] = beta * (z - 1.0) - ln_free - g * (m.a_bar[i] - m.a * beta);
+        }
+        return {};
+    }
 
     const double inv_q = 1.0 / ((z + m.u) * z + m.w);  // 1/Q
     const auto [g, h] = attraction(z, m.u, m.w, inv_q);
     const double repulsion = 1.0 / (z - m.b);
-    const double ln_free = std::log(z - m.b);
     const double za_q = z * m.a * inv_q;
     const double u_weight = 0.5 * inv_q - (m.u / 2.0) * h;
     for (std::size_t i = 0; i < n; ++i) {

@@ -30,6 +30,10 @@ std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec, const 
     out.u_bar.resize_for_overwrite(n);
     out.w_bar.resize_for_overwrite(n);
     const rule_data::RuleRow& rule = rule_data::row(spec.rule);
+    if (rule.stage == rule_data::AbStage::Classical && spec.kij.empty() && !is_three_parameter(components.eos)) {
+        rules::classical_two_parameter(components, x, out);
+        return {};
+    }
     switch (rule.stage) {
     case rule_data::AbStage::Classical: rules::classical(components, spec.kij, x, out); break;
     case rule_data::AbStage::IIVDW: rules::iivdw(components, spec.kij, x, out); break;

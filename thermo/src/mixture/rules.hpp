@@ -25,6 +25,11 @@ void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityIn
 // U/W stage: U, W, u_bar, w_bar from B, b_bar and the variant's third parameter.
 void third_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out);
 
+// Both stages in one pass for the commonest mixture, Classical mixing without
+// kij and a two-parameter variant: the arithmetic of classical, then
+// third_parameter, operation for operation.
+void classical_two_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out);
+
 // Aborts with `what`: a state that the checks make unreachable.
 [[noreturn]] void internal_fault(const char* what);
 

@@ -1,0 +1,379 @@
+"""Values that travel: pickling and copying, engine work beside other threads,
+and long calls that Ctrl-C stops.
+
+A pickled value comes back as the same value, bit for bit; a damaged or
+crafted pickle is input like any other and meets the constructors' checks.
+"""
+
+from __future__ import annotations
+
+import copy
+import math
+import os
+import pickle
+import signal
+import struct
+import subprocess
+import sys
+import textwrap
+import threading
+import time
+
+import pytest
+
+from kolvar import _engine as e
+
+T = e.ThermoSystem
+PR = T.peng_robinson(["methanol", "water"])
+CURVE = e.EquilibriumCurve.constant_alpha(2.5)
+DESIGN = e.mccabe_thiele(CURVE, 0.9, 0.1, 0.5, 3.0, 0.5, 0.6, "partial")
+
+
+def _samples():
+    """One or more instances of every class, odd values among them."""
+    columns = [e.BinaryColumn(101.325, e.Feed(100, 0.4, math.nan), 0.95, 0.05, "partial")]
+    curves = [
+        CURVE,
+        e.EquilibriumCurve.from_points([0, 0.25, 0.5, 0.75, 1], [0, 0.6, 0.6, 0.6, 1],
+                                       [math.nan, -0.0, 1e300, 5e-324, 2], -math.inf),
+        e.EquilibriumCurve.from_thermo(PR, 101.325, 11),
+    ]
+    systems = [
+        PR,
+        T.peng_robinson([]),
+        T.peng_robinson(T._database_names()),  # every compound of the database, by its constants
+        T.van_laar(["acetone", "water"], math.nan, -0.0),
+        T.cubic(["methanol", {**T._database_component("water"), "name": "heavy water", "tc": 644.0}], "RKS1972",
+                "MHV2", [[0, 0.02], [0.01, 0]], "Wilson", [[0, 100.0], [400.0, 0]], [[0.1, 0.2, 0.3, 0.4]] * 2),
+        T.cubic(["benzene", "toluene"], "PRSV1986"),
+        T.activity(["methanol", "water"], "Wilson", [[0, 100.0], [400.0, 0]], "Virial", ["Riedel", "Muller"], True),
+        T.activity(["benzene", "n-heptane"], "RegularSolution", None, "PR1976", None, False, [9.2, 7.4]),
+        T.ideal_solution(["benzene", "toluene"], "RK1949", ["RPM", "Antoine"]),
+        T.grayson_streed(["propane", "n-butane"], "Virial"),
+    ]
+    results = [DESIGN, DESIGN.spec, DESIGN.rmin, DESIGN.stripping, DESIGN.stages[-1],
+               e.total_reflux(CURVE, 0.95, 0.05, 0.7), e.CondenserKind.Partial]
+    return columns + [columns[0].feed] + curves + systems + results
+
+
+SAMPLES = _samples()
+
+
+def engine_class(cls) -> bool:
+    """A class of the module, whether or not it is one of the module's names."""
+    return cls.__module__ == "builtins" and "__reduce__" in vars(cls)
+
+
+def attributes(value):
+    return [name for name, slot in vars(type(value)).items() if type(slot).__name__ == "getset_descriptor"]
+
+
+def bits(value):
+    """A value down to the bits of its floats; an instance as its attributes, its repr and its pickled state."""
+    if type(value) is float:
+        return struct.pack("<d", value).hex()
+    if isinstance(value, (list, tuple)):
+        return [bits(item) for item in value]
+    if isinstance(value, dict):
+        return {key: bits(item) for key, item in value.items()}
+    if engine_class(type(value)):
+        shown = repr(value) if type(value).__repr__ is not object.__repr__ else None
+        return [type(value).__name__, shown, [(name, bits(getattr(value, name))) for name in attributes(value)],
+                bits(value.__reduce__()[1])]
+    return value
+
+
+def reached_classes(values):
+    """The classes of the values and of everything their attributes lead to."""
+    found, pending = set(), list(values)
+    while pending:
+        value = pending.pop()
+        if isinstance(value, (list, tuple)):
+            pending.extend(value)
+        elif engine_class(type(value)) and type(value) not in found:
+            found.add(type(value))
+            pending.extend(getattr(value, name) for name in attributes(value))
+    return found
+
+
+def test_every_class_is_sampled_and_the_reconstructor_stays_private():
+    exposed = {getattr(e, name) for name in e.__all__ if isinstance(getattr(e, name), type)}
+    assert exposed | reached_classes(SAMPLES) == {type(value) for value in SAMPLES}
+    assert len(e.__all__) == 18 and "_rebuild" not in e.__all__
+    assert {name for name in dir(e) if not name.startswith("_")} == set(e.__all__) - {"__version__"}
+    assert e._rebuild.__module__ == "kolvar._engine"
+
+
+@pytest.mark.parametrize("value", SAMPLES, ids=lambda v: type(v).__name__)
+def test_pickle_and_copies_give_the_same_value_bit_for_bit(value):
+    for protocol in range(2, pickle.HIGHEST_PROTOCOL + 1):
+        back = pickle.loads(pickle.dumps(value, protocol))
+        assert type(back) is type(value)
+        assert bits(back) == bits(value)
+    assert copy.copy(value) is value and copy.deepcopy(value) is value
+    notebook = copy.deepcopy({"kept": [value, (value,)]})
+    assert notebook["kept"][0] is value and notebook["kept"][1][0] is value
+    if isinstance(value, T):
+        # The whole model travels, not only what the attributes show.
+        back = pickle.loads(pickle.dumps(value))
+        questions = [lambda s: s.saturation_pressure(350.0)]
+        if len(value.components) == 2:
+            questions += [lambda s: s.bubble_temperature(101.325, [0.4, 0.6]),
+                          lambda s: s.bubble_pressure(350.0, [0.4, 0.6])]
+        for question in questions:
+            assert answer(question, back) == answer(question, value)
+
+
+def answer(question, system):
+    """The bits of what the system answers, or its failure."""
+    try:
+        return bits(question(system))
+    except (ValueError, RuntimeError) as error:
+        return repr(error)
+
+
+class Crafted:
+    """Pickles as a call of the module's reconstructor with the given class name and state."""
+
+    def __init__(self, name, state):
+        self.reduction = (e._rebuild, (name, state))
+
+    def __reduce__(self):
+        return self.reduction
+
+
+def state_of(value, change=None):
+    """The pickled state of `value` as a list, with `change(state)` applied to it."""
+    state = list(value.__reduce__()[1][1])
+    if change:
+        change(state)
+    return tuple(state)
+
+
+def replace(index, item):
+    def change(state):
+        state[index] = item
+    return change
+
+
+def edit(index, function):
+    def change(state):
+        state[index] = function(state[index])
+    return change
+
+
+def system_state(system, components=None, model=None):
+    state = system.__reduce__()[1][1]
+    return (state[0] if components is None else components(state[0]), state[1] if model is None else model(state[1]))
+
+
+class OddItems:
+    """A mapping whose items are not (key, value) pairs."""
+
+    def keys(self):
+        return ["tc"]
+
+    def items(self):
+        return [1]
+
+    def __getitem__(self, key):
+        return 500.0
+
+
+STAGES = DESIGN.stages
+TOTAL = e.total_reflux(CURVE, 0.95, 0.05)
+COLUMN = SAMPLES[0]
+GRID = [0, 0.25, 0.5, 0.75, 1]
+THREE = T.peng_robinson(["methanol", "water", "ethanol"])
+CUBIC = SAMPLES[[type(v) for v in SAMPLES].index(T) + 4]
+
+# (class name, state, exception, message): each refused with the checks of
+# the class's constructor or of its constructions. A message ending in "…" is
+# the beginning of the text.
+DAMAGED = [
+    ("Nothing", (), ValueError, 'kolvar._engine has no class "Nothing" to rebuild'),
+    ("Feed\x00", (1.0, 0.5, 1.0), ValueError, 'kolvar._engine has no class "Feed\\0" to rebuild'),
+    (3, (), TypeError, "argument 'class_name': 'int' object cannot be converted to 'PyString'"),
+    ("Feed", [1.0, 0.5, 1.0], TypeError, "argument 'state': 'list' object cannot be converted to 'tuple'"),
+    ("Feed", (1.0, 0.5), ValueError, "the state of Feed must have 3 items, got 2"),
+    ("Feed", ("1", 0.5, 1.0), TypeError, "argument 'rate': must be real number, not str"),
+    ("CondenserKind", (2,), ValueError, "dimension mismatch: condenser kind must be 0 or 1, got 2"),
+    ("BinaryColumn", state_of(COLUMN, replace(2, e.Feed(100, 0.97))), ValueError,
+     "dimension mismatch: specs must satisfy x_B < z_F < x_D, got x_B = 0.05, z_F = 0.97, x_D = 0.95"),
+    ("BinaryColumn", state_of(COLUMN, replace(1, "partial")), TypeError,
+     "argument 'condenser': 'str' object cannot be converted to 'CondenserKind'"),
+    ("EquilibriumCurve", ([0, 0.5, 0.25, 0.75, 1], [0, 0.5, 0.7, 0.8, 1], [], None), ValueError,
+     "dimension mismatch: x must be strictly increasing"),
+    ("EquilibriumCurve", (GRID, [0, 0.5, 0.7, 1], [], None), ValueError,
+     "dimension mismatch: x and y must have equal length ≥ 5, got 5 and 4"),
+    ("EquilibriumCurve", (GRID, [0, 0.5, math.nan, 0.8, 1], [], None), ValueError,
+     "dimension mismatch: y values must lie in [0, 1]"),
+    ("EquilibriumCurve", (GRID, [0, 0.5, 0.7, 0.8, 1], [300.0], 101.325), ValueError,
+     "dimension mismatch: t must be empty or match x's length 5, got 1"),
+    ("Line", (math.inf, 0.0), ValueError,
+     "dimension mismatch: line must have a finite slope and intercept, got inf and 0"),
+    ("StagePoint", (0, 0.5, 0.5), ValueError, "dimension mismatch: stage index must lie in [1, 500], got 0"),
+    ("StagePoint", (1.0, 0.5, 0.5), TypeError, "argument 'index': 'float' object cannot be interpreted as an integer"),
+    ("RminResult", state_of(DESIGN.rmin, replace(0, -0.5)), ValueError,
+     "dimension mismatch: minimum reflux must be finite and not negative, got -0.5"),
+    ("RminResult", state_of(DESIGN.rmin, replace(2, 1)), TypeError,
+     "argument 'tangent': 'int' object cannot be converted to 'bool'"),
+    ("RminResult", state_of(DESIGN.rmin, replace(1, (0.5, 0.5, 0.5))), ValueError,
+     "expected a sequence of length 2 (got 3)"),
+    ("McCabeThieleSpec", state_of(DESIGN.spec, replace(5, 0.0)), ValueError,
+     "dimension mismatch: Murphree efficiency must be in (0, 1], got 0"),
+    ("McCabeThieleResult", state_of(DESIGN, replace(0, e.Feed(1, 0.5))), TypeError,
+     "argument 'spec': 'Feed' object cannot be converted to 'McCabeThieleSpec'"),
+    ("McCabeThieleResult", state_of(DESIGN, edit(8, lambda s: s[:-1])), ValueError,
+     f"dimension mismatch: staircase must have 2 points per stage, got {2 * len(STAGES) - 1} for {len(STAGES)} stages"),
+    ("McCabeThieleResult", state_of(DESIGN, edit(2, lambda s: s[1:])), ValueError,
+     "dimension mismatch: stage 1 is numbered 2"),
+    ("McCabeThieleResult", state_of(DESIGN, replace(1, len(STAGES) + 0.5)), ValueError,
+     f"dimension mismatch: n_stages must lie in [N - 1, N] for N = {len(STAGES)} stages, got {len(STAGES) + 0.5}"),
+    ("McCabeThieleResult", state_of(DESIGN, replace(3, 0)), ValueError,
+     f"dimension mismatch: feed stage must lie in [1, {len(STAGES)}], got 0"),
+    ("McCabeThieleResult", state_of(DESIGN, replace(6, DESIGN.rectifying)), ValueError,
+     "dimension mismatch: the operating lines and their intersection must be those of the spec"),
+    ("McCabeThieleResult", state_of(DESIGN, edit(8, lambda s: s[:3] + [(s[3][0], s[3][1] + 1e-9)] + s[4:])), ValueError,
+     "dimension mismatch: staircase point 3 is not where the stages put it"),
+    ("TotalRefluxResult", state_of(TOTAL, replace(0, math.nan)), ValueError,
+     f"dimension mismatch: n_min must lie in [N - 1, N] for N = {len(TOTAL.stages)} stages, got NaN"),
+    ("TotalRefluxResult", state_of(TOTAL, edit(1, lambda s: s[:1] + s[2:])), ValueError,
+     "dimension mismatch: stage 2 is numbered 3"),
+    ("ThermoSystem", system_state(PR, model=lambda m: ("unifac",)), ValueError,
+     'unknown ThermoSystem constructor "unifac" (valid: peng_robinson, van_laar, cubic, activity, ideal_solution, '
+     "grayson_streed)"),
+    ("ThermoSystem", system_state(PR, model=lambda m: ("van_laar", 1.0)), ValueError,
+     "a model of van_laar must have 3 items, got 2"),
+    ("ThermoSystem", system_state(THREE, model=lambda m: ("van_laar", 1.0, 2.0)), ValueError,
+     "dimension mismatch: van_laar needs 2 components, got 3"),
+    ("ThermoSystem", system_state(PR, components=lambda c: [c[0], {**c[1], "tc": -5.0}]), ValueError,
+     'dimension mismatch: component "water": tc must be positive and finite, got -5'),
+    ("ThermoSystem", system_state(PR, components=lambda c: [c[0], OddItems()]), TypeError,
+     "argument 'components': 'int' object cannot be converted to '(key, value) pair'"),
+    ("ThermoSystem", system_state(PR, components=lambda c: [c[0], "unobtainium"]), RuntimeError,
+     'thermo evaluation failed: component "unobtainium", not in the korrin database …'),
+    ("ThermoSystem", system_state(CUBIC, model=lambda m: m[:3] + ([[0, math.nan], [0.01, 0]],) + m[4:]), ValueError,
+     "dimension mismatch: kij[0][1] must be finite, got NaN"),
+    ("ThermoSystem", system_state(CUBIC, model=lambda m: m[:1] + ("PR",) + m[2:]), ValueError,
+     'unknown equation of state "PR" (valid names: PR1976, …'),
+    ("ThermoSystem", system_state(CUBIC, model=lambda m: m[:6]), ValueError,
+     "a model of cubic must have 7 items, got 6"),
+    ("ThermoSystem", system_state(CUBIC, model=list), TypeError,
+     "argument 'model': 'list' object cannot be converted to 'tuple'"),
+]
+
+
+@pytest.mark.parametrize("name, state, error, message", DAMAGED, ids=[f"{d[0]!s}-{i}" for i, d in enumerate(DAMAGED)])
+def test_a_damaged_pickle_is_refused_by_the_checks(name, state, error, message):
+    crafted = pickle.dumps(Crafted(name, state), 4)
+    with pytest.raises(error) as raised:
+        pickle.loads(crafted)
+    text = str(raised.value)
+    assert text == message or (message.endswith("…") and text.startswith(message[:-1]))
+
+
+def test_threads_compute_concurrently_what_one_thread_computes():
+    """Curves and sweeps made on two threads at once equal those made one after another."""
+    van_laar = T.van_laar(["acetone", "water"], 2.0, 1.5)
+    jobs = [lambda: e.EquilibriumCurve.from_thermo(PR, 101.325, 201),
+            lambda: e.EquilibriumCurve.from_thermo(van_laar, 50.0, 201),
+            lambda: e.n_vs_r(CURVE, [1.0 + i / 100 for i in range(400)], 0.95, 0.05, 0.5, murphree=0.7)]
+    serial = [bits(job()) for job in jobs]
+    for _ in range(2):
+        results = [None] * len(jobs)
+        start = threading.Barrier(len(jobs))
+
+        def run(i):
+            start.wait()
+            results[i] = bits(jobs[i]())
+
+        threads = [threading.Thread(target=run, args=(i,)) for i in range(len(jobs))]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        assert results == serial
+
+
+# Calls that take minutes (a bubble point per grid point, a construction per
+# reflux value), made in a child process that prints "ready" just before.
+LONG_CALLS = {
+    "from_thermo": ("system = engine.ThermoSystem.peng_robinson(['methanol', 'water'])",
+                    "engine.EquilibriumCurve.from_thermo(system, 101.325, 10**6)"),
+    "n_vs_r": ("system = engine.EquilibriumCurve.constant_alpha(2.5)",
+               "engine.n_vs_r(system, [2.0] * 10**6, 0.95, 0.05, 0.5, murphree=0.7)"),
+}
+
+
+@pytest.mark.parametrize("call", sorted(LONG_CALLS))
+def test_ctrl_c_stops_a_long_call(call):
+    setup, long_call = LONG_CALLS[call]
+    code = textwrap.dedent(f"""
+        import sys
+        from kolvar import _engine as engine
+        {setup}
+        held = sys.getrefcount(system)
+        print("ready", flush=True)
+        try:
+            {long_call}
+        except KeyboardInterrupt:
+            print("interrupted", sys.getrefcount(system) - held, flush=True)
+        print(engine.EquilibriumCurve.constant_alpha(2.5).y_of_x(0.5), flush=True)
+        """)
+    child = subprocess.Popen([sys.executable, "-c", code], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        assert child.stdout.readline() == "ready\n"
+        time.sleep(0.5)  # well inside a call that would take minutes
+        sent = time.monotonic()
+        child.send_signal(signal.SIGINT)
+        out, err = child.communicate(timeout=60)
+        stopped = time.monotonic() - sent
+    finally:
+        child.kill()
+    assert child.returncode == 0, err
+    assert out.splitlines() == ["interrupted 0", str(2.5 * 0.5 / (1 + 1.5 * 0.5))]
+    assert stopped < 5.0
+
+
+def test_the_interpreter_exits_cleanly_while_daemon_threads_compute():
+    """A daemon thread still inside a long call when the interpreter shuts down does not abort the process."""
+    code = textwrap.dedent("""
+        import threading, time
+        from kolvar import _engine as engine
+        system = engine.ThermoSystem.peng_robinson(["methanol", "water"])
+        curve = engine.EquilibriumCurve.constant_alpha(2.5)
+        for work in (lambda: engine.EquilibriumCurve.from_thermo(system, 101.325, 10**6),
+                     lambda: engine.n_vs_r(curve, [2.0] * 10**6, 0.95, 0.05, 0.5, murphree=0.7),
+                     lambda: [system.bubble_temperature(101.325, [0.5, 0.5]) for _ in range(10**6)]):
+            threading.Thread(target=work, daemon=True).start()
+        time.sleep(0.3)
+        print("done")
+        """)
+    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
+    assert (done.returncode, done.stdout, done.stderr) == (0, "done\n", "")
+
+
+@pytest.mark.skipif(os.environ.get("KOLVAR_SANITIZED") == "1", reason="ASan needs the address space it reserves")
+def test_an_allocation_failure_without_the_lock_is_a_memory_error():
+    """The sweep's result list, allocated by the engine without the lock, does not fit: MemoryError, module usable."""
+    code = textwrap.dedent("""
+        import resource
+        from kolvar import _engine as engine
+
+        curve = engine.EquilibriumCurve.constant_alpha(2.5)
+        r_values = [2.0] * (2 * 10**7)
+        with open("/proc/self/statm") as statm:
+            used = int(statm.read().split()[0]) * resource.getpagesize()
+        # Converting takes up to 400 MB while the copy grows and keeps 270 MB;
+        # the engine's 320 MB of pairs do not fit beside it.
+        limit = used + 480 * 2**20
+        resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+        try:
+            engine.n_vs_r(curve, r_values, 0.95, 0.05, 0.5)
+        except MemoryError:
+            print("MemoryError")
+        print(engine.n_vs_r(curve, [2.0], 0.95, 0.05, 0.5)[0][0])
+        """)
+    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
+    assert (done.returncode, done.stdout.split()) == (0, ["MemoryError", "2.0"]), done.stderr

@@ -1,0 +1,31 @@
+// Classical mixing without kij for a two-parameter variant, in one pass.
+#include "mixture/rules.hpp"
+
+namespace kolvar::thermo::rules {
+
+void classical_two_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+{
+    const std::size_t n = x.size();
+    double a = 0.0;
+    double b = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        double s = 0.0;
+        for (std::size_t j = 0; j < n; ++j) s += x[j] * p.sqrt_product(i, j);
+        a += x[i] * s;
+        out.a_bar[i] = 2.0 * s;
+        b += x[i] * p.b[i];
+        out.b_bar[i] = p.b[i];
+    }
+    out.a = a;
+    out.b = b;
+    const double u = p.family_u;
+    const double w = p.family_w;
+    out.u = u * b;
+    out.w = w * b * b;
+    for (std::size_t i = 0; i < n; ++i) {
+        out.u_bar[i] = u * out.b_bar[i];
+        out.w_bar[i] = 2.0 * w * b * out.b_bar[i];
+    }
+}
+
+}  // namespace kolvar::thermo::rules
