@@ -32,9 +32,16 @@ PRESSURES = (101.325, 400.0)
 
 
 def systems():
+    # Each model carries parameters a worker could lose on the way: the curves
+    # it builds would differ.
+    pair = ["benzene", "toluene"]
     return [
-        kolvar.ThermoSystem.peng_robinson(["benzene", "toluene"]),
-        kolvar.ThermoSystem.van_laar(["benzene", "toluene"], 0.2, 0.15),
+        kolvar.ThermoSystem.peng_robinson(pair),
+        kolvar.ThermoSystem.van_laar(pair, 0.2, 0.15),
+        kolvar.ThermoSystem.cubic(pair, eos="PRSV1986", kij=[[0.0, 0.01], [0.01, 0.0]]),
+        kolvar.ThermoSystem.activity(
+            pair, "Wilson", [[1.0, 0.8], [1.2, 1.0]], vapour="Virial", saturation=["Riedel", "Antoine"]
+        ),
     ]
 
 
