@@ -296,13 +296,15 @@ def test_threads_compute_concurrently_what_one_thread_computes():
         assert results == serial
 
 
-# Calls that take minutes (a bubble point per grid point, a construction per
-# reflux value), made in a child process that prints "ready" just before.
+# Engine work that takes minutes: bubble points of a system whose mixing
+# rule solves an activity model at every step, and constructions of a
+# hundred pseudo-stages on a fine curve.
+SLOW_SYSTEM = ("engine.ThermoSystem.cubic(['methanol', 'water'], 'RKS1972', 'MHV2', None, 'Wilson', "
+               "[[0, 100.0], [400.0, 0]])")
+FINE_CURVE = "engine.EquilibriumCurve.constant_alpha(1.5, 10001)"
 LONG_CALLS = {
-    "from_thermo": ("system = engine.ThermoSystem.peng_robinson(['methanol', 'water'])",
-                    "engine.EquilibriumCurve.from_thermo(system, 101.325, 10**6)"),
-    "n_vs_r": ("system = engine.EquilibriumCurve.constant_alpha(2.5)",
-               "engine.n_vs_r(system, [2.0] * 10**6, 0.95, 0.05, 0.5, murphree=0.7)"),
+    "from_thermo": (f"system = {SLOW_SYSTEM}", "engine.EquilibriumCurve.from_thermo(system, 101.325, 10**7)"),
+    "n_vs_r": (f"system = {FINE_CURVE}", "engine.n_vs_r(system, [6.0] * 10**6, 0.99, 0.01, 0.5, murphree=0.5)"),
 }
 
 
@@ -338,13 +340,13 @@ def test_ctrl_c_stops_a_long_call(call):
 
 def test_the_interpreter_exits_cleanly_while_daemon_threads_compute():
     """A daemon thread still inside a long call when the interpreter shuts down does not abort the process."""
-    code = textwrap.dedent("""
+    code = textwrap.dedent(f"""
         import threading, time
         from kolvar import _engine as engine
-        system = engine.ThermoSystem.peng_robinson(["methanol", "water"])
-        curve = engine.EquilibriumCurve.constant_alpha(2.5)
-        for work in (lambda: engine.EquilibriumCurve.from_thermo(system, 101.325, 10**6),
-                     lambda: engine.n_vs_r(curve, [2.0] * 10**6, 0.95, 0.05, 0.5, murphree=0.7),
+        system = {SLOW_SYSTEM}
+        curve = {FINE_CURVE}
+        for work in (lambda: engine.EquilibriumCurve.from_thermo(system, 101.325, 10**7),
+                     lambda: engine.n_vs_r(curve, [6.0] * 10**6, 0.99, 0.01, 0.5, murphree=0.5),
                      lambda: [system.bubble_temperature(101.325, [0.5, 0.5]) for _ in range(10**6)]):
             threading.Thread(target=work, daemon=True).start()
         time.sleep(0.3)
