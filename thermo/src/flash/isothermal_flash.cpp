@@ -2,6 +2,7 @@
 // Rachford-Rice split of every pass.
 #include "thermo/isothermal_flash.hpp"
 
+#include "flash/extrapolation.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/phase_pair.hpp"
 #include "kolvar/format.hpp"
@@ -73,6 +74,9 @@ bool liquid_like(std::span<const Component> components, std::span<const double> 
     return temperature < weighted / volume;
 }
 
+// 0 for a liquid feed, 2 for a vapour one, 1 for a split.
+int regime(double beta) { return beta == 0.0 ? 0 : beta == 1.0 ? 2 : 1; }
+
 bool finite(std::span<const double> values)
 {
     for (double v : values)
@@ -124,6 +128,8 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
 
     double change = 0.0;
     bool converged = false;
+    flash::Extrapolation extrapolation(n);
+    List step(n), k_start(n);  // k_start: the K a jump started from
     for (unsigned pass = 0; pass < max_iterations && !converged; ++pass) {
         phases(z, k, rachford_rice(z, k), x, y);
         if (auto ok = pair.vapour(y); !ok) return std::unexpected(ok.error());
@@ -131,13 +137,36 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
         change = 0.0;
         bool nan = false;
         for (std::size_t i = 0; i < n; ++i) {
-            const double term = std::abs(std::log(k_new[i] / k[i]));
+            step[i] = std::log(k_new[i] / k[i]);
+            const double term = std::abs(step[i]);
             nan = nan || std::isnan(term);
             if (term > change) change = term;
             k[i] = k_new[i];
         }
         if (nan || !finite(k)) return std::unexpected(non_finite(temperature, pressure));
         converged = change < change_tolerance;
+        if (converged) break;
+        // A jump is taken only when it keeps the K finite and the feed on the
+        // same side of the Rachford-Rice bounds (liquid, split or vapour) as
+        // the plain pass: a feed that more than one set of K-values can
+        // satisfy (two liquids, a liquid and a vapour) keeps the answer the
+        // plain passes reach.
+        const flash::Extrapolation::Advice advice = extrapolation.advise(step);
+        if (advice.revert) {
+            for (std::size_t i = 0; i < n; ++i) k[i] = k_start[i];
+        }
+        else if (advice.jump > 0.0) {
+            for (std::size_t i = 0; i < n; ++i) k_new[i] = k[i] * std::exp(advice.jump * step[i]);
+            if (finite(k_new) && regime(rachford_rice(z, k_new)) == regime(rachford_rice(z, k))) {
+                for (std::size_t i = 0; i < n; ++i) {
+                    k_start[i] = k[i];
+                    k[i] = k_new[i];
+                }
+            }
+            else {
+                extrapolation.declined();
+            }
+        }
     }
     if (!converged) return std::unexpected(ThermoError::no_convergence("flash", max_iterations, change));
 

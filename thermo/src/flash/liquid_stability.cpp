@@ -2,6 +2,7 @@
 // several trial compositions.
 #include "thermo/stability.hpp"
 
+#include "flash/extrapolation.hpp"
 #include "flash/model_checks.hpp"
 #include "kolvar/format.hpp"
 #include "thermo/mixture.hpp"
@@ -80,26 +81,50 @@ std::expected<Trial, ThermoError> run_trial(const LiquidTerm& term, std::span<co
 {
     const std::size_t n = w.size();
     List big_w = w;  // W, the unnormalised amounts
-    List ln_f(n), next(n);
+    List ln_f(n), next(n), step(n);
+    List start_w(n), start(n);  // the plain pass a jump started from, W and w
+    flash::Extrapolation extrapolation(n);
     double tpd = 0.0;
     for (unsigned pass = 0; pass < max_passes; ++pass) {
         if (auto ok = term(w, ln_f); !ok) return std::unexpected(ok.error());
         tpd = 1.0;
         double change = 0.0;
-        double total = 0.0;
+        bool regular = true;  // every present amount positive and finite, so steps are finite
         for (std::size_t i = 0; i < n; ++i) {
             if (big_w[i] > 0.0) tpd += big_w[i] * (std::log(big_w[i]) + ln_f[i] - d[i] - 1.0);
             next[i] = std::isinf(d[i]) ? 0.0 : std::exp(d[i] - ln_f[i]);
+            step[i] = 0.0;
             if (next[i] > 0.0 || big_w[i] > 0.0) {
-                const double step = std::abs(std::log(next[i]) - std::log(big_w[i]));
-                if (step > change || std::isnan(step)) change = step;  // a NaN keeps the trial going
+                step[i] = std::log(next[i]) - std::log(big_w[i]);
+                const double size = std::abs(step[i]);
+                if (size > change || std::isnan(size)) change = size;  // a NaN keeps the trial going
+                regular = regular && std::isfinite(step[i]);
             }
-            total += next[i];
         }
         if (change < change_tolerance || distance(w, liquid) < trivial_distance) break;
+        const flash::Extrapolation::Advice advice = regular ? extrapolation.advise(step) : flash::Extrapolation::Advice{};
+        if (advice.revert) {
+            big_w = start_w;
+            w = start;
+            continue;
+        }
+        if (advice.jump > 0.0) {
+            start_w = next;
+        }
+        double total = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double moved = advice.jump > 0.0 ? next[i] * std::exp(advice.jump * step[i]) : next[i];
+            next[i] = std::isfinite(moved) ? moved : next[i];
+            total += next[i];
+        }
         for (std::size_t i = 0; i < n; ++i) {
             big_w[i] = next[i];
             w[i] = next[i] / total;
+        }
+        if (advice.jump > 0.0) {
+            double plain = 0.0;
+            for (double v : start_w) plain += v;
+            for (std::size_t i = 0; i < n; ++i) start[i] = start_w[i] / plain;
         }
     }
     if (distance(w, liquid) < trivial_distance) return Trial{0.0, List(liquid)};
