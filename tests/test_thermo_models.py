@@ -201,6 +201,9 @@ WILSON = T.activity(["methanol", "water"], "Wilson", WILSON_MW)
          "dimension mismatch: composition has 1 entries but the system has 2 components"),
         (lambda: PR_MW.k_values(350, 100, [0.5, -0.5]), ValueError,
          "dimension mismatch: composition entries must be finite and non-negative, got -0.5 at index 1"),
+        (lambda: PR_MW.k_values(300, 1.0081403798024317e64, [0.32084986573903224, 0.6791501342609678]),
+         RuntimeError, "thermo evaluation failed: thermodynamic evaluation failed: K-values underflow to 0 at "
+         "T = 300 K, P = 10081403798024317" + "0" * 48 + " kPa"),
         (lambda: PR_MW.liquid_stability(350, 100, [0, 0]), ValueError,
          "dimension mismatch: composition must have a positive sum"),
         (lambda: PR_MW.ln_phi(350, 100, [0.5, 0.5], "gas"), ValueError,

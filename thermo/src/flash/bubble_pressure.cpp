@@ -75,11 +75,15 @@ std::optional<ThermoError> non_finite_result(std::span<const double> k, std::spa
                                              double temperature, double pressure)
 {
     auto finite = [](double v) { return std::isfinite(v); };
-    if (std::all_of(k.begin(), k.end(), finite) && std::all_of(incipient.begin(), incipient.end(), finite)) {
-        return std::nullopt;
+    if (!std::all_of(k.begin(), k.end(), finite) || !std::all_of(incipient.begin(), incipient.end(), finite)) {
+        return ThermoError::evaluation(
+            format::text("non-finite K-values at T = ", temperature, " K, P = ", pressure, " kPa"));
     }
-    return ThermoError::evaluation(
-        format::text("non-finite K-values at T = ", temperature, " K, P = ", pressure, " kPa"));
+    if (std::any_of(k.begin(), k.end(), [](double v) { return v == 0.0; })) {
+        return ThermoError::evaluation(
+            format::text("K-values underflow to 0 at T = ", temperature, " K, P = ", pressure, " kPa"));
+    }
+    return std::nullopt;
 }
 
 }  // namespace flash

@@ -55,8 +55,11 @@ std::expected<IncipientPoint, ThermoError> incipient_temperature(const SystemSpe
 // A solved point whose K-values or incipient composition are not finite (an
 // activity model or equation of state that gave NaN on the last pass) is no
 // answer: NaN changes do not stop the pass loop, so such a point can look
-// converged. Returns the Evaluation error
-// "non-finite K-values at T = {T} K, P = {P} kPa", or nothing.
+// converged. Nor is one with a K-value of zero: exp(ln phi^L - ln phi^V)
+// underflows only where the fugacities have lost all precision (absurd
+// pressures). Returns the Evaluation error
+// "non-finite K-values at T = {T} K, P = {P} kPa" or
+// "K-values underflow to 0 at T = {T} K, P = {P} kPa", or nothing.
 std::optional<ThermoError> non_finite_result(std::span<const double> k, std::span<const double> incipient,
                                              double temperature, double pressure);
 
