@@ -1,5 +1,6 @@
 // The general ThermoSystem constructors and the checks that keep a bad
 // description from ever reaching a calculation.
+#include "engine/thermo/component_sources.hpp"
 #include "engine/thermo/model_names.hpp"
 #include "engine/thermo/system.hpp"
 
@@ -11,18 +12,10 @@
 #include <utility>
 
 namespace kolvar::engine {
-namespace {
 
-using format::text;
-using thermo::ActivityModel;
-using thermo::Component;
-
-std::uint64_t count(std::size_t n) { return static_cast<std::uint64_t>(n); }
-
-Result<std::vector<Component>> resolve(std::span<const ComponentSource> sources)
+Result<std::vector<thermo::Component>> resolve_components(std::span<const ComponentSource> sources)
 {
-    if (sources.empty()) return invalid_input("a system needs at least one component");
-    std::vector<Component> components;
+    std::vector<thermo::Component> components;
     components.reserve(sources.size());
     for (const ComponentSource& source : sources) {
         if (const auto* name = std::get_if<std::string>(&source)) {
@@ -37,6 +30,20 @@ Result<std::vector<Component>> resolve(std::span<const ComponentSource> sources)
         }
     }
     return components;
+}
+
+namespace {
+
+using format::text;
+using thermo::ActivityModel;
+using thermo::Component;
+
+std::uint64_t count(std::size_t n) { return static_cast<std::uint64_t>(n); }
+
+Result<std::vector<Component>> resolve(std::span<const ComponentSource> sources)
+{
+    if (sources.empty()) return invalid_input("a system needs at least one component");
+    return resolve_components(sources);
 }
 
 Result<void> finite_entries(std::string_view what, const Matrix& matrix)

@@ -1,5 +1,6 @@
 // A system's recipe, read from its model, and the system made again from one.
 // The two fixed systems have no label; every other constructor writes one.
+#include "engine/thermo/component_sources.hpp"
 #include "engine/thermo/system.hpp"
 
 #include "kolvar/format.hpp"
@@ -63,19 +64,9 @@ Result<ThermoSystem> ThermoSystem::restore(std::span<const ComponentSource> sour
     }
 
     // The two fixed systems, whose own constructors take database names only.
-    std::vector<thermo::Component> components;
-    components.reserve(sources.size());
-    for (const ComponentSource& source : sources) {
-        if (const auto* name = std::get_if<std::string>(&source)) {
-            auto found = thermo::find_component(*name);
-            if (!found) return thermo_failed(std::move(found.error().message));
-            components.push_back(std::move(*found));
-            continue;
-        }
-        auto made = thermo::component_from_constants(std::get<thermo::ComponentConstants>(source));
-        if (!made) return invalid_input(std::move(made.error()));
-        components.push_back(std::move(*made));
-    }
+    auto resolved = resolve_components(sources);
+    if (!resolved) return std::unexpected(std::move(resolved.error()));
+    std::vector<thermo::Component> components = std::move(*resolved);
     if (std::holds_alternative<PengRobinsonRecipe>(recipe)) return ThermoSystem(std::move(components), Model{});
     if (components.size() != 2) {
         return invalid_input(format::text("van_laar needs 2 components, got ",
