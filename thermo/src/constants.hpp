@@ -12,4 +12,7 @@ inline constexpr double gas_constant_calorie = 1.9870015998000001;              
 inline constexpr double ln_10 = 2.302585092994046;
 inline constexpr double half_pi = 1.5707963267948966;
 
+// The slope of Wilson's K-value estimate, ln K = ln(Pc/P) + 5.373 (1 + omega)(1 - Tc/T).
+inline constexpr double wilson_slope = 5.373;
+
 }  // namespace kolvar::thermo::constants

@@ -71,13 +71,18 @@ std::expected<PressureSolution, PressureFailure> solve_pressure(const SystemSpec
     return std::unexpected(PressureFailure{std::nullopt, std::numeric_limits<double>::quiet_NaN()});
 }
 
+ThermoError non_finite_k_values(double temperature, double pressure)
+{
+    return ThermoError::evaluation(
+        format::text("non-finite K-values at T = ", temperature, " K, P = ", pressure, " kPa"));
+}
+
 std::optional<ThermoError> non_finite_result(std::span<const double> k, std::span<const double> incipient,
                                              double temperature, double pressure)
 {
     auto finite = [](double v) { return std::isfinite(v); };
     if (!std::all_of(k.begin(), k.end(), finite) || !std::all_of(incipient.begin(), incipient.end(), finite)) {
-        return ThermoError::evaluation(
-            format::text("non-finite K-values at T = ", temperature, " K, P = ", pressure, " kPa"));
+        return non_finite_k_values(temperature, pressure);
     }
     if (std::any_of(k.begin(), k.end(), [](double v) { return v == 0.0; })) {
         return ThermoError::evaluation(

@@ -1,5 +1,7 @@
 #include "flash/incipient_newton.hpp"
 
+#include "constants.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -9,7 +11,6 @@ namespace {
 
 using List = SmallVector<double, 8>;
 
-constexpr double wilson_constant = 5.373;
 constexpr double residual_tolerance = 1e-11;  // |F| of a converged pass
 constexpr double change_tolerance = 1e-10;    // largest |ln(K_new/K_old)| of a converged pass
 constexpr double largest_temperature_step = 0.1;  // relative
@@ -105,8 +106,8 @@ std::optional<double> wilson_temperature(std::span<const Component> components, 
     double weighted_b = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
         const Component& c = components[i];
-        b[i] = wilson_constant * (1.0 + c.omega) * c.tc;
-        a[i] = std::log(c.pc / pressure) + wilson_constant * (1.0 + c.omega);
+        b[i] = constants::wilson_slope * (1.0 + c.omega) * c.tc;
+        a[i] = std::log(c.pc / pressure) + constants::wilson_slope * (1.0 + c.omega);
         if (composition[i] > 0.0) {
             weighted_a += composition[i] * a[i];
             weighted_b += composition[i] * b[i];

@@ -5,6 +5,7 @@
 #include "flash/extrapolation.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/phase_pair.hpp"
+#include "flash/pressure_solver.hpp"
 #include "kolvar/format.hpp"
 
 #include <cmath>
@@ -84,12 +85,6 @@ bool finite(std::span<const double> values)
     return true;
 }
 
-ThermoError non_finite(double temperature, double pressure)
-{
-    return ThermoError::evaluation(
-        format::text("non-finite K-values at T = ", temperature, " K, P = ", pressure, " kPa"));
-}
-
 }  // namespace
 
 double rachford_rice(std::span<const double> z, std::span<const double> k)
@@ -146,7 +141,7 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
                 if (term > change) change = term;
                 k[i] = k_new[i];
             }
-            if (nan || !finite(k)) return std::unexpected(non_finite(temperature, pressure));
+            if (nan || !finite(k)) return std::unexpected(flash::non_finite_k_values(temperature, pressure));
             converged = change < change_tolerance;
             if (converged || !accelerate) continue;
             // A jump is taken only when it keeps the K finite and the feed on the
@@ -189,7 +184,7 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
     }
     result.vapour_fraction = rachford_rice(z, k);
     phases(z, k, result.vapour_fraction, x, y);
-    if (!finite(x) || !finite(y)) return std::unexpected(non_finite(temperature, pressure));
+    if (!finite(x) || !finite(y)) return std::unexpected(flash::non_finite_k_values(temperature, pressure));
     result.x.assign(x.begin(), x.end());
     result.y.assign(y.begin(), y.end());
     return result;

@@ -4,6 +4,7 @@
 // first pass only. No heap allocation for up to 8 components.
 #include "thermo/flash.hpp"
 
+#include "constants.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/phase_pair.hpp"
 
@@ -34,7 +35,8 @@ double incipient_phase(std::span<const double> known, std::span<const double> k,
 
 double wilson_k(const Component& component, double temperature, double pressure)
 {
-    return component.pc * std::exp(5.373 * (1.0 + component.omega) * (1.0 - component.tc / temperature)) / pressure;
+    const double exponent = constants::wilson_slope * (1.0 + component.omega) * (1.0 - component.tc / temperature);
+    return component.pc * std::exp(exponent) / pressure;
 }
 
 std::expected<KValueResult, ThermoError> evaluate_k(const SystemSpec& spec, double temperature, double pressure,

@@ -63,4 +63,7 @@ std::expected<IncipientPoint, ThermoError> incipient_temperature(const SystemSpe
 std::optional<ThermoError> non_finite_result(std::span<const double> k, std::span<const double> incipient,
                                              double temperature, double pressure);
 
+// The Evaluation error "non-finite K-values at T = {T} K, P = {P} kPa".
+ThermoError non_finite_k_values(double temperature, double pressure);
+
 }  // namespace kolvar::thermo::flash
