@@ -1,6 +1,8 @@
 #include "thermo/activity.hpp"
 
 #include "constants.hpp"
+#include "numerics/dual.hpp"
+
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -15,7 +17,9 @@ constexpr double van_laar_denominator_floor = 2.220446049250313e-16;
 // and recomputes them beyond it, so no size ever allocates.
 constexpr std::size_t wilson_stack_components = 16;
 
-void van_laar(std::span<const double> x, ParameterRows a, std::span<double> out)
+// Temperature-independent: the dimensionless parameters are used as given.
+template <class Real>
+void van_laar(std::span<const double> x, ParameterRows a, std::span<Real> out)
 {
     const std::size_t n = x.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -35,9 +39,10 @@ void van_laar(std::span<const double> x, ParameterRows a, std::span<double> out)
     }
 }
 
+template <class Real>
 class WilsonTerms {
 public:
-    WilsonTerms(double temperature, std::span<const double> x, ParameterRows a, std::span<const double> volumes)
+    WilsonTerms(Real temperature, std::span<const double> x, ParameterRows a, std::span<const double> volumes)
         : rt_(constants::gas_constant * temperature), x_(x), a_(a), volumes_(volumes)
     {
         if (x_.size() <= wilson_stack_components) {
@@ -46,45 +51,47 @@ public:
     }
 
     // Lambda_ij = (V_j / V_i) exp(-lambda_ij / RT), Lambda_ii = 1.
-    double lambda(std::size_t i, std::size_t j) const
+    Real lambda(std::size_t i, std::size_t j) const
     {
         if (i == j) return 1.0;
-        return volumes_[j] / volumes_[i] * std::exp(-a_[i][j] / rt_);
+        return volumes_[j] / volumes_[i] * exp(-a_[i][j] / rt_);
     }
 
     // S_i = sum_j x_j Lambda_ij.
-    double sum(std::size_t i) const
+    Real sum(std::size_t i) const
     {
         return x_.size() <= wilson_stack_components ? sums_[i] : compute_sum(i);
     }
 
 private:
-    double compute_sum(std::size_t i) const
+    Real compute_sum(std::size_t i) const
     {
-        double s = 0.0;
+        Real s = 0.0;
         for (std::size_t j = 0; j < x_.size(); ++j) s += x_[j] * lambda(i, j);
         return s;
     }
 
-    double rt_;
+    Real rt_;
     std::span<const double> x_;
     ParameterRows a_;
     std::span<const double> volumes_;
-    std::array<double, wilson_stack_components> sums_{};
+    std::array<Real, wilson_stack_components> sums_{};
 };
 
-void wilson(double temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<double> out)
+template <class Real>
+void wilson(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out)
 {
-    const WilsonTerms terms(temperature, x, inputs.parameters, inputs.molar_volumes);
+    const WilsonTerms<Real> terms(temperature, x, inputs.parameters, inputs.molar_volumes);
     for (std::size_t i = 0; i < x.size(); ++i) {
-        double tail = 0.0;  // sum_k x_k Lambda_ki / S_k
+        Real tail = 0.0;  // sum_k x_k Lambda_ki / S_k
         for (std::size_t k = 0; k < x.size(); ++k) tail += x[k] * terms.lambda(k, i) / terms.sum(k);
-        out[i] = 1.0 - std::log(terms.sum(i)) - tail;
+        out[i] = 1.0 - log(terms.sum(i)) - tail;
     }
 }
 
-void regular_solution(double temperature, std::span<const double> x, const ActivityInputs& inputs,
-                      std::span<double> out)
+template <class Real>
+void regular_solution(Real temperature, std::span<const double> x, const ActivityInputs& inputs,
+                      std::span<Real> out)
 {
     const auto volumes = inputs.molar_volumes;
     const auto delta = inputs.solubility_parameters;
@@ -95,19 +102,21 @@ void regular_solution(double temperature, std::span<const double> x, const Activ
         weighted += x[k] * volumes[k] * delta[k];
     }
     const double mean_delta = weighted / total_volume;
-    const double rt = constants::gas_constant_calorie * temperature;
+    const Real rt = constants::gas_constant_calorie * temperature;
     for (std::size_t i = 0; i < x.size(); ++i) {
         const double difference = delta[i] - mean_delta;
         out[i] = volumes[i] * difference * difference / rt;
     }
 }
 
-void margules(std::span<const double> x, ParameterRows a, std::span<double> out)
+// Temperature-independent, as van Laar.
+template <class Real>
+void margules(std::span<const double> x, ParameterRows a, std::span<Real> out)
 {
     if (x.size() != 2) {
         // A two-component model: any other size has no meaning, and NaN makes
         // the misuse visible wherever the values are used.
-        for (double& value : out) value = std::numeric_limits<double>::quiet_NaN();
+        for (Real& value : out) value = std::numeric_limits<double>::quiet_NaN();
         return;
     }
     const double a12 = a[0][1];
@@ -132,8 +141,9 @@ const char* name(ActivityModel model)
     return "?";
 }
 
-void ln_gamma(ActivityModel model, double temperature, std::span<const double> x, const ActivityInputs& inputs,
-              std::span<double> out)
+template <class Real>
+void ln_gamma(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
+              std::type_identity_t<std::span<Real>> out)
 {
     switch (model) {
     case ActivityModel::VanLaar: van_laar(x, inputs.parameters, out); return;
@@ -141,19 +151,26 @@ void ln_gamma(ActivityModel model, double temperature, std::span<const double> x
     case ActivityModel::RegularSolution: regular_solution(temperature, x, inputs, out); return;
     case ActivityModel::Margules: margules(x, inputs.parameters, out); return;
     case ActivityModel::IdealLiquid:
-        for (double& value : out.first(x.size())) value = 0.0;
+        for (Real& value : out.first(x.size())) value = 0.0;
         return;
     }
 }
 
-double excess_gibbs(ActivityModel model, double temperature, std::span<const double> x,
-                    const ActivityInputs& inputs, std::span<double> out)
+template <class Real>
+Real excess_gibbs(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
+                  std::type_identity_t<std::span<Real>> out)
 {
     ln_gamma(model, temperature, x, inputs, out);
     if (model == ActivityModel::Margules && x.size() != 2) return std::numeric_limits<double>::quiet_NaN();
-    double g = 0.0;
+    Real g = 0.0;
     for (std::size_t i = 0; i < x.size(); ++i) g += x[i] * out[i];
     return g;
 }
+
+template void ln_gamma(ActivityModel, double, std::span<const double>, const ActivityInputs&, std::span<double>);
+template void ln_gamma(ActivityModel, Dual, std::span<const double>, const ActivityInputs&, std::span<Dual>);
+template double excess_gibbs(ActivityModel, double, std::span<const double>, const ActivityInputs&,
+                             std::span<double>);
+template Dual excess_gibbs(ActivityModel, Dual, std::span<const double>, const ActivityInputs&, std::span<Dual>);
 
 }  // namespace kolvar::thermo

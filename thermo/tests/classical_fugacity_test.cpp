@@ -1,7 +1,9 @@
-// The Newton solvers' fugacity kernel against the general routine and against
-// central differences of itself, and the phase's root against the full cubic
-// solver over random cubics of every two-parameter family.
+// The Newton solvers' fugacity kernel against the general routine, against
+// central differences of itself and against the exact temperature slopes of
+// phase_fugacity, and the phase's root against the full cubic solver over
+// random cubics of every two-parameter family.
 #include "thermo/mixture.hpp"
+#include "thermo/phase_fugacity.hpp"
 
 #include "flash/classical_fugacity.hpp"
 #include "flash_test_support.hpp"
@@ -59,6 +61,9 @@ TEST_P(ClassicalFugacity, MatchesTheGeneralRoutineAndItsDifferences)
 
         const auto reference = mixture_ln_phi(general, c.eos, c.temperature, c.pressure, c.composition, phase);
         ASSERT_TRUE(reference.has_value());
+        // The slopes chained by hand (d alpha/dT by a difference) against the exact ones.
+        std::vector<double> ln_f(n), exact_t(n);
+        ASSERT_TRUE(phase_fugacity(spec, c.temperature, c.pressure, c.composition, phase, ln_f, exact_t).has_value());
         const double h_t = 1e-3;
         const double h_p = 1e-5;
         const auto t_up = ln_phi_at(c.temperature + h_t, c.pressure, c.composition, phase);
@@ -68,6 +73,7 @@ TEST_P(ClassicalFugacity, MatchesTheGeneralRoutineAndItsDifferences)
         for (std::size_t i = 0; i < n; ++i) {
             EXPECT_NEAR(ln_phi[i], (*reference)[i], 1e-12 * (1.0 + std::abs(ln_phi[i])));
             EXPECT_NEAR(d_t[i], (t_up[i] - t_down[i]) / (2.0 * h_t), 1e-6 * (1.0 + std::abs(d_t[i])));
+            EXPECT_NEAR(d_t[i], exact_t[i], 1e-9 * (1.0 + std::abs(exact_t[i])));
             EXPECT_NEAR(d_p[i], (p_up[i] - p_down[i]) / (2.0 * h_p), 1e-6 * (1.0 + std::abs(d_p[i])));
         }
         const double h_n = 1e-6;

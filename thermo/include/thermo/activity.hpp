@@ -5,6 +5,7 @@
 #include <expected>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace kolvar::thermo {
@@ -36,12 +37,17 @@ std::expected<void, std::string> check_activity_inputs(ActivityModel model, cons
 // Writes ln gamma_i for the n = x.size() components into out[0..n). No allocation.
 // Margules is a two-component model: for n != 2 every entry of `out` is set
 // to NaN, so the misuse shows up downstream instead of as a plausible number.
-void ln_gamma(ActivityModel model, double temperature, std::span<const double> x, const ActivityInputs& inputs,
-              std::span<double> out);
+// Real is double, or the library's Dual: a Dual temperature gives
+// d ln gamma_i/dT at fixed x as well (0 for the temperature-independent
+// VanLaar and Margules parameters).
+template <class Real>
+void ln_gamma(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
+              std::type_identity_t<std::span<Real>> out);
 
 // Writes ln gamma_i into out and returns g^E/RT = sum x_i ln gamma_i
 // (NaN for Margules with n != 2).
-double excess_gibbs(ActivityModel model, double temperature, std::span<const double> x,
-                    const ActivityInputs& inputs, std::span<double> out);
+template <class Real>
+Real excess_gibbs(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
+                  std::type_identity_t<std::span<Real>> out);
 
 }  // namespace kolvar::thermo

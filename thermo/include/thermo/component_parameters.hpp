@@ -12,22 +12,26 @@
 namespace kolvar::thermo {
 
 // Inline up to 8 components (64 pair products); no heap allocation below that.
-struct ComponentParameters {
+// Real is double, or the library's Dual: then every temperature-dependent
+// entry carries its derivative along T.
+template <class Real>
+struct BasicComponentParameters {
     Eos eos = Eos::PR1976;
-    double temperature = 0.0;  // K
+    Real temperature = 0.0;    // K
     double pressure = 0.0;     // kPa
     double family_u = 0.0;     // u and w of the variant's family (0 for the
     double family_w = 0.0;     //   three-parameter variants)
-    SmallVector<double, 8> a;          // A_i
-    SmallVector<double, 8> b;          // B_i
-    SmallVector<double, 8> c;          // C_i (PatelTeja family; 0 otherwise)
-    SmallVector<double, 8> omega;      // acentric factors
-    SmallVector<double, 8> sqrt_a;     // sqrt(A_i)
-    SmallVector<double, 64> sqrt_aa;   // sqrt(A_i A_j), row-major n x n
+    SmallVector<Real, 8> a;          // A_i
+    SmallVector<Real, 8> b;          // B_i
+    SmallVector<Real, 8> c;          // C_i (PatelTeja family; 0 otherwise)
+    SmallVector<double, 8> omega;    // acentric factors
+    SmallVector<Real, 8> sqrt_a;     // sqrt(A_i)
+    SmallVector<Real, 64> sqrt_aa;   // sqrt(A_i A_j), row-major n x n
 
     std::size_t size() const { return a.size(); }
-    double sqrt_product(std::size_t i, std::size_t j) const { return sqrt_aa[i * a.size() + j]; }
+    const Real& sqrt_product(std::size_t i, std::size_t j) const { return sqrt_aa[i * a.size() + j]; }
 };
+using ComponentParameters = BasicComponentParameters<double>;
 
 // Never fails: non-physical inputs (or a failing saturation correlation of a
 // vapour-pressure variant) leave NaN or infinite entries, which the cubic
@@ -36,7 +40,8 @@ ComponentParameters component_parameters(std::span<const Component> components, 
                                          double pressure);
 
 // Same, writing into `out` and reusing its storage.
-void component_parameters(std::span<const Component> components, Eos eos, double temperature, double pressure,
-                          ComponentParameters& out);
+template <class Real>
+void component_parameters(std::span<const Component> components, Eos eos, Real temperature, double pressure,
+                          BasicComponentParameters<Real>& out);
 
 }  // namespace kolvar::thermo

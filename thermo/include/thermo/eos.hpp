@@ -63,10 +63,15 @@ bool is_three_parameter(Eos eos);
 double family_u(Eos eos);
 double family_w(Eos eos);
 
+// The functions below that take a scalar type `Real` are instantiated for
+// double and for the library's Dual (a value with its temperature
+// derivative); the double instantiation is the plain evaluation.
+
 // alpha at reduced temperature tr. The vapour-pressure variants (VdWOL1998,
 // RKOL1998, PROL1998) evaluate the component's own saturation model at
 // T = tc * tr and give NaN when that correlation fails.
-double alpha(Eos eos, double tr, const Component& component);
+template <class Real>
+Real alpha(Eos eos, Real tr, const Component& component);
 
 // Reduced parameters of one component at (T, P):
 //   a = A = Omega_a alpha Pr / Tr^2, b = B = Omega_b Pr / Tr,
@@ -74,32 +79,40 @@ double alpha(Eos eos, double tr, const Component& component);
 //   u = U and w = W of the generalized cubic (U = u B, W = w B^2 for the
 //   two-parameter families; (1 + 3 omega) B and -3 omega B^2 for
 //   SchmidtWenzel; B + C and -B C for PatelTeja).
-struct ReducedParameters {
-    double a = 0.0;
-    double b = 0.0;
-    double c = 0.0;
-    double u = 0.0;
-    double w = 0.0;
+template <class Real>
+struct BasicReducedParameters {
+    Real a = 0.0;
+    Real b = 0.0;
+    Real c = 0.0;
+    Real u = 0.0;
+    Real w = 0.0;
 };
+using ReducedParameters = BasicReducedParameters<double>;
 
-ReducedParameters reduced_parameters(Eos eos, const Component& component, double temperature, double pressure);
+template <class Real>
+BasicReducedParameters<Real> reduced_parameters(Eos eos, const Component& component, Real temperature, Real pressure);
 
 // Coefficients of the monic cubic Z^3 + c2 Z^2 + c1 Z + c0 = 0 for
 // reduced A, B, U, W (pure component or mixture).
-struct CubicCoefficients {
-    double c2 = 0.0;
-    double c1 = 0.0;
-    double c0 = 0.0;
+template <class Real>
+struct BasicCubicCoefficients {
+    Real c2 = 0.0;
+    Real c1 = 0.0;
+    Real c0 = 0.0;
 };
+using CubicCoefficients = BasicCubicCoefficients<double>;
 
-inline CubicCoefficients cubic_coefficients(double a, double b, double u, double w)
+template <class Real>
+BasicCubicCoefficients<Real> cubic_coefficients(Real a, Real b, Real u, Real w)
 {
     return {u - b - 1.0, a + w - u - u * b, -(a * b + w + w * b)};
 }
 
 // ln phi of the pure component as a vapour at (T, P): the largest root above
 // B, used as the solver returns it. Never fails: when the cubic cannot be
-// solved or has no root above B the ideal-gas value 0 is returned.
-double pure_ln_phi_vapor(Eos eos, const Component& component, double temperature, double pressure);
+// solved or has no root above B the ideal-gas value 0 is returned. With Dual
+// arguments both T and P may carry a slope (a saturated vapour at Psat(T)).
+template <class Real>
+Real pure_ln_phi_vapor(Eos eos, const Component& component, Real temperature, Real pressure);
 
 }  // namespace kolvar::thermo

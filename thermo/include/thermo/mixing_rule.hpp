@@ -63,16 +63,19 @@ struct MixtureSpec {
     ActivityInputs activity{};
 };
 
-struct MixtureParameters {
-    double a = 0.0;
-    double b = 0.0;
-    double u = 0.0;  // U, the mixture value of u B
-    double w = 0.0;  // W, the mixture value of w B^2
-    SmallVector<double, 8> a_bar;
-    SmallVector<double, 8> b_bar;
-    SmallVector<double, 8> u_bar;
-    SmallVector<double, 8> w_bar;
+// Real is double, or the library's Dual (each entry with its T-derivative).
+template <class Real>
+struct BasicMixtureParameters {
+    Real a = 0.0;
+    Real b = 0.0;
+    Real u = 0.0;  // U, the mixture value of u B
+    Real w = 0.0;  // W, the mixture value of w B^2
+    SmallVector<Real, 8> a_bar;
+    SmallVector<Real, 8> b_bar;
+    SmallVector<Real, 8> u_bar;
+    SmallVector<Real, 8> w_bar;
 };
+using MixtureParameters = BasicMixtureParameters<double>;
 
 // The checks, in order; the first failure is returned.
 //   1. n components against the composition length (DimensionMismatch):
@@ -93,8 +96,10 @@ std::expected<void, EosError> check_mixture(const MixtureSpec& spec, Eos eos, st
 // Mixture parameters at composition x from parameters precomputed for the
 // spec's components. Runs the checks first; no heap allocation for up to 8
 // components.
-std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec, const ComponentParameters& components,
-                                                 std::span<const double> x, MixtureParameters& out);
+template <class Real>
+std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec,
+                                                 const BasicComponentParameters<Real>& components,
+                                                 std::span<const double> x, BasicMixtureParameters<Real>& out);
 
 // The same from scratch at (eos, T, P); bit-identical to the form above.
 std::expected<MixtureParameters, EosError> mixture_parameters(const MixtureSpec& spec, Eos eos, double temperature,

@@ -19,6 +19,7 @@
 
 #include <expected>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace kolvar::thermo {
@@ -35,9 +36,15 @@ namespace kolvar::thermo {
 // which the equation of state makes equal at the root. Logarithms of
 // non-positive arguments are not guarded.
 // When `compressibility` is given it receives the polished root Z.
-std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const ComponentParameters& components,
+// Real is double, or the library's Dual: parameters computed at a Dual
+// temperature give ln phi_i with d ln phi_i/dT at fixed P and composition
+// (the root's slope by implicit differentiation of the cubic, the values
+// those of the double evaluation).
+template <class Real>
+std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const BasicComponentParameters<Real>& components,
                                              std::span<const double> composition, Phase phase,
-                                             std::span<double> out, double* compressibility = nullptr);
+                                             std::type_identity_t<std::span<Real>> out,
+                                             double* compressibility = nullptr);
 
 std::expected<std::vector<double>, EosError> mixture_ln_phi(const MixtureSpec& spec, Eos eos, double temperature,
                                                             double pressure, std::span<const double> composition,

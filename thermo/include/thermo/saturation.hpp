@@ -25,8 +25,10 @@ struct SaturationError {
     std::string text() const;
 };
 
-// Pure; allocates only for an error text.
-std::expected<double, SaturationError> saturation_pressure(SaturationModel model, const Component& component,
-                                                           double temperature);
+// Pure; allocates only for an error text. Real is double, or the library's
+// Dual (the temperature with its derivative, giving dPsat/dT).
+template <class Real>
+std::expected<Real, SaturationError> saturation_pressure(SaturationModel model, const Component& component,
+                                                         Real temperature);
 
 }  // namespace kolvar::thermo

@@ -2,25 +2,31 @@
 #include "thermo/eos.hpp"
 
 #include "eos/attraction.hpp"
+#include "mixture/phase_root.hpp"
 #include "thermo/phase.hpp"
 
 #include <cmath>
 
 namespace kolvar::thermo {
 
-double pure_ln_phi_vapor(Eos eos, const Component& component, double temperature, double pressure)
+template <class Real>
+Real pure_ln_phi_vapor(Eos eos, const Component& component, Real temperature, Real pressure)
 {
-    const ReducedParameters r = reduced_parameters(eos, component, temperature, pressure);
-    const CubicCoefficients k = cubic_coefficients(r.a, r.b, r.u, r.w);
-    const auto roots = solve_monic_cubic(k.c2, k.c1, k.c0);
+    const BasicReducedParameters<Real> r = reduced_parameters(eos, component, temperature, pressure);
+    const BasicCubicCoefficients<Real> k = cubic_coefficients(r.a, r.b, r.u, r.w);
+    const CubicCoefficients values = values_of(k);
+    const auto roots = solve_monic_cubic(values.c2, values.c1, values.c0);
     if (!roots) return 0.0;
-    const auto root = select_root(*roots, r.b, Phase::Vapor);
+    const auto root = select_root(*roots, value_of(r.b), Phase::Vapor);
     if (!root) return 0.0;
-    const double z = *root;
+    const Real z = root_with_slope(*root, k);
 
     // Attraction term I = A * integral from Z to infinity of dZ'/(Z'^2 + U Z' + W).
-    const double integral = attraction_integral(r.a, z, r.u, r.w).value;
-    return (z - 1.0) - std::log(z - r.b) - integral;
+    const Real integral = attraction_integral(r.a, z, r.u, r.w).value;
+    return (z - 1.0) - log(z - r.b) - integral;
 }
+
+template double pure_ln_phi_vapor(Eos, const Component&, double, double);
+template Dual pure_ln_phi_vapor(Eos, const Component&, Dual, Dual);
 
 }  // namespace kolvar::thermo

@@ -1,5 +1,6 @@
 // Names, family constants, reduced parameters and the cubic in Z.
 #include "eos/variant_table.hpp"
+#include "numerics/dual.hpp"
 
 namespace kolvar::thermo {
 namespace {
@@ -56,14 +57,15 @@ double family_u(Eos eos) { return is_three_parameter(eos) ? 0.0 : eos_data::cons
 
 double family_w(Eos eos) { return is_three_parameter(eos) ? 0.0 : eos_data::constants(family(eos)).w; }
 
-ReducedParameters reduced_parameters(Eos eos, const Component& component, double temperature, double pressure)
+template <class Real>
+BasicReducedParameters<Real> reduced_parameters(Eos eos, const Component& component, Real temperature, Real pressure)
 {
-    const double tr = temperature / component.tc;
-    const double pr = pressure / component.pc;
+    const Real tr = temperature / component.tc;
+    const Real pr = pressure / component.pc;
     const EosFamily f = family(eos);
     const CriticalConstants k = critical_constants(f, component.omega);
 
-    ReducedParameters r;
+    BasicReducedParameters<Real> r;
     r.a = k.omega_a * alpha(eos, tr, component) * pr / (tr * tr);
     r.b = k.omega_b * pr / tr;
     if (f == EosFamily::PatelTeja) {
@@ -77,5 +79,8 @@ ReducedParameters reduced_parameters(Eos eos, const Component& component, double
     }
     return r;
 }
+
+template ReducedParameters reduced_parameters(Eos, const Component&, double, double);
+template BasicReducedParameters<Dual> reduced_parameters(Eos, const Component&, Dual, Dual);
 
 }  // namespace kolvar::thermo

@@ -19,11 +19,15 @@ namespace kolvar::thermo::flash {
 //   list of n entries), 1 otherwise.
 // Fails with Evaluation carrying the saturation correlation's text, or
 // "component \"x\" has no liquid volume for the Poynting factor".
-std::expected<double, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, std::size_t i, double temperature,
-                                                        double pressure);
+// Instantiated for double and Dual (with d/dT at fixed P, Psat and
+// phi^sat following the temperature).
+template <class Real>
+std::expected<Real, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, std::size_t i, Real temperature,
+                                                      double pressure);
 
 // ln(nu0 nu1^omega) of the Grayson-Streed correlation: the pure-liquid
 // fugacity coefficient of the component at (T, P).
-double grayson_streed_ln_nu(const Component& component, double temperature, double pressure);
+template <class Real>
+Real grayson_streed_ln_nu(const Component& component, Real temperature, double pressure);
 
 }  // namespace kolvar::thermo::flash

@@ -5,7 +5,7 @@
 #include "flash/extrapolation.hpp"
 #include "flash/model_checks.hpp"
 #include "kolvar/format.hpp"
-#include "thermo/mixture.hpp"
+#include "thermo/phase_fugacity.hpp"
 
 #include <cmath>
 #include <limits>
@@ -26,36 +26,18 @@ constexpr double pure_trial = 1e-3;         // the other components' share of a 
 // liquid root, or ln gamma_i.
 class LiquidTerm {
 public:
-    LiquidTerm(const SystemSpec& spec, double temperature, double pressure)
-        : spec_(spec), mixture_(spec.mixture()), temperature_(temperature)
-    {
-        if (const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid))
-            component_parameters(spec.components, phi_phi->eos, temperature, pressure, parameters_);
-    }
+    LiquidTerm(const SystemSpec& spec, double temperature, double pressure) : phases_(spec, temperature, pressure) {}
 
     // Ideal-solution and Grayson-Streed liquids have none.
-    bool composition_dependent() const
-    {
-        return std::holds_alternative<liquid::PhiPhi>(spec_.liquid) ||
-               std::holds_alternative<liquid::GammaPhi>(spec_.liquid);
-    }
+    bool composition_dependent() const { return phases_.composition_dependent(Phase::Liquid); }
 
-    std::expected<void, ThermoError> operator()(std::span<const double> w, std::span<double> out) const
+    std::expected<void, ThermoError> operator()(std::span<const double> w, std::span<double> out)
     {
-        if (const auto* gamma_phi = std::get_if<liquid::GammaPhi>(&spec_.liquid)) {
-            ln_gamma(gamma_phi->model, temperature_, w, spec_.activity_inputs(), out);
-            return {};
-        }
-        if (auto ok = mixture_ln_phi(mixture_, parameters_, w, Phase::Liquid, out); !ok)
-            return std::unexpected(ThermoError::evaluation(ok.error().text()));
-        return {};
+        return phases_.term(Phase::Liquid, w, out);
     }
 
 private:
-    const SystemSpec& spec_;
-    const MixtureSpec mixture_;
-    const double temperature_;
-    ComponentParameters parameters_;
+    PhaseFugacity phases_;
 };
 
 struct Trial {
@@ -76,7 +58,7 @@ double distance(std::span<const double> a, std::span<const double> b)
 
 // Successive substitution from the normalised trial w; returns tm at the last
 // W and its normalised composition.
-std::expected<Trial, ThermoError> run_trial(const LiquidTerm& term, std::span<const double> d,
+std::expected<Trial, ThermoError> run_trial(LiquidTerm& term, std::span<const double> d,
                                             std::span<const double> liquid, List w)
 {
     const std::size_t n = w.size();
@@ -154,7 +136,7 @@ std::expected<StabilityResult, ThermoError> liquid_stability(const SystemSpec& s
     for (std::size_t i = 0; i < n; ++i) liquid[i] = x[i] / sum;
     Trial best{0.0, liquid};
     const auto result = [&] { return StabilityResult{best.tpd, std::vector<double>(best.w.begin(), best.w.end())}; };
-    const LiquidTerm term(spec, temperature, pressure);
+    LiquidTerm term(spec, temperature, pressure);
     if (!term.composition_dependent() || n < 2) return result();
 
     const auto non_finite = [&] {

@@ -1,14 +1,14 @@
 // A liquid and a vapour at one (T, P): the vapour's ln phi, then new K-values
-// from the liquid. Everything that depends on T and P alone is computed once:
-// the per-component equation-of-state parameters of each phase, the virial
-// coefficients, the pure-liquid references. A phase whose composition is
-// fixed for the whole life of the object (the liquid of a bubble point, the
-// vapour of a dew point) is evaluated once only. No heap allocation for up to
-// 8 components.
+// from the liquid, on the system's PhaseFugacity (which computes everything
+// that depends on T and P alone once: the per-component equation-of-state
+// parameters of each phase, the virial coefficients, the pure-liquid
+// references). A phase whose composition is fixed for the whole life of the
+// object (the liquid of a bubble point, the vapour of a dew point) is
+// evaluated once only. No heap allocation for up to 8 components.
 #pragma once
 
 #include "thermo/flash.hpp"
-#include "thermo/mixture.hpp"
+#include "thermo/phase_fugacity.hpp"
 
 #include <cstddef>
 #include <expected>
@@ -40,43 +40,21 @@ public:
 private:
     using List = SmallVector<double, 8>;
 
-    std::expected<void, ThermoError> update_k(const liquid::PhiPhi&, std::span<const double> x, std::span<double> k);
-    std::expected<void, ThermoError> update_k(const liquid::GammaPhi& gamma_phi, std::span<const double> x,
-                                              std::span<double> k);
-    std::expected<void, ThermoError> update_k(const liquid::IdealSolution&, std::span<const double>,
-                                              std::span<double> k);
-    std::expected<void, ThermoError> update_k(const liquid::GraysonStreed&, std::span<const double>,
-                                              std::span<double> k);
-
-    // K_i = reference_i gamma_i / (phi_i^V P), liquid_ holding ln gamma.
-    void gamma_phi_k(std::span<double> k) const;
-    std::expected<void, ThermoError> liquid_ln_phi(std::span<const double> x);
-    // The pure-liquid terms that depend on (T, P) only, computed on first use
-    // so that a failing saturation correlation is reported where a pass
-    // reaches it.
-    std::expected<void, ThermoError> references();
+    std::expected<void, ThermoError> liquid_term(std::span<const double> x);
 
     const SystemSpec& spec_;
-    const MixtureSpec mixture_;
-    const double temperature_;
     const double pressure_;
     const std::size_t n_;
     const bool vapour_given_;
     const bool liquid_given_;
 
-    ComponentParameters vapour_parameters_;
-    ComponentParameters liquid_parameters_;
-    bool shared_parameters_ = false;
-    SmallVector<double, 64> virial_;
-
+    PhaseFugacity phases_;
     List ln_phi_vapour_;
-    List liquid_;     // phi-phi: ln phi of the liquid; gamma-phi: ln gamma
-    List reference_;  // gamma-phi: Poynting phi^sat Psat; Grayson-Streed: ln nu
+    List liquid_;  // phi-phi: ln phi of the liquid; gamma-phi: ln gamma; Grayson-Streed: ln nu
     double z_vapour_ = std::numeric_limits<double>::quiet_NaN();
     double z_liquid_ = std::numeric_limits<double>::quiet_NaN();
     bool vapour_done_ = false;
     bool liquid_done_ = false;
-    bool references_done_ = false;
 };
 
 }  // namespace kolvar::thermo::flash

@@ -2,9 +2,8 @@
 
 #include "flash/model_checks.hpp"
 #include "flash/pressure_solver.hpp"
-#include "flash/virial.hpp"
 #include "kolvar/format.hpp"
-#include "thermo/mixture.hpp"
+#include "thermo/phase_fugacity.hpp"
 #include "thermo/saturation.hpp"
 
 #include <cmath>
@@ -22,27 +21,11 @@ std::expected<std::vector<double>, ThermoError> phase_ln_phi(const SystemSpec& s
             format::text("components=", n, ", composition=", composition.size())));
     if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
 
+    if (phase == Phase::Liquid && !std::holds_alternative<liquid::PhiPhi>(spec.liquid))
+        return std::unexpected(ThermoError::unsupported("the liquid is not described by an equation of state"));
     std::vector<double> out(n, 0.0);
-    std::optional<Eos> eos;
-    if (phase == Phase::Liquid) {
-        const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
-        if (!phi_phi)
-            return std::unexpected(ThermoError::unsupported("the liquid is not described by an equation of state"));
-        eos = phi_phi->eos;
-    }
-    else if (spec.vapor.kind == VaporModel::Kind::Eos) {
-        eos = spec.vapor.eos;
-    }
-    else if (spec.vapor.kind == VaporModel::Kind::Virial) {
-        SmallVector<double, 64> b;
-        flash::second_virial_matrix(spec.components, temperature, b);
-        flash::virial_ln_phi(b, composition, temperature, pressure, out);
-    }
-    if (eos) {
-        const ComponentParameters parameters = component_parameters(spec.components, *eos, temperature, pressure);
-        if (auto ok = mixture_ln_phi(spec.mixture(), parameters, composition, phase, out); !ok)
-            return std::unexpected(ThermoError::evaluation(ok.error().text()));
-    }
+    PhaseFugacity phases(spec, temperature, pressure);
+    if (auto ok = phases.term(phase, composition, out); !ok) return std::unexpected(std::move(ok.error()));
     for (double v : out)
         if (!std::isfinite(v))
             return std::unexpected(ThermoError::evaluation(

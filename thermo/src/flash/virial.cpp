@@ -1,28 +1,32 @@
 #include "flash/virial.hpp"
 
 #include "constants.hpp"
+#include "numerics/dual.hpp"
 
 #include <cmath>
 
 namespace kolvar::thermo::flash {
 namespace {
 
-double correlation(double tc, double pc, double omega, double temperature)
+template <class Real>
+Real correlation(double tc, double pc, double omega, Real temperature)
 {
-    const double tr = temperature / tc;
-    const double b0 = 0.083 - 0.422 / std::pow(tr, 1.6);
-    const double b1 = 0.139 - 0.172 / std::pow(tr, 4.2);
+    const Real tr = temperature / tc;
+    const Real b0 = 0.083 - 0.422 / pow(tr, 1.6);
+    const Real b1 = 0.139 - 0.172 / pow(tr, 4.2);
     return (constants::gas_constant_kpa_cm3 * tc / pc) * (b0 + omega * b1);
 }
 
 }  // namespace
 
-double second_virial(const Component& component, double temperature)
+template <class Real>
+Real second_virial(const Component& component, Real temperature)
 {
     return correlation(component.tc, component.pc, component.omega, temperature);
 }
 
-void second_virial_matrix(std::span<const Component> components, double temperature, SmallVector<double, 64>& out)
+template <class Real>
+void second_virial_matrix(std::span<const Component> components, Real temperature, SmallVector<Real, 64>& out)
 {
     const std::size_t n = components.size();
     out.resize(n * n);
@@ -37,19 +41,28 @@ void second_virial_matrix(std::span<const Component> components, double temperat
     }
 }
 
-void virial_ln_phi(std::span<const double> b_matrix, std::span<const double> y, double temperature, double pressure,
-                   std::span<double> out)
+template <class Real>
+void virial_ln_phi(std::type_identity_t<std::span<const Real>> b_matrix, std::span<const double> y, Real temperature,
+                   double pressure, std::type_identity_t<std::span<Real>> out)
 {
     const std::size_t n = y.size();
-    double mixture = 0.0;
+    Real mixture = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        double row = 0.0;
+        Real row = 0.0;
         for (std::size_t j = 0; j < n; ++j) row += y[j] * b_matrix[i * n + j];
         out[i] = row;  // sum_j y_j B_ij, finished below
         mixture += y[i] * row;
     }
-    const double scale = pressure / (constants::gas_constant_kpa_cm3 * temperature);
+    const Real scale = pressure / (constants::gas_constant_kpa_cm3 * temperature);
     for (std::size_t i = 0; i < n; ++i) out[i] = (2.0 * out[i] - mixture) * scale;
 }
+
+template double second_virial(const Component&, double);
+template Dual second_virial(const Component&, Dual);
+template void second_virial_matrix(std::span<const Component>, double, SmallVector<double, 64>&);
+template void second_virial_matrix(std::span<const Component>, Dual, SmallVector<Dual, 64>&);
+template void virial_ln_phi<double>(std::span<const double>, std::span<const double>, double, double,
+                                    std::span<double>);
+template void virial_ln_phi<Dual>(std::span<const Dual>, std::span<const double>, Dual, double, std::span<Dual>);
 
 }  // namespace kolvar::thermo::flash

@@ -4,9 +4,11 @@
 
 namespace kolvar::thermo::rules {
 
-void linear_covolume(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+template <class Real>
+void linear_covolume(const BasicComponentParameters<Real>& p, std::span<const double> x,
+                     BasicMixtureParameters<Real>& out)
 {
-    double b = 0.0;
+    Real b = 0.0;
     for (std::size_t i = 0; i < x.size(); ++i) {
         b += x[i] * p.b[i];
         out.b_bar[i] = p.b[i];
@@ -18,12 +20,14 @@ void linear_covolume(const ComponentParameters& p, std::span<const double> x, Mi
 // An asymmetric kij enters through its symmetric part (k_ij + k_ji)/2: A is the
 // same either way, and a_bar_i is then the exact derivative of N^2 A. For a
 // symmetric kij (k + k)/2 is exactly k.
-void classical(const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out)
+template <class Real>
+void classical(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+               BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
-    double a = 0.0;
+    Real a = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        double s = 0.0;
+        Real s = 0.0;
         if (kij.empty()) {
             for (std::size_t j = 0; j < n; ++j) s += x[j] * p.sqrt_product(i, j);
         }
@@ -42,17 +46,19 @@ void classical(const ComponentParameters& p, KijRows kij, std::span<const double
 // t_i = 2 sum_j x_j a_ij k_ij (row i only), E = sum_m x_m^2 t_m,
 // a_bar_i = 2 s_i - x_i t_i + E: the exact derivative for any kij, and equal
 // to the sum with (k_ij + k_ji) in t_i when kij is symmetric.
-void iivdw(const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out)
+template <class Real>
+void iivdw(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+           BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
     auto k = [&](std::size_t i, std::size_t j) { return kij.empty() ? 0.0 : kij[i][j]; };
-    double a = 0.0;
-    double e = 0.0;
+    Real a = 0.0;
+    Real e = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        double s = 0.0;
-        double t = 0.0;
+        Real s = 0.0;
+        Real t = 0.0;
         for (std::size_t j = 0; j < n; ++j) {
-            const double xa = x[j] * p.sqrt_product(i, j);
+            const Real xa = x[j] * p.sqrt_product(i, j);
             s += xa * (1.0 - x[i] * k(i, j) - x[j] * k(j, i));
             t += xa * k(i, j);
         }
@@ -65,5 +71,15 @@ void iivdw(const ComponentParameters& p, KijRows kij, std::span<const double> x,
     out.a = a;
     linear_covolume(p, x, out);
 }
+
+template void linear_covolume(const ComponentParameters&, std::span<const double>, MixtureParameters&);
+template void classical(const ComponentParameters&, KijRows, std::span<const double>, MixtureParameters&);
+template void iivdw(const ComponentParameters&, KijRows, std::span<const double>, MixtureParameters&);
+template void linear_covolume(const BasicComponentParameters<Dual>&, std::span<const double>,
+                              BasicMixtureParameters<Dual>&);
+template void classical(const BasicComponentParameters<Dual>&, KijRows, std::span<const double>,
+                        BasicMixtureParameters<Dual>&);
+template void iivdw(const BasicComponentParameters<Dual>&, KijRows, std::span<const double>,
+                    BasicMixtureParameters<Dual>&);
 
 }  // namespace kolvar::thermo::rules

@@ -3,13 +3,15 @@
 
 namespace kolvar::thermo::rules {
 
-void classical_two_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+template <class Real>
+void classical_two_parameter(const BasicComponentParameters<Real>& p, std::span<const double> x,
+                             BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
-    double a = 0.0;
-    double b = 0.0;
+    Real a = 0.0;
+    Real b = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        double s = 0.0;
+        Real s = 0.0;
         for (std::size_t j = 0; j < n; ++j) s += x[j] * p.sqrt_product(i, j);
         a += x[i] * s;
         out.a_bar[i] = 2.0 * s;
@@ -27,5 +29,9 @@ void classical_two_parameter(const ComponentParameters& p, std::span<const doubl
         out.w_bar[i] = 2.0 * w * b * out.b_bar[i];
     }
 }
+
+template void classical_two_parameter(const ComponentParameters&, std::span<const double>, MixtureParameters&);
+template void classical_two_parameter(const BasicComponentParameters<Dual>&, std::span<const double>,
+                                      BasicMixtureParameters<Dual>&);
 
 }  // namespace kolvar::thermo::rules

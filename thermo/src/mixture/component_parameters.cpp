@@ -1,11 +1,14 @@
 #include "thermo/component_parameters.hpp"
 
+#include "numerics/dual.hpp"
+
 #include <cmath>
 
 namespace kolvar::thermo {
 
-void component_parameters(std::span<const Component> components, Eos eos, double temperature, double pressure,
-                          ComponentParameters& out)
+template <class Real>
+void component_parameters(std::span<const Component> components, Eos eos, Real temperature, double pressure,
+                          BasicComponentParameters<Real>& out)
 {
     const std::size_t n = components.size();
     out.eos = eos;
@@ -20,16 +23,19 @@ void component_parameters(std::span<const Component> components, Eos eos, double
     out.sqrt_a.resize(n);
     out.sqrt_aa.resize(n * n);
     for (std::size_t i = 0; i < n; ++i) {
-        const ReducedParameters r = reduced_parameters(eos, components[i], temperature, pressure);
+        const BasicReducedParameters<Real> r = reduced_parameters(eos, components[i], temperature, Real(pressure));
         out.a[i] = r.a;
         out.b[i] = r.b;
         out.c[i] = r.c;
         out.omega[i] = components[i].omega;
-        out.sqrt_a[i] = std::sqrt(r.a);
+        out.sqrt_a[i] = sqrt(r.a);
     }
     for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < n; ++j) out.sqrt_aa[i * n + j] = std::sqrt(out.a[i] * out.a[j]);
+        for (std::size_t j = 0; j < n; ++j) out.sqrt_aa[i * n + j] = sqrt(out.a[i] * out.a[j]);
 }
+
+template void component_parameters(std::span<const Component>, Eos, double, double, ComponentParameters&);
+template void component_parameters(std::span<const Component>, Eos, Dual, double, BasicComponentParameters<Dual>&);
 
 ComponentParameters component_parameters(std::span<const Component> components, Eos eos, double temperature,
                                          double pressure)

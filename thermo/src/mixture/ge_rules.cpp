@@ -14,61 +14,66 @@ namespace {
 // constant of the Huron-Vidal and Wong-Sandler rules is q = -Lambda.
 double lambda(double u, double w) { return attraction_integral(1.0, 1.0, u, w).value; }
 
+template <class Real>
 struct GeState {
-    SmallVector<double, 8> alpha;      // A_i / B_i
-    SmallVector<double, 8> ln_gamma;
-    double ge = 0.0;                   // gE/RT
-    double mean_alpha = 0.0;           // sum x_i alpha_i
+    SmallVector<Real, 8> alpha;      // A_i / B_i
+    SmallVector<Real, 8> ln_gamma;
+    Real ge = 0.0;                   // gE/RT
+    Real mean_alpha = 0.0;           // sum x_i alpha_i
 };
 
-void huron_vidal_original(const ComponentParameters& p, const GeState& g, double q, MixtureParameters& out)
+template <class Real>
+void huron_vidal_original(const BasicComponentParameters<Real>& p, const GeState<Real>& g, double q,
+                          BasicMixtureParameters<Real>& out)
 {
-    const double b = out.b;
-    const double alpha = g.mean_alpha + g.ge / q;
+    const Real b = out.b;
+    const Real alpha = g.mean_alpha + g.ge / q;
     out.a = b * alpha;
     for (std::size_t i = 0; i < g.alpha.size(); ++i)
         out.a_bar[i] = b * (g.alpha[i] + g.ln_gamma[i] / q) + p.b[i] * alpha;
 }
 
 // HuronVidalSimplified and MHV1: the same formulas with different q.
-void huron_vidal_simplified(const ComponentParameters& p, std::span<const double> x, const GeState& g, double q,
-                            MixtureParameters& out)
+template <class Real>
+void huron_vidal_simplified(const BasicComponentParameters<Real>& p, std::span<const double> x,
+                            const GeState<Real>& g, double q, BasicMixtureParameters<Real>& out)
 {
-    const double b = out.b;
-    double log_b_ratio = 0.0;  // sum x_i ln(B/B_i)
-    for (std::size_t i = 0; i < x.size(); ++i) log_b_ratio += x[i] * std::log(b / p.b[i]);
-    const double alpha = g.mean_alpha + (g.ge + log_b_ratio) / q;
+    const Real b = out.b;
+    Real log_b_ratio = 0.0;  // sum x_i ln(B/B_i)
+    for (std::size_t i = 0; i < x.size(); ++i) log_b_ratio += x[i] * log(b / p.b[i]);
+    const Real alpha = g.mean_alpha + (g.ge + log_b_ratio) / q;
     out.a = b * alpha;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const double bi = p.b[i];
-        out.a_bar[i] = b * (g.alpha[i] + (g.ln_gamma[i] + std::log(b / bi) + bi / b - 1.0) / q) + bi * alpha;
+        const Real bi = p.b[i];
+        out.a_bar[i] = b * (g.alpha[i] + (g.ln_gamma[i] + log(b / bi) + bi / b - 1.0) / q) + bi * alpha;
     }
 }
 
 // alpha solves q2 alpha^2 + q1 alpha - r = 0 (the larger root; a negative
 // discriminant gives NaN, which the cubic solver reports).
-void mhv2(const ComponentParameters& p, std::span<const double> x, const GeState& g, double q1, double q2,
-          MixtureParameters& out)
+template <class Real>
+void mhv2(const BasicComponentParameters<Real>& p, std::span<const double> x, const GeState<Real>& g, double q1,
+          double q2, BasicMixtureParameters<Real>& out)
 {
-    const double b = out.b;
-    double log_b_ratio = 0.0;
-    double quadratic = 0.0;
+    const Real b = out.b;
+    Real log_b_ratio = 0.0;
+    Real quadratic = 0.0;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const double ai = g.alpha[i];
-        log_b_ratio += x[i] * std::log(b / p.b[i]);
+        const Real ai = g.alpha[i];
+        log_b_ratio += x[i] * log(b / p.b[i]);
         quadratic += x[i] * (q1 * ai + q2 * ai * ai);
     }
-    const double r = g.ge + log_b_ratio + quadratic;
-    const double d = q1 * q1 + 4.0 * q2 * r;
-    const double sq = std::sqrt(d);
-    const double alpha_m = std::fmax((-q1 + sq) / (2.0 * q2), (-q1 - sq) / (2.0 * q2));
+    const Real r = g.ge + log_b_ratio + quadratic;
+    const Real d = q1 * q1 + 4.0 * q2 * r;
+    const Real sq = sqrt(d);
+    const Real alpha_m = fmax((-q1 + sq) / (2.0 * q2), (-q1 - sq) / (2.0 * q2));
     out.a = b * alpha_m;
-    const double e2 = q1 + 2.0 * q2 * alpha_m;
+    const Real e2 = q1 + 2.0 * q2 * alpha_m;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const double ai = g.alpha[i];
-        const double bi = p.b[i];
-        const double bracket = g.ln_gamma[i] + std::log(b / bi) + bi / b - 1.0 + q1 * ai +
-                               q2 * (ai * ai + alpha_m * alpha_m);
+        const Real ai = g.alpha[i];
+        const Real bi = p.b[i];
+        const Real bracket = g.ln_gamma[i] + log(b / bi) + bi / b - 1.0 + q1 * ai +
+                             q2 * (ai * ai + alpha_m * alpha_m);
         out.a_bar[i] = b * bracket / e2 + bi * alpha_m;
     }
 }
@@ -77,29 +82,30 @@ void mhv2(const ComponentParameters& p, std::span<const double> x, const GeState
 // D = sum x_i alpha_i + gE/(RT q), B = Q/(1 - D), A = B D. An asymmetric kij
 // enters through its symmetric part, which keeps b_bar and a_bar the exact
 // derivatives; a symmetric kij is used as it is.
-void wong_sandler(const ComponentParameters& p, KijRows kij, std::span<const double> x, const GeState& g, double q,
-                  MixtureParameters& out)
+template <class Real>
+void wong_sandler(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+                  const GeState<Real>& g, double q, BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
-    SmallVector<double, 8> s(n, 0.0);
-    double big_q = 0.0;
+    SmallVector<Real, 8> s(n, 0.0);
+    Real big_q = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        double si = 0.0;
+        Real si = 0.0;
         for (std::size_t j = 0; j < n; ++j) {
-            const double pair = 0.5 * ((p.b[i] - p.a[i]) + (p.b[j] - p.a[j]));
+            const Real pair = 0.5 * ((p.b[i] - p.a[i]) + (p.b[j] - p.a[j]));
             si += kij.empty() ? x[j] * pair : x[j] * pair * (1.0 - (kij[i][j] + kij[j][i]) / 2.0);
         }
         s[i] = si;
         big_q += x[i] * si;
     }
-    const double d = g.mean_alpha + g.ge / q;
-    const double one_minus_d = 1.0 - d;
-    const double b = big_q / one_minus_d;
+    const Real d = g.mean_alpha + g.ge / q;
+    const Real one_minus_d = 1.0 - d;
+    const Real b = big_q / one_minus_d;
     out.b = b;
     out.a = b * d;
     for (std::size_t i = 0; i < n; ++i) {
-        const double d_bar = g.alpha[i] + g.ln_gamma[i] / q;
-        const double b_bar = 2.0 * s[i] / one_minus_d - big_q * (1.0 - d_bar) / (one_minus_d * one_minus_d);
+        const Real d_bar = g.alpha[i] + g.ln_gamma[i] / q;
+        const Real b_bar = 2.0 * s[i] / one_minus_d - big_q * (1.0 - d_bar) / (one_minus_d * one_minus_d);
         out.b_bar[i] = b_bar;
         out.a_bar[i] = d_bar * b + d * b_bar;
     }
@@ -107,18 +113,20 @@ void wong_sandler(const ComponentParameters& p, KijRows kij, std::span<const dou
 
 }  // namespace
 
+template <class Real>
 void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityInputs& activity,
-              const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out)
+              const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+              BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
-    GeState g;
+    GeState<Real> g;
     g.alpha.resize(n);
     g.ln_gamma.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         g.alpha[i] = p.a[i] / p.b[i];
         g.mean_alpha += x[i] * g.alpha[i];
     }
-    g.ge = excess_gibbs(ge.model, p.temperature, x, activity, g.ln_gamma);
+    g.ge = excess_gibbs(ge.model, p.temperature, x, activity, std::span<Real>(g.ln_gamma));
 
     using rule_data::AbStage;
     const double q = rule.reference == rule_data::Reference::Fixed ? rule.q[0] : -lambda(p.family_u, p.family_w);
@@ -130,5 +138,11 @@ void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityIn
     default: internal_fault("internal error: entered unreachable code: validated");
     }
 }
+
+template void ge_based(const rule_data::RuleRow&, const GeSpec&, const ActivityInputs&, const ComponentParameters&,
+                       KijRows, std::span<const double>, MixtureParameters&);
+template void ge_based(const rule_data::RuleRow&, const GeSpec&, const ActivityInputs&,
+                       const BasicComponentParameters<Dual>&, KijRows, std::span<const double>,
+                       BasicMixtureParameters<Dual>&);
 
 }  // namespace kolvar::thermo::rules

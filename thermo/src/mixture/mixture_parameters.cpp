@@ -15,8 +15,10 @@ void rules::internal_fault(const char* what)
     std::abort();
 }
 
-std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec, const ComponentParameters& components,
-                                                 std::span<const double> x, MixtureParameters& out)
+template <class Real>
+std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec,
+                                                 const BasicComponentParameters<Real>& components,
+                                                 std::span<const double> x, BasicMixtureParameters<Real>& out)
 {
     if (auto checked = check_mixture(spec, components.eos, x.size()); !checked) return checked;
     const std::size_t n = spec.components.size();
@@ -49,6 +51,11 @@ std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec, const 
     rules::third_parameter(components, x, out);
     return {};
 }
+
+template std::expected<void, EosError> mixture_parameters(const MixtureSpec&, const ComponentParameters&,
+                                                          std::span<const double>, MixtureParameters&);
+template std::expected<void, EosError> mixture_parameters(const MixtureSpec&, const BasicComponentParameters<Dual>&,
+                                                          std::span<const double>, BasicMixtureParameters<Dual>&);
 
 std::expected<MixtureParameters, EosError> mixture_parameters(const MixtureSpec& spec, Eos eos, double temperature,
                                                               double pressure, std::span<const double> x)

@@ -3,6 +3,7 @@
 // does not take when the discriminant leaves no doubt about their number.
 #pragma once
 
+#include "numerics/dual.hpp"
 #include "thermo/cubic.hpp"
 #include "thermo/eos.hpp"
 #include "thermo/phase.hpp"
@@ -23,5 +24,29 @@ namespace kolvar::thermo {
 // full solver decides and the chosen root gets at most two steps. The root
 // is not compared with b again after polishing.
 std::expected<std::optional<double>, CubicError> phase_root(const CubicCoefficients& k, double b, Phase phase);
+
+// The root z, found in double on the coefficients' values, carried to the
+// scalar type of the coefficients: z itself, or for a Dual the value z and
+// the slope dZ/dT = -(dc2/dT z^2 + dc1/dT z + dc0/dT)/(3 z^2 + 2 c2 z + c1),
+// which one Newton step of the cubic in Dual gives without moving the value.
+template <class Real>
+Real root_with_slope(double z, const BasicCubicCoefficients<Real>& k)
+{
+    if constexpr (is_dual<Real>) {
+        const double residual_dt = (k.c2.dt * z + k.c1.dt) * z + k.c0.dt;
+        const double slope = (3.0 * z + 2.0 * k.c2.value) * z + k.c1.value;
+        return {z, -residual_dt / slope};
+    }
+    else {
+        return z;
+    }
+}
+
+// The coefficients' values.
+template <class Real>
+CubicCoefficients values_of(const BasicCubicCoefficients<Real>& k)
+{
+    return {value_of(k.c2), value_of(k.c1), value_of(k.c0)};
+}
 
 }  // namespace kolvar::thermo

@@ -5,6 +5,7 @@
 #include "thermo/mixing_rule.hpp"
 
 #include "mixture/rule_table.hpp"
+#include "numerics/dual.hpp"
 
 #include <span>
 #include <vector>
@@ -13,22 +14,37 @@ namespace kolvar::thermo::rules {
 
 using KijRows = std::span<const std::vector<double>>;
 
+// Every stage is written once over the scalar type Real and instantiated for
+// double and Dual in its file.
+
 // a/b stage: A, B, a_bar, b_bar.
 // B = sum x_i B_i and b_bar_i = B_i, shared by every rule but WongSandler.
-void linear_covolume(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out);
-void classical(const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out);
-void iivdw(const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out);
+template <class Real>
+void linear_covolume(const BasicComponentParameters<Real>& p, std::span<const double> x,
+                     BasicMixtureParameters<Real>& out);
+template <class Real>
+void classical(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+               BasicMixtureParameters<Real>& out);
+template <class Real>
+void iivdw(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+           BasicMixtureParameters<Real>& out);
 // The excess-Gibbs-energy stages; `rule` names the stage and the reference constant.
+template <class Real>
 void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityInputs& activity,
-              const ComponentParameters& p, KijRows kij, std::span<const double> x, MixtureParameters& out);
+              const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+              BasicMixtureParameters<Real>& out);
 
 // U/W stage: U, W, u_bar, w_bar from B, b_bar and the variant's third parameter.
-void third_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out);
+template <class Real>
+void third_parameter(const BasicComponentParameters<Real>& p, std::span<const double> x,
+                     BasicMixtureParameters<Real>& out);
 
 // Both stages in one pass for the commonest mixture, Classical mixing without
 // kij and a two-parameter variant: the arithmetic of classical, then
 // third_parameter, operation for operation.
-void classical_two_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out);
+template <class Real>
+void classical_two_parameter(const BasicComponentParameters<Real>& p, std::span<const double> x,
+                             BasicMixtureParameters<Real>& out);
 
 // Aborts with `what`: a state that the checks make unreachable.
 [[noreturn]] void internal_fault(const char* what);

@@ -7,9 +7,10 @@
 namespace kolvar::thermo::rules {
 namespace {
 
-void two_parameter(double u, double w, MixtureParameters& out)
+template <class Real>
+void two_parameter(double u, double w, BasicMixtureParameters<Real>& out)
 {
-    const double b = out.b;
+    const Real b = out.b;
     out.u = u * b;
     out.w = w * b * b;
     for (std::size_t i = 0; i < out.b_bar.size(); ++i) {
@@ -19,9 +20,10 @@ void two_parameter(double u, double w, MixtureParameters& out)
 }
 
 // U = B + C, W = -B C with C and its derivatives c_bar_i = d(N C)/dN_i.
-void from_c(double c, std::span<const double> c_bar, MixtureParameters& out)
+template <class Real>
+void from_c(Real c, std::span<const Real> c_bar, BasicMixtureParameters<Real>& out)
 {
-    const double b = out.b;
+    const Real b = out.b;
     out.u = b + c;
     out.w = -(b * c);
     for (std::size_t i = 0; i < out.b_bar.size(); ++i) {
@@ -31,49 +33,54 @@ void from_c(double c, std::span<const double> c_bar, MixtureParameters& out)
 }
 
 // PatelTejaC: C = sum x_i C_i.
-void patel_teja(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+template <class Real>
+void patel_teja(const BasicComponentParameters<Real>& p, std::span<const double> x, BasicMixtureParameters<Real>& out)
 {
-    double c = 0.0;
+    Real c = 0.0;
     for (std::size_t i = 0; i < x.size(); ++i) c += x[i] * p.c[i];
-    from_c(c, p.c, out);
+    from_c(c, std::span<const Real>(p.c), out);
 }
 
 // PatelTejaUSBC: C = sum x_i sqrt(B_i) C_i / S with S = sum x_i sqrt(B_i).
-void patel_teja_usb(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+template <class Real>
+void patel_teja_usb(const BasicComponentParameters<Real>& p, std::span<const double> x,
+                    BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
-    SmallVector<double, 8> root_b(n, 0.0);
-    double s = 0.0;
-    double weighted = 0.0;
+    SmallVector<Real, 8> root_b(n, 0.0);
+    Real s = 0.0;
+    Real weighted = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        root_b[i] = std::sqrt(p.b[i]);
+        root_b[i] = sqrt(p.b[i]);
         s += x[i] * root_b[i];
         weighted += x[i] * root_b[i] * p.c[i];
     }
-    const double c = weighted / s;
-    SmallVector<double, 8> c_bar(n, 0.0);
+    const Real c = weighted / s;
+    SmallVector<Real, 8> c_bar(n, 0.0);
     for (std::size_t i = 0; i < n; ++i) c_bar[i] = c + (p.c[i] - c) * root_b[i] / s;
-    from_c(c, c_bar, out);
+    from_c(c, std::span<const Real>(c_bar), out);
 }
 
 // SchmidtWenzelC: omega_m = sum x_i omega_i sqrt(A_i) / S with S = sum x_i sqrt(A_i);
 // U = (1 + 3 omega_m) B, W = -3 omega_m B^2.
-void schmidt_wenzel(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+template <class Real>
+void schmidt_wenzel(const BasicComponentParameters<Real>& p, std::span<const double> x,
+                    BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
-    double s = 0.0;
-    double weighted = 0.0;
+    Real s = 0.0;
+    Real weighted = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
         s += x[i] * p.sqrt_a[i];
         weighted += x[i] * p.omega[i] * p.sqrt_a[i];
     }
-    const double omega_m = weighted / s;
-    const double u_m = 1.0 + 3.0 * omega_m;
-    const double b = out.b;
+    const Real omega_m = weighted / s;
+    const Real u_m = 1.0 + 3.0 * omega_m;
+    const Real b = out.b;
     out.u = u_m * b;
     out.w = -3.0 * omega_m * b * b;
     for (std::size_t i = 0; i < n; ++i) {
-        const double delta = (p.omega[i] - omega_m) * p.sqrt_a[i] / s;
+        const Real delta = (p.omega[i] - omega_m) * p.sqrt_a[i] / s;
         out.u_bar[i] = u_m * out.b_bar[i] + 3.0 * b * delta;
         out.w_bar[i] = -3.0 * (2.0 * b * omega_m * out.b_bar[i] + b * b * delta);
     }
@@ -81,7 +88,9 @@ void schmidt_wenzel(const ComponentParameters& p, std::span<const double> x, Mix
 
 }  // namespace
 
-void third_parameter(const ComponentParameters& p, std::span<const double> x, MixtureParameters& out)
+template <class Real>
+void third_parameter(const BasicComponentParameters<Real>& p, std::span<const double> x,
+                     BasicMixtureParameters<Real>& out)
 {
     switch (p.eos) {
     case Eos::SchmidtWenzel: schmidt_wenzel(p, x, out); return;
@@ -90,5 +99,9 @@ void third_parameter(const ComponentParameters& p, std::span<const double> x, Mi
     default: two_parameter(p.family_u, p.family_w, out); return;
     }
 }
+
+template void third_parameter(const ComponentParameters&, std::span<const double>, MixtureParameters&);
+template void third_parameter(const BasicComponentParameters<Dual>&, std::span<const double>,
+                              BasicMixtureParameters<Dual>&);
 
 }  // namespace kolvar::thermo::rules

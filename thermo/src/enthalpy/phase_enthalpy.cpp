@@ -1,0 +1,57 @@
+// The enthalpy of a phase from the temperature derivative of its fugacity.
+#include "thermo/enthalpy.hpp"
+
+#include "constants.hpp"
+#include "flash/model_checks.hpp"
+#include "kolvar/format.hpp"
+#include "numerics/dual.hpp"
+#include "thermo/phase_fugacity.hpp"
+
+#include <cmath>
+
+namespace kolvar::thermo {
+
+std::expected<double, ThermoError> phase_enthalpy(const SystemSpec& spec, double temperature, double pressure,
+                                                  std::span<const double> w, Phase phase)
+{
+    using format::text;
+    const std::size_t n = spec.components.size();
+    if (w.size() != n)
+        return std::unexpected(ThermoError::dimension_mismatch(text("components=", n, ", composition=", w.size())));
+    if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
+    double total = 0.0;
+    bool valid = true;
+    for (double v : w) {
+        valid = valid && std::isfinite(v) && v >= 0.0;
+        total += v;
+    }
+    if (!valid || !(total > 0.0))
+        return std::unexpected(
+            ThermoError::dimension_mismatch("composition must be finite and non-negative with a positive sum"));
+    SmallVector<double, 8> x(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        x[i] = w[i] / total;
+        if (x[i] > 0.0 && spec.components[i].cp_coeffs.empty())
+            return std::unexpected(ThermoError::evaluation(text("component ", format::Quoted{spec.components[i].name},
+                                                                " has no ideal-gas heat capacity (cp_coeffs)")));
+    }
+
+    BasicPhaseFugacity<Dual> phases(spec, Dual{temperature, 1.0}, pressure);
+    SmallVector<Dual, 8> ln_coefficient(n);
+    if (auto ok = phases.ln_coefficients(phase, x, ln_coefficient); !ok) return std::unexpected(ok.error());
+
+    double ideal = 0.0;
+    double slope = 0.0;  // sum_i x_i d ln(f_i/(x_i P))/dT
+    for (std::size_t i = 0; i < n; ++i) {
+        if (x[i] == 0.0) continue;
+        ideal += x[i] * ideal_gas_enthalpy(spec.components[i], temperature);
+        slope += x[i] * ln_coefficient[i].dt;
+    }
+    const double h = ideal - constants::gas_constant * temperature * temperature * slope;
+    if (!std::isfinite(h))
+        return std::unexpected(
+            ThermoError::evaluation(text("non-finite enthalpy at T = ", temperature, " K, P = ", pressure, " kPa")));
+    return h;
+}
+
+}  // namespace kolvar::thermo

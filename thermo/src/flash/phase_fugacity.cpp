@@ -1,0 +1,179 @@
+// The fugacity of each model's vapour and liquid, with the parts that depend
+// on T and P alone computed once.
+#include "thermo/phase_fugacity.hpp"
+
+#include "flash/liquid_reference.hpp"
+#include "flash/model_checks.hpp"
+#include "flash/virial.hpp"
+#include "kolvar/format.hpp"
+#include "numerics/dual.hpp"
+#include "thermo/activity.hpp"
+#include "thermo/mixture.hpp"
+
+#include <variant>
+
+namespace kolvar::thermo {
+namespace {
+
+// The phase's equation of state, if it has one.
+const Eos* phase_eos(const SystemSpec& spec, Phase phase)
+{
+    if (phase == Phase::Vapor) return spec.vapor.kind == VaporModel::Kind::Eos ? &spec.vapor.eos : nullptr;
+    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
+    return phi_phi ? &phi_phi->eos : nullptr;
+}
+
+}  // namespace
+
+template <class Real>
+BasicPhaseFugacity<Real>::BasicPhaseFugacity(const SystemSpec& spec, Real temperature, double pressure)
+    : spec_(spec), mixture_(spec.mixture()), temperature_(temperature), pressure_(pressure)
+{
+}
+
+template <class Real>
+FugacityForm BasicPhaseFugacity<Real>::form(Phase phase) const
+{
+    if (phase == Phase::Vapor) return FugacityForm::Coefficient;
+    const bool activity = std::holds_alternative<liquid::GammaPhi>(spec_.liquid) ||
+                          std::holds_alternative<liquid::IdealSolution>(spec_.liquid);
+    return activity ? FugacityForm::Activity : FugacityForm::Coefficient;
+}
+
+template <class Real>
+bool BasicPhaseFugacity<Real>::composition_dependent(Phase phase) const
+{
+    if (phase == Phase::Vapor) return spec_.vapor.kind != VaporModel::Kind::IdealGas;
+    return std::holds_alternative<liquid::PhiPhi>(spec_.liquid) ||
+           std::holds_alternative<liquid::GammaPhi>(spec_.liquid);
+}
+
+// The components' parameters of the phase's equation of state; a phi-phi
+// liquid with the vapour's equation of state uses the vapour's.
+template <class Real>
+const BasicComponentParameters<Real>& BasicPhaseFugacity<Real>::parameters(Phase phase)
+{
+    const Eos eos = *phase_eos(spec_, phase);
+    const Eos* vapour = phase_eos(spec_, Phase::Vapor);
+    if (phase == Phase::Vapor || (vapour && *vapour == eos)) {
+        if (!vapour_ready_) component_parameters(spec_.components, eos, temperature_, pressure_, vapour_parameters_);
+        vapour_ready_ = true;
+        return vapour_parameters_;
+    }
+    if (!liquid_ready_) component_parameters(spec_.components, eos, temperature_, pressure_, liquid_parameters_);
+    liquid_ready_ = true;
+    return liquid_parameters_;
+}
+
+template <class Real>
+std::expected<void, ThermoError> BasicPhaseFugacity<Real>::references()
+{
+    if (references_ready_) return {};
+    const std::size_t n = spec_.components.size();
+    reference_.resize(n);
+    const bool grayson_streed = std::holds_alternative<liquid::GraysonStreed>(spec_.liquid);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (grayson_streed) {
+            reference_[i] = flash::grayson_streed_ln_nu(spec_.components[i], temperature_, pressure_);
+            continue;
+        }
+        const auto f = flash::pure_liquid_fugacity(spec_, i, temperature_, pressure_);
+        if (!f) return std::unexpected(f.error());
+        reference_[i] = *f;
+    }
+    references_ready_ = true;
+    return {};
+}
+
+template <class Real>
+std::expected<void, ThermoError> BasicPhaseFugacity<Real>::term(Phase phase, std::span<const double> w,
+                                                                std::span<Real> out, double* compressibility)
+{
+    const std::size_t n = w.size();
+    if (phase_eos(spec_, phase)) {
+        if (auto ok = mixture_ln_phi(mixture_, parameters(phase), w, phase, out, compressibility); !ok)
+            return std::unexpected(ThermoError::evaluation(ok.error().text()));
+        return {};
+    }
+    if (phase == Phase::Vapor && spec_.vapor.kind == VaporModel::Kind::Virial) {
+        if (virial_.empty()) flash::second_virial_matrix(spec_.components, temperature_, virial_);
+        flash::virial_ln_phi<Real>(virial_, w, temperature_, pressure_, out);
+        return {};
+    }
+    if (phase == Phase::Liquid) {
+        if (const auto* gamma_phi = std::get_if<liquid::GammaPhi>(&spec_.liquid)) {
+            ln_gamma(gamma_phi->model, temperature_, w, spec_.activity_inputs(), out);
+            return {};
+        }
+        if (std::holds_alternative<liquid::GraysonStreed>(spec_.liquid)) {
+            if (auto ok = references(); !ok) return ok;
+            for (std::size_t i = 0; i < n; ++i) out[i] = reference_[i];
+            return {};
+        }
+    }
+    for (std::size_t i = 0; i < n; ++i) out[i] = 0.0;  // the ideal gas and the ideal solution
+    return {};
+}
+
+template <class Real>
+std::expected<std::span<const Real>, ThermoError> BasicPhaseFugacity<Real>::standard_fugacities()
+{
+    if (form(Phase::Liquid) != FugacityForm::Activity) return std::span<const Real>{};
+    if (auto ok = references(); !ok) return std::unexpected(std::move(ok.error()));
+    return std::span<const Real>(reference_);
+}
+
+template <class Real>
+std::expected<void, ThermoError> BasicPhaseFugacity<Real>::ln_coefficients(Phase phase, std::span<const double> w,
+                                                                           std::span<Real> out,
+                                                                           double* compressibility)
+{
+    if (form(phase) == FugacityForm::Activity) {
+        // References first: a failing saturation correlation is the first failure, as in the K-values.
+        if (auto ok = references(); !ok) return ok;
+    }
+    if (auto ok = term(phase, w, out, compressibility); !ok) return ok;
+    if (form(phase) == FugacityForm::Activity)
+        for (std::size_t i = 0; i < w.size(); ++i) out[i] += log(reference_[i] / pressure_);
+    return {};
+}
+
+template class BasicPhaseFugacity<double>;
+template class BasicPhaseFugacity<Dual>;
+
+std::expected<void, ThermoError> phase_fugacity(const SystemSpec& spec, double temperature, double pressure,
+                                                std::span<const double> w, Phase phase,
+                                                std::span<double> ln_coefficient, std::span<double> temperature_slope)
+{
+    using format::text;
+    const std::size_t n = spec.components.size();
+    if (w.size() != n)
+        return std::unexpected(ThermoError::dimension_mismatch(text("components=", n, ", composition=", w.size())));
+    if (auto ok = flash::check_models(spec, n); !ok) return ok;
+    for (const std::size_t size : {ln_coefficient.size(), temperature_slope.empty() ? n : temperature_slope.size()})
+        if (size != n) return std::unexpected(ThermoError::dimension_mismatch(text("components=", n, ", output=", size)));
+
+    if (temperature_slope.empty()) {
+        PhaseFugacity phases(spec, temperature, pressure);
+        if (auto ok = phases.ln_coefficients(phase, w, ln_coefficient); !ok) return ok;
+    }
+    else {
+        BasicPhaseFugacity<Dual> phases(spec, Dual{temperature, 1.0}, pressure);
+        SmallVector<Dual, 8> out(n);
+        if (auto ok = phases.ln_coefficients(phase, w, out); !ok) return ok;
+        for (std::size_t i = 0; i < n; ++i) {
+            ln_coefficient[i] = out[i].value;
+            temperature_slope[i] = out[i].dt;
+        }
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool finite = std::isfinite(ln_coefficient[i]) &&
+                            (temperature_slope.empty() || std::isfinite(temperature_slope[i]));
+        if (!finite)
+            return std::unexpected(ThermoError::evaluation(
+                text("non-finite fugacity at T = ", temperature, " K, P = ", pressure, " kPa")));
+    }
+    return {};
+}
+
+}  // namespace kolvar::thermo
