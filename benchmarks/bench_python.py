@@ -2,6 +2,7 @@
 
     python benchmarks/bench_python.py            # everything
     python benchmarks/bench_python.py design     # only the binary design
+    python benchmarks/bench_python.py energy     # only the enthalpies and the feed condition
 
 Each figure is the best of several repeats of many calls, in microseconds
 (or milliseconds for the thermodynamic sweeps).
@@ -64,7 +65,17 @@ def thermo():
                best_per_call(lambda: kv.EquilibriumCurve.from_thermo(system, 101.325), 200), 1.5, unit="ms")
 
 
-SECTIONS = {"design": design, "thermo": thermo}
+def energy():
+    print("energy, Peng-Robinson benzene/toluene at 101.325 kPa (z = 0.44)")
+    system = kv.ThermoSystem.peng_robinson(["benzene", "toluene"])
+    z = [0.44, 0.56]
+    report("enthalpy, liquid at 350 K", best_per_call(lambda: system.enthalpy(350.0, 101.325, z, "liquid"), 100000), 2)
+    report("enthalpy, vapour at 380 K", best_per_call(lambda: system.enthalpy(380.0, 101.325, z, "vapour"), 100000), 2)
+    for label, t in (("subcooled, 347 K", 347.0), ("two-phase, 370 K", 370.0), ("superheated, 390 K", 390.0)):
+        report(f"feed_quality, {label}", best_per_call(lambda: system.feed_quality(t, 101.325, z), 20000), 20)
+
+
+SECTIONS = {"design": design, "thermo": thermo, "energy": energy}
 
 if __name__ == "__main__":
     for name in sys.argv[1:] or SECTIONS:

@@ -1055,6 +1055,16 @@ def _thermo_entries() -> list[Entry]:
         method("saturation_pressure", [("t", temperature)], Contextual(_saturation_result)),
         method("liquid_stability", [("t", temperature), ("p", pressure), ("x", composition)],
                Contextual(_stability_result)),
+        method("enthalpy", [("t", temperature), ("p", pressure), ("composition", composition),
+                            ("phase", lambda ch: ch.pick(PHASES))], _finite),
+        method("feed_quality", [("t", temperature), ("p", pressure), ("z", composition)], _finite),
+        Entry("from_conditions", "Feed", "static",
+              [Param("system", lambda ch: ch.pick(SYSTEMS)), Param("rate", _good_float([100.0, 0.0, -5.0])),
+               Param("z", COMPOSITION), Param("temperature", temperature), Param("pressure", pressure)],
+              _instance("Feed"), weight=1,
+              coherent=lambda ch, _: {"system": ch.pick(SYSTEMS), "rate": ch.uniform(1.0, 500.0),
+                                      "z": ch.uniform(0.05, 0.95), "temperature": ch.uniform(300.0, 420.0),
+                                      "pressure": ch.pick([101.325, 50.0, 400.0])}),
     ]
 
 
@@ -1376,6 +1386,7 @@ ENGINE_PREFIXES = {
     ValueError: ("dimension mismatch: ", "specification is infeasible: ",
                  "condenser must be 'total' or 'partial', got ", "expected a sequence of length 2 (got ",
                  "phase must be \"liquid\" or \"vapour\", got ",
+                 "phase must be \"liquid\", \"vapour\" or \"vapor\", got ",
                  # The reconstructor's own checks, and the model names of a system's state.
                  "the state of ", "kolvar._engine has no class ", "unknown ThermoSystem constructor ",
                  "a model ", "unknown equation of state ", "unknown mixing rule ",

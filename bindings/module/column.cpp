@@ -1,6 +1,7 @@
 // Feed, BinaryColumn, CondenserKind and Line.
 #include "module/classes.hpp"
 #include "module/conversions.hpp"
+#include "module/energy.hpp"
 
 #include "toolkit/class.hpp"
 
@@ -124,6 +125,7 @@ PyObject* make_feed()
         field<&Feed::z>("z", "Light-component mole fraction `z_F` of the feed (0–1)."),
         field<&Feed::q>("q", "Thermal condition `q` (dimensionless, see type docs)."),
     };
+    spec.methods = {feed_from_conditions_def()};
     spec.repr = repr_of<Feed, &feed_repr>;
     spec.rebuilt_by<feed_new>();
     return create_class(std::move(spec));

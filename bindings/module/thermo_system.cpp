@@ -1,5 +1,6 @@
 // ThermoSystem and the end-to-end smoke check.
 #include "module/classes.hpp"
+#include "module/energy.hpp"
 #include "module/system_state.hpp"
 #include "module/thermo.hpp"
 #include "module/thermo_conversions.hpp"
@@ -244,6 +245,7 @@ PyObject* make_thermo_system()
                     def<system_k_values>(),           def<system_ln_phi>(),
                     def<system_ln_gamma>(),           def<system_saturation_pressure>(),
                     def<system_liquid_stability>()};
+    for (const PyMethodDef& energy : thermo_system_energy_methods()) spec.methods.push_back(energy);
     spec.repr = repr_of<ThermoSystem, &system_repr>;
     declare_travel(spec);
     return create_class(std::move(spec));

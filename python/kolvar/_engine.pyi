@@ -182,6 +182,14 @@ class ThermoSystem:
     def liquid_stability(self, t: _Float, p: _Float, x: Sequence[_Float]) -> tuple[float, list[float]]:
         """Minimum tangent-plane distance of the liquid and its trial composition. Returns `(tpd_min, trial_x)`."""
 
+    def enthalpy(
+        self, t: _Float, p: _Float, composition: Sequence[_Float], phase: Literal["liquid", "vapour", "vapor"]
+    ) -> float:
+        """Molar enthalpy [J/mol] of one phase; reference: ideal-gas components at 298.15 K."""
+
+    def feed_quality(self, t: _Float, p: _Float, z: Sequence[_Float]) -> float:
+        """Thermal condition q of the feed `z` at `t` [K] and `p` [kPa]."""
+
     def __copy__(self) -> ThermoSystem: ...
     def __deepcopy__(self, memo: object, /) -> ThermoSystem: ...
 
@@ -242,6 +250,10 @@ class Feed:
     """A single feed to a binary column."""
 
     def __new__(cls, rate: _Float, z: _Float, q: _Float = 1.0) -> Feed: ...
+    @staticmethod
+    def from_conditions(system: ThermoSystem, rate: _Float, z: _Float, temperature: _Float, pressure: _Float) -> Feed:
+        """The feed of a binary system with q from its temperature and pressure."""
+
     @property
     def rate(self) -> float:
         """Feed molar flow `F` in **kmol/h**."""

@@ -89,8 +89,11 @@ struct BasicReducedParameters {
 };
 using ReducedParameters = BasicReducedParameters<double>;
 
-template <class Real>
-BasicReducedParameters<Real> reduced_parameters(Eos eos, const Component& component, Real temperature, Real pressure);
+// The pressure is a double or, for a pressure that follows the temperature
+// (a saturation pressure), a Dual too.
+template <class Real, class Pressure>
+BasicReducedParameters<Real> reduced_parameters(Eos eos, const Component& component, Real temperature,
+                                                Pressure pressure);
 
 // Coefficients of the monic cubic Z^3 + c2 Z^2 + c1 Z + c0 = 0 for
 // reduced A, B, U, W (pure component or mixture).
@@ -103,7 +106,7 @@ struct BasicCubicCoefficients {
 using CubicCoefficients = BasicCubicCoefficients<double>;
 
 template <class Real>
-BasicCubicCoefficients<Real> cubic_coefficients(Real a, Real b, Real u, Real w)
+inline BasicCubicCoefficients<Real> cubic_coefficients(Real a, Real b, Real u, Real w)
 {
     return {u - b - 1.0, a + w - u - u * b, -(a * b + w + w * b)};
 }

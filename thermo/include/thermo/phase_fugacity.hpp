@@ -39,6 +39,7 @@
 
 #include "thermo/component_parameters.hpp"
 #include "thermo/flash.hpp"
+#include "thermo/mixture.hpp"
 #include "thermo/phase.hpp"
 #include "thermo/small_vector.hpp"
 
@@ -63,21 +64,40 @@ enum class FugacityForm : unsigned {
 // allocation for up to 8 components.
 template <class Real>
 class BasicPhaseFugacity {
+    // How a phase's term is formed, decided once from the spec.
+    enum class Writer : unsigned char { EquationOfState, Virial, IdealGas, ActivityModel, IdealSolution, GraysonStreed };
+
 public:
     BasicPhaseFugacity(const SystemSpec& spec, Real temperature, double pressure);
 
-    FugacityForm form(Phase phase) const;
+    FugacityForm form(Phase phase) const
+    {
+        const Writer w = writer(phase);
+        return w == Writer::ActivityModel || w == Writer::IdealSolution ? FugacityForm::Activity
+                                                                         : FugacityForm::Coefficient;
+    }
 
     // Whether term_i changes with the composition: an equation-of-state or
     // virial phase, a gamma-phi liquid.
-    bool composition_dependent(Phase phase) const;
+    bool composition_dependent(Phase phase) const
+    {
+        const Writer w = writer(phase);
+        return w == Writer::EquationOfState || w == Writer::Virial || w == Writer::ActivityModel;
+    }
 
     // term_i of the phase at mole fractions w into out[0..n). An equation-of-
     // state phase writes its polished root Z into `compressibility` when
     // given. Failures: the fugacity layer's error and a failing saturation
     // correlation, as Evaluation errors carrying their text.
     std::expected<void, ThermoError> term(Phase phase, std::span<const double> w, std::span<Real> out,
-                                          double* compressibility = nullptr);
+                                          double* compressibility = nullptr)
+    {
+        // The equation-of-state phases, the ones the solvers iterate on, inline.
+        if (writer(phase) != Writer::EquationOfState) return model_term(phase, w, out);
+        if (auto ok = mixture_ln_phi(mixture_, parameters(phase), w, phase, out, compressibility); !ok)
+            return std::unexpected(ThermoError::evaluation(ok.error().text()));
+        return {};
+    }
 
     // f0_i [kPa] of the Activity form's liquid; empty for a Coefficient-form
     // liquid. Failures: a failing saturation correlation, a component without
@@ -89,13 +109,29 @@ public:
                                                      double* compressibility = nullptr);
 
 private:
-    const BasicComponentParameters<Real>& parameters(Phase phase);
+    // The components' parameters of the phase's equation of state, computed
+    // on first use; a phi-phi liquid with the vapour's equation of state
+    // shares the vapour's.
+    const BasicComponentParameters<Real>& parameters(Phase phase)
+    {
+        const bool vapour = phase == Phase::Vapor || shared_;
+        if (!(vapour ? vapour_ready_ : liquid_ready_)) prepare(vapour);
+        return vapour ? vapour_parameters_ : liquid_parameters_;
+    }
+    void prepare(bool vapour);
+    // term of the phases without an equation of state.
+    std::expected<void, ThermoError> model_term(Phase phase, std::span<const double> w, std::span<Real> out);
     std::expected<void, ThermoError> references();
 
     const SystemSpec& spec_;
     const MixtureSpec mixture_;
     const Real temperature_;
     const double pressure_;
+    Writer writer(Phase phase) const { return phase == Phase::Vapor ? vapour_ : liquid_; }
+
+    Writer vapour_ = Writer::IdealGas;
+    Writer liquid_ = Writer::IdealSolution;
+    bool shared_ = false;  // a phi-phi liquid with the vapour's equation of state uses the vapour's parameters
 
     BasicComponentParameters<Real> vapour_parameters_;
     BasicComponentParameters<Real> liquid_parameters_;

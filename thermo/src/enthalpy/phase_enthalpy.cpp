@@ -30,7 +30,7 @@ std::expected<double, ThermoError> phase_enthalpy(const SystemSpec& spec, double
             ThermoError::dimension_mismatch("composition must be finite and non-negative with a positive sum"));
     SmallVector<double, 8> x(n);
     for (std::size_t i = 0; i < n; ++i) {
-        x[i] = w[i] / total;
+        x[i] = total == 1.0 ? w[i] : w[i] / total;
         if (x[i] > 0.0 && spec.components[i].cp_coeffs.empty())
             return std::unexpected(ThermoError::evaluation(text("component ", format::Quoted{spec.components[i].name},
                                                                 " has no ideal-gas heat capacity (cp_coeffs)")));

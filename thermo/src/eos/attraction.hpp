@@ -28,7 +28,7 @@ inline double max_ignoring_nan(double a, double b) { return std::isnan(a) || b >
 // the first-order term 2a delta/(3 p^3) as well, so that a delta that moves
 // with the temperature is not lost there.
 template <class Real>
-AttractionIntegral<Real> attraction_integral(Real a, Real z, Real u, Real w)
+inline AttractionIntegral<Real> attraction_integral(Real a, Real z, Real u, Real w)
 {
     const Real delta = u * u - 4.0 * w;
     const double scale = max_ignoring_nan(max_ignoring_nan(value_of(u * u), 4.0 * std::abs(value_of(w))), 1e-300);

@@ -17,7 +17,7 @@ struct CriticalConstants {
     double w = 0.0;
 };
 
-CriticalConstants critical_constants(EosFamily f, double omega)
+inline CriticalConstants critical_constants(EosFamily f, double omega)
 {
     switch (f) {
     case EosFamily::SchmidtWenzel: {
@@ -57,11 +57,12 @@ double family_u(Eos eos) { return is_three_parameter(eos) ? 0.0 : eos_data::cons
 
 double family_w(Eos eos) { return is_three_parameter(eos) ? 0.0 : eos_data::constants(family(eos)).w; }
 
-template <class Real>
-BasicReducedParameters<Real> reduced_parameters(Eos eos, const Component& component, Real temperature, Real pressure)
+template <class Real, class Pressure>
+BasicReducedParameters<Real> reduced_parameters(Eos eos, const Component& component, Real temperature,
+                                                Pressure pressure)
 {
     const Real tr = temperature / component.tc;
-    const Real pr = pressure / component.pc;
+    const Pressure pr = pressure / component.pc;
     const EosFamily f = family(eos);
     const CriticalConstants k = critical_constants(f, component.omega);
 
@@ -81,6 +82,7 @@ BasicReducedParameters<Real> reduced_parameters(Eos eos, const Component& compon
 }
 
 template ReducedParameters reduced_parameters(Eos, const Component&, double, double);
+template BasicReducedParameters<Dual> reduced_parameters(Eos, const Component&, Dual, double);
 template BasicReducedParameters<Dual> reduced_parameters(Eos, const Component&, Dual, Dual);
 
 }  // namespace kolvar::thermo

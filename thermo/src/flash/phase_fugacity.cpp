@@ -8,61 +8,43 @@
 #include "kolvar/format.hpp"
 #include "numerics/dual.hpp"
 #include "thermo/activity.hpp"
-#include "thermo/mixture.hpp"
 
 #include <variant>
 
 namespace kolvar::thermo {
-namespace {
-
-// The phase's equation of state, if it has one.
-const Eos* phase_eos(const SystemSpec& spec, Phase phase)
-{
-    if (phase == Phase::Vapor) return spec.vapor.kind == VaporModel::Kind::Eos ? &spec.vapor.eos : nullptr;
-    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
-    return phi_phi ? &phi_phi->eos : nullptr;
-}
-
-}  // namespace
 
 template <class Real>
 BasicPhaseFugacity<Real>::BasicPhaseFugacity(const SystemSpec& spec, Real temperature, double pressure)
     : spec_(spec), mixture_(spec.mixture()), temperature_(temperature), pressure_(pressure)
 {
-}
-
-template <class Real>
-FugacityForm BasicPhaseFugacity<Real>::form(Phase phase) const
-{
-    if (phase == Phase::Vapor) return FugacityForm::Coefficient;
-    const bool activity = std::holds_alternative<liquid::GammaPhi>(spec_.liquid) ||
-                          std::holds_alternative<liquid::IdealSolution>(spec_.liquid);
-    return activity ? FugacityForm::Activity : FugacityForm::Coefficient;
-}
-
-template <class Real>
-bool BasicPhaseFugacity<Real>::composition_dependent(Phase phase) const
-{
-    if (phase == Phase::Vapor) return spec_.vapor.kind != VaporModel::Kind::IdealGas;
-    return std::holds_alternative<liquid::PhiPhi>(spec_.liquid) ||
-           std::holds_alternative<liquid::GammaPhi>(spec_.liquid);
-}
-
-// The components' parameters of the phase's equation of state; a phi-phi
-// liquid with the vapour's equation of state uses the vapour's.
-template <class Real>
-const BasicComponentParameters<Real>& BasicPhaseFugacity<Real>::parameters(Phase phase)
-{
-    const Eos eos = *phase_eos(spec_, phase);
-    const Eos* vapour = phase_eos(spec_, Phase::Vapor);
-    if (phase == Phase::Vapor || (vapour && *vapour == eos)) {
-        if (!vapour_ready_) component_parameters(spec_.components, eos, temperature_, pressure_, vapour_parameters_);
-        vapour_ready_ = true;
-        return vapour_parameters_;
+    switch (spec.vapor.kind) {
+    case VaporModel::Kind::Eos: vapour_ = Writer::EquationOfState; break;
+    case VaporModel::Kind::Virial: vapour_ = Writer::Virial; break;
+    case VaporModel::Kind::IdealGas: vapour_ = Writer::IdealGas; break;
     }
-    if (!liquid_ready_) component_parameters(spec_.components, eos, temperature_, pressure_, liquid_parameters_);
-    liquid_ready_ = true;
-    return liquid_parameters_;
+    struct Liquid {
+        Writer operator()(const liquid::PhiPhi&) const { return Writer::EquationOfState; }
+        Writer operator()(const liquid::GammaPhi&) const { return Writer::ActivityModel; }
+        Writer operator()(const liquid::IdealSolution&) const { return Writer::IdealSolution; }
+        Writer operator()(const liquid::GraysonStreed&) const { return Writer::GraysonStreed; }
+    };
+    liquid_ = std::visit(Liquid{}, spec.liquid);
+    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
+    shared_ = phi_phi && vapour_ == Writer::EquationOfState && spec.vapor.eos == phi_phi->eos;
+}
+
+template <class Real>
+void BasicPhaseFugacity<Real>::prepare(bool vapour)
+{
+    if (vapour) {
+        component_parameters(spec_.components, spec_.vapor.eos, temperature_, pressure_, vapour_parameters_);
+        vapour_ready_ = true;
+    }
+    else {
+        const Eos eos = std::get_if<liquid::PhiPhi>(&spec_.liquid)->eos;
+        component_parameters(spec_.components, eos, temperature_, pressure_, liquid_parameters_);
+        liquid_ready_ = true;
+    }
 }
 
 template <class Real>
@@ -71,7 +53,7 @@ std::expected<void, ThermoError> BasicPhaseFugacity<Real>::references()
     if (references_ready_) return {};
     const std::size_t n = spec_.components.size();
     reference_.resize(n);
-    const bool grayson_streed = std::holds_alternative<liquid::GraysonStreed>(spec_.liquid);
+    const bool grayson_streed = liquid_ == Writer::GraysonStreed;
     for (std::size_t i = 0; i < n; ++i) {
         if (grayson_streed) {
             reference_[i] = flash::grayson_streed_ln_nu(spec_.components[i], temperature_, pressure_);
@@ -86,32 +68,27 @@ std::expected<void, ThermoError> BasicPhaseFugacity<Real>::references()
 }
 
 template <class Real>
-std::expected<void, ThermoError> BasicPhaseFugacity<Real>::term(Phase phase, std::span<const double> w,
-                                                                std::span<Real> out, double* compressibility)
+std::expected<void, ThermoError> BasicPhaseFugacity<Real>::model_term(Phase phase, std::span<const double> w,
+                                                                      std::span<Real> out)
 {
     const std::size_t n = w.size();
-    if (phase_eos(spec_, phase)) {
-        if (auto ok = mixture_ln_phi(mixture_, parameters(phase), w, phase, out, compressibility); !ok)
-            return std::unexpected(ThermoError::evaluation(ok.error().text()));
-        return {};
-    }
-    if (phase == Phase::Vapor && spec_.vapor.kind == VaporModel::Kind::Virial) {
+    switch (writer(phase)) {
+    case Writer::Virial:
         if (virial_.empty()) flash::second_virial_matrix(spec_.components, temperature_, virial_);
         flash::virial_ln_phi<Real>(virial_, w, temperature_, pressure_, out);
         return {};
+    case Writer::ActivityModel:
+        ln_gamma(std::get_if<liquid::GammaPhi>(&spec_.liquid)->model, temperature_, w, spec_.activity_inputs(), out);
+        return {};
+    case Writer::GraysonStreed:
+        if (auto ok = references(); !ok) return ok;
+        for (std::size_t i = 0; i < n; ++i) out[i] = reference_[i];
+        return {};
+    case Writer::EquationOfState:  // term() takes these
+    case Writer::IdealGas:
+    case Writer::IdealSolution: break;
     }
-    if (phase == Phase::Liquid) {
-        if (const auto* gamma_phi = std::get_if<liquid::GammaPhi>(&spec_.liquid)) {
-            ln_gamma(gamma_phi->model, temperature_, w, spec_.activity_inputs(), out);
-            return {};
-        }
-        if (std::holds_alternative<liquid::GraysonStreed>(spec_.liquid)) {
-            if (auto ok = references(); !ok) return ok;
-            for (std::size_t i = 0; i < n; ++i) out[i] = reference_[i];
-            return {};
-        }
-    }
-    for (std::size_t i = 0; i < n; ++i) out[i] = 0.0;  // the ideal gas and the ideal solution
+    for (std::size_t i = 0; i < n; ++i) out[i] = 0.0;
     return {};
 }
 

@@ -19,6 +19,7 @@ PhasePair::PhasePair(const SystemSpec& spec, double temperature, double pressure
       vapour_given_(fixed == Fixed::Vapour),
       liquid_given_(fixed == Fixed::Liquid),
       phases_(spec, temperature, pressure),
+      activity_form_(phases_.form(Phase::Liquid) == FugacityForm::Activity),
       ln_phi_vapour_(n_, 0.0),
       liquid_(n_, 0.0)
 {
@@ -37,7 +38,7 @@ std::expected<void, ThermoError> PhasePair::vapour(std::span<const double> y)
 // exp(ln phi_i^L - ln phi_i^V).
 std::expected<void, ThermoError> PhasePair::update_k(std::span<const double> x, std::span<double> k)
 {
-    if (phases_.form(Phase::Liquid) == FugacityForm::Activity) {
+    if (activity_form_) {
         const auto reference = phases_.standard_fugacities();
         if (!reference) return std::unexpected(reference.error());
         if (auto ok = liquid_term(x); !ok) return ok;

@@ -49,6 +49,7 @@ private:
     const bool liquid_given_;
 
     PhaseFugacity phases_;
+    const bool activity_form_;  // the liquid's f_i = x_i gamma_i f0_i
     List ln_phi_vapour_;
     List liquid_;  // phi-phi: ln phi of the liquid; gamma-phi: ln gamma; Grayson-Streed: ln nu
     double z_vapour_ = std::numeric_limits<double>::quiet_NaN();

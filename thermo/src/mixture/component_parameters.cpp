@@ -23,15 +23,16 @@ void component_parameters(std::span<const Component> components, Eos eos, Real t
     out.sqrt_a.resize(n);
     out.sqrt_aa.resize(n * n);
     for (std::size_t i = 0; i < n; ++i) {
-        const BasicReducedParameters<Real> r = reduced_parameters(eos, components[i], temperature, Real(pressure));
+        const BasicReducedParameters<Real> r = reduced_parameters(eos, components[i], temperature, pressure);
         out.a[i] = r.a;
         out.b[i] = r.b;
         out.c[i] = r.c;
         out.omega[i] = components[i].omega;
         out.sqrt_a[i] = sqrt(r.a);
     }
+    // A_i A_j and A_j A_i round alike: one root serves both entries.
     for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < n; ++j) out.sqrt_aa[i * n + j] = sqrt(out.a[i] * out.a[j]);
+        for (std::size_t j = i; j < n; ++j) out.sqrt_aa[i * n + j] = out.sqrt_aa[j * n + i] = sqrt(out.a[i] * out.a[j]);
 }
 
 template void component_parameters(std::span<const Component>, Eos, double, double, ComponentParameters&);

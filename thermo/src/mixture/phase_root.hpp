@@ -30,7 +30,7 @@ std::expected<std::optional<double>, CubicError> phase_root(const CubicCoefficie
 // the slope dZ/dT = -(dc2/dT z^2 + dc1/dT z + dc0/dT)/(3 z^2 + 2 c2 z + c1),
 // which one Newton step of the cubic in Dual gives without moving the value.
 template <class Real>
-Real root_with_slope(double z, const BasicCubicCoefficients<Real>& k)
+inline Real root_with_slope(double z, const BasicCubicCoefficients<Real>& k)
 {
     if constexpr (is_dual<Real>) {
         const double residual_dt = (k.c2.dt * z + k.c1.dt) * z + k.c0.dt;
@@ -44,7 +44,7 @@ Real root_with_slope(double z, const BasicCubicCoefficients<Real>& k)
 
 // The coefficients' values.
 template <class Real>
-CubicCoefficients values_of(const BasicCubicCoefficients<Real>& k)
+inline CubicCoefficients values_of(const BasicCubicCoefficients<Real>& k)
 {
     return {value_of(k.c2), value_of(k.c1), value_of(k.c0)};
 }

@@ -48,16 +48,19 @@ struct Dual {
     friend constexpr Dual operator*(const Dual& a, double b) { return {a.value * b, a.dt * b}; }
     friend constexpr Dual operator*(double a, const Dual& b) { return {a * b.value, a * b.dt}; }
 
+    // The slope's reciprocal is formed beside the value's quotient, not after it.
     friend constexpr Dual operator/(const Dual& a, const Dual& b)
     {
         const double q = a.value / b.value;
-        return {q, (a.dt - q * b.dt) / b.value};
+        const double inverse = 1.0 / b.value;
+        return {q, (a.dt - q * b.dt) * inverse};
     }
     friend constexpr Dual operator/(const Dual& a, double b) { return {a.value / b, a.dt / b}; }
     friend constexpr Dual operator/(double a, const Dual& b)
     {
         const double q = a / b.value;
-        return {q, -q * b.dt / b.value};
+        const double inverse = 1.0 / b.value;
+        return {q, -q * b.dt * inverse};
     }
 
     // Comparisons read the values only.

@@ -190,6 +190,23 @@ public:
     // trial composition; negative when the liquid splits.
     Result<thermo::StabilityResult> liquid_stability(double t, double p, std::span<const double> x) const;
 
+    // Molar enthalpy [J/mol] of one phase of the given composition (amounts
+    // or mole fractions) at (t, p), relative to the pure components as ideal
+    // gases at 298.15 K: thermo::phase_enthalpy, by the model whose fugacity
+    // the K-values use (energy/system_enthalpy.cpp).
+    Result<double> enthalpy(double t, double p, std::span<const double> composition, thermo::Phase phase) const;
+
+    // The thermal condition q = (H_V - h_F)/(H_V - h_L) of the feed z at
+    // (t, p): H_V the vapour enthalpy of z at its dew temperature, h_L the
+    // liquid enthalpy at its bubble temperature, h_F the liquid's at or below
+    // the bubble temperature, the vapour's at or above the dew temperature
+    // and the flash's (1 - beta) h_L(x) + beta H_V(y) between them. After the
+    // state checks, z must be mole fractions: a sum off 1 by more than 1e-6
+    // is InvalidInput "feed composition must be mole fractions summing to 1,
+    // got a sum of {sum} (percentages, which sum to 100, must be divided by
+    // 100)" (energy/feed_quality.cpp).
+    Result<double> feed_quality(double t, double p, std::span<const double> z) const;
+
     // "ThermoSystem(methanol, water)" for the two fixed systems;
     // "ThermoSystem(methanol, water; RKS1972, MHV2 with Wilson)" for the others.
     std::string repr() const;

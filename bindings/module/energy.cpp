@@ -1,0 +1,85 @@
+// Enthalpies and the feed condition.
+#include "module/energy.hpp"
+
+#include "module/classes.hpp"
+
+#include "toolkit/callable.hpp"
+
+#include "engine/energy/feed_condition.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <string>
+#include <vector>
+
+namespace kolvar::bind {
+namespace {
+
+using engine::ThermoSystem;
+
+// "liquid", "vapour" or "vapor"; anything else a ValueError naming them.
+struct EnthalpyPhaseName {
+    using Value = thermo::Phase;
+    static bool convert(PyObject* object, thermo::Phase& out)
+    {
+        std::string name;
+        if (!Text::convert(object, name)) return false;
+        if (name == "liquid" || name == "vapour" || name == "vapor") {
+            out = name == "liquid" ? thermo::Phase::Liquid : thermo::Phase::Vapor;
+            return true;
+        }
+        raise(PyExc_ValueError,
+              format::text("phase must be \"liquid\", \"vapour\" or \"vapor\", got ", format::Quoted{name}));
+        return false;
+    }
+};
+
+// About half a microsecond of work: the lock stays held.
+const auto system_enthalpy = method<ThermoSystem>(
+    "ThermoSystem", "enthalpy",
+    "Molar enthalpy [J/mol] of one phase (\"liquid\" or \"vapour\"; \"vapor\" too) of\n"
+    "the given composition at `t` [K] and `p` [kPa]. The reference state is each\n"
+    "pure component as an ideal gas at 298.15 K. The enthalpy is the ideal-gas\n"
+    "value from the components' `cp_coeffs` plus −RT² Σ z_i ∂ln(f_i/(z_i P))/∂T at\n"
+    "fixed P and composition, f_i being the fugacity the K-values use.",
+    [](const ThermoSystem& system, double t, double p, std::vector<double> composition, thermo::Phase phase) {
+        return system.enthalpy(t, p, composition, phase);
+    },
+    required<Float>("t"), required<Float>("p"), required<FloatList>("composition"),
+    required<EnthalpyPhaseName>("phase"));
+
+// A bubble point, a dew point and possibly a flash: tens of microseconds, so
+// other threads run meanwhile.
+const auto system_feed_quality = method<ThermoSystem>(
+    "ThermoSystem", "feed_quality",
+    "Thermal condition q of the feed `z` (mole fractions) at `t` [K] and `p` [kPa]:\n"
+    "q = (H_V − h_F)/(H_V − h_L) with H_V the vapour enthalpy at the dew\n"
+    "temperature, h_L the liquid enthalpy at the bubble temperature and h_F the\n"
+    "feed's own (the flash's two phases between the two). 1 at the bubble point,\n"
+    "0 at the dew point, above 1 subcooled and below 0 superheated.",
+    [](const ThermoSystem& system, double t, double p, std::vector<double> z) { return system.feed_quality(t, p, z); },
+    required<Float>("t"), required<Float>("p"), required<FloatList>("z"))
+    .without_lock();
+
+const auto feed_from_conditions = static_method(
+    "Feed", "from_conditions",
+    "The feed of a binary `system` at `temperature` [K] and `pressure` [kPa]:\n"
+    "`Feed(rate, z, q)` with q = system.feed_quality(temperature, pressure,\n"
+    "[z, 1 − z]); `rate` in kmol/h, `z` the light-component mole fraction.",
+    [](const ThermoSystem& system, double rate, double z, double temperature, double pressure) {
+        return engine::feed_from_conditions(system, rate, z, temperature, pressure);
+    },
+    required<Instance<ThermoSystem>>("system"), required<Float>("rate"), required<Float>("z"),
+    required<Float>("temperature"), required<Float>("pressure"))
+    .without_lock();
+
+}  // namespace
+
+std::vector<PyMethodDef> thermo_system_energy_methods()
+{
+    return {def<system_enthalpy>(), def<system_feed_quality>()};
+}
+
+PyMethodDef feed_from_conditions_def() { return def<feed_from_conditions>(); }
+
+}  // namespace kolvar::bind

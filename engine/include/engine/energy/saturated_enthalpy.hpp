@@ -1,0 +1,28 @@
+// The enthalpies of saturated phases at a given pressure: a liquid at its
+// bubble temperature and a vapour at its dew temperature. Enthalpies are in
+// J/mol, relative to the pure components as ideal gases at 298.15 K.
+#pragma once
+
+#include "engine/error.hpp"
+#include "engine/thermo/system.hpp"
+
+#include <span>
+#include <vector>
+
+namespace kolvar::engine {
+
+struct SaturatedEnthalpy {
+    double temperature = 0.0;     // the bubble (or dew) temperature, K
+    double enthalpy = 0.0;        // of the given phase at that temperature, J/mol
+    std::vector<double> incipient;  // the other phase's composition there
+};
+
+// h_L(x) at the bubble temperature of the liquid x at p [kPa]: the failures
+// of ThermoSystem::bubble_temperature, then of ThermoSystem::enthalpy.
+Result<SaturatedEnthalpy> bubble_enthalpy(const ThermoSystem& system, double p, std::span<const double> x);
+
+// H_V(y) at the dew temperature of the vapour y at p [kPa]: the failures of
+// ThermoSystem::dew_temperature, then of ThermoSystem::enthalpy.
+Result<SaturatedEnthalpy> dew_enthalpy(const ThermoSystem& system, double p, std::span<const double> y);
+
+}  // namespace kolvar::engine
