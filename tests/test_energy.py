@@ -61,7 +61,7 @@ def test_a_feed_from_its_conditions_carries_that_q_and_pickles():
          "dimension mismatch: composition entries must be finite and non-negative, got -0.2 at index 1"),
         (lambda: PR.feed_quality(350.0, 101.325, [44.0, 56.0]), ValueError,
          "dimension mismatch: feed composition must be mole fractions summing to 1, got a sum of 100 "
-         "(percentages, which sum to 100, must be divided by 100)"),
+         "(a composition in percent must be divided by 100)"),
         (lambda: Feed.from_conditions(T.peng_robinson(["propane", "n-butane", "n-pentane"]), 100.0, 0.4, 300.0,
                                       101.325), ValueError,
          "dimension mismatch: a feed from its conditions needs a binary system, got 3 components"),

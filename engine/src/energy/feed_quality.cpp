@@ -46,7 +46,7 @@ Result<double> ThermoSystem::feed_quality(double t, double p, std::span<const do
     for (double v : z) sum += v;
     if (!(std::abs(sum - 1.0) <= sum_tolerance))
         return invalid_input(text("feed composition must be mole fractions summing to 1, got a sum of ", sum,
-                                  " (percentages, which sum to 100, must be divided by 100)"));
+                                  " (a composition in percent must be divided by 100)"));
 
     const auto bubble = bubble_enthalpy(*this, p, z);
     if (!bubble) return std::unexpected(bubble.error());

@@ -109,6 +109,8 @@ public:
                                                      double* compressibility = nullptr);
 
 private:
+    Writer writer(Phase phase) const { return phase == Phase::Vapor ? vapour_ : liquid_; }
+
     // The components' parameters of the phase's equation of state, computed
     // on first use; a phi-phi liquid with the vapour's equation of state
     // shares the vapour's.
@@ -127,8 +129,6 @@ private:
     const MixtureSpec mixture_;
     const Real temperature_;
     const double pressure_;
-    Writer writer(Phase phase) const { return phase == Phase::Vapor ? vapour_ : liquid_; }
-
     Writer vapour_ = Writer::IdealGas;
     Writer liquid_ = Writer::IdealSolution;
     bool shared_ = false;  // a phi-phi liquid with the vapour's equation of state uses the vapour's parameters

@@ -203,8 +203,8 @@ public:
     // and the flash's (1 - beta) h_L(x) + beta H_V(y) between them. After the
     // state checks, z must be mole fractions: a sum off 1 by more than 1e-6
     // is InvalidInput "feed composition must be mole fractions summing to 1,
-    // got a sum of {sum} (percentages, which sum to 100, must be divided by
-    // 100)" (energy/feed_quality.cpp).
+    // got a sum of {sum} (a composition in percent must be divided by 100)"
+    // (energy/feed_quality.cpp).
     Result<double> feed_quality(double t, double p, std::span<const double> z) const;
 
     // "ThermoSystem(methanol, water)" for the two fixed systems;
