@@ -1,0 +1,73 @@
+// The shortcut design: the checks, the feed's bubble point, then Fenske,
+// Underwood, Gilliland and Kirkbride in turn.
+#include "steps.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <cmath>
+
+namespace kolvar::engine {
+
+using multicomponent::component_name;
+using format::text;
+
+Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& spec, Interrupt interrupt)
+{
+    auto checked = multicomponent::check_shortcut(system, spec);
+    if (!checked) return std::unexpected(std::move(checked.error()));
+    const auto [light, heavy] = checked->keys;
+    const std::vector<double>& z = checked->z;
+
+    auto feed = system.bubble_temperature(spec.pressure, z);
+    if (!feed) return std::unexpected(std::move(feed.error()));
+    if (!(feed->k[light] > feed->k[heavy])) {
+        return invalid_input(text("light key ", component_name(system, light), " is not more volatile than heavy key ",
+                                  component_name(system, heavy), " at the feed's bubble point (", feed->value,
+                                  " K): K = ", feed->k[light], " and ", feed->k[heavy]));
+    }
+
+    auto split = multicomponent::fenske_distribution(system, spec, *checked, feed->k, interrupt);
+    if (!split) return std::unexpected(std::move(split.error()));
+
+    ShortcutResult out;
+    out.n_min = split->n_min;
+    out.top_temperature = split->top_temperature;
+    out.bottom_temperature = split->bottom_temperature;
+    const std::size_t n = z.size();
+    out.distillate_rate = 0.0;
+    out.bottoms_rate = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        out.distillate_rate += split->distillate[i];
+        out.bottoms_rate += split->bottoms[i];
+    }
+    out.distillate.resize(n);
+    out.bottoms.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        out.distillate[i] = split->distillate[i] / out.distillate_rate;
+        out.bottoms[i] = split->bottoms[i] / out.bottoms_rate;
+    }
+    out.alpha = std::move(split->alpha);
+
+    out.r_min = underwood_min_reflux(out.alpha, z, out.distillate, light, heavy, spec.q);
+    out.reflux = spec.reflux ? *spec.reflux : *spec.reflux_factor * out.r_min;
+    if (!(out.reflux > out.r_min)) {
+        const std::string factor = spec.reflux ? "" : text(" (", *spec.reflux_factor, " R_min)");
+        return infeasible(
+            text("reflux R = ", out.reflux, factor, " must exceed the minimum reflux R_min = ", out.r_min));
+    }
+    out.n_stages = gilliland_stages(out.n_min, out.r_min, out.reflux);
+    // Below 2^53 every stage number is exact, and so is the feed stage.
+    if (!(out.n_stages < 0x1p53)) {
+        return infeasible(text("reflux R = ", out.reflux, " lies too close to R_min = ", out.r_min,
+                               " for a usable stage count (N = ", out.n_stages, ")"));
+    }
+
+    const double ratio = kirkbride_ratio(out.bottoms_rate / out.distillate_rate, z[heavy], z[light],
+                                         out.bottoms[light], out.distillate[heavy]);
+    // N ratio / (1 + ratio), written so that an unbounded ratio gives N.
+    out.rectifying_stages = out.n_stages / (1.0 + 1.0 / ratio);
+    out.feed_stage = static_cast<std::uint64_t>(std::round(out.rectifying_stages)) + 1;
+    return out;
+}
+
+}  // namespace kolvar::engine
