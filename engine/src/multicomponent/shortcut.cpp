@@ -49,6 +49,10 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     out.alpha = std::move(split->alpha);
 
     out.r_min = underwood_min_reflux(out.alpha, z, out.distillate, light, heavy, spec.q);
+    if (!spec.reflux && out.r_min == 0.0) {
+        return infeasible("reflux_factor cannot set the reflux: R_min = 0 (the separation pinches nowhere); "
+                          "give reflux instead");
+    }
     out.reflux = spec.reflux ? *spec.reflux : *spec.reflux_factor * out.r_min;
     if (!(out.reflux > out.r_min)) {
         const std::string factor = spec.reflux ? "" : text(" (", *spec.reflux_factor, " R_min)");

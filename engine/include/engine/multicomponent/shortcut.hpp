@@ -76,12 +76,14 @@ struct ShortcutResult {
 //   "feed rate must be positive and finite, got {F} kmol/h"
 //   "composition has {len} entries but the system has {n} components"
 //   "feed composition entries must be finite and non-negative, got {v} at index {i}"
-//   "feed composition must be mole fractions summing to 1, got a sum of {s}
-//    (percentages?)" when the sum is off 1 by more than 1e-6
+//   "feed composition must be mole fractions summing to 1 (within 0.000001),
+//    got a sum of {s}" when the sum is off 1 by more than 1e-6, with
+//    "; divide percentages by 100" when it lies within 1 of 100; the feed is
+//    then scaled to sum to 1 exactly
 //   "q must be finite, got {q}"
 //   the keys, light first: "light key {"name"} is not a component of the
 //   system (components: a, b, ...)", "light key {"name"} names 2 components
-//   of the system (indices 0 and 3); give its index", "light key index {i}
+//   of the system (indices 0, 3); give its index", "light key index {i}
 //   is outside 0..{n - 1}"; then "light and heavy key are the same
 //   component, {name}" and "light key {name} is not in the feed (z = 0)"
 //   "{light|heavy}_recovery must lie strictly between 0 and 1, got {r}"
@@ -93,13 +95,18 @@ struct ShortcutResult {
 //   the failure of a bubble point, unchanged (ThermoFailed)
 //   "light key {LK} is not more volatile than heavy key {HK} at the feed's
 //    bubble point ({T} K): K = {K_LK} and {K_HK}"
+//   ThermoFailed "the relative volatility of {name} at the column's ends is
+//    no positive number, got {alpha}"
 //   Infeasible "light key {LK} is not more volatile than heavy key {HK} at the
 //    column's ends: alpha = {alpha_LK} (an azeotrope between the keys?)"
 //   NotConverged "the Fenske distribution did not settle in 100 iterations
 //    (largest change {dF} kmol/h)"
-//   Infeasible "reflux R = {R} must exceed the minimum reflux R_min = {R_min}"
-//   Infeasible "reflux R = {R} lies too close to R_min = {R_min} for a finite
-//    stage count"
+//   Infeasible "reflux_factor cannot set the reflux: R_min = 0 (the separation
+//    pinches nowhere); give reflux instead"
+//   Infeasible "reflux R = {R} must exceed the minimum reflux R_min = {R_min}",
+//    with " ({factor} R_min)" after R when the reflux is a multiple of R_min
+//   Infeasible "reflux R = {R} lies too close to R_min = {R_min} for a usable
+//    stage count (N = {N})" when N is not below 2^53
 // `interrupt` is asked before every pass of the distribution.
 Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& spec, Interrupt interrupt = {});
 
