@@ -2,9 +2,11 @@
 
 import math
 import pickle
+import re
+from pathlib import Path
 
 import pytest
-from hypothesis import given, settings
+from hypothesis import assume, given, settings
 from hypothesis import strategies as st
 
 import kolvar
@@ -43,15 +45,16 @@ def test_constant_alpha_binary_meets_fenske_and_underwood_closed_forms(alpha, z,
 
 @settings(max_examples=40, deadline=None)
 @given(
-    z=st.lists(st.floats(0.01, 1.0), min_size=4, max_size=4),
+    z=st.lists(st.just(0.0) | st.floats(0.01, 1.0), min_size=4, max_size=4),
     recoveries=st.tuples(st.floats(0.6, 0.9999), st.floats(0.6, 0.9999)),
     keys=st.sampled_from([(0, 1), (1, 2), (2, 3), (0, 2), (1, 3)]),
     q=st.floats(-0.5, 1.5),
     factor=st.floats(1.01, 4.0),
 )
 def test_any_four_alkane_design_keeps_its_invariants(z, recoveries, keys, q, factor):
-    z = [v / sum(z) for v in z]
     light, heavy = keys
+    assume(z[light] > 0.0 and z[heavy] > 0.0)
+    z = [v / sum(z) for v in z]
     design = kolvar.shortcut(ALKANES, 800.0, 100.0, z, light, heavy, *recoveries, reflux=1e3, q=q)
     d, b = design.distillate_rate, design.bottoms_rate
     for i in range(4):  # the balance of every component closes
@@ -97,6 +100,7 @@ I = "specification is infeasible: "
     [
         (call(pressure=0.0), ValueError, M + "pressure must be positive and finite, got 0 kPa"),
         (call(feed_rate=math.inf), ValueError, M + "feed rate must be positive and finite, got inf kmol/h"),
+        (call(feed_rate=5e-324), ValueError, M + "feed rate 0.0"),
         (call(z=[0.5, 0.5]), ValueError, M + "composition has 2 entries but the system has 4 components"),
         (call(z=[0.5, 0.6, -0.1, 0.0]), ValueError,
          M + "feed composition entries must be finite and non-negative, got -0.1 at index 2"),
@@ -135,3 +139,28 @@ def test_refusals(attempt, error, message):
     with pytest.raises(error) as raised:
         attempt()
     assert str(raised.value).startswith(message), str(raised.value)
+
+
+def test_command_line_reports_the_design_and_refuses_in_one_line(capsys):
+    from kolvar.cli import main
+
+    assert main(["shortcut", "--reflux-factor", "1.5", "--q", "0.8"]) == 0
+    out = capsys.readouterr().out
+    design = kolvar.shortcut(ALKANES, 800.0, 100.0, Z, "n-butane", "n-pentane", 0.98, 0.98, reflux_factor=1.5, q=0.8)
+    assert f"N_min       {design.n_min:.3f} " in out and f"R = {design.reflux:.4f}  (1.5 x R_min)" in out
+    assert f"feed on stage {design.feed_stage} " in out
+    rows = [line.split() for line in out.splitlines()[-4:]]
+    assert [[float(v) for v in row[3:]] for row in rows] == [
+        [round(x_d, 6), round(x_b, 6)] for x_d, x_b in zip(design.distillate, design.bottoms)
+    ]
+
+    assert main(["shortcut", "--components", "propane", "n-butane", "--light-key", "0"]) == 2
+    assert capsys.readouterr().err == "kolvar: error: --components needs --z, --heavy-key\n"
+
+
+def test_readme_example_prints_what_the_readme_shows(capsys):
+    readme = (Path(__file__).resolve().parent.parent / "README.md").read_text(encoding="utf-8")
+    script, output = re.search(r"## Multicomponent columns.*?```python\n(.*?)```\n\nprints\n\n```text\n(.*?)```",
+                               readme, re.S).groups()
+    exec(compile(script, "README.md", "exec"), {})
+    assert capsys.readouterr().out == output

@@ -45,8 +45,10 @@ Result<Distribution> fenske_distribution(const ThermoSystem& system, const Short
 {
     const auto [light, heavy] = checked.keys;
     const std::size_t n = checked.z.size();
-    std::vector<double> feed(n);
-    for (std::size_t i = 0; i < n; ++i) feed[i] = spec.feed_rate * checked.z[i];
+    // Flows per unit of feed: the split does not depend on F, and no feed
+    // rate, however small or large, underflows the keys' flows or overflows
+    // their sum.
+    const std::vector<double>& feed = checked.z;
 
     Distribution out;
     std::vector<double>& d = out.distillate;
@@ -106,10 +108,10 @@ Result<Distribution> fenske_distribution(const ThermoSystem& system, const Short
             d[i] = to_top;
             b[i] = to_bottom;
         }
-        if (change <= settled_change * spec.feed_rate) return out;
+        if (change <= settled_change) return out;
     }
     return not_converged(text("the Fenske distribution did not settle in ", max_passes,
-                              " iterations (largest change ", change, " kmol/h)"));
+                              " iterations (largest change ", change * spec.feed_rate, " kmol/h)"));
 }
 
 }  // namespace multicomponent

@@ -33,18 +33,27 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     out.n_min = split->n_min;
     out.top_temperature = split->top_temperature;
     out.bottom_temperature = split->bottom_temperature;
+    // The products' fractions of the feed, and their compositions.
     const std::size_t n = z.size();
-    out.distillate_rate = 0.0;
-    out.bottoms_rate = 0.0;
+    double top = 0.0, bottom = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        out.distillate_rate += split->distillate[i];
-        out.bottoms_rate += split->bottoms[i];
+        top += split->distillate[i];
+        bottom += split->bottoms[i];
     }
     out.distillate.resize(n);
     out.bottoms.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        out.distillate[i] = split->distillate[i] / out.distillate_rate;
-        out.bottoms[i] = split->bottoms[i] / out.bottoms_rate;
+        out.distillate[i] = split->distillate[i] / top;
+        out.bottoms[i] = split->bottoms[i] / bottom;
+    }
+    out.distillate_rate = spec.feed_rate * top;
+    out.bottoms_rate = spec.feed_rate * bottom;
+    // Only at the very ends of the range of doubles.
+    for (double rate : {out.distillate_rate, out.bottoms_rate}) {
+        if (!(std::isfinite(rate) && rate > 0.0)) {
+            return invalid_input(text("feed rate ", spec.feed_rate, " kmol/h gives a product rate of ", rate,
+                                      " kmol/h; state the feed in other units"));
+        }
     }
     out.alpha = std::move(split->alpha);
 
@@ -66,7 +75,7 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
                                " for a usable stage count (N = ", out.n_stages, ")"));
     }
 
-    const double ratio = kirkbride_ratio(out.bottoms_rate / out.distillate_rate, z[heavy], z[light],
+    const double ratio = kirkbride_ratio(bottom / top, z[heavy], z[light],
                                          out.bottoms[light], out.distillate[heavy]);
     // N ratio / (1 + ratio), written so that an unbounded ratio gives N.
     out.rectifying_stages = out.n_stages / (1.0 + 1.0 / ratio);

@@ -29,8 +29,8 @@ const std::string& component_name(const ThermoSystem& system, std::size_t i);
 
 // The settled distribution of step 1 and what its last pass found.
 struct Distribution {
-    std::vector<double> distillate;  // d_i, kmol/h
-    std::vector<double> bottoms;     // b_i, kmol/h
+    std::vector<double> distillate;  // d_i / F
+    std::vector<double> bottoms;     // b_i / F
     std::vector<double> alpha;       // of the last pass, relative to the heavy key
     double n_min = 0.0;
     double top_temperature = 0.0;

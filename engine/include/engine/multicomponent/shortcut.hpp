@@ -101,6 +101,8 @@ struct ShortcutResult {
 //    column's ends: alpha = {alpha_LK} (an azeotrope between the keys?)"
 //   NotConverged "the Fenske distribution did not settle in 100 iterations
 //    (largest change {dF} kmol/h)"
+//   "feed rate {F} kmol/h gives a product rate of {0|inf} kmol/h; state the
+//    feed in other units" (feed rates near the ends of the doubles' range)
 //   Infeasible "reflux_factor cannot set the reflux: R_min = 0 (the separation
 //    pinches nowhere); give reflux instead"
 //   Infeasible "reflux R = {R} must exceed the minimum reflux R_min = {R_min}",
