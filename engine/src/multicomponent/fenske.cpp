@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kolvar::engine {
 
@@ -21,8 +22,13 @@ using format::text;
 
 // Passes of the distribution before it counts as unsettled, and how little
 // a flow may still change, as a fraction of the feed, for it to be settled.
-constexpr unsigned max_passes = 100;
+// Near an azeotrope of a non-key with a key the changes shrink slowly and
+// alternate in sign, so the limit is generous; a distribution that cycles
+// (each change no smaller than the one two passes before, stalled_passes
+// times in a row) is given up at once.
+constexpr unsigned max_passes = 500;
 constexpr double settled_change = 1e-12;
+constexpr unsigned stalled_passes = 10;
 
 double sum_of(std::span<const double> values)
 {
@@ -70,7 +76,13 @@ Result<Distribution> fenske_distribution(const ThermoSystem& system, const Short
     std::vector<double> x_top, x_bottom;
     out.alpha.assign(n, 1.0);
     double change = 0.0;
-    for (unsigned pass = 0; pass < max_passes; ++pass) {
+    // The changes of the two passes before.
+    double earlier = std::numeric_limits<double>::infinity();
+    double previous = earlier;
+    unsigned stalled = 0;
+    unsigned pass = 0;
+    while (pass < max_passes && stalled < stalled_passes) {
+        ++pass;
         if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
         fractions(d, sum_of(d), x_top);
         fractions(b, sum_of(b), x_bottom);
@@ -109,8 +121,11 @@ Result<Distribution> fenske_distribution(const ThermoSystem& system, const Short
             b[i] = to_bottom;
         }
         if (change <= settled_change) return out;
+        stalled = change >= earlier ? stalled + 1 : 0;
+        earlier = previous;
+        previous = change;
     }
-    return not_converged(text("the Fenske distribution did not settle in ", max_passes,
+    return not_converged(text("the Fenske distribution did not settle in ", pass,
                               " iterations (largest change ", change * spec.feed_rate, " kmol/h)"));
 }
 

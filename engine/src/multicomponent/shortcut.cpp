@@ -58,6 +58,10 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     out.alpha = std::move(split->alpha);
 
     out.r_min = underwood_min_reflux(out.alpha, z, out.distillate, light, heavy, spec.q);
+    if (!std::isfinite(out.r_min)) {
+        return infeasible(text("the minimum reflux is not finite (R_min = ", out.r_min, ") for q = ", spec.q,
+                               ": Underwood's root falls on a volatility"));
+    }
     if (!spec.reflux && out.r_min == 0.0) {
         return infeasible("reflux_factor cannot set the reflux: R_min = 0 (the separation pinches nowhere); "
                           "give reflux instead");

@@ -24,13 +24,19 @@ double underwood_sum(std::span<const double> alpha, std::span<const double> w, d
 // The root of underwood_sum(alpha, z, theta) = target in (low, high), two
 // neighbouring volatilities of the feed: across that interval the sum rises
 // from -inf to +inf, so bisection keeps the root bracketed until no double
-// lies between the ends.
+// lies between the ends. The answer lies strictly inside: a root closer to a
+// volatility than one step of doubles (a target beyond what the sum reaches)
+// gives the nearest double inside, and an interval without one NaN.
 double root_between(std::span<const double> alpha, std::span<const double> z, double target, double low,
                     double high)
 {
+    const double pole_low = low, pole_high = high;
     for (;;) {
         const double mid = 0.5 * (low + high);
-        if (!(mid > low && mid < high)) return mid;
+        if (!(mid > low && mid < high)) {
+            if (low != pole_low) return low;
+            return high != pole_high ? high : std::numeric_limits<double>::quiet_NaN();
+        }
         const double value = underwood_sum(alpha, z, mid) - target;
         if (value == 0.0) return mid;
         (value < 0.0 ? low : high) = mid;
@@ -51,13 +57,16 @@ double underwood_min_reflux(std::span<const double> alpha, std::span<const doubl
     std::sort(poles.begin(), poles.end(), std::greater<>());
     poles.erase(std::unique(poles.begin(), poles.end()), poles.end());
 
-    // Each root bounds the reflux from below; the largest bound is the minimum.
-    double r_min = -std::numeric_limits<double>::infinity();
+    // Each root bounds the reflux from below; the largest bound is the
+    // minimum. A bound that is no number makes the minimum none either.
+    double r_min = 0.0;
     for (std::size_t k = 0; k + 1 < poles.size(); ++k) {
         const double theta = root_between(alpha, z, 1.0 - q, poles[k + 1], poles[k]);
-        r_min = std::max(r_min, underwood_sum(alpha, x_distillate, theta) - 1.0);
+        const double bound = underwood_sum(alpha, x_distillate, theta) - 1.0;
+        if (std::isnan(bound)) return bound;
+        r_min = std::max(r_min, bound);
     }
-    return std::max(r_min, 0.0);
+    return r_min;
 }
 
 }  // namespace kolvar::engine

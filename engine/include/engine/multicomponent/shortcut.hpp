@@ -99,10 +99,13 @@ struct ShortcutResult {
 //    no positive number, got {alpha}"
 //   Infeasible "light key {LK} is not more volatile than heavy key {HK} at the
 //    column's ends: alpha = {alpha_LK} (an azeotrope between the keys?)"
-//   NotConverged "the Fenske distribution did not settle in 100 iterations
-//    (largest change {dF} kmol/h)"
+//   NotConverged "the Fenske distribution did not settle in {k} iterations
+//    (largest change {dF} kmol/h)" after 500 passes, or sooner when ten
+//    passes in a row change a flow no less than two passes before (a cycle)
 //   "feed rate {F} kmol/h gives a product rate of {0|inf} kmol/h; state the
 //    feed in other units" (feed rates near the ends of the doubles' range)
+//   Infeasible "the minimum reflux is not finite (R_min = {R_min}) for q = {q}:
+//    Underwood's root falls on a volatility" (extreme q)
 //   Infeasible "reflux_factor cannot set the reflux: R_min = 0 (the separation
 //    pinches nowhere); give reflux instead"
 //   Infeasible "reflux R = {R} must exceed the minimum reflux R_min = {R_min}",
@@ -120,6 +123,7 @@ double fenske_min_stages(double ln_light_split, double ln_heavy_split, double al
 
 // Underwood's R_min of step 2: alpha, feed z and distillate x_D in component
 // order, the keys' indices, q finite. alpha_HK must be 1 and alpha_LK above 1.
+// Infinite or NaN when a root cannot be told from a volatility.
 double underwood_min_reflux(std::span<const double> alpha, std::span<const double> z,
                             std::span<const double> x_distillate, std::size_t light, std::size_t heavy, double q);
 
