@@ -3,7 +3,7 @@
 Without options it designs the four-alkane column of the README: propane,
 n-butane, n-pentane and n-hexane (z = 0.2, 0.3, 0.3, 0.2, 100 kmol/h of
 saturated liquid) at 800 kPa on Peng–Robinson, n-butane and n-pentane the
-keys, each recovered to 98 %, R = 1.3·R_min.  ``--components`` with ``--z``,
+keys, each recovered to 0.98, R = 1.3·R_min.  ``--components`` with ``--z``,
 ``--light-key`` and ``--heavy-key`` states another one; ``--eos`` chooses
 another equation of state (classical mixing, kij = 0).
 
@@ -39,7 +39,7 @@ def build_parser() -> argparse.ArgumentParser:
             "Shortcut design of a multicomponent column with a total condenser: Fenske's minimum stages, "
             "Underwood's minimum reflux, Gilliland's stage count and Kirkbride's feed stage. Without options: "
             "propane/n-butane/n-pentane/n-hexane (z = 0.2 0.3 0.3 0.2) at 800 kPa on Peng-Robinson, keys "
-            "n-butane and n-pentane recovered to 98 %%, R = 1.3 R_min."
+            "n-butane and n-pentane recovered to 0.98, R = 1.3 R_min."
         ),
     )
     feed = parser.add_argument_group("feed and system")

@@ -117,8 +117,8 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
 
 // The steps on their own, for the design above and for checks of it.
 
-// Fenske: ln[(d_LK/b_LK)(b_HK/d_HK)] / ln alpha_LK, the key splits as
-// ln(d/b).
+// Fenske: ln[(d_LK/b_LK)(b_HK/d_HK)] / ln alpha_LK, given
+// ln_light_split = ln(d_LK/b_LK) and ln_heavy_split = ln(b_HK/d_HK).
 double fenske_min_stages(double ln_light_split, double ln_heavy_split, double alpha_light);
 
 // Underwood's R_min of step 2: alpha, feed z and distillate x_D in component
