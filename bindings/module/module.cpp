@@ -2,6 +2,7 @@
 #include "module/classes.hpp"
 #include "module/design.hpp"
 #include "module/functions.hpp"
+#include "module/shortcut.hpp"
 #include "module/thermo.hpp"
 
 #include "toolkit/module.hpp"
@@ -35,6 +36,7 @@ const std::array entries = {
     Entry{"total_reflux", &make_function_entry<&total_reflux_def>},
     Entry{"n_vs_r", &make_function_entry<&n_vs_r_def>},
     Entry{rebuild_function_name, &make_function_entry<&rebuild_def>, Listing::Private},
+    Entry{"_shortcut", &make_function_entry<&shortcut_def>, Listing::Private},
 };
 
 }  // namespace

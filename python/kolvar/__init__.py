@@ -1,8 +1,9 @@
 """kolvar: McCabe–Thiele design of binary distillation columns, with the
 vapour–liquid equilibrium thermodynamics behind it.
 
-Everything in ``__all__`` comes from the native module :mod:`kolvar._engine`.
-The package adds :func:`components` and :func:`component`, which read the
+``__all__`` holds the names of the native module :mod:`kolvar._engine` and
+:func:`shortcut`, the shortcut design of a multicomponent column.  The
+package adds :func:`components` and :func:`component`, which read the
 built-in component database, and the modules :mod:`kolvar.thermo`
 (conveniences such as the liquid-split test), :mod:`kolvar.plot` and
 :mod:`kolvar.cli`.
@@ -14,8 +15,9 @@ import typing as _typing
 from . import _engine
 from ._engine import *  # noqa: F401,F403
 from ._engine import __version__
+from ._shortcut import shortcut
 
-__all__ = list(_engine.__all__)
+__all__ = [*_engine.__all__, "shortcut"]
 
 
 def components() -> _typing.List[str]:
