@@ -11,26 +11,26 @@ namespace {
 // 1/(k + 1) for the terms of the usual polynomials, a product being cheaper than a quotient.
 constexpr std::array<double, 6> reciprocals{1.0, 1.0 / 2.0, 1.0 / 3.0, 1.0 / 4.0, 1.0 / 5.0, 1.0 / 6.0};
 
-// integral from 0 to T of sum_k a_k t^k dt = T (a_0 + T (a_1/2 + T (a_2/3 + ...))).
-double antiderivative(std::span<const double> a, double temperature)
+// integral from 0 to t of sum_k a_k t'^k dt' = t (a_0 + t (a_1/2 + t (a_2/3 + ...))),
+// at T and at the reference temperature in one pass (two independent chains).
+double integral_from_reference(std::span<const double> a, double temperature)
 {
-    double sum = 0.0;
-    if (a.size() <= reciprocals.size()) {
-        for (std::size_t k = a.size(); k-- > 0;) sum = sum * temperature + a[k] * reciprocals[k];
+    constexpr double reference = enthalpy_reference_temperature;
+    double at_t = 0.0;
+    double at_reference = 0.0;
+    for (std::size_t k = a.size(); k-- > 0;) {
+        const double term = k < reciprocals.size() ? a[k] * reciprocals[k] : a[k] / static_cast<double>(k + 1);
+        at_t = at_t * temperature + term;
+        at_reference = at_reference * reference + term;
     }
-    else {
-        for (std::size_t k = a.size(); k-- > 0;) sum = sum * temperature + a[k] / static_cast<double>(k + 1);
-    }
-    return sum * temperature;
+    return at_t * temperature - at_reference * reference;
 }
 
 }  // namespace
 
 double ideal_gas_enthalpy(const Component& component, double temperature)
 {
-    const std::span<const double> a = component.cp_coeffs;
-    return constants::gas_constant *
-           (antiderivative(a, temperature) - antiderivative(a, enthalpy_reference_temperature));
+    return constants::gas_constant * integral_from_reference(component.cp_coeffs, temperature);
 }
 
 }  // namespace kolvar::thermo

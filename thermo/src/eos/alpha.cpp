@@ -16,8 +16,9 @@ using Coefficients = std::array<double, 6>;
 double quadratic(const Coefficients& k, double x) { return k[0] + k[1] * x + k[2] * x * x; }
 double cubic(const Coefficients& k, double x) { return k[0] + k[1] * x + k[2] * x * x + k[3] * x * x * x; }
 
-template <class Real>
-Real soave_form(Real m, Real tr)
+// m is a constant or, for the shifted kappas, follows Tr.
+template <class M, class Real>
+Real soave_form(M m, Real tr)
 {
     const Real root = 1.0 + m * (1.0 - sqrt(tr));
     return root * root;
@@ -26,7 +27,7 @@ Real soave_form(Real m, Real tr)
 template <class Real>
 Real soave(const Coefficients& k, Real tr, double omega)
 {
-    return soave_form(Real(cubic(k, omega)), tr);
+    return soave_form(cubic(k, omega), tr);
 }
 
 template <class Real>
