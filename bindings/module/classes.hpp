@@ -12,6 +12,8 @@
 #include "engine/binary/rmin.hpp"
 #include "engine/binary/total_reflux.hpp"
 #include "engine/column.hpp"
+#include "engine/energy/column_balance.hpp"
+#include "engine/energy/ponchon_savarit.hpp"
 #include "engine/multicomponent/shortcut.hpp"
 #include "engine/thermo/system.hpp"
 
@@ -28,7 +30,10 @@ using ModuleClasses = ClassList<engine::ThermoSystem,
                                 engine::RminResult,
                                 engine::McCabeThieleResult,
                                 engine::TotalRefluxResult,
-                                engine::ShortcutResult>;
+                                engine::ShortcutResult,
+                                engine::ColumnEnergy,
+                                engine::PonchonSavaritStage,
+                                engine::PonchonSavaritResult>;
 
 template <class T>
     requires(ModuleClasses::contains<T>)

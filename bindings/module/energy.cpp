@@ -5,11 +5,15 @@
 
 #include "toolkit/callable.hpp"
 
+#include "engine/energy/column_balance.hpp"
+#include "engine/energy/enthalpy_curve.hpp"
 #include "engine/energy/feed_condition.hpp"
+#include "engine/energy/ponchon_savarit.hpp"
 
 #include "kolvar/format.hpp"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kolvar::bind {
@@ -73,7 +77,56 @@ const auto feed_from_conditions = static_method(
     required<Float>("temperature"), required<Float>("pressure"))
     .without_lock();
 
+// Five bubble or dew points and their enthalpies: tens of microseconds.
+const auto column_energy_function = function(
+    "_column_energy",
+    "Flows and duties of a binary column at constant molar overflow; `kolvar.column_energy`\n"
+    "documents it.",
+    [](const ThermoSystem& system, const engine::BinaryColumn& column, double reflux) {
+        return engine::column_energy(system, column, reflux);
+    },
+    required<Instance<ThermoSystem>>("system"), required<Instance<engine::BinaryColumn>>("column"),
+    required<Float>("reflux"))
+    .without_lock();
+
+// A sweep of bubble points: the interrupt is asked between them.
+const auto ponchon_savarit_function = function(
+    "_ponchon_savarit",
+    "The enthalpy-balanced (Ponchon–Savarit) design of a binary column;\n"
+    "`kolvar.ponchon_savarit` documents it.",
+    [](const ThermoSystem& system, const engine::BinaryColumn& column, double reflux, engine::Interrupt interrupt) {
+        return engine::ponchon_savarit(system, column, reflux, interrupt);
+    },
+    required<Instance<ThermoSystem>>("system"), required<Instance<engine::BinaryColumn>>("column"),
+    required<Float>("reflux"))
+    .without_lock();
+
+using Samples = std::vector<double>;
+
+const auto enthalpy_curve_function = function(
+    "_enthalpy_curve",
+    "The saturated lines of a binary system at `pressure` [kPa] on the grid of its\n"
+    "equilibrium curve: (x, y, t, h_liquid, h_vapour), the tie line from (x_i,\n"
+    "h_liquid_i) to (y_i, h_vapour_i) at the bubble temperature t_i [K]; enthalpies\n"
+    "in J/mol.",
+    [](const ThermoSystem& system, double pressure, std::uint64_t n_points,
+       engine::Interrupt interrupt) -> engine::Result<std::tuple<Samples, Samples, Samples, Samples, Samples>> {
+        auto sampled = engine::enthalpy_curve(system, pressure, n_points, interrupt);
+        if (!sampled) return std::unexpected(std::move(sampled.error()));
+        const auto& curve = sampled->curve;
+        return std::tuple{Samples(curve.x().begin(), curve.x().end()), Samples(curve.y().begin(), curve.y().end()),
+                          Samples(curve.t().begin(), curve.t().end()), std::move(sampled->liquid),
+                          std::move(sampled->vapour)};
+    },
+    required<Instance<ThermoSystem>>("system"), required<Float>("pressure"),
+    optional<Count>("n_points", engine::binary_limits::default_curve_points))
+    .without_lock();
+
 }  // namespace
+
+PyMethodDef column_energy_def() { return def<column_energy_function>(); }
+PyMethodDef ponchon_savarit_def() { return def<ponchon_savarit_function>(); }
+PyMethodDef enthalpy_curve_def() { return def<enthalpy_curve_function>(); }
 
 std::vector<PyMethodDef> thermo_system_energy_methods()
 {

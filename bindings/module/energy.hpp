@@ -1,5 +1,7 @@
 // The energy methods: ThermoSystem.enthalpy and ThermoSystem.feed_quality,
-// appended to ThermoSystem's methods, and Feed.from_conditions.
+// appended to ThermoSystem's methods, and Feed.from_conditions; the module's
+// private energy functions _column_energy, _ponchon_savarit and
+// _enthalpy_curve (their result classes are in energy_results.cpp).
 #pragma once
 
 #include "toolkit/python.hpp"
@@ -10,5 +12,8 @@ namespace kolvar::bind {
 
 std::vector<PyMethodDef> thermo_system_energy_methods();
 PyMethodDef feed_from_conditions_def();
+PyMethodDef column_energy_def();
+PyMethodDef ponchon_savarit_def();
+PyMethodDef enthalpy_curve_def();
 
 }  // namespace kolvar::bind

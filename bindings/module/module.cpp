@@ -1,6 +1,7 @@
 // kolvar._engine: registration of the module's names, in order.
 #include "module/classes.hpp"
 #include "module/design.hpp"
+#include "module/energy.hpp"
 #include "module/functions.hpp"
 #include "module/shortcut.hpp"
 #include "module/thermo.hpp"
@@ -37,6 +38,9 @@ const std::array entries = {
     Entry{"n_vs_r", &make_function_entry<&n_vs_r_def>},
     Entry{rebuild_function_name, &make_function_entry<&rebuild_def>, Listing::Private},
     Entry{"_shortcut", &make_function_entry<&shortcut_def>, Listing::Private},
+    Entry{"_column_energy", &make_function_entry<&column_energy_def>, Listing::Private},
+    Entry{"_ponchon_savarit", &make_function_entry<&ponchon_savarit_def>, Listing::Private},
+    Entry{"_enthalpy_curve", &make_function_entry<&enthalpy_curve_def>, Listing::Private},
 };
 
 }  // namespace

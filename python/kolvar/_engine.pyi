@@ -107,6 +107,17 @@ def _shortcut(
 ) -> ShortcutResult:
     """Shortcut design of a multicomponent column; ``kolvar.shortcut`` documents it."""
 
+def _column_energy(system: ThermoSystem, column: BinaryColumn, reflux: _Float) -> ColumnEnergy:
+    """Flows and duties of a binary column; ``kolvar.column_energy`` documents it."""
+
+def _ponchon_savarit(system: ThermoSystem, column: BinaryColumn, reflux: _Float) -> PonchonSavaritResult:
+    """Enthalpy-balanced design of a binary column; ``kolvar.ponchon_savarit`` documents it."""
+
+def _enthalpy_curve(
+    system: ThermoSystem, pressure: _Float, n_points: SupportsIndex = 101
+) -> tuple[list[float], list[float], list[float], list[float], list[float]]:
+    """The saturated lines (x, y, t, h_liquid, h_vapour) of a binary system at `pressure`."""
+
 @final
 class ThermoSystem:
     """An owned mixture plus model selection that answers equilibrium questions."""
@@ -532,3 +543,145 @@ class ShortcutResult:
 
     def __copy__(self) -> ShortcutResult: ...
     def __deepcopy__(self, memo: object, /) -> ShortcutResult: ...
+
+# Reached through kolvar.column_energy and kolvar.ponchon_savarit only: the
+# classes are no module attributes.
+@final
+@type_check_only
+class ColumnEnergy:
+    """Flows and duties of a binary column at constant molar overflow."""
+
+    @property
+    def distillate_rate(self) -> float:
+        """Distillate flow `D` in kmol/h."""
+
+    @property
+    def bottoms_rate(self) -> float:
+        """Bottoms flow `B` in kmol/h."""
+
+    @property
+    def reflux_flow(self) -> float:
+        """Reflux `L = R·D` in kmol/h."""
+
+    @property
+    def vapour_flow(self) -> float:
+        """Vapour of the rectifying section `V = (R + 1)·D` in kmol/h."""
+
+    @property
+    def stripping_liquid_flow(self) -> float:
+        """Liquid of the stripping section `L + q·F` in kmol/h."""
+
+    @property
+    def boilup(self) -> float:
+        """Vapour of the stripping section `V − (1 − q)·F` in kmol/h."""
+
+    @property
+    def top_temperature(self) -> float:
+        """Bubble temperature of the distillate [K] (dew temperature with a partial condenser)."""
+
+    @property
+    def bottom_temperature(self) -> float:
+        """Bubble temperature of the bottoms [K]."""
+
+    @property
+    def condenser_duty(self) -> float:
+        """Heat removed in the condenser, kW."""
+
+    @property
+    def reboiler_duty(self) -> float:
+        """Heat added in the reboiler, kW."""
+
+    def __copy__(self) -> ColumnEnergy: ...
+    def __deepcopy__(self, memo: object, /) -> ColumnEnergy: ...
+
+@final
+@type_check_only
+class PonchonSavaritStage:
+    """One equilibrium stage of an enthalpy-balanced design, with its flows."""
+
+    @property
+    def index(self) -> int:
+        """Stage number, 1-based from the top."""
+
+    @property
+    def x(self) -> float:
+        """Liquid light-component fraction leaving the stage."""
+
+    @property
+    def y(self) -> float:
+        """Vapour light-component fraction leaving the stage."""
+
+    @property
+    def t(self) -> float:
+        """Stage temperature [K]."""
+
+    @property
+    def liquid_flow(self) -> float:
+        """Liquid leaving the stage in kmol/h."""
+
+    @property
+    def vapour_flow(self) -> float:
+        """Vapour leaving the stage in kmol/h."""
+
+    def __copy__(self) -> PonchonSavaritStage: ...
+    def __deepcopy__(self, memo: object, /) -> PonchonSavaritStage: ...
+
+@final
+@type_check_only
+class PonchonSavaritResult:
+    """The enthalpy-balanced (Ponchon–Savarit) design of a binary column."""
+
+    @property
+    def column(self) -> BinaryColumn:
+        """The column the design was made for."""
+
+    @property
+    def reflux(self) -> float:
+        """External reflux ratio `R = L₀/D`."""
+
+    @property
+    def n_stages(self) -> float:
+        """Number of equilibrium stages, fractional, reboiler included."""
+
+    @property
+    def stages(self) -> list[PonchonSavaritStage]:
+        """The stages, top-down."""
+
+    @property
+    def feed_stage(self) -> int:
+        """Feed stage, 1-based from the top."""
+
+    @property
+    def r_min(self) -> float:
+        """Minimum external reflux ratio, tangent pinches included."""
+
+    @property
+    def pinch(self) -> _Point:
+        """The tie line `(x, y)` that sets the minimum reflux."""
+
+    @property
+    def condenser_duty(self) -> float:
+        """Heat removed in the condenser, kW."""
+
+    @property
+    def reboiler_duty(self) -> float:
+        """Heat added in the reboiler, kW."""
+
+    @property
+    def distillate_rate(self) -> float:
+        """Distillate flow `D` in kmol/h."""
+
+    @property
+    def bottoms_rate(self) -> float:
+        """Bottoms flow `B` in kmol/h."""
+
+    @property
+    def top_difference_point(self) -> _Point:
+        """The top difference point `(x_D, h_D + Q_C/D)`, enthalpy in J/mol."""
+
+    @property
+    def bottom_difference_point(self) -> _Point:
+        """The bottom difference point `(x_B, h_B − Q_R/B)`, enthalpy in J/mol."""
+
+    def __copy__(self) -> PonchonSavaritResult: ...
+    def __deepcopy__(self, memo: object, /) -> PonchonSavaritResult: ...

@@ -1,8 +1,10 @@
 // The enthalpy a ThermoSystem answers, and those of saturated phases.
 #include "engine/energy/saturated_enthalpy.hpp"
 
+#include "kolvar/format.hpp"
 #include "thermo/enthalpy.hpp"
 
+#include <string>
 #include <utility>
 
 namespace kolvar::engine {
@@ -18,10 +20,30 @@ Result<double> ThermoSystem::enthalpy(double t, double p, std::span<const double
 
 namespace {
 
+// "[0.44, 0.56]".
+std::string composition_text(std::span<const double> composition)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < composition.size(); ++i) {
+        if (i > 0) out += ", ";
+        format::append_number(out, composition[i]);
+    }
+    return out + "]";
+}
+
 Result<SaturatedEnthalpy> saturated(Result<BubblePoint> point, const ThermoSystem& system, double p,
                                     std::span<const double> composition, thermo::Phase phase)
 {
-    if (!point) return std::unexpected(std::move(point.error()));
+    if (!point) {
+        // The solver's own text says how it failed, not what that means for
+        // the caller: at this pressure the phase has no saturation point.
+        if (point.error().kind != ErrorKind::ThermoFailed) return std::unexpected(std::move(point.error()));
+        const bool liquid = phase == thermo::Phase::Liquid;
+        return thermo_failed(format::text("no ", liquid ? "bubble point of the liquid " : "dew point of the vapour ",
+                                          composition_text(composition), " at ", p,
+                                          " kPa (is the pressure above its critical pressure?): ",
+                                          point.error().message));
+    }
     auto h = system.enthalpy(point->value, p, composition, phase);
     if (!h) return std::unexpected(std::move(h.error()));
     return SaturatedEnthalpy{point->value, *h, std::move(point->y)};

@@ -6,6 +6,7 @@
 #include "thermo/flash.hpp"
 #include "thermo/phase.hpp"
 
+#include <array>
 #include <expected>
 #include <span>
 
@@ -38,5 +39,14 @@ double ideal_gas_enthalpy(const Component& component, double temperature);
 // enthalpy at T = {T} K, P = {P} kPa".
 std::expected<double, ThermoError> phase_enthalpy(const SystemSpec& spec, double temperature, double pressure,
                                                   std::span<const double> w, Phase phase);
+
+// The enthalpies {h_L, H_V} of a liquid x and a vapour y at the same (T, P),
+// each bit for bit what phase_enthalpy gives, with what depends on T and P
+// alone (the equation-of-state parameters, the pure-liquid references)
+// computed once. Failures: the model checks, then those of phase_enthalpy
+// for the liquid, then for the vapour.
+std::expected<std::array<double, 2>, ThermoError> coexisting_enthalpies(const SystemSpec& spec, double temperature,
+                                                                        double pressure, std::span<const double> x,
+                                                                        std::span<const double> y);
 
 }  // namespace kolvar::thermo

@@ -10,15 +10,22 @@
 #include <cmath>
 
 namespace kolvar::thermo {
+namespace {
 
-std::expected<double, ThermoError> phase_enthalpy(const SystemSpec& spec, double temperature, double pressure,
-                                                  std::span<const double> w, Phase phase)
+using format::text;
+
+// The checks that need no composition: the spec's models for n components.
+std::expected<void, ThermoError> check_spec(const SystemSpec& spec) { return flash::check_models(spec, spec.components.size()); }
+
+// The enthalpy of one phase of composition w with the phases' fugacities at
+// (T, P), after the composition's own checks.
+std::expected<double, ThermoError> enthalpy_of(BasicPhaseFugacity<Dual>& phases, const SystemSpec& spec,
+                                               double temperature, double pressure, std::span<const double> w,
+                                               Phase phase)
 {
-    using format::text;
     const std::size_t n = spec.components.size();
     if (w.size() != n)
         return std::unexpected(ThermoError::dimension_mismatch(text("components=", n, ", composition=", w.size())));
-    if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
     double total = 0.0;
     bool valid = true;
     for (double v : w) {
@@ -36,7 +43,6 @@ std::expected<double, ThermoError> phase_enthalpy(const SystemSpec& spec, double
                                                                 " has no ideal-gas heat capacity (cp_coeffs)")));
     }
 
-    BasicPhaseFugacity<Dual> phases(spec, Dual{temperature, 1.0}, pressure);
     SmallVector<Dual, 8> ln_coefficient(n);
     if (auto ok = phases.ln_coefficients(phase, x, ln_coefficient); !ok) return std::unexpected(ok.error());
 
@@ -52,6 +58,32 @@ std::expected<double, ThermoError> phase_enthalpy(const SystemSpec& spec, double
         return std::unexpected(
             ThermoError::evaluation(text("non-finite enthalpy at T = ", temperature, " K, P = ", pressure, " kPa")));
     return h;
+}
+
+}  // namespace
+
+std::expected<double, ThermoError> phase_enthalpy(const SystemSpec& spec, double temperature, double pressure,
+                                                  std::span<const double> w, Phase phase)
+{
+    const std::size_t n = spec.components.size();
+    if (w.size() != n)
+        return std::unexpected(ThermoError::dimension_mismatch(text("components=", n, ", composition=", w.size())));
+    if (auto ok = check_spec(spec); !ok) return std::unexpected(ok.error());
+    BasicPhaseFugacity<Dual> phases(spec, Dual{temperature, 1.0}, pressure);
+    return enthalpy_of(phases, spec, temperature, pressure, w, phase);
+}
+
+std::expected<std::array<double, 2>, ThermoError> coexisting_enthalpies(const SystemSpec& spec, double temperature,
+                                                                        double pressure, std::span<const double> x,
+                                                                        std::span<const double> y)
+{
+    if (auto ok = check_spec(spec); !ok) return std::unexpected(ok.error());
+    BasicPhaseFugacity<Dual> phases(spec, Dual{temperature, 1.0}, pressure);
+    const auto liquid = enthalpy_of(phases, spec, temperature, pressure, x, Phase::Liquid);
+    if (!liquid) return std::unexpected(liquid.error());
+    const auto vapour = enthalpy_of(phases, spec, temperature, pressure, y, Phase::Vapor);
+    if (!vapour) return std::unexpected(vapour.error());
+    return std::array{*liquid, *vapour};
 }
 
 }  // namespace kolvar::thermo

@@ -18,11 +18,15 @@ struct SaturatedEnthalpy {
 };
 
 // h_L(x) at the bubble temperature of the liquid x at p [kPa]: the failures
-// of ThermoSystem::bubble_temperature, then of ThermoSystem::enthalpy.
+// of ThermoSystem::bubble_temperature, then of ThermoSystem::enthalpy. A
+// bubble point that the library cannot find is ThermoFailed "no bubble point
+// of the liquid [0.44, 0.56] at 4500 kPa (is the pressure above its critical
+// pressure?): " followed by the library's text.
 Result<SaturatedEnthalpy> bubble_enthalpy(const ThermoSystem& system, double p, std::span<const double> x);
 
 // H_V(y) at the dew temperature of the vapour y at p [kPa]: the failures of
-// ThermoSystem::dew_temperature, then of ThermoSystem::enthalpy.
+// ThermoSystem::dew_temperature ("no dew point of the vapour [...] at ..."
+// as above), then of ThermoSystem::enthalpy.
 Result<SaturatedEnthalpy> dew_enthalpy(const ThermoSystem& system, double p, std::span<const double> y);
 
 }  // namespace kolvar::engine

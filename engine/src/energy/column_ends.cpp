@@ -1,0 +1,146 @@
+// The saturated states at the ends of a binary column and its duties.
+#include "column_ends.hpp"
+
+#include "engine/energy/column_balance.hpp"
+#include "engine/energy/saturated_enthalpy.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+namespace kolvar::engine::detail {
+namespace {
+
+using format::text;
+
+std::array<double, 2> binary(double x) { return {x, 1.0 - x}; }
+
+}  // namespace
+
+Result<void> check_balance_inputs(const ThermoSystem& system, const BinaryColumn& column, double reflux,
+                                  std::string_view what)
+{
+    const std::size_t n = system.components().size();
+    if (n != 2)
+        return invalid_input(text(what, " needs a binary system, got ", static_cast<std::uint64_t>(n), " components"));
+    if (!(reflux > 0.0)) return invalid_input(text("reflux ratio must be positive, got ", reflux));
+    if (!std::isfinite(reflux)) return invalid_input(text("reflux ratio must be finite, got ", reflux));
+    const double p = column.pressure;
+    if (!(std::isfinite(p) && p > 0.0)) return invalid_input(text("pressure must be positive and finite, got ", p, " kPa"));
+    if (!std::isfinite(column.feed.q)) return invalid_input(text("q must be finite, got ", column.feed.q));
+    return {};
+}
+
+Result<ColumnTop> column_top(const ThermoSystem& system, double p, double x_distillate, CondenserKind condenser)
+{
+    const auto distillate = binary(x_distillate);
+    ColumnTop top{.condenser = condenser, .x_distillate = x_distillate};
+    if (condenser == CondenserKind::Partial) {
+        // The distillate leaves as vapour; the reflux is the liquid in
+        // equilibrium with it, at the same (dew) temperature.
+        const auto dew = dew_enthalpy(system, p, distillate);
+        if (!dew) return std::unexpected(dew.error());
+        top.temperature = dew->temperature;
+        top.distillate_enthalpy = dew->enthalpy;
+        top.reflux_liquid = dew->incipient[0];
+        const auto reflux = system.enthalpy(dew->temperature, p, binary(top.reflux_liquid), thermo::Phase::Liquid);
+        if (!reflux) return std::unexpected(reflux.error());
+        top.reflux_enthalpy = *reflux;
+        return top;
+    }
+    // The whole overhead vapour x_D condenses to saturated liquid.
+    const auto bubble = bubble_enthalpy(system, p, distillate);
+    if (!bubble) return std::unexpected(bubble.error());
+    const auto dew = dew_enthalpy(system, p, distillate);
+    if (!dew) return std::unexpected(dew.error());
+    top.temperature = bubble->temperature;
+    top.distillate_enthalpy = bubble->enthalpy;
+    top.reflux_liquid = x_distillate;
+    top.reflux_enthalpy = bubble->enthalpy;
+    top.overhead_enthalpy = dew->enthalpy;
+    return top;
+}
+
+namespace {
+
+// H_V(y_in) of the vapour entering a partial condenser at reflux R.
+Result<double> condenser_inlet_enthalpy(const ThermoSystem& system, double p, const ColumnTop& top, double reflux)
+{
+    const double y_in = (reflux * top.reflux_liquid + top.x_distillate) / (reflux + 1.0);
+    const auto inlet = dew_enthalpy(system, p, binary(y_in));
+    if (!inlet) return std::unexpected(inlet.error());
+    return inlet->enthalpy;
+}
+
+}  // namespace
+
+Result<double> top_difference_height(const ThermoSystem& system, double p, const ColumnTop& top, double reflux)
+{
+    if (top.condenser == CondenserKind::Total)
+        return (reflux + 1.0) * (top.overhead_enthalpy - top.distillate_enthalpy) + top.distillate_enthalpy;
+    const auto inlet = condenser_inlet_enthalpy(system, p, top, reflux);
+    if (!inlet) return inlet;
+    return (reflux + 1.0) * *inlet - reflux * top.reflux_enthalpy;
+}
+
+Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& column, double reflux)
+{
+    const double p = column.pressure;
+    const auto d = distillate_rate(column);
+    if (!d) return std::unexpected(d.error());
+    ColumnEnds ends;
+    ends.distillate_rate = *d;
+    ends.bottoms_rate = column.feed.rate - *d;
+
+    auto top = column_top(system, p, column.x_distillate, column.condenser);
+    if (!top) return std::unexpected(std::move(top.error()));
+    ends.top = *top;
+
+    const auto bottoms = bubble_enthalpy(system, p, binary(column.x_bottoms));
+    if (!bottoms) return std::unexpected(bottoms.error());
+    ends.bottom_temperature = bottoms->temperature;
+    ends.bottoms_enthalpy = bottoms->enthalpy;
+
+    // h_F = q h_L(z_F) + (1 - q) H_V(z_F); a saturated feed needs one side only.
+    const double q = column.feed.q;
+    const auto feed = binary(column.feed.z);
+    double h_feed = 0.0;
+    if (q != 0.0) {
+        const auto liquid = bubble_enthalpy(system, p, feed);
+        if (!liquid) return std::unexpected(liquid.error());
+        h_feed += q * liquid->enthalpy;
+    }
+    if (q != 1.0) {
+        const auto vapour = dew_enthalpy(system, p, feed);
+        if (!vapour) return std::unexpected(vapour.error());
+        h_feed += (1.0 - q) * vapour->enthalpy;
+    }
+    ends.feed_enthalpy = h_feed;
+
+    // Flows in kmol/h times enthalpies in J/mol = kJ/kmol: heat flows in kJ/h.
+    const double distillate = ends.distillate_rate;
+    const double liquid = reflux * distillate;
+    const double vapour = (reflux + 1.0) * distillate;
+    double removed = 0.0;
+    if (top->condenser == CondenserKind::Total) {
+        removed = vapour * (top->overhead_enthalpy - top->distillate_enthalpy);
+    } else {
+        const auto inlet = condenser_inlet_enthalpy(system, p, *top, reflux);
+        if (!inlet) return std::unexpected(inlet.error());
+        removed = vapour * *inlet - liquid * top->reflux_enthalpy - distillate * top->distillate_enthalpy;
+    }
+    constexpr double per_kw = kilojoules_per_hour_per_kilowatt;
+    ends.condenser_duty = removed / per_kw;
+    ends.reboiler_duty = (distillate * top->distillate_enthalpy + ends.bottoms_rate * ends.bottoms_enthalpy + removed -
+                          column.feed.rate * h_feed) /
+                         per_kw;
+    if (!(std::isfinite(ends.condenser_duty) && std::isfinite(ends.reboiler_duty)))
+        return thermo_failed(text("the duties are no finite numbers: Q_C = ", ends.condenser_duty, " kW, Q_R = ",
+                                  ends.reboiler_duty, " kW"));
+    return ends;
+}
+
+}  // namespace kolvar::engine::detail

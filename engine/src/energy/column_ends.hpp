@@ -1,0 +1,56 @@
+// The ends of a binary column as its energy balances read them: the saturated
+// states at the top, at the bottom and of the feed, and the duties at a
+// reflux ratio. column_energy and the enthalpy-composition design share them,
+// so that both report the same duties for the same column.
+#pragma once
+
+#include "engine/column.hpp"
+#include "engine/error.hpp"
+#include "engine/thermo/system.hpp"
+
+#include <string_view>
+
+namespace kolvar::engine::detail {
+
+// The top of the column apart from the reflux ratio.
+struct ColumnTop {
+    CondenserKind condenser = CondenserKind::Total;
+    double x_distillate = 0.0;
+    double temperature = 0.0;          // bubble T of x_D, or its dew T with a partial condenser, K
+    double distillate_enthalpy = 0.0;  // h_D: h_L(x_D), or H_V(x_D) with a partial condenser, J/mol
+    double reflux_liquid = 0.0;        // x_0: x_D, or the liquid in equilibrium with the vapour x_D
+    double reflux_enthalpy = 0.0;      // h_L(x_0), J/mol
+    double overhead_enthalpy = 0.0;    // total condenser: H_V(x_D), the vapour it condenses
+};
+
+struct ColumnEnds {
+    double distillate_rate = 0.0;  // D, kmol/h
+    double bottoms_rate = 0.0;     // B, kmol/h
+    ColumnTop top;
+    double bottom_temperature = 0.0;  // bubble T of x_B, K
+    double bottoms_enthalpy = 0.0;    // h_B = h_L(x_B), J/mol
+    double feed_enthalpy = 0.0;       // h_F = q h_L(z_F) + (1 - q) H_V(z_F), J/mol
+    double condenser_duty = 0.0;      // Q_C, kW
+    double reboiler_duty = 0.0;       // Q_R, kW
+};
+
+// The checks every energy balance of a column makes first, in order:
+// "{what} needs a binary system, got {n} components", the reflux ratio
+// positive and finite (the messages of the McCabe-Thiele construction),
+// "pressure must be positive and finite, got {P} kPa", "q must be finite,
+// got {q}". All InvalidInput.
+Result<void> check_balance_inputs(const ThermoSystem& system, const BinaryColumn& column, double reflux,
+                                  std::string_view what);
+
+// The saturated states at the top of the column at pressure p.
+Result<ColumnTop> column_top(const ThermoSystem& system, double p, double x_distillate, CondenserKind condenser);
+
+// The height of the top difference point, h_D + Q_C/D in J/mol, at reflux R:
+// total (R + 1)(H_V(x_D) - h_L(x_D)) + h_L(x_D); partial (R + 1) H_V(y_in) -
+// R h_L(x_0), with y_in = (R x_0 + x_D)/(R + 1) and its dew point solved.
+Result<double> top_difference_height(const ThermoSystem& system, double p, const ColumnTop& top, double reflux);
+
+// The ends and the duties of a column that passed check_balance_inputs.
+Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& column, double reflux);
+
+}  // namespace kolvar::engine::detail

@@ -1,0 +1,161 @@
+// The enthalpy-balanced design: difference points, minimum reflux, stages
+// stepped on the tie lines, and the flows between the stages.
+#include "engine/energy/ponchon_savarit.hpp"
+
+#include "column_ends.hpp"
+#include "minimum_reflux.hpp"
+#include "tie_lines.hpp"
+
+#include "binary/design_checks.hpp"
+
+#include "engine/binary/limits.hpp"
+#include "engine/energy/column_balance.hpp"
+#include "engine/energy/enthalpy_curve.hpp"
+
+#include "kolvar/format.hpp"
+
+#include <utility>
+
+namespace kolvar::engine {
+namespace {
+
+using detail::Spot;
+using format::Fixed;
+using format::text;
+
+// Corners reserved up front, as the McCabe-Thiele construction does.
+constexpr std::size_t reserved_stages = 32;
+
+std::unexpected<EngineError> at_or_below_minimum(double reflux, double r_min)
+{
+    return not_converged(
+        text("R = ", reflux, " ≤ R_min = ", Fixed{r_min, 6}, ": the staircase pinches before reaching x_B"));
+}
+
+std::unexpected<EngineError> pinched(double x, std::uint64_t n, double r_min)
+{
+    return not_converged(text("staircase pinched at x = ", Fixed{x, 6}, " after ", n,
+                              " stages (R too close to R_min = ", Fixed{r_min, 6}, ")"));
+}
+
+// The flows leaving each stage, from the compositions of the streams that
+// pass between stages: above the feed stage V_{n+1} - L_n = D carrying
+// D x_D, from it down L_n - V_{n+1} = B carrying B x_B. The vapour of stage 1
+// is (R + 1) D into a total condenser, or D itself leaving a partial one; the
+// liquid of the last stage is the bottoms.
+void set_flows(PonchonSavaritResult& out)
+{
+    auto& stages = out.stages;
+    const double x_d = out.column.x_distillate;
+    const double x_b = out.column.x_bottoms;
+    const double d = out.distillate_rate;
+    const double b = out.bottoms_rate;
+    stages.front().vapour_flow = out.column.condenser == CondenserKind::Total ? (out.reflux + 1.0) * d : d;
+    for (std::size_t k = 0; k + 1 < stages.size(); ++k) {
+        const double x = stages[k].x;
+        const double y = stages[k + 1].y;
+        if (stages[k].index < out.feed_stage) {
+            stages[k].liquid_flow = d * ((x_d - y) / (y - x));
+            stages[k + 1].vapour_flow = d * ((x_d - x) / (y - x));
+        } else {
+            stages[k].liquid_flow = b * ((y - x_b) / (y - x));
+            stages[k + 1].vapour_flow = b * ((x - x_b) / (y - x));
+        }
+    }
+    stages.back().liquid_flow = b;
+}
+
+// Steps stages from y_1 = x_D with the top difference point, switching to
+// the bottom one at the first x_n <= x_switch. Fills the stages, the count
+// and the feed stage.
+Result<void> step(const EnthalpyCurve& sampled, const detail::TieLines& lines, PonchonSavaritResult& out,
+                  double x_switch)
+{
+    const EquilibriumCurve& curve = sampled.curve;
+    const double x_d = out.column.x_distillate;
+    const double x_b = out.column.x_bottoms;
+    const Spot top{out.top_difference_point.x, out.top_difference_point.y};
+    const Spot bottom{out.bottom_difference_point.x, out.bottom_difference_point.y};
+    double x_prev = x_d;
+    double y = x_d;
+    bool switched = false;
+    for (std::uint64_t n = 1; n <= binary_limits::max_stages; ++n) {
+        const auto x = curve.x_of_y(y);
+        if (!x) return std::unexpected(x.error());
+        const auto t = curve.temperature_of_x(*x);
+        if (!t) return std::unexpected(t.error());
+        out.stages.push_back({.index = n, .x = *x, .y = y, .t = *t});
+
+        if (*x <= x_b) {
+            out.n_stages = static_cast<double>(n - 1) + detail::last_stage_fraction(x_prev, *x, x_b);
+            if (!switched) out.feed_stage = n;
+            return {};
+        }
+        if (x_prev - *x < binary_limits::min_stage_progress) return pinched(*x, n, out.r_min);
+        if (!switched && *x <= x_switch) {
+            switched = true;
+            out.feed_stage = n;
+        }
+        const auto next = detail::vapour_crossing(lines, switched ? bottom : top, *x);
+        if (!next) return pinched(*x, n, out.r_min);
+        y = *next;
+        x_prev = *x;
+    }
+    return not_converged(
+        text("exceeded ", binary_limits::max_stages, " stages without reaching x_B = ", x_b, " — spec pinched"));
+}
+
+}  // namespace
+
+Result<PonchonSavaritResult> ponchon_savarit(const ThermoSystem& system, const BinaryColumn& column, double reflux,
+                                             Interrupt interrupt)
+{
+    if (auto ok = detail::check_balance_inputs(system, column, reflux, "the enthalpy-composition design"); !ok)
+        return std::unexpected(std::move(ok.error()));
+    if (auto ok = detail::check_compositions(column.x_distillate, column.x_bottoms, column.feed.z); !ok)
+        return std::unexpected(std::move(ok.error()));
+
+    const double p = column.pressure;
+    const auto sampled = enthalpy_curve(system, p, binary_limits::default_curve_points, interrupt);
+    if (!sampled) return std::unexpected(sampled.error());
+    const auto ends = detail::column_ends(system, column, reflux);
+    if (!ends) return std::unexpected(ends.error());
+    const detail::TieLines lines(*sampled);
+
+    const auto minimum = detail::minimum_top_height(lines, column, ends->feed_enthalpy);
+    if (!minimum) return std::unexpected(minimum.error());
+    const auto r_min = detail::reflux_for_height(system, p, ends->top, minimum->height);
+    if (!r_min) return std::unexpected(r_min.error());
+    if (!(*r_min < reflux)) return at_or_below_minimum(reflux, *r_min);
+
+    PonchonSavaritResult out;
+    out.column = column;
+    out.reflux = reflux;
+    out.r_min = *r_min;
+    out.pinch = minimum->pinch;
+    out.condenser_duty = ends->condenser_duty;
+    out.reboiler_duty = ends->reboiler_duty;
+    out.distillate_rate = ends->distillate_rate;
+    out.bottoms_rate = ends->bottoms_rate;
+    // The top difference point: the net flow D and the heat Q_C leaving the
+    // top. The bottom one on the line from it through the feed point.
+    const double x_d = column.x_distillate;
+    const double x_b = column.x_bottoms;
+    const double z_f = column.feed.z;
+    const double h_f = ends->feed_enthalpy;
+    const double top_height = ends->top.distillate_enthalpy +
+                              kilojoules_per_hour_per_kilowatt * ends->condenser_duty / ends->distillate_rate;
+    const double bottom_height = h_f - (top_height - h_f) * ((z_f - x_b) / (x_d - z_f));
+    out.top_difference_point = {x_d, top_height};
+    out.bottom_difference_point = {x_b, bottom_height};
+
+    const auto x_switch = detail::liquid_crossing(lines, {x_d, top_height}, {x_b, bottom_height}, x_b, x_d);
+    if (!x_switch || !(*x_switch > x_b)) return at_or_below_minimum(reflux, *r_min);
+
+    out.stages.reserve(reserved_stages);
+    if (auto stepped = step(*sampled, lines, out, *x_switch); !stepped) return std::unexpected(stepped.error());
+    set_flows(out);
+    return out;
+}
+
+}  // namespace kolvar::engine

@@ -1,0 +1,74 @@
+// The geometry of an enthalpy-composition diagram sampled as tie lines: the
+// saturated liquid (x, h) and the vapour (y, H) in equilibrium with it.
+// Tie lines are numbered by a real u in [0, n - 1]: u = k is sample k, and
+// between samples both ends move linearly, which is how the curve's queries
+// interpolate x*(y), h_L(x) and H_V(y). Everything here is exact on these
+// piecewise-linear lines, up to rounding.
+#pragma once
+
+#include "engine/energy/enthalpy_curve.hpp"
+
+#include <optional>
+#include <span>
+
+namespace kolvar::engine::detail {
+
+// A point of the enthalpy-composition plane: composition, enthalpy [J/mol].
+struct Spot {
+    double x = 0.0;
+    double h = 0.0;
+};
+
+struct TieLine {
+    double x = 0.0;  // liquid
+    double h = 0.0;  // h_L(x)
+    double y = 0.0;  // vapour in equilibrium with it
+    double H = 0.0;  // H_V(y)
+};
+
+class TieLines {
+public:
+    explicit TieLines(const EnthalpyCurve& curve) noexcept;
+
+    TieLine at(double u) const;
+    // The u whose liquid end is x, for x in [0, 1].
+    double at_liquid(double x) const;
+    // h_L(x) interpolated over the liquid samples.
+    double liquid_enthalpy(double x) const;
+
+    std::span<const double> x() const noexcept { return x_; }
+    std::span<const double> y() const noexcept { return y_; }
+    std::span<const double> h() const noexcept { return h_; }
+    std::span<const double> H() const noexcept { return H_; }
+    bool y_sorted() const noexcept { return y_sorted_; }
+
+private:
+    std::span<const double> x_, y_, h_, H_;
+    bool y_sorted_;
+};
+
+// The u of the first tie line, walking up from x = 0, that passes through
+// `point`; empty when none does.
+std::optional<double> tie_line_through(const TieLines& lines, Spot point);
+
+// Where the tie lines u in [from, to], extended, meet the vertical x = X:
+// the highest (or lowest) height and the u that reaches it. Empty when a tie
+// line of the range does not lean toward the vapour (y <= x), which no
+// extension can pass.
+struct Extension {
+    double height = 0.0;
+    double u = 0.0;
+};
+std::optional<Extension> extreme_extension(const TieLines& lines, double from, double to, double X, bool highest);
+
+// y where the line from `pole` through the liquid point (x, h_L(x)) meets the
+// vapour line, the first crossing above y = x along the vapour samples;
+// empty when there is none.
+std::optional<double> vapour_crossing(const TieLines& lines, Spot pole, double x);
+
+// The largest x in [x_low, x_high] where the line through a and b crosses
+// the liquid line, searched from x_high down (where the liquid lies below the
+// line); empty when it does not cross there.
+std::optional<double> liquid_crossing(const TieLines& lines, Spot a, Spot b, double x_low, double x_high);
+
+}  // namespace kolvar::engine::detail
