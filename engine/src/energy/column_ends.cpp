@@ -103,6 +103,12 @@ Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& c
     if (!bottoms) return std::unexpected(bottoms.error());
     ends.bottom_temperature = bottoms->temperature;
     ends.bottoms_enthalpy = bottoms->enthalpy;
+    // Light component first: the top of a column is its cold end.
+    if (!(top->temperature < bottoms->temperature))
+        return thermo_failed(text("component order looks inverted: the distillate boils at ",
+                                  format::Fixed{top->temperature, 2}, " K, not below the bottoms at ",
+                                  format::Fixed{bottoms->temperature, 2},
+                                  " K — list the more volatile component first"));
 
     // h_F = q h_L(z_F) + (1 - q) H_V(z_F); a saturated feed needs one side only.
     const double q = column.feed.q;

@@ -50,7 +50,11 @@ Result<ColumnTop> column_top(const ThermoSystem& system, double p, double x_dist
 // R h_L(x_0), with y_in = (R x_0 + x_D)/(R + 1) and its dew point solved.
 Result<double> top_difference_height(const ThermoSystem& system, double p, const ColumnTop& top, double reflux);
 
-// The ends and the duties of a column that passed check_balance_inputs.
+// The ends and the duties of a column that passed check_balance_inputs: the
+// failures of the saturated states, then ThermoFailed "component order looks
+// inverted: the distillate boils at {T_top:.2} K, not below the bottoms at
+// {T_bottom:.2} K — list the more volatile component first", then
+// ThermoFailed "the duties are no finite numbers: ...".
 Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& column, double reflux);
 
 }  // namespace kolvar::engine::detail

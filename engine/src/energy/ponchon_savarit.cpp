@@ -115,11 +115,13 @@ Result<PonchonSavaritResult> ponchon_savarit(const ThermoSystem& system, const B
     if (auto ok = detail::check_compositions(column.x_distillate, column.x_bottoms, column.feed.z); !ok)
         return std::unexpected(std::move(ok.error()));
 
+    // The column's ends first: they say which composition has no saturation
+    // point at the pressure, and they cost a few of the sweep's points.
     const double p = column.pressure;
-    const auto sampled = enthalpy_curve(system, p, binary_limits::default_curve_points, interrupt);
-    if (!sampled) return std::unexpected(sampled.error());
     const auto ends = detail::column_ends(system, column, reflux);
     if (!ends) return std::unexpected(ends.error());
+    const auto sampled = enthalpy_curve(system, p, binary_limits::default_curve_points, interrupt);
+    if (!sampled) return std::unexpected(sampled.error());
     const detail::TieLines lines(*sampled);
 
     const auto minimum = detail::minimum_top_height(lines, column, ends->feed_enthalpy);

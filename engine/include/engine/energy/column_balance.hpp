@@ -47,7 +47,10 @@ struct ColumnEnergy {
 //   Infeasible "the stripping section has no liquid at R = {R}: L' = L + q F =
 //   {L'} kmol/h for q = {q}" (and "... no vapour ...: V' = V - (1 - q) F = ...")
 // then the saturation points and enthalpies (ThermoFailed, naming the
-// composition that has no bubble or dew point at the pressure).
+// composition that has no bubble or dew point at the pressure), and
+// ThermoFailed "component order looks inverted: the distillate boils at
+// {T:.2} K, not below the bottoms at {T:.2} K — list the more volatile
+// component first".
 Result<ColumnEnergy> column_energy(const ThermoSystem& system, const BinaryColumn& column, double reflux);
 
 }  // namespace kolvar::engine

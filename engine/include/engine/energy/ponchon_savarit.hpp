@@ -72,8 +72,8 @@ struct PonchonSavaritResult {
 //   the checks of column_energy, with "the enthalpy-composition design" as
 //   the subject of the binary-system message;
 //   InvalidInput "{x_D|x_B|z_F} must be strictly inside (0, 1), got {value}";
-//   the sweep of enthalpy_curve at the column pressure (`interrupt` is asked
-//   between its points) and the saturated states of column_energy;
+//   the saturated states of column_energy, then the sweep of enthalpy_curve
+//   at the column pressure (`interrupt` is asked between its points);
 //   Infeasible "no tie line passes through the feed point (z_F = {z}, h_F =
 //   {h} J/mol)";
 //   Infeasible "x_D = {x_D} is unreachable at any reflux (a tie line at or
