@@ -1,11 +1,12 @@
-"""Enthalpies and the feed condition from Python: every model, the refusals, pickling."""
+"""Enthalpies, the feed condition and a column's energy from Python: every model, the balances, the refusals."""
 
 import math
 import pickle
 
 import pytest
 
-from kolvar import Feed, ThermoSystem as T
+from kolvar import BinaryColumn, Feed, ThermoSystem as T, column_energy, ponchon_savarit
+from kolvar import _engine
 
 PR = T.peng_robinson(["benzene", "toluene"])
 SYSTEMS = [
@@ -74,6 +75,117 @@ def test_a_feed_from_its_conditions_carries_that_q_and_pickles():
     ],
 )
 def test_refusals(call, kind, message):
+    with pytest.raises(kind) as caught:
+        call()
+    assert str(caught.value).startswith(message), str(caught.value)
+
+
+WILSON = SYSTEMS[2]
+
+
+def _saturated(system, p, x, phase):
+    """h_L(x) at its bubble point or H_V(x) at its dew point, as Python sees them."""
+    solve = system.bubble_temperature if phase == "liquid" else system.dew_temperature
+    return system.enthalpy(solve(p, [x, 1 - x])[0], p, [x, 1 - x], phase)
+
+
+@pytest.mark.parametrize(
+    "system, column, reflux",
+    [
+        (PR, BinaryColumn(101.325, Feed(100.0, 0.44), 0.974, 0.0235), 3.5),
+        (PR, BinaryColumn(250.0, Feed(100.0, 0.44, 0.3), 0.974, 0.0235, "partial"), 3.5),
+        (WILSON, BinaryColumn(101.325, Feed.from_conditions(WILSON, 100.0, 0.5, 330.0, 101.325), 0.95, 0.05), 1.2),
+    ],
+    ids=["total", "partial two-phase", "subcooled"],
+)
+def test_the_column_balances_close(system, column, reflux):
+    p, feed, x_d, x_b = column.pressure, column.feed, column.x_distillate, column.x_bottoms
+    energy = column_energy(system, column, reflux)
+    design = ponchon_savarit(system, column, reflux)
+    d, b = energy.distillate_rate, energy.bottoms_rate
+    partial = column.condenser == _engine.CondenserKind.Partial
+    h_d = _saturated(system, p, x_d, "vapour" if partial else "liquid")
+    h_b = _saturated(system, p, x_b, "liquid")
+    h_f = feed.q * _saturated(system, p, feed.z, "liquid") + (1 - feed.q) * _saturated(system, p, feed.z, "vapour")
+    heat_in = feed.rate * h_f + 3600 * energy.reboiler_duty
+    assert heat_in == pytest.approx(d * h_d + b * h_b + 3600 * energy.condenser_duty, rel=1e-9)
+    assert (energy.vapour_flow - energy.reflux_flow, energy.stripping_liquid_flow - energy.boilup) == pytest.approx(
+        (d, b), rel=1e-12)
+    assert energy.top_temperature < energy.bottom_temperature
+
+    # The enthalpy-balanced design has the same duties and rates; its stages
+    # pass D up above the feed stage and B down from it.
+    assert (design.condenser_duty, design.reboiler_duty, design.distillate_rate, design.bottoms_rate) == (
+        energy.condenser_duty, energy.reboiler_duty, d, b)
+    assert design.top_difference_point == (x_d, pytest.approx(h_d + 3600 * energy.condenser_duty / d, rel=1e-12))
+    assert design.bottom_difference_point == (x_b, pytest.approx(h_b - 3600 * energy.reboiler_duty / b, rel=1e-9))
+    stages = design.stages
+    for above, below in zip(stages, stages[1:]):
+        net = below.vapour_flow - above.liquid_flow
+        carried = below.vapour_flow * below.y - above.liquid_flow * above.x
+        assert (net, carried) == pytest.approx((d, d * x_d) if above.index < design.feed_stage else (-b, -b * x_b))
+    assert stages[-1].liquid_flow == b and design.r_min < reflux
+    assert [s.t for s in stages] == sorted(s.t for s in stages)
+
+    # The diagram's samples are the system's own enthalpies at the bubble points.
+    x, y, t, h_liquid, h_vapour = _engine._enthalpy_curve(system, p)
+    i = 37
+    assert (h_liquid[i], h_vapour[i]) == (system.enthalpy(t[i], p, [x[i], 1 - x[i]], "liquid"),
+                                          system.enthalpy(t[i], p, [y[i], 1 - y[i]], "vapour"))
+
+
+BT = BinaryColumn(101.325, Feed(100.0, 0.44), 0.974, 0.0235)
+AZEOTROPE = T.activity(["ethanol", "water"], "Wilson", [[0, 1500.0], [4000.0, 0]])
+
+
+def _column(pressure=101.325, rate=100.0, z=0.44, q=1.0, x_d=0.974, x_b=0.0235):
+    return BinaryColumn(pressure, Feed(rate, z, q), x_d, x_b)
+
+
+@pytest.mark.parametrize("design", [column_energy, ponchon_savarit], ids=lambda f: f.__name__)
+@pytest.mark.parametrize(
+    "system, column, reflux, kind, message",
+    [
+        (T.peng_robinson(["propane", "n-butane", "n-pentane"]), BT, 3.5, ValueError, "dimension mismatch: the "),
+        (PR, BT, 0.0, ValueError, "dimension mismatch: reflux ratio must be positive, got 0"),
+        (PR, BT, math.nan, ValueError, "dimension mismatch: reflux ratio must be positive, got NaN"),
+        (PR, BT, math.inf, ValueError, "dimension mismatch: reflux ratio must be finite, got inf"),
+        (PR, _column(pressure=math.nan), 3.5, ValueError,
+         "dimension mismatch: pressure must be positive and finite, got NaN kPa"),
+        (PR, _column(q=math.inf), 3.5, ValueError, "dimension mismatch: q must be finite, got inf"),
+        (PR, _column(pressure=4500.0), 3.5, RuntimeError,
+         "thermo evaluation failed: no bubble point of the liquid [0.0235, 0.9765] at 4500 kPa (is the pressure above "
+         "its critical pressure?): "),
+        (T.peng_robinson(["toluene", "benzene"]), BT, 3.5, RuntimeError,
+         "thermo evaluation failed: component order looks inverted: the distillate boils at 382.66 K, not below the "
+         "bottoms at 353.43 K — list the more volatile component first"),
+        (None, BT, 3.5, TypeError, "argument 'system': 'NoneType' object cannot be converted to 'ThermoSystem'"),
+        (PR, Feed(100.0, 0.44), 3.5, TypeError, "argument 'column': 'Feed' object cannot be converted"),
+    ],
+)
+def test_refusals_of_both_energy_designs(design, system, column, reflux, kind, message):
+    with pytest.raises(kind) as caught:
+        design(system, column, reflux)
+    assert str(caught.value).startswith(message), str(caught.value)
+
+
+@pytest.mark.parametrize(
+    "call, kind, message",
+    [
+        (lambda: column_energy(PR, _column(q=-3.0), 6.0), ValueError,
+         "specification is infeasible: the stripping section has no liquid at R = 6: L' = L + q F = "),
+        (lambda: ponchon_savarit(PR, _column(x_d=1.0, x_b=0.0), 3.5), ValueError,
+         "dimension mismatch: x_D must be strictly inside (0, 1), got 1"),
+        (lambda: ponchon_savarit(PR, BT, 1.6), RuntimeError,
+         "solver did not converge: R = 1.6 ≤ R_min = 1.613995: the staircase pinches before reaching x_B"),
+        (lambda: ponchon_savarit(AZEOTROPE, _column(z=0.3, x_d=0.95, x_b=0.05), 5.0), ValueError,
+         "specification is infeasible: x_D = 0.95 is unreachable at any reflux (a tie line at or below the "
+         "diagonal above the feed — azeotrope?)"),
+        (lambda: _engine._enthalpy_curve(PR, 101.325, 4), ValueError,
+         "dimension mismatch: n_points must be at least 5, got 4"),
+    ],
+)
+def test_refusals_of_one_design(call, kind, message):
     with pytest.raises(kind) as caught:
         call()
     assert str(caught.value).startswith(message), str(caught.value)

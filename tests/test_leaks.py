@@ -177,6 +177,15 @@ def _cases() -> list[Case]:
         Case("shortcut bad key", lambda: e._shortcut(alkanes, 800.0, 100.0, [0.3, 0.4, 0.3], 1, 1.5, 0.9, 0.9),
              [alkanes], repeat=2000),
     ]
+    column = e.BinaryColumn(101.325, FEED, 0.95, 0.05)
+    cases += [
+        Case("column energy", lambda: e._column_energy(system, column, 2.0), [system, column], repeat=300),
+        Case("column energy refused", lambda: e._column_energy(system, COLUMN, math.nan), [system, COLUMN]),
+        Case("ponchon_savarit", lambda: e._ponchon_savarit(system, column, 2.0), [system, column], repeat=20),
+        Case("ponchon_savarit below R_min", lambda: e._ponchon_savarit(system, column, 0.1), [system, column],
+             repeat=20),
+        Case("enthalpy curve", lambda: e._enthalpy_curve(system, 101.325, 11), [system], repeat=100),
+    ]
     pickled = [pickle.dumps(value) for value in (DESIGN, TOTAL, MEASURED, COLUMN, wilson)]
     damaged = (DESIGN.__reduce__()[1][0], DESIGN.__reduce__()[1][1][:-1] + ([(0.5, 0.5)],))
     cases += [

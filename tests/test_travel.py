@@ -29,6 +29,9 @@ CURVE = e.EquilibriumCurve.constant_alpha(2.5)
 DESIGN = e.mccabe_thiele(CURVE, 0.9, 0.1, 0.5, 3.0, 0.5, 0.6, "partial")
 SHORTCUT = e._shortcut(T.peng_robinson(["propane", "n-butane", "n-pentane"]), 800.0, 100.0, [0.3, 0.4, 0.3],
                        "n-butane", 2, 0.95, 0.9, reflux_factor=1.4)
+BENZENE_TOLUENE = e.BinaryColumn(101.325, e.Feed(100, 0.44, 1.2), 0.974, 0.0235, "partial")
+ENERGY = e._column_energy(T.peng_robinson(["benzene", "toluene"]), BENZENE_TOLUENE, 3.5)
+BALANCED = e._ponchon_savarit(T.peng_robinson(["benzene", "toluene"]), BENZENE_TOLUENE, 3.5)
 
 
 def _samples():
@@ -54,7 +57,8 @@ def _samples():
         T.grayson_streed(["propane", "n-butane"], "Virial"),
     ]
     results = [DESIGN, DESIGN.spec, DESIGN.rmin, DESIGN.stripping, DESIGN.stages[-1],
-               e.total_reflux(CURVE, 0.95, 0.05, 0.7), e.CondenserKind.Partial, SHORTCUT]
+               e.total_reflux(CURVE, 0.95, 0.05, 0.7), e.CondenserKind.Partial, SHORTCUT, ENERGY, BALANCED,
+               BALANCED.stages[0]]
     return columns + [columns[0].feed] + curves + systems + results
 
 
@@ -269,6 +273,16 @@ DAMAGED = [
      "dimension mismatch: distillate, bottoms and alpha must have one length of at least 2, got 2, 3 and 3"),
     ("ShortcutResult", state_of(SHORTCUT, edit(12, lambda a: [v * 1.5 for v in a])), ValueError,
      "dimension mismatch: alpha must hold the heavy key's 1 and a light key's value above 1"),
+    ("ColumnEnergy", state_of(ENERGY, edit(5, lambda v: v + 1.0)), ValueError,
+     "dimension mismatch: the stripping flows must balance: stripping_liquid_flow - boilup = …"),
+    ("PonchonSavaritStage", state_of(BALANCED.stages[0], replace(4, -1.0)), ValueError,
+     "dimension mismatch: stage 1: liquid_flow must be positive and finite, got -1"),
+    ("PonchonSavaritResult", state_of(BALANCED, replace(1, BALANCED.r_min)), ValueError,
+     f"dimension mismatch: reflux must be finite and above r_min = {BALANCED.r_min!r}, got {BALANCED.r_min!r}"),
+    ("PonchonSavaritResult", state_of(BALANCED, edit(3, lambda s: s[1:])), ValueError,
+     "dimension mismatch: stage 1 is numbered 2"),
+    ("PonchonSavaritResult", state_of(BALANCED, replace(9, 40.0)), ValueError,
+     "dimension mismatch: the rates must be the column's D = …"),
 ]
 
 
