@@ -2,6 +2,7 @@
 
 #include "toolkit/callable.hpp"
 #include "toolkit/errors.hpp"
+#include "toolkit/ref.hpp"
 #include "toolkit/registry.hpp"
 
 #include "kolvar/format.hpp"
@@ -11,6 +12,26 @@
 
 namespace kolvar::bind {
 namespace {
+
+// Replaces the pending exception (an OverflowError) by a ValueError of the
+// same text whose cause it is: a number out of range in a stored state is a
+// bad value like any other, not an arithmetic overflow of the caller's.
+void as_value_error()
+{
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyErr_NormalizeException(&type, &value, &traceback);
+    Ref cause_type = Ref::steal(type);
+    Ref cause = Ref::steal(value);
+    Ref cause_traceback = Ref::steal(traceback);
+    if (cause && cause_traceback) PyException_SetTraceback(cause.get(), cause_traceback.get());
+    Ref text = Ref::steal(cause ? PyObject_Str(cause.get()) : PyUnicode_FromString(""));
+    if (!text) return;
+    Ref replacement = Ref::steal(PyObject_CallFunctionObjArgs(PyExc_ValueError, text.get(), nullptr));
+    if (!replacement) return;
+    if (cause) PyException_SetCause(replacement.get(), cause.release());  // steals the cause
+    PyErr_SetObject(PyExc_ValueError, replacement.get());
+}
 
 PyObject* rebuild_instance(std::string_view name, PyObject* state)
 {
@@ -38,7 +59,9 @@ PyObject* rebuild_instance(std::string_view name, PyObject* state)
                                              " items, got ", static_cast<std::uint64_t>(size)));
         return nullptr;
     }
-    return rebuild.make(reinterpret_cast<PyTypeObject*>(type), state);
+    PyObject* made = rebuild.make(reinterpret_cast<PyTypeObject*>(type), state);
+    if (made == nullptr && PyErr_ExceptionMatches(PyExc_OverflowError)) as_value_error();
+    return made;
 }
 
 const auto rebuild_function = function(

@@ -1,11 +1,12 @@
 """kolvar: McCabe–Thiele design of binary distillation columns, with the
 vapour–liquid equilibrium thermodynamics behind it.
 
-Everything in ``__all__`` comes from the native module :mod:`kolvar._engine`.
-The package adds :func:`components` and :func:`component`, which read the
-built-in component database, and the modules :mod:`kolvar.thermo`
-(conveniences such as the liquid-split test), :mod:`kolvar.plot` and
-:mod:`kolvar.cli`.
+Everything in ``__all__`` comes from the native module :mod:`kolvar._engine`:
+its names, then the two warnings :class:`CompositionWarning` and
+:class:`LiquidSplitWarning`.  The package adds :func:`components` and
+:func:`component`, which read the built-in component database, and the
+modules :mod:`kolvar.thermo` (conveniences such as the liquid-split test),
+:mod:`kolvar.plot` and :mod:`kolvar.cli`.
 """
 
 import types as _types
@@ -14,8 +15,10 @@ import typing as _typing
 from . import _engine
 from ._engine import *  # noqa: F401,F403
 from ._engine import __version__
+from ._engine import _CompositionWarning as CompositionWarning
+from ._engine import _LiquidSplitWarning as LiquidSplitWarning
 
-__all__ = list(_engine.__all__)
+__all__ = list(_engine.__all__) + ["CompositionWarning", "LiquidSplitWarning"]
 
 
 def components() -> _typing.List[str]:

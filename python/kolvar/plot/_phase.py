@@ -65,12 +65,12 @@ def txy(
 def _txy_of_system(
     system: ThermoSystem, pressure: float, n_points: int, ax: Optional[Axes], components: Optional[Sequence[str]]
 ) -> Axes:
-    from ..thermo import _split_along_curve
+    from ..thermo import _curve_without_split_warning, _split_along_curve
 
     names = _binary_names(system, components)
     light = _light_name(names)
     _require_matplotlib()  # before the sweeps, which are the slow part
-    curve = EquilibriumCurve.from_thermo(system, pressure, n_points)
+    curve = _curve_without_split_warning(system, pressure, n_points)  # the diagram shades the split
     dew, missing = _dew_line(lambda y: system.dew_temperature(pressure, [y, 1.0 - y])[0], curve.x)
     split = _split_along_curve(system, curve)
     ax = _axes(ax)
