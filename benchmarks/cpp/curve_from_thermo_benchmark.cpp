@@ -1,6 +1,6 @@
 // The equilibrium curve of a Peng-Robinson binary at 101.325 kPa on 101
 // points (target: under 1 ms with the test for a liquid split), with and
-// without that test, and the test alone at one bubble point: benzene/toluene
+// without that test, and the test alone at the bubble point of x = 0.3: benzene/toluene
 // (no split) and methanol/water (kij = 0, a split between x = 0.089 and
 // 0.474 whose edges the split test refines).
 #include "engine/binary/curve_from_thermo.hpp"

@@ -13,20 +13,21 @@ namespace {
 // The width to which the edges of a liquid split are refined.
 constexpr double split_edge_width = 1e-6;
 
-// Whether the liquid [x, 1 - x] splits at its bubble temperature; a bubble
-// point or test that fails counts as stable.
-bool splits_at(const ThermoSystem& system, double pressure, double x, double temperature)
+// The split test of the liquid [x, 1 - x] at its bubble temperature; a test
+// that fails counts as a stable liquid whose Gibbs energy may not be convex.
+thermo::BinaryStability stability_at(const ThermoSystem& system, double pressure, double x, double temperature)
 {
     const std::array<double, 2> liquid{x, 1.0 - x};
-    const auto splits = thermo::binary_liquid_splits(system.spec(), temperature, pressure, liquid);
-    return splits && *splits;
+    const auto tested = thermo::binary_liquid_splits(system.spec(), temperature, pressure, liquid);
+    return tested ? *tested : thermo::BinaryStability{};
 }
 
+// Whether that liquid splits; a bubble point that fails counts as stable.
 bool splits_at(const ThermoSystem& system, double pressure, double x)
 {
     const std::array<double, 2> liquid{x, 1.0 - x};
     const auto point = system.bubble_temperature(pressure, liquid);
-    return point && splits_at(system, pressure, x, point->value);
+    return point && stability_at(system, pressure, x, point->value).splits;
 }
 
 // Bisects between a stable and an unstable x; returns the unstable end.
@@ -92,11 +93,30 @@ Result<CurveFromThermo> curve_and_split_from_thermo(const ThermoSystem& system, 
     const std::span<const double> t = curve->t();
     const std::size_t last = x.size() - 1;
 
+    // Every other interior point first (and the last one); a point between
+    // two whose Gibbs energy is convex lies at a temperature between theirs,
+    // where it is convex too, and needs no test of its own.
+    std::vector<thermo::BinaryStability> stability(x.size(), thermo::BinaryStability{.splits = false, .convex = true});
+    std::vector<bool> tested(x.size(), false);
+    const auto test = [&](std::size_t i) -> Result<void> {
+        if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
+        stability[i] = stability_at(system, pressure, x[i], t[i]);
+        tested[i] = true;
+        return {};
+    };
+    for (std::size_t i = 1; i < last; i += 2)
+        if (auto ok = test(i); !ok) return std::unexpected(std::move(ok.error()));
+    if (!tested[last - 1])
+        if (auto ok = test(last - 1); !ok) return std::unexpected(std::move(ok.error()));
+    for (std::size_t i = 2; i < last; i += 2) {
+        if (tested[i] || (stability[i - 1].convex && stability[i + 1].convex)) continue;
+        if (auto ok = test(i); !ok) return std::unexpected(std::move(ok.error()));
+    }
+
     std::size_t first_unstable = 0;
     std::size_t last_unstable = 0;
     for (std::size_t i = 1; i < last; ++i) {
-        if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
-        if (!splits_at(system, pressure, x[i], t[i])) continue;
+        if (!stability[i].splits) continue;
         if (first_unstable == 0) first_unstable = i;
         last_unstable = i;
     }

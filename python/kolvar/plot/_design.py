@@ -5,7 +5,7 @@ from __future__ import annotations
 import math
 from typing import TYPE_CHECKING, Any, Iterable, Optional, Sequence, Tuple, Union
 
-from .._engine import EquilibriumCurve, RminResult
+from .._engine import EquilibriumCurve, RminResult, ThermoSystem
 from ._common import (
     _CURVE,
     _MARKS,
@@ -16,6 +16,8 @@ from ._common import (
     _axes,
     _finish_diagram,
     _light_name,
+    _mark_split,
+    _require_matplotlib,
 )
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
@@ -70,6 +72,7 @@ def mccabe_thiele(
     ax: Optional[Axes] = None,
     *,
     components: Optional[Sequence[str]] = None,
+    system: Optional[ThermoSystem] = None,
 ) -> Axes:
     """Draw the McCabe–Thiele diagram of ``result`` on ``curve``.
 
@@ -78,10 +81,22 @@ def mccabe_thiele(
     the stripping line down to (x_B, x_B) (each over its own range), the
     staircase with the stage numbers, the feed stage, x_D, x_B and z_F on the
     diagonal, and the minimum-reflux pinch.  ``components`` (two names, light
-    component first) names the axes; a curve does not carry them.
+    component first) names the axes; a curve does not carry them.  Given the
+    ``system`` the curve was made from (``EquilibriumCurve.from_thermo``),
+    the x range where its bubble-point liquid splits into two liquids
+    (``kolvar.thermo.liquid_split``) is shaded: the curve is metastable there.
     """
     light = _light_name(components)
+    split = None
+    if system is not None:
+        from ..thermo import _split_along_curve
+
+        if not isinstance(system, ThermoSystem):
+            raise TypeError(f"system must be a ThermoSystem, got {type(system).__name__}")
+        _require_matplotlib()  # before the stability tests, which are the slow part
+        split = _split_along_curve(system, curve)
     ax = _axes(ax)
+    _mark_split(ax, split)
     spec = result.spec
     x_d, x_b, z_f = spec.x_distillate, spec.x_bottoms, spec.z_feed
     x_int, y_int = result.intersection

@@ -36,7 +36,8 @@ double fixed_trial(std::size_t k)
     return 0.5 * (1.0 - std::cos(std::numbers::pi * j / static_cast<double>(inner_trials + 1)));
 }
 
-// The trials for the liquid x_1, in increasing order, the liquid among them.
+// The fixed trials, the trials beside the liquid x_1 and the liquid itself,
+// in increasing order.
 std::array<double, trials + 1> trial_fractions(double x1)
 {
     std::array<double, trials + 1> w{};
@@ -143,6 +144,19 @@ public:
     // slopes do not say so: the cubic through their values and slopes has a
     // slope that turns negative between them, most negative at the w_1
     // returned. Nothing otherwise.
+    // Whether the cubic through the two trials' values and slopes is convex,
+    // as tpd (and the Gibbs energy) is wherever the liquid cannot split.
+    static bool convex_between(const Trial& a, const Trial& b)
+    {
+        const double width = b.w1 - a.w1;
+        const double s0 = a.slope * width;
+        const double s1 = b.slope * width;
+        const double rise = b.tpd - a.tpd;
+        const double start = 6.0 * rise - 4.0 * s0 - 2.0 * s1;  // second derivatives at either end
+        const double end = 4.0 * s1 + 2.0 * s0 - 6.0 * rise;
+        return start >= 0.0 && end >= 0.0;
+    }
+
     static std::optional<double> hidden_dip(const Trial& a, const Trial& b)
     {
         const double width = b.w1 - a.w1;
@@ -164,15 +178,16 @@ private:
 
 }  // namespace
 
-std::expected<bool, ThermoError> binary_liquid_splits(const SystemSpec& spec, double temperature, double pressure,
-                                                      std::span<const double> x)
+std::expected<BinaryStability, ThermoError> binary_liquid_splits(const SystemSpec& spec, double temperature,
+                                                                 double pressure, std::span<const double> x)
 {
+    constexpr BinaryStability cannot_split{.splits = false, .convex = true};
     if (auto ok = flash::check_models(spec, spec.components.size()); !ok) return std::unexpected(ok.error());
-    if (spec.components.size() != 2 || x.size() != 2) return false;
+    if (spec.components.size() != 2 || x.size() != 2) return cannot_split;
     const double sum = x[0] + x[1];
-    if (!(x[0] > 0.0 && x[1] > 0.0 && std::isfinite(sum))) return false;
+    if (!(x[0] > 0.0 && x[1] > 0.0 && std::isfinite(sum))) return cannot_split;
     const LiquidTerm term(spec, temperature, pressure);
-    if (!term.composition_dependent()) return false;
+    if (!term.composition_dependent()) return cannot_split;
 
     const std::array<double, 2> liquid{x[0] / sum, x[1] / sum};
     std::array<double, 2> d{};
@@ -184,35 +199,80 @@ std::expected<bool, ThermoError> binary_liquid_splits(const SystemSpec& spec, do
                 "non-finite tangent-plane distance at T = ", temperature, " K, P = ", pressure, " kPa")));
     }
     const Scan scan(term, d);
+    const Trial itself{liquid[0], 0.0, 0.0};
 
-    // The trials in increasing w_1; the liquid itself has tpd = h = 0, and
-    // trials outside (0, 1) are left out.
+    // Inside its spinodal a liquid lies above the tangent right beside it.
+    for (double w1 : {liquid[0] - near_trials[0], liquid[0] + near_trials[0]}) {
+        if (!(w1 > 0.0 && w1 < 1.0)) continue;
+        if (const auto trial = scan.at(w1); trial && trial->tpd < splitting_distance)
+            return BinaryStability{.splits = true, .convex = false};
+    }
+
+    // Then the fixed trials and the liquid: a Gibbs energy convex through
+    // all of them splits no liquid at this temperature and pressure.
+    struct Sample {
+        double w1;
+        std::optional<Trial> trial;
+    };
+    std::array<Sample, fixed_trials + 1> first{};
+    std::size_t count = 0;
+    bool placed = false;
+    for (std::size_t k = 0; k < fixed_trials; ++k) {
+        const double w1 = fixed_trial(k);
+        if (!placed && liquid[0] <= w1) {
+            first[count++] = {liquid[0], itself};
+            placed = true;
+        }
+        if (w1 != liquid[0]) first[count++] = {w1, scan.at(w1)};
+    }
+    if (!placed) first[count++] = {liquid[0], itself};
+    // Towards the pure ends, where ln w makes the slope steep beyond what a
+    // cubic follows, a slope that rises is all that is asked.
+    const std::size_t ends = pure_end_trials.size();
+    bool convex = true;
+    for (std::size_t k = 0; k < count && convex; ++k) {
+        if (!first[k].trial) convex = false;
+        else if (first[k].trial->tpd < splitting_distance) return BinaryStability{.splits = true, .convex = false};
+        else if (k > 0) {
+            const Trial& a = *first[k - 1].trial;
+            const Trial& b = *first[k].trial;
+            convex = k <= ends || k + ends >= count ? b.slope > a.slope : Scan::convex_between(a, b);
+        }
+    }
+    if (convex) return cannot_split;
+
+    // Otherwise every trial, those beside the liquid among them (a narrow
+    // split's other liquid lies close by), in increasing w_1; trials outside
+    // (0, 1) are left out.
     std::optional<Trial> previous;
+    std::size_t next_first = 0;
     for (double w1 : trial_fractions(liquid[0])) {
         if (!(w1 > 0.0 && w1 < 1.0)) continue;
-        const auto trial = w1 == liquid[0] ? std::optional<Trial>(Trial{w1, 0.0, 0.0}) : scan.at(w1);
+        std::optional<Trial> trial;
+        if (next_first < count && first[next_first].w1 == w1) trial = first[next_first++].trial;
+        else trial = scan.at(w1);
         if (!trial) {
             previous.reset();
             continue;
         }
-        if (trial->tpd < splitting_distance) return true;
+        if (trial->tpd < splitting_distance) return BinaryStability{.splits = true, .convex = false};
         if (previous && !(previous->slope < 0.0)) {
             // A minimum the two trials straddle without a sign change of h
             // shows where the cubic through them dips; a trial there gives
             // the sign change.
             if (const auto dip = Scan::hidden_dip(*previous, *trial)) {
                 if (const auto inside = scan.at(*dip)) {
-                    if (inside->tpd < splitting_distance) return true;
+                    if (inside->tpd < splitting_distance) return BinaryStability{.splits = true, .convex = false};
                     if (inside->slope < 0.0) previous = inside;
                 }
             }
         }
         if (previous && previous->slope < 0.0 && trial->slope > 0.0 &&
             scan.minimum_between(*previous, *trial) < splitting_distance)
-            return true;
+            return BinaryStability{.splits = true, .convex = false};
         previous = trial;
     }
-    return false;
+    return BinaryStability{.splits = false, .convex = false};
 }
 
 }  // namespace kolvar::thermo

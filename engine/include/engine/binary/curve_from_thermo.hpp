@@ -42,9 +42,12 @@ struct CurveFromThermo {
     std::optional<LiquidSplit> split;  // none when every grid liquid is stable
 };
 
-// curve_from_thermo, and where the curve's liquid splits: every interior grid
-// liquid at its bubble temperature is tested by thermo::binary_liquid_splits
-// (a test that fails counts as stable). From the first to the last unstable
+// curve_from_thermo, and where the curve's liquid splits: the interior grid
+// liquids at their bubble temperatures are tested by
+// thermo::binary_liquid_splits (a test that fails counts as stable), every
+// other one first and the last one, then each one between two tested
+// neighbours unless the Gibbs energy is convex at both of their temperatures
+// (and so at its own, which lies between them). From the first to the last unstable
 // grid point, each edge is refined by bisection towards its stable
 // neighbour (the pure ends are stable), with a bubble point and a test at
 // every midpoint, until the two are within 1e-6; the edge is the unstable
