@@ -13,24 +13,23 @@
 namespace kolvar::bind {
 namespace {
 
-// Replaces the pending exception (an OverflowError) by a ValueError of the
-// same text whose cause it is: a number out of range in a stored state is a
-// bad value like any other, not an arithmetic overflow of the caller's.
-void as_value_error()
+// Replaces the pending exception (an OverflowError) by the ValueError
+// "the state of {name} holds an integer out of range ({its text})": a number
+// out of range in a stored state is a bad value like any other, not an
+// arithmetic overflow of the caller's.
+void as_value_error(std::string_view name)
 {
     PyObject *type, *value, *traceback;
     PyErr_Fetch(&type, &value, &traceback);
-    PyErr_NormalizeException(&type, &value, &traceback);
     Ref cause_type = Ref::steal(type);
     Ref cause = Ref::steal(value);
     Ref cause_traceback = Ref::steal(traceback);
-    if (cause && cause_traceback) PyException_SetTraceback(cause.get(), cause_traceback.get());
     Ref text = Ref::steal(cause ? PyObject_Str(cause.get()) : PyUnicode_FromString(""));
-    if (!text) return;
-    Ref replacement = Ref::steal(PyObject_CallFunctionObjArgs(PyExc_ValueError, text.get(), nullptr));
-    if (!replacement) return;
-    if (cause) PyException_SetCause(replacement.get(), cause.release());  // steals the cause
-    PyErr_SetObject(PyExc_ValueError, replacement.get());
+    Ref bytes = Ref::steal(text ? PyUnicode_AsUTF8String(text.get()) : nullptr);
+    const char* original = bytes ? PyBytes_AsString(bytes.get()) : nullptr;
+    if (original == nullptr) return;
+    raise(PyExc_ValueError,
+          format::text("the state of ", name, " holds an integer out of range (", std::string_view(original), ")"));
 }
 
 PyObject* rebuild_instance(std::string_view name, PyObject* state)
@@ -60,7 +59,7 @@ PyObject* rebuild_instance(std::string_view name, PyObject* state)
         return nullptr;
     }
     PyObject* made = rebuild.make(reinterpret_cast<PyTypeObject*>(type), state);
-    if (made == nullptr && PyErr_ExceptionMatches(PyExc_OverflowError)) as_value_error();
+    if (made == nullptr && PyErr_ExceptionMatches(PyExc_OverflowError)) as_value_error(name);
     return made;
 }
 
