@@ -2,6 +2,7 @@
 
     python benchmarks/bench_python.py            # everything
     python benchmarks/bench_python.py design     # only the binary design
+    python benchmarks/bench_python.py shortcut   # only the multicomponent shortcut
 
 Each figure is the best of several repeats of many calls, in microseconds
 (or milliseconds for the thermodynamic sweeps).
@@ -68,7 +69,17 @@ def thermo():
                    best_per_call(lambda: kv.EquilibriumCurve.from_thermo(system, 101.325), 200), 1, unit="ms")
 
 
-SECTIONS = {"design": design, "thermo": thermo}
+def shortcut():
+    names = ["propane", "n-butane", "n-pentane", "n-hexane"]
+    system = kv.ThermoSystem.peng_robinson(names)
+    z = [0.2, 0.3, 0.3, 0.2]
+    print("multicomponent shortcut, Peng-Robinson, " + "/".join(names) + " at 800 kPa, keys n-butane/n-pentane")
+    report("shortcut, recoveries 0.98/0.98, R = 1.3 R_min",
+           best_per_call(lambda: kv.shortcut(system, 800.0, 100.0, z, "n-butane", "n-pentane", 0.98, 0.98,
+                                             reflux_factor=1.3), 2000), 300)
+
+
+SECTIONS = {"design": design, "thermo": thermo, "shortcut": shortcut}
 
 if __name__ == "__main__":
     for name in sys.argv[1:] or SECTIONS:

@@ -145,6 +145,7 @@ def _cases() -> list[Case]:
     kij = [[0.0, 0.01], [0.02, 0.0]]
     saturation = ["Riedel", "Antoine"]
     wilson = e.ThermoSystem.activity(NAMES, "Wilson", [[0, 100], [400, 0]], vapour="Virial", poynting=True)
+    alkanes = e.ThermoSystem.peng_robinson(["propane", "n-butane", "n-pentane"])
     cases += [
         Case("database", lambda: (e.ThermoSystem._database_names(), e.ThermoSystem._database_component("water"),
                                   e.ThermoSystem._model_names()), repeat=2000),
@@ -169,6 +170,12 @@ def _cases() -> list[Case]:
                                               wilson.ln_gamma(345.0, [0.4, 0.6]), wilson.saturation_pressure(345.0)),
              [system, wilson], repeat=2000),
         Case("single-state refused", lambda: wilson.ln_phi(345.0, 101.325, [0.4, 0.6], "liquid"), [wilson]),
+        Case("shortcut", lambda: e._shortcut(alkanes, 800.0, 100.0, [0.3, 0.4, 0.3], "n-butane", 2, 0.95, 0.9,
+                                             reflux=2.0), [alkanes], repeat=300),
+        Case("shortcut unknown key", lambda: e._shortcut(alkanes, 800.0, 100.0, [0.3, 0.4, 0.3], "butane", 2, 0.9, 0.9),
+             [alkanes], repeat=2000),
+        Case("shortcut bad key", lambda: e._shortcut(alkanes, 800.0, 100.0, [0.3, 0.4, 0.3], 1, 1.5, 0.9, 0.9),
+             [alkanes], repeat=2000),
     ]
     pickled = [pickle.dumps(value) for value in (DESIGN, TOTAL, MEASURED, COLUMN, wilson)]
     damaged = (DESIGN.__reduce__()[1][0], DESIGN.__reduce__()[1][1][:-1] + ([(0.5, 0.5)],))

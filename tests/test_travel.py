@@ -27,6 +27,8 @@ T = e.ThermoSystem
 PR = T.peng_robinson(["methanol", "water"])
 CURVE = e.EquilibriumCurve.constant_alpha(2.5)
 DESIGN = e.mccabe_thiele(CURVE, 0.9, 0.1, 0.5, 3.0, 0.5, 0.6, "partial")
+SHORTCUT = e._shortcut(T.peng_robinson(["propane", "n-butane", "n-pentane"]), 800.0, 100.0, [0.3, 0.4, 0.3],
+                       "n-butane", 2, 0.95, 0.9, reflux_factor=1.4)
 
 
 def _samples():
@@ -53,7 +55,7 @@ def _samples():
         T.grayson_streed(["propane", "n-butane"], "Virial"),
     ]
     results = [DESIGN, DESIGN.spec, DESIGN.rmin, DESIGN.stripping, DESIGN.stages[-1],
-               e.total_reflux(CURVE, 0.95, 0.05, 0.7), e.CondenserKind.Partial]
+               e.total_reflux(CURVE, 0.95, 0.05, 0.7), e.CondenserKind.Partial, SHORTCUT]
     return columns + [columns[0].feed] + curves + systems + results
 
 
@@ -278,6 +280,12 @@ DAMAGED = [
      "a model of cubic must have 7 to 8 items, got 6"),
     ("ThermoSystem", system_state(CUBIC, model=list), TypeError,
      "argument 'model': 'list' object cannot be converted to 'tuple'"),
+    ("ShortcutResult", state_of(SHORTCUT, edit(3, lambda n: n + 1)), ValueError,
+     "dimension mismatch: n_stages must be the Gilliland count …"),
+    ("ShortcutResult", state_of(SHORTCUT, edit(6, lambda x: x[:-1])), ValueError,
+     "dimension mismatch: distillate, bottoms and alpha must have one length of at least 2, got 2, 3 and 3"),
+    ("ShortcutResult", state_of(SHORTCUT, edit(12, lambda a: [v * 1.5 for v in a])), ValueError,
+     "dimension mismatch: alpha must hold the heavy key's 1 and a light key's value above 1"),
 ]
 
 

@@ -12,6 +12,7 @@
 #include "engine/binary/rmin.hpp"
 #include "engine/binary/total_reflux.hpp"
 #include "engine/column.hpp"
+#include "engine/multicomponent/shortcut.hpp"
 #include "engine/thermo/system.hpp"
 
 namespace kolvar::bind {
@@ -26,7 +27,8 @@ using ModuleClasses = ClassList<engine::ThermoSystem,
                                 engine::StagePoint,
                                 engine::RminResult,
                                 engine::McCabeThieleResult,
-                                engine::TotalRefluxResult>;
+                                engine::TotalRefluxResult,
+                                engine::ShortcutResult>;
 
 template <class T>
     requires(ModuleClasses::contains<T>)

@@ -2,6 +2,7 @@
 #include "module/classes.hpp"
 #include "module/design.hpp"
 #include "module/functions.hpp"
+#include "module/shortcut.hpp"
 #include "module/thermo.hpp"
 #include "module/warnings.hpp"
 
@@ -36,6 +37,7 @@ const std::array entries = {
     Entry{"total_reflux", &make_function_entry<&total_reflux_def>},
     Entry{"n_vs_r", &make_function_entry<&n_vs_r_def>},
     Entry{rebuild_function_name, &make_function_entry<&rebuild_def>, Listing::Private},
+    Entry{"_shortcut", &make_function_entry<&shortcut_def>, Listing::Private},
     Entry{composition_warning.attribute, &make_warning_category<composition_warning>, Listing::Private},
     Entry{liquid_split_warning.attribute, &make_warning_category<liquid_split_warning>, Listing::Private},
 };

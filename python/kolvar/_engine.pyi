@@ -6,7 +6,7 @@ compositions are mole fractions of the light (more volatile) component.
 """
 
 from collections.abc import Mapping, Sequence
-from typing import ClassVar, Literal, SupportsFloat, SupportsIndex, final
+from typing import ClassVar, Literal, SupportsFloat, SupportsIndex, final, type_check_only
 
 from typing_extensions import TypeAlias
 
@@ -96,6 +96,21 @@ def n_vs_r(
     condenser: str = "total",
 ) -> list[tuple[float, float]]:
     """Stage count vs reflux ratio: (r, n) pairs, n = NaN where the construction failed."""
+
+def _shortcut(
+    system: ThermoSystem,
+    pressure: _Float,
+    feed_rate: _Float,
+    z: Sequence[_Float],
+    light_key: str | SupportsIndex,
+    heavy_key: str | SupportsIndex,
+    light_recovery: _Float,
+    heavy_recovery: _Float,
+    reflux: _Float | None = None,
+    reflux_factor: _Float | None = None,
+    q: _Float = 1.0,
+) -> ShortcutResult:
+    """Shortcut design of a multicomponent column; ``kolvar.shortcut`` documents it."""
 
 @final
 class ThermoSystem:
@@ -450,3 +465,64 @@ class TotalRefluxResult:
 
     def __copy__(self) -> TotalRefluxResult: ...
     def __deepcopy__(self, memo: object, /) -> TotalRefluxResult: ...
+
+# Reached through kolvar.shortcut only: the class is no module attribute.
+@final
+@type_check_only
+class ShortcutResult:
+    """A shortcut design of a multicomponent column with a total condenser."""
+
+    @property
+    def n_min(self) -> float:
+        """Minimum number of equilibrium stages at total reflux (Fenske)."""
+
+    @property
+    def r_min(self) -> float:
+        """Minimum external reflux ratio (Underwood)."""
+
+    @property
+    def reflux(self) -> float:
+        """External reflux ratio `R = L/D` of the design."""
+
+    @property
+    def n_stages(self) -> float:
+        """Equilibrium stages at `reflux` (Gilliland), fractional, reboiler included."""
+
+    @property
+    def rectifying_stages(self) -> float:
+        """Stages above the feed (Kirkbride), fractional."""
+
+    @property
+    def feed_stage(self) -> int:
+        """Feed stage, 1-based from the top."""
+
+    @property
+    def distillate(self) -> list[float]:
+        """Distillate mole fractions."""
+
+    @property
+    def bottoms(self) -> list[float]:
+        """Bottoms mole fractions."""
+
+    @property
+    def distillate_rate(self) -> float:
+        """Distillate flow `D` in kmol/h."""
+
+    @property
+    def bottoms_rate(self) -> float:
+        """Bottoms flow `B` in kmol/h."""
+
+    @property
+    def top_temperature(self) -> float:
+        """Bubble temperature of the distillate [K]."""
+
+    @property
+    def bottom_temperature(self) -> float:
+        """Bubble temperature of the bottoms [K]."""
+
+    @property
+    def alpha(self) -> list[float]:
+        """Relative volatilities to the heavy key (the heavy key's is 1)."""
+
+    def __copy__(self) -> ShortcutResult: ...
+    def __deepcopy__(self, memo: object, /) -> ShortcutResult: ...

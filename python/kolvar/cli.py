@@ -1,5 +1,8 @@
 """``python -m kolvar``: design a binary column and print a compact report.
 
+``python -m kolvar shortcut ...`` runs the multicomponent shortcut design
+instead (see kolvar.shortcut_cli).
+
 With no options it designs a benzene/toluene column at 101.325 kPa on a
 Peng–Robinson equilibrium curve: x_D = 0.95, x_B = 0.05, a saturated-liquid
 feed with z_F = 0.5 and R = 1.5·R_min.  ``--plot FILE`` also writes the
@@ -71,6 +74,7 @@ def build_parser() -> argparse.ArgumentParser:
             "benzene/toluene at 101.325 kPa (Peng-Robinson), x_D = 0.95, x_B = 0.05, "
             "saturated-liquid feed z_F = 0.5, R = 1.5 R_min."
         ),
+        epilog=f"{PROG} shortcut --help: the shortcut design of a multicomponent column.",
     )
     curve = parser.add_argument_group("equilibrium curve")
     source = curve.add_mutually_exclusive_group()
@@ -314,6 +318,11 @@ def _write_plot(path: str, curve: EquilibriumCurve, result: object, components: 
 
 def main(argv: Optional[Sequence[str]] = None) -> int:
     """Run the command line; returns the exit status (0, 2 after an error, 141 on a closed pipe)."""
+    arguments = sys.argv[1:] if argv is None else list(argv)
+    if arguments[:1] == ["shortcut"]:
+        from .shortcut_cli import main as shortcut_main
+
+        return shortcut_main(arguments[1:])
     try:
         return _report_errors(argv)
     except BrokenPipeError:

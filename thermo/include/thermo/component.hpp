@@ -46,6 +46,10 @@ struct LookupError {
 
 std::expected<Component, LookupError> find_component(std::string_view name);
 
+// The form of a name that lookups match: Unicode white space trimmed, letters
+// lower-cased. Two names match when their keys are equal.
+std::string name_key(std::string_view name);
+
 // Looks the names up in order; the first miss is returned and later names are
 // not examined. Repeated names are allowed.
 std::expected<std::vector<Component>, LookupError> find_components(std::span<const std::string> names);

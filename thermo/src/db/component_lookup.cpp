@@ -18,6 +18,8 @@ std::expected<Component, LookupError> find_component(std::string_view name)
     return found->second;
 }
 
+std::string name_key(std::string_view name) { return db::lookup_key(name); }
+
 std::expected<std::vector<Component>, LookupError> find_components(std::span<const std::string> names)
 {
     std::vector<Component> components;
