@@ -1,8 +1,9 @@
 """kolvar: McCabe–Thiele design of binary distillation columns, with the
 vapour–liquid equilibrium thermodynamics behind it.
 
-``__all__`` holds the names of the native module :mod:`kolvar._engine` and
-:func:`shortcut`, the shortcut design of a multicomponent column.  The
+``__all__`` holds the names of the native module :mod:`kolvar._engine`,
+:func:`shortcut`, the shortcut design of a multicomponent column, and the two
+warnings :class:`CompositionWarning` and :class:`LiquidSplitWarning`.  The
 package adds :func:`components` and :func:`component`, which read the
 built-in component database, and the modules :mod:`kolvar.thermo`
 (conveniences such as the liquid-split test), :mod:`kolvar.plot` and
@@ -15,9 +16,11 @@ import typing as _typing
 from . import _engine
 from ._engine import *  # noqa: F401,F403
 from ._engine import __version__
+from ._engine import _CompositionWarning as CompositionWarning
+from ._engine import _LiquidSplitWarning as LiquidSplitWarning
 from ._shortcut import shortcut
 
-__all__ = [*_engine.__all__, "shortcut"]
+__all__ = [*_engine.__all__, "shortcut", "CompositionWarning", "LiquidSplitWarning"]
 
 
 def components() -> _typing.List[str]:
