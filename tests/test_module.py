@@ -22,8 +22,9 @@ def test_all_starts_with_version_and_is_reexported():
     assert len(set(e.__all__)) == len(e.__all__)
     for name in e.__all__:
         assert getattr(kolvar, name) is getattr(e, name)
-    # The package adds its Python-level functions after the native names.
-    assert kolvar.__all__ == [*e.__all__, "shortcut", "column_energy", "ponchon_savarit"]
+    # The package adds its Python-level functions and its warnings after the native names.
+    assert kolvar.__all__ == [*e.__all__, "shortcut", "CompositionWarning", "LiquidSplitWarning", "column_energy",
+                              "ponchon_savarit"]
     assert all(callable(getattr(kolvar, name)) for name in kolvar.__all__[len(e.__all__) :])
 
 

@@ -224,8 +224,13 @@ def test_txy_and_pxy_of_a_system_draw_dew_points_and_the_split(system, ax):
     assert bubble[0][1] == pytest.approx(dew[0][1], rel=1e-8) and bubble[-1][1] == pytest.approx(dew[-1][1], rel=1e-8)
     assert all(d <= b * (1 + 1e-8) for (_, b), (_, d) in zip(bubble, dew))
 
+    design_ax = Figure().add_subplot()
+    curve = EquilibriumCurve.from_thermo(system, 101.325, 11)
+    plot.mccabe_thiele(curve, mccabe_thiele(curve, 0.95, 0.05, 0.5, 10.0), design_ax, system=system)
+
     splits = [liquid_split(system, 101.325, 11), _split_at_temperature(system, 340.0, grid, [p for _, p in bubble])]
-    for drawn, split in zip((ax, pxy_ax), splits):
+    splits.append(splits[0])
+    for drawn, split in zip((ax, pxy_ax, design_ax), splits):
         spans = by_gid(drawn, "liquid-split")
         assert len(spans) == (split is not None)
         if split is not None:

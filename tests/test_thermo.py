@@ -1,6 +1,9 @@
 """ThermoSystem, bubble points, the curve from a system and the end-to-end design."""
 
 import math
+import subprocess
+import sys
+import textwrap
 
 import pytest
 
@@ -146,6 +149,53 @@ def test_inverted_component_order():
     text = str(info.value)
     assert text.startswith("thermo evaluation failed: component order looks inverted: y*(0.010) = ")
     assert text.endswith(" ≤ x — list the more volatile component first")
+
+
+def test_a_maximum_boiling_azeotrope_gets_its_curve_in_either_order():
+    # Margules acetone/chloroform: below the diagonal at the first interior point in both orders.
+    curve, mirror = (EquilibriumCurve.from_thermo(ThermoSystem.activity(names, "Margules", a), 101.325)
+                     for names, a in ((["acetone", "chloroform"], [[0, -0.8], [-0.7, 0]]),
+                                      (["chloroform", "acetone"], [[0, -0.7], [-0.8, 0]])))
+    n = len(curve.x)
+    assert [1 - y for y in reversed(mirror.y)] == pytest.approx(curve.y, abs=1e-9)
+    assert list(reversed(mirror.t)) == pytest.approx(curve.t, abs=1e-7)
+    above = [y > x for x, y in zip(curve.x[1:-1], curve.y[1:-1])]
+    crossing = above.index(True)  # one crossing of the diagonal: the azeotrope
+    assert not any(above[:crossing]) and all(above[crossing:]) and 0 < crossing < n - 3
+    with pytest.raises(ValueError, match="^specification is infeasible: "):
+        rmin(curve, 0.95, 0.05, 0.5)  # bottoms on the other side of the azeotrope
+
+
+def test_an_answer_does_not_depend_on_what_came_before_it():
+    """The same call, first in a fresh process, after a sequence of others in another, and from a thread."""
+    code = textwrap.dedent("""
+        import sys, threading, kolvar
+        def call():  # the bits of the answer, or the refusal
+            system = kolvar.ThermoSystem.peng_robinson(["methane", "acetone"])
+            try:
+                p, y, k = system.bubble_pressure(250, [0.95, 0.05])
+            except RuntimeError as error:
+                return str(error)
+            return [p.hex()] + [v.hex() for v in y + k]
+        if sys.argv[1] == "after":
+            earlier = kolvar.ThermoSystem.peng_robinson(["methane", "acetone"])
+            for t in (150, 250):
+                for x1 in (0.05, 0.5, 0.95):
+                    for question in (earlier.bubble_pressure, earlier.dew_pressure, earlier.liquid_stability):
+                        arguments = (t, 500, [x1, 1 - x1]) if question == earlier.liquid_stability else (t, [x1, 1 - x1])
+                        try:
+                            question(*arguments)
+                        except RuntimeError:
+                            pass
+        answers = [call()]
+        thread = threading.Thread(target=lambda: answers.append(call()))
+        thread.start()
+        thread.join()
+        print(answers)
+        """)
+    first, after = (subprocess.run([sys.executable, "-c", code, order], capture_output=True, text=True, check=True).stdout
+                    for order in ("first", "after"))
+    assert first == after and eval(first)[0] == eval(first)[1]
 
 
 def test_unreachable_pressure_fails_at_an_end_point():

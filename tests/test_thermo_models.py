@@ -2,11 +2,13 @@
 constructors, their refusals, and the identities of the questions they answer."""
 
 import math
+import warnings
 
 import numpy as np
 import pytest
 
-from kolvar import EquilibriumCurve, ThermoSystem
+from kolvar import CompositionWarning, EquilibriumCurve, LiquidSplitWarning, ThermoSystem
+from kolvar.thermo import liquid_split
 
 T = ThermoSystem
 NAMES = T._model_names()
@@ -30,7 +32,9 @@ def without(compound, key):
 
 def test_model_names_and_database():
     assert NAMES["eos"][0] == "PR1976" and len(NAMES["eos"]) == 22
-    assert len(NAMES["mixing_rule"]) == 11 and len(NAMES["activity"]) == 5
+    # The C-parameter rules are implied by the three-parameter equations of state, never offered as a rule.
+    assert len(NAMES["mixing_rule"]) == 8 and not set(C_RULES) & set(NAMES["mixing_rule"])
+    assert len(NAMES["activity"]) == 5
     assert NAMES["saturation"] == ["Antoine", "Riedel", "Muller", "RPM", "Polynomial"]
     assert NAMES["vapour"] == ["IdealGas", "Virial", *NAMES["eos"]]
     names = T._database_names()
@@ -221,6 +225,29 @@ WILSON = T.activity(["methanol", "water"], "Wilson", WILSON_MW)
          "correlation"),
         (lambda: PR_MW.flash(), TypeError,
          "ThermoSystem.flash() missing 3 required positional arguments: 't', 'p', and 'z'"),
+        # a bound on the size of a system, the solubility of a GE rule's regular solution, one saturation name
+        (lambda: T.peng_robinson(["water"] * 101), ValueError,
+         "dimension mismatch: a system takes at most 100 components, got 101"),
+        (lambda: T.cubic([constants("water")] * 101), ValueError,
+         "dimension mismatch: a system takes at most 100 components, got 101"),
+        (lambda: T.cubic(["benzene", "n-heptane"], mixing_rule="MHV1", ge_model="RegularSolution"), ValueError,
+         "dimension mismatch: activity model RegularSolution needs 2 solubility parameters, got 0"),
+        (lambda: T.cubic(["benzene", "n-heptane"], mixing_rule="MHV1", ge_model="Wilson", ge_parameters=WILSON_MW,
+                         solubility=[9.2, 7.4]), ValueError,
+         "dimension mismatch: solubility is read by the ge_model RegularSolution only; this system's ge_model is Wilson"),
+        (lambda: T.cubic(["benzene", "n-heptane"], solubility=[9.2, 7.4]), ValueError,
+         "dimension mismatch: solubility is read by the ge_model RegularSolution only; this system has no ge_model"),
+        (lambda: T.cubic(["benzene", "n-heptane"], "PR1976", "MHV1", None, "RegularSolution", None, None,
+                         [9.2, 7.4, 8.0]), ValueError, "dimension mismatch: solubility must have 2 values, got 3"),
+        (lambda: T.activity(["water"], "VanLaar", saturation="antoine"), ValueError,
+         'unknown saturation model "antoine" (valid names: Antoine, Riedel, Muller, RPM, Polynomial)'),
+        (lambda: T.ideal_solution(["benzene", "water"], saturation="Polynomial"), ValueError,
+         'dimension mismatch: component "benzene": expected 5 Antoine coefficients, got 3'),
+        # a pressure below the solvers' floor of 1e-9 kPa
+        (lambda: T.peng_robinson(["methane", "n-decane"]).dew_pressure(150, [0.5, 0.5]), RuntimeError,
+         "thermo evaluation failed: thermodynamic evaluation failed: dew pressure is below 1e-9 kPa at T = 150 K"),
+        (lambda: T.peng_robinson(["methane", "n-decane"]).bubble_pressure(150, [0, 1]), RuntimeError,
+         "thermo evaluation failed: thermodynamic evaluation failed: bubble pressure is below 1e-9 kPa at T = 150 K"),
     ],
 )
 def test_refusals(call, kind, message):
@@ -229,9 +256,58 @@ def test_refusals(call, kind, message):
     assert str(info.value) == message
 
 
+PERCENT = "composition sums to 100, not 1: mole fractions are expected (percentages are the usual cause)"
+NEGATIVE = "composition has a negative entry, -0.25 at index 1: mole fractions are expected"
+
+
+def split_text(system, pressure):
+    low, high = liquid_split(system, pressure)
+    return (f"the bubble-point liquid splits into two liquids for {low:.3f} < x < {high:.3f} at {pressure:g} kPa: "
+            "the equilibrium curve is metastable there")
+
+
+# (call, warning category or None, its text): every question that takes a
+# composition announces one that cannot be mole fractions (whether the
+# question then answers or refuses it), and a curve whose liquid splits says
+# where, once.
+WARNED = [
+    (lambda: PR_MW.bubble_temperature(101.325, [30, 70]), CompositionWarning, PERCENT),
+    (lambda: WILSON.bubble_pressure(340, [1.25, -0.25]), CompositionWarning, NEGATIVE),
+    (lambda: WILSON.dew_temperature(101.325, [30, 70]), CompositionWarning, PERCENT),
+    (lambda: WILSON.dew_pressure(340, [30, 70]), CompositionWarning, PERCENT),
+    (lambda: PR_MW.flash(350, 101.325, [1.25, -0.25]), CompositionWarning, NEGATIVE),
+    (lambda: PR_MW.k_values(350, 101.325, [30, 70]), CompositionWarning, PERCENT),
+    (lambda: PR_MW.ln_phi(350, 101.325, [30, 70], "vapour"), CompositionWarning, PERCENT),
+    (lambda: WILSON.ln_gamma(340, [30, 70]), CompositionWarning, PERCENT),
+    (lambda: PR_MW.liquid_stability(340, 101.325, [30, 70]), CompositionWarning, PERCENT),
+    (lambda: WILSON.bubble_pressure(340, [0.5, 0.5000009]), None, None),
+    (lambda: EquilibriumCurve.from_thermo(PR_MW, 101.325), LiquidSplitWarning, lambda: split_text(PR_MW, 101.325)),
+    (lambda: EquilibriumCurve.from_thermo(WILSON, 101.325), None, None),
+]
+
+
+@pytest.mark.parametrize("call, category, message", WARNED)
+def test_warnings(call, category, message):
+    assert category is None or issubclass(category, UserWarning)
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        try:
+            call()
+        except ValueError:
+            pass
+    text = message() if callable(message) else message
+    assert [(w.category, str(w.message)) for w in caught] == ([] if category is None else [(category, text)])
+    assert all(w.filename == __file__ for w in caught)  # the caller's line
+    if category is not None:
+        with warnings.catch_warnings():
+            warnings.simplefilter("error", category)
+            with pytest.raises(category):
+                call()
+
+
 def test_every_eos_with_every_mixing_rule_builds_and_solves_or_is_refused():
     for eos in NAMES["eos"]:
-        for rule in NAMES["mixing_rule"]:
+        for rule in NAMES["mixing_rule"] + C_RULES:
             ge = {"ge_model": "VanLaar", "ge_parameters": [[0, 0.6], [0.4, 0]]} if rule in GE_RULES else {}
             build = lambda: T.cubic(["benzene", "toluene"], eos=eos, mixing_rule=rule, **ge)  # noqa: E731
             if rule in C_RULES:

@@ -53,6 +53,7 @@ def _samples():
         T.cubic(["benzene", "toluene"], "PRSV1986"),
         T.activity(["methanol", "water"], "Wilson", [[0, 100.0], [400.0, 0]], "Virial", ["Riedel", "Muller"], True),
         T.activity(["benzene", "n-heptane"], "RegularSolution", None, "PR1976", None, False, [9.2, 7.4]),
+        T.cubic(["benzene", "n-heptane"], "PR1976", "MHV1", None, "RegularSolution", None, None, [9.2, 7.4]),
         T.ideal_solution(["benzene", "toluene"], "RK1949", ["RPM", "Antoine"]),
         T.grayson_streed(["propane", "n-butane"], "Virial"),
     ]
@@ -216,10 +217,26 @@ DAMAGED = [
      "dimension mismatch: y values must lie in [0, 1]"),
     ("EquilibriumCurve", (GRID, [0, 0.5, 0.7, 0.8, 1], [300.0], 101.325), ValueError,
      "dimension mismatch: t must be empty or match x's length 5, got 1"),
+    # Only a curve from a thermodynamic system may turn back: with temperatures, a pressure and y from 0 to 1.
+    ("EquilibriumCurve", (GRID, [1, 0.8, 0.5, 0.2, 0], [], None), ValueError,
+     "dimension mismatch: y must be nondecreasing, unless the curve comes from a thermodynamic system "
+     "(temperatures, a pressure and y from 0 at x = 0 to 1 at x = 1)"),
+    ("EquilibriumCurve", (GRID, [0.1, 0.5, 0.4, 0.8, 1], [300.0] * 5, 101.325), ValueError,
+     "dimension mismatch: y must be nondecreasing, unless the curve …"),
     ("Line", (math.inf, 0.0), ValueError,
      "dimension mismatch: line must have a finite slope and intercept, got inf and 0"),
     ("StagePoint", (0, 0.5, 0.5), ValueError, "dimension mismatch: stage index must lie in [1, 500], got 0"),
     ("StagePoint", (1.0, 0.5, 0.5), TypeError, "argument 'index': 'float' object cannot be interpreted as an integer"),
+    ("StagePoint", (2**64, 0.5, 0.5), ValueError, "the state of StagePoint holds an integer out of range (…"),
+    ("StagePoint", (-1, 0.5, 0.5), ValueError, "the state of StagePoint holds an integer out of range (…"),
+    ("StagePoint", (1, 0.5, 1.5), ValueError,
+     "dimension mismatch: stage 1 must have its corner in the unit square, got (0.5, 1.5)"),
+    ("RminResult", state_of(DESIGN.rmin, replace(1, (-0.25, 0.5))), ValueError,
+     "dimension mismatch: pinch must lie in the unit square, got (-0.25, 0.5)"),
+    ("RminResult", state_of(DESIGN.rmin, replace(3, (0.5, 7.0))), ValueError,
+     "dimension mismatch: feed point must lie in the unit square, got (0.5, 7)"),
+    ("McCabeThieleResult", state_of(DESIGN, replace(3, -3)), ValueError,
+     "the state of McCabeThieleResult holds an integer out of range (…"),
     ("RminResult", state_of(DESIGN.rmin, replace(0, -0.5)), ValueError,
      "dimension mismatch: minimum reflux must be finite and not negative, got -0.5"),
     ("RminResult", state_of(DESIGN.rmin, replace(2, 1)), TypeError,
@@ -264,7 +281,7 @@ DAMAGED = [
     ("ThermoSystem", system_state(CUBIC, model=lambda m: m[:1] + ("PR",) + m[2:]), ValueError,
      'unknown equation of state "PR" (valid names: PR1976, …'),
     ("ThermoSystem", system_state(CUBIC, model=lambda m: m[:6]), ValueError,
-     "a model of cubic must have 7 items, got 6"),
+     "a model of cubic must have 7 to 8 items, got 6"),
     ("ThermoSystem", system_state(CUBIC, model=list), TypeError,
      "argument 'model': 'list' object cannot be converted to 'tuple'"),
     ("ShortcutResult", state_of(SHORTCUT, edit(3, lambda n: n + 1)), ValueError,
@@ -284,6 +301,12 @@ DAMAGED = [
     ("PonchonSavaritResult", state_of(BALANCED, replace(9, 40.0)), ValueError,
      "dimension mismatch: the rates must be the column's D = …"),
 ]
+
+
+def test_a_cubic_system_pickled_before_its_solubility_keyword_reads_back():
+    older = pickle.dumps(Crafted("ThermoSystem", system_state(CUBIC, model=lambda m: m[:7])), 4)
+    assert len(CUBIC.__reduce__()[1][1][1]) == 8
+    assert bits(pickle.loads(older)) == bits(CUBIC)
 
 
 @pytest.mark.parametrize("name, state, error, message", DAMAGED, ids=[f"{d[0]!s}-{i}" for i, d in enumerate(DAMAGED)])

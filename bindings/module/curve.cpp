@@ -1,6 +1,7 @@
 // EquilibriumCurve: constructors (from a thermodynamic system among them),
 // queries, attributes.
 #include "module/classes.hpp"
+#include "module/warnings.hpp"
 
 #include "toolkit/class.hpp"
 
@@ -10,7 +11,27 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
+
+namespace kolvar::engine {
+
+// The curve, after kolvar.LiquidSplitWarning when its liquid splits (null
+// when the warning filters made that an exception).
+PyObject* to_python(CurveFromThermo&& made)
+{
+    const double pressure = made.curve.pressure().value_or(0.0);
+    bind::Ref curve = bind::Ref::steal(bind::to_python(std::move(made.curve)));
+    if (!curve || !made.split) return curve.release();
+    const std::string message =
+        format::text("the bubble-point liquid splits into two liquids for ", format::Fixed{made.split->low, 3},
+                     " < x < ", format::Fixed{made.split->high, 3}, " at ", pressure,
+                     " kPa: the equilibrium curve is metastable there");
+    if (!bind::warn(bind::liquid_split_warning, message)) return nullptr;
+    return curve.release();
+}
+
+}  // namespace kolvar::engine
 
 namespace kolvar::bind {
 namespace {
@@ -21,9 +42,10 @@ using engine::ThermoSystem;
 const auto curve_from_thermo = static_method(
     "EquilibriumCurve", "from_thermo",
     "Sweep bubble-temperature calculations over an even x grid of n_points points\n"
-    "at `pressure` [kPa absolute]; the light component first in `system`.",
+    "at `pressure` [kPa absolute]; the light component first in `system`.\n"
+    "Issues kolvar.LiquidSplitWarning when the liquid splits on part of the grid.",
     [](const ThermoSystem& system, double pressure, std::uint64_t n_points, engine::Interrupt interrupt) {
-        return engine::curve_from_thermo(system, pressure, n_points, interrupt);
+        return engine::curve_and_split_from_thermo(system, pressure, n_points, interrupt);
     },
     required<Instance<ThermoSystem>>("system"), required<Float>("pressure"),
     optional<Count>("n_points", engine::binary_limits::default_curve_points))

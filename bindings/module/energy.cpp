@@ -2,6 +2,7 @@
 #include "module/energy.hpp"
 
 #include "module/classes.hpp"
+#include "module/thermo_conversions.hpp"
 
 #include "toolkit/callable.hpp"
 
@@ -49,7 +50,7 @@ const auto system_enthalpy = method<ThermoSystem>(
     [](const ThermoSystem& system, double t, double p, std::vector<double> composition, thermo::Phase phase) {
         return system.enthalpy(t, p, composition, phase);
     },
-    required<Float>("t"), required<Float>("p"), required<FloatList>("composition"),
+    required<Float>("t"), required<Float>("p"), required<Composition>("composition"),
     required<EnthalpyPhaseName>("phase"));
 
 // A bubble point, a dew point and possibly a flash: tens of microseconds, so

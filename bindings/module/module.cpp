@@ -5,6 +5,7 @@
 #include "module/functions.hpp"
 #include "module/shortcut.hpp"
 #include "module/thermo.hpp"
+#include "module/warnings.hpp"
 
 #include "toolkit/module.hpp"
 #include "toolkit/pickling.hpp"
@@ -38,6 +39,8 @@ const std::array entries = {
     Entry{"n_vs_r", &make_function_entry<&n_vs_r_def>},
     Entry{rebuild_function_name, &make_function_entry<&rebuild_def>, Listing::Private},
     Entry{"_shortcut", &make_function_entry<&shortcut_def>, Listing::Private},
+    Entry{composition_warning.attribute, &make_warning_category<composition_warning>, Listing::Private},
+    Entry{liquid_split_warning.attribute, &make_warning_category<liquid_split_warning>, Listing::Private},
     Entry{"_column_energy", &make_function_entry<&column_energy_def>, Listing::Private},
     Entry{"_ponchon_savarit", &make_function_entry<&ponchon_savarit_def>, Listing::Private},
     Entry{"_enthalpy_curve", &make_function_entry<&enthalpy_curve_def>, Listing::Private},

@@ -55,7 +55,7 @@ struct ModelState {
     PyObject* operator()(const CubicOptions& o) const
     {
         return to_python(std::tuple{std::string("cubic"), text_of(o.eos), text_of(o.mixing_rule), o.kij,
-                                    text_of(o.ge_model), o.ge_parameters, o.eos_parameters});
+                                    text_of(o.ge_model), o.ge_parameters, o.eos_parameters, o.solubility});
     }
     PyObject* operator()(const ActivityOptions& o) const
     {
@@ -84,20 +84,28 @@ PyObject* system_state(const ThermoSystem& system)
 }
 
 // Items 1.. of the model tuple, each converted by its converter, after a
-// check of the tuple's length.
-template <class... Cs>
+// check of the tuple's length. The last `Later` items were added to the
+// constructor after its first release: a tuple without them (an older
+// pickle) leaves them at their defaults.
+template <std::size_t Later, class... Cs>
 bool convert_items(PyObject* model, std::string_view constructor, typename Cs::Value&... out)
 {
     const Py_ssize_t size = PyTuple_Size(model);
     if (size < 0) return false;
-    if (static_cast<std::size_t>(size) != sizeof...(Cs) + 1) {
+    const std::size_t all = sizeof...(Cs) + 1;
+    const auto items = static_cast<std::size_t>(size);
+    if (items > all || items + Later < all) {
         raise(PyExc_ValueError,
-              format::text("a model of ", constructor, " must have ", static_cast<std::uint64_t>(sizeof...(Cs) + 1),
-                           " items, got ", static_cast<std::uint64_t>(size)));
+              Later == 0 ? format::text("a model of ", constructor, " must have ", static_cast<std::uint64_t>(all),
+                                        " items, got ", static_cast<std::uint64_t>(size))
+                         : format::text("a model of ", constructor, " must have ",
+                                        static_cast<std::uint64_t>(all - Later), " to ",
+                                        static_cast<std::uint64_t>(all), " items, got ",
+                                        static_cast<std::uint64_t>(size)));
         return false;
     }
-    Py_ssize_t i = 1;
-    return (Cs::convert(PyTuple_GetItem(model, i++), out) && ...);
+    std::size_t i = 0;  // the index of the item being converted, from 1
+    return ((++i >= items || Cs::convert(PyTuple_GetItem(model, static_cast<Py_ssize_t>(i)), out)) && ...);
 }
 
 // The model tuple of a system's state.
@@ -117,31 +125,32 @@ bool SystemModel::convert(PyObject* object, SystemRecipe& out)
     if (!Text::convert(PyTuple_GetItem(object, 0), constructor)) return false;
     if (constructor == "peng_robinson") {
         out = engine::PengRobinsonRecipe{};
-        return convert_items<>(object, constructor);
+        return convert_items<0>(object, constructor);
     }
     if (constructor == "van_laar") {
         auto& r = out.emplace<engine::VanLaarRecipe>();
-        return convert_items<Float, Float>(object, constructor, r.a12, r.a21);
+        return convert_items<0, Float, Float>(object, constructor, r.a12, r.a21);
     }
     if (constructor == "cubic") {
         auto& o = out.emplace<CubicOptions>();
-        return convert_items<EosName, MixingRuleName, Maybe<FloatMatrix>, Maybe<ActivityModelName>,
-                             Maybe<FloatMatrix>, Maybe<FloatMatrix>>(object, constructor, o.eos, o.mixing_rule, o.kij,
-                                                                     o.ge_model, o.ge_parameters, o.eos_parameters);
+        return convert_items<1, EosName, MixingRuleName, Maybe<FloatMatrix>, Maybe<ActivityModelName>,
+                             Maybe<FloatMatrix>, Maybe<FloatMatrix>, Maybe<FloatList>>(
+            object, constructor, o.eos, o.mixing_rule, o.kij, o.ge_model, o.ge_parameters, o.eos_parameters,
+            o.solubility);
     }
     if (constructor == "activity") {
         auto& o = out.emplace<ActivityOptions>();
-        return convert_items<ActivityModelName, Maybe<FloatMatrix>, VapourName, Maybe<SaturationNames>, Flag,
+        return convert_items<0, ActivityModelName, Maybe<FloatMatrix>, VapourName, Maybe<SaturationNames>, Flag,
                              Maybe<FloatList>>(object, constructor, o.model, o.parameters, o.vapour, o.saturation,
                                                o.poynting, o.solubility);
     }
     if (constructor == "ideal_solution") {
         auto& r = out.emplace<engine::IdealSolutionRecipe>();
-        return convert_items<VapourName, Maybe<SaturationNames>>(object, constructor, r.vapour, r.saturation);
+        return convert_items<0, VapourName, Maybe<SaturationNames>>(object, constructor, r.vapour, r.saturation);
     }
     if (constructor == "grayson_streed") {
         auto& r = out.emplace<engine::GraysonStreedRecipe>();
-        return convert_items<VapourName>(object, constructor, r.vapour);
+        return convert_items<0, VapourName>(object, constructor, r.vapour);
     }
     raise(PyExc_ValueError, format::text("unknown ThermoSystem constructor ", format::Quoted{constructor},
                                          " (valid: peng_robinson, van_laar, cubic, activity, ideal_solution, "

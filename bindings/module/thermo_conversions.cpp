@@ -101,6 +101,21 @@ bool refuse_model_name(const char* what, std::string_view name, const std::vecto
 
 std::string SaturationModelNames::text(Value v) { return thermo::name(v); }
 
+bool SaturationChoice::convert(PyObject* object, Value& out)
+{
+    out.for_every = PyUnicode_Check(object);
+    if (!out.for_every) return SaturationNames::convert(object, out.models);
+    return ModelName<SaturationModelNames>::convert(object, out.models.emplace_back());
+}
+
+std::optional<std::vector<thermo::SaturationModel>> per_component(
+    const std::optional<SaturationChoice::Value>& choice, std::size_t n)
+{
+    if (!choice) return std::nullopt;
+    if (!choice->for_every) return choice->models;
+    return std::vector<thermo::SaturationModel>(n, choice->models.front());
+}
+
 bool PhaseName::convert(PyObject* object, thermo::Phase& out)
 {
     std::string name;

@@ -2,6 +2,8 @@
 // components given by name or constants, phases, and the result tuples.
 #pragma once
 
+#include "module/warnings.hpp"
+
 #include "toolkit/convert.hpp"
 #include "toolkit/python.hpp"
 
@@ -92,6 +94,24 @@ using MixingRuleName = ModelName<MixingRuleNames>;
 using ActivityModelName = ModelName<ActivityModelNames>;
 using VapourName = ModelName<VapourModelNames>;
 using SaturationNames = ListOf<ModelName<SaturationModelNames>>;
+
+// The composition of a ThermoSystem question: mole fractions, used as
+// given, announced by kolvar.CompositionWarning when they cannot be.
+using Composition = MoleFractions<composition_warning>;
+
+// The saturation keyword: one correlation name for every component, or one
+// name per component.
+struct SaturationChoice {
+    struct Value {
+        std::vector<thermo::SaturationModel> models;
+        bool for_every = false;  // one name, for every component
+    };
+    static bool convert(PyObject* object, Value& out);
+};
+
+// The per-component list a constructor takes (none when none was chosen).
+std::optional<std::vector<thermo::SaturationModel>> per_component(
+    const std::optional<SaturationChoice::Value>& choice, std::size_t n);
 
 // "liquid" or "vapour"; anything else a ValueError.
 struct PhaseName {

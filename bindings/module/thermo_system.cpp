@@ -44,20 +44,24 @@ const auto system_van_laar = static_method(
 const auto system_bubble_temperature = method<ThermoSystem>(
     "ThermoSystem", "bubble_temperature",
     "Bubble temperature [K] at pressure `p` [kPa] for liquid composition\n`x`. Returns `(T, y, k)`.",
-    [](const ThermoSystem& system, double p, std::vector<double> x) { return system.bubble_temperature(p, x); },
-    required<Float>("p"), required<FloatList>("x"))
+    [](const ThermoSystem& system, double p, std::vector<double> x, engine::Interrupt interrupt) {
+        return system.bubble_temperature(p, x, interrupt);
+    },
+    required<Float>("p"), required<Composition>("x"))
     .without_lock();
 
 const auto system_bubble_pressure = method<ThermoSystem>(
     "ThermoSystem", "bubble_pressure",
     "Bubble pressure [kPa] at temperature `t` [K] for liquid composition\n`x`. Returns `(P, y, k)`.",
-    [](const ThermoSystem& system, double t, std::vector<double> x) { return system.bubble_pressure(t, x); },
-    required<Float>("t"), required<FloatList>("x"))
+    [](const ThermoSystem& system, double t, std::vector<double> x, engine::Interrupt interrupt) {
+        return system.bubble_pressure(t, x, interrupt);
+    },
+    required<Float>("t"), required<Composition>("x"))
     .without_lock();
 
 using engine::ComponentSource;
 using OptionalMatrix = std::optional<engine::Matrix>;
-using OptionalSaturation = std::optional<std::vector<thermo::SaturationModel>>;
+using OptionalSaturation = std::optional<SaturationChoice::Value>;
 
 const auto system_cubic = static_method(
     "ThermoSystem", "cubic",
@@ -68,21 +72,25 @@ const auto system_cubic = static_method(
     "excess-Gibbs-energy rules need `ge_model`, an activity-model name, and its\n"
     "`ge_parameters`; their liquid molar volumes come from the components.\n"
     "`eos_parameters` gives p1…p4 per component for the equations of state that\n"
-    "read them (0 in the database).",
+    "read them (0 in the database). `solubility` gives the regular-solution δ\n"
+    "values in (cal/cm3)^½ of `ge_model=\"RegularSolution\"`.",
     [](std::vector<ComponentSource> components, thermo::Eos eos, thermo::MixingRule rule, OptionalMatrix kij,
-       std::optional<thermo::ActivityModel> ge_model, OptionalMatrix ge_parameters, OptionalMatrix eos_parameters) {
+       std::optional<thermo::ActivityModel> ge_model, OptionalMatrix ge_parameters, OptionalMatrix eos_parameters,
+       std::optional<std::vector<double>> solubility) {
         return ThermoSystem::cubic(components, {.eos = eos,
                                                 .mixing_rule = rule,
                                                 .kij = std::move(kij),
                                                 .ge_model = ge_model,
                                                 .ge_parameters = std::move(ge_parameters),
-                                                .eos_parameters = std::move(eos_parameters)});
+                                                .eos_parameters = std::move(eos_parameters),
+                                                .solubility = std::move(solubility)});
     },
     required<ComponentList>("components"), optional<EosName>("eos", thermo::Eos::PR1976),
     optional<MixingRuleName>("mixing_rule", thermo::MixingRule::Classical),
     optional<Maybe<FloatMatrix>>("kij", std::nullopt), optional<Maybe<ActivityModelName>>("ge_model", std::nullopt),
     optional<Maybe<FloatMatrix>>("ge_parameters", std::nullopt),
-    optional<Maybe<FloatMatrix>>("eos_parameters", std::nullopt));
+    optional<Maybe<FloatMatrix>>("eos_parameters", std::nullopt),
+    optional<Maybe<FloatList>>("solubility", std::nullopt));
 
 const auto system_activity = static_method(
     "ThermoSystem", "activity",
@@ -90,7 +98,8 @@ const auto system_activity = static_method(
     "`model` is an activity-model name and `parameters` its matrix (van Laar and\n"
     "Margules dimensionless, Wilson λ_ij in J/mol). `vapour` is \"IdealGas\",\n"
     "\"Virial\" or an equation-of-state name; `saturation` None (each component's\n"
-    "own correlation) or one correlation name per component. `poynting=True`\n"
+    "own correlation), one correlation name for every component, or one name per\n"
+    "component. `poynting=True`\n"
     "applies the Poynting factor with the components' liquid volumes;\n"
     "`solubility` gives the regular-solution δ values in (cal/cm3)^½.",
     [](std::vector<ComponentSource> components, thermo::ActivityModel model, OptionalMatrix parameters,
@@ -99,24 +108,25 @@ const auto system_activity = static_method(
         return ThermoSystem::activity(components, {.model = model,
                                                    .parameters = std::move(parameters),
                                                    .vapour = vapour,
-                                                   .saturation = std::move(saturation),
+                                                   .saturation = per_component(saturation, components.size()),
                                                    .poynting = poynting,
                                                    .solubility = std::move(solubility)});
     },
     required<ComponentList>("components"), required<ActivityModelName>("model"),
     optional<Maybe<FloatMatrix>>("parameters", std::nullopt),
     optional<VapourName>("vapour", thermo::VaporModel::ideal_gas()),
-    optional<Maybe<SaturationNames>>("saturation", std::nullopt), optional<Flag>("poynting", false),
+    optional<Maybe<SaturationChoice>>("saturation", std::nullopt), optional<Flag>("poynting", false),
     optional<Maybe<FloatList>>("solubility", std::nullopt));
 
 const auto system_ideal_solution = static_method(
     "ThermoSystem", "ideal_solution",
-    "An ideal-solution liquid (γ = 1) with the given vapour and saturation models.",
+    "An ideal-solution liquid (γ = 1) with the given vapour and saturation models\n"
+    "(`saturation` as for `activity`).",
     [](std::vector<ComponentSource> components, thermo::VaporModel vapour, OptionalSaturation saturation) {
-        return ThermoSystem::ideal_solution(components, vapour, saturation);
+        return ThermoSystem::ideal_solution(components, vapour, per_component(saturation, components.size()));
     },
     required<ComponentList>("components"), optional<VapourName>("vapour", thermo::VaporModel::ideal_gas()),
-    optional<Maybe<SaturationNames>>("saturation", std::nullopt));
+    optional<Maybe<SaturationChoice>>("saturation", std::nullopt));
 
 const auto system_grayson_streed = static_method(
     "ThermoSystem", "grayson_streed",
@@ -152,15 +162,19 @@ const auto system_model_names = static_method(
 const auto system_dew_temperature = method<ThermoSystem>(
     "ThermoSystem", "dew_temperature",
     "Dew temperature [K] at pressure `p` [kPa] for vapour composition `y`.\nReturns `(T, x, k)`.",
-    [](const ThermoSystem& system, double p, std::vector<double> y) { return system.dew_temperature(p, y); },
-    required<Float>("p"), required<FloatList>("y"))
+    [](const ThermoSystem& system, double p, std::vector<double> y, engine::Interrupt interrupt) {
+        return system.dew_temperature(p, y, interrupt);
+    },
+    required<Float>("p"), required<Composition>("y"))
     .without_lock();
 
 const auto system_dew_pressure = method<ThermoSystem>(
     "ThermoSystem", "dew_pressure",
     "Dew pressure [kPa] at temperature `t` [K] for vapour composition `y`.\nReturns `(P, x, k)`.",
-    [](const ThermoSystem& system, double t, std::vector<double> y) { return system.dew_pressure(t, y); },
-    required<Float>("t"), required<FloatList>("y"))
+    [](const ThermoSystem& system, double t, std::vector<double> y, engine::Interrupt interrupt) {
+        return system.dew_pressure(t, y, interrupt);
+    },
+    required<Float>("t"), required<Composition>("y"))
     .without_lock();
 
 const auto system_flash = method<ThermoSystem>(
@@ -168,14 +182,14 @@ const auto system_flash = method<ThermoSystem>(
     "Isothermal flash of feed `z` at `t` [K] and `p` [kPa]. Returns\n"
     "`(vapour_fraction, x, y)`; a single-phase feed gives exactly 0 or 1.",
     [](const ThermoSystem& system, double t, double p, std::vector<double> z) { return system.flash(t, p, z); },
-    required<Float>("t"), required<Float>("p"), required<FloatList>("z"))
+    required<Float>("t"), required<Float>("p"), required<Composition>("z"))
     .without_lock();
 
 const auto system_k_values = method<ThermoSystem>(
     "ThermoSystem", "k_values",
     "K-values of the liquid `x` at `t` [K] and `p` [kPa] with its incipient\nvapour. Returns `(k, y)`.",
     [](const ThermoSystem& system, double t, double p, std::vector<double> x) { return system.k_values(t, p, x); },
-    required<Float>("t"), required<Float>("p"), required<FloatList>("x"))
+    required<Float>("t"), required<Float>("p"), required<Composition>("x"))
     .without_lock();
 
 const auto system_ln_phi = method<ThermoSystem>(
@@ -185,12 +199,12 @@ const auto system_ln_phi = method<ThermoSystem>(
     [](const ThermoSystem& system, double t, double p, std::vector<double> composition, thermo::Phase phase) {
         return system.ln_phi(t, p, composition, phase);
     },
-    required<Float>("t"), required<Float>("p"), required<FloatList>("composition"), required<PhaseName>("phase"));
+    required<Float>("t"), required<Float>("p"), required<Composition>("composition"), required<PhaseName>("phase"));
 
 const auto system_ln_gamma = method<ThermoSystem>(
     "ThermoSystem", "ln_gamma", "ln γ_i of the liquid `x` at `t` [K] (activity-coefficient systems).",
     [](const ThermoSystem& system, double t, std::vector<double> x) { return system.ln_gamma(t, x); },
-    required<Float>("t"), required<FloatList>("x"));
+    required<Float>("t"), required<Composition>("x"));
 
 const auto system_saturation_pressure = method<ThermoSystem>(
     "ThermoSystem", "saturation_pressure", "Saturation pressure [kPa] of every component at `t` [K].",
@@ -201,10 +215,10 @@ const auto system_liquid_stability = method<ThermoSystem>(
     "The minimum tangent-plane distance of the liquid `x` at `t` [K] and `p` [kPa]\n"
     "and its trial composition. Returns `(tpd_min, trial_x)`; a negative value\n"
     "means the liquid splits into two liquids.",
-    [](const ThermoSystem& system, double t, double p, std::vector<double> x) {
-        return system.liquid_stability(t, p, x);
+    [](const ThermoSystem& system, double t, double p, std::vector<double> x, engine::Interrupt interrupt) {
+        return system.liquid_stability(t, p, x, interrupt);
     },
-    required<Float>("t"), required<Float>("p"), required<FloatList>("x"))
+    required<Float>("t"), required<Float>("p"), required<Composition>("x"))
     .without_lock();
 
 const auto smoke_function = function(

@@ -6,6 +6,8 @@
 #include "kolvar/format.hpp"
 
 #include <cmath>
+#include <cstdint>
+#include <string>
 
 namespace kolvar::bind {
 namespace {
@@ -106,6 +108,27 @@ bool TupleObject::convert(PyObject* object, Borrowed& out)
     if (!PyTuple_CheckExact(object)) return refuse_type(object, "tuple");
     out.object = object;
     return true;
+}
+
+bool check_mole_fractions(std::span<const double> values, const WarningCategory& category)
+{
+    double sum = 0.0;
+    std::size_t negative = values.size();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        sum += values[i];
+        if (values[i] < 0.0 && negative == values.size()) negative = i;
+    }
+    const bool off = !(std::abs(sum - 1.0) <= 1e-6);
+    if (!off && negative == values.size()) return true;
+    std::string message;
+    if (off) message = format::text("composition sums to ", sum, ", not 1");
+    if (negative < values.size()) {
+        message += format::text(off ? ", and has" : "composition has", " a negative entry, ", values[negative],
+                                " at index ", static_cast<std::uint64_t>(negative));
+    }
+    message += ": mole fractions are expected";
+    if (off && sum > 1.0) message += " (percentages are the usual cause)";
+    return warn(category, message);
 }
 
 bool FloatList::convert(PyObject* object, std::vector<double>& out)

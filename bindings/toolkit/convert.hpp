@@ -11,10 +11,12 @@
 
 #include "toolkit/python.hpp"
 #include "toolkit/registry.hpp"
+#include "toolkit/warnings.hpp"
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,26 @@ struct Text {
 struct FloatList {
     using Value = std::vector<double>;
     static bool convert(PyObject* object, std::vector<double>& out);
+};
+
+// The check of MoleFractions: true, or what warn returns.
+bool check_mole_fractions(std::span<const double> values, const WarningCategory& category);
+
+// Mole fractions: a FloatList used as given, but one that cannot be mole
+// fractions (a negative entry, or a sum that differs from 1 by more than
+// 1e-6 or is not a number) issues a warning of `Category` quoting its sum:
+//   "composition sums to 100, not 1: mole fractions are expected (percentages
+//    are the usual cause)" (the cause named for sums above 1 only)
+//   "composition has a negative entry, -0.5 at index 1: mole fractions are expected"
+// (both when both hold). A warning the filters turn into an exception fails
+// the conversion with it.
+template <const WarningCategory& Category>
+struct MoleFractions {
+    using Value = std::vector<double>;
+    static bool convert(PyObject* object, std::vector<double>& out)
+    {
+        return FloatList::convert(object, out) && check_mole_fractions(out, Category);
+    }
 };
 
 // Any sequence except str, each item a str.

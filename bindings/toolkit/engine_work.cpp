@@ -39,7 +39,7 @@ bool handles_signals()
 
 }  // namespace
 
-EngineWork::EngineWork(bool release, bool interruptible) : polled_(interruptible && handles_signals())
+EngineWork::EngineWork(bool release, bool interruptible) : polled_(interruptible)
 {
     if (release) saved_ = PyEval_SaveThread();
 }
@@ -57,8 +57,12 @@ engine::Interrupt EngineWork::interrupt()
 bool EngineWork::poll(void* context)
 {
     auto* work = static_cast<EngineWork*>(context);
+    if (work->thread_ == Thread::Other) return false;
     if (work->saved_ != nullptr) retake_lock(work->saved_);
-    const bool stop = PyErr_CheckSignals() < 0;
+    // Which thread this is matters only to work that lasts until the first
+    // poll, so it is asked then, not at every call.
+    if (work->thread_ == Thread::Unknown) work->thread_ = handles_signals() ? Thread::Main : Thread::Other;
+    const bool stop = work->thread_ == Thread::Main && PyErr_CheckSignals() < 0;
     if (work->saved_ != nullptr) work->saved_ = PyEval_SaveThread();
     return stop;
 }

@@ -10,7 +10,9 @@
 // lock back (when it was released), runs the interpreter's pending signal
 // handlers and releases it again; a handler that raises (KeyboardInterrupt
 // for Ctrl-C) stops the work, and its exception is the call's. Only the main
-// thread runs signal handlers, so elsewhere the engine is never polled.
+// thread runs signal handlers: the first poll asks which thread the work
+// runs on, and elsewhere polls from then on answer at once, without the
+// lock. Work shorter than the poll interval never asks.
 //
 // A daemon thread whose interpreter shuts down while it works cannot take
 // the lock back; it waits there, running nothing more, for the process to end.
@@ -37,8 +39,11 @@ public:
 private:
     static bool poll(void* context);
 
+    enum class Thread { Unknown, Main, Other };
+
     PyThreadState* saved_ = nullptr;  // non-null while the lock is released
     bool polled_ = false;
+    Thread thread_ = Thread::Unknown;
 };
 
 }  // namespace kolvar::bind

@@ -2,6 +2,7 @@
 
 #include "toolkit/callable.hpp"
 #include "toolkit/errors.hpp"
+#include "toolkit/ref.hpp"
 #include "toolkit/registry.hpp"
 
 #include "kolvar/format.hpp"
@@ -11,6 +12,25 @@
 
 namespace kolvar::bind {
 namespace {
+
+// Replaces the pending exception (an OverflowError) by the ValueError
+// "the state of {name} holds an integer out of range ({its text})": a number
+// out of range in a stored state is a bad value like any other, not an
+// arithmetic overflow of the caller's.
+void as_value_error(std::string_view name)
+{
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    Ref cause_type = Ref::steal(type);
+    Ref cause = Ref::steal(value);
+    Ref cause_traceback = Ref::steal(traceback);
+    Ref text = Ref::steal(cause ? PyObject_Str(cause.get()) : PyUnicode_FromString(""));
+    Ref bytes = Ref::steal(text ? PyUnicode_AsUTF8String(text.get()) : nullptr);
+    const char* original = bytes ? PyBytes_AsString(bytes.get()) : nullptr;
+    if (original == nullptr) return;
+    raise(PyExc_ValueError,
+          format::text("the state of ", name, " holds an integer out of range (", std::string_view(original), ")"));
+}
 
 PyObject* rebuild_instance(std::string_view name, PyObject* state)
 {
@@ -38,7 +58,9 @@ PyObject* rebuild_instance(std::string_view name, PyObject* state)
                                              " items, got ", static_cast<std::uint64_t>(size)));
         return nullptr;
     }
-    return rebuild.make(reinterpret_cast<PyTypeObject*>(type), state);
+    PyObject* made = rebuild.make(reinterpret_cast<PyTypeObject*>(type), state);
+    if (made == nullptr && PyErr_ExceptionMatches(PyExc_OverflowError)) as_value_error(name);
+    return made;
 }
 
 const auto rebuild_function = function(

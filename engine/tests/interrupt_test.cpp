@@ -3,6 +3,7 @@
 #include "engine/binary/curve_from_thermo.hpp"
 #include "engine/binary/total_reflux.hpp"
 #include "engine/interrupt.hpp"
+#include "engine/thermo/system.hpp"
 
 #include <gtest/gtest.h>
 
@@ -93,5 +94,51 @@ TEST_P(Interrupted, StopsAtTheFirstPollThatSaysSoAndOtherwiseChangesNothing)
 
 INSTANTIATE_TEST_SUITE_P(Loops, Interrupted, ::testing::ValuesIn(loops),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The questions whose solvers run long ask the interrupt between their steps
+// (each K-value evaluation, each stability trial): stopped at the first
+// poll they end Interrupted, never stopped they answer as without it.
+TEST(InterruptedQuestions, StopAtTheFirstPollAndOtherwiseAnswerTheSame)
+{
+    const std::vector<ComponentSource> names{std::string("methanol"), std::string("water")};
+    const auto system =
+        ThermoSystem::cubic(names, {.eos = kolvar::thermo::Eos::RKS1972,
+                                    .mixing_rule = kolvar::thermo::MixingRule::MHV2,
+                                    .ge_model = kolvar::thermo::ActivityModel::Wilson,
+                                    .ge_parameters = Matrix{{0.0, 100.0}, {400.0, 0.0}}})
+            .value();
+    const std::vector<double> x{0.3, 0.7};
+    using Question = std::function<Result<std::vector<double>>(Interrupt)>;
+    const auto k_of = [](Result<BubblePoint> point) -> Result<std::vector<double>> {
+        if (!point) return std::unexpected(point.error());
+        return point->k;
+    };
+    const std::vector<Question> questions{
+        [&](Interrupt i) { return k_of(system.bubble_temperature(101.325, x, i)); },
+        [&](Interrupt i) { return k_of(system.bubble_pressure(340.0, x, i)); },
+        [&](Interrupt i) { return k_of(system.dew_temperature(101.325, x, i)); },
+        [&](Interrupt i) { return k_of(system.dew_pressure(340.0, x, i)); },
+        [&](Interrupt i) -> Result<std::vector<double>> {
+            auto stability = system.liquid_stability(340.0, 101.325, x, i);
+            if (!stability) return std::unexpected(stability.error());
+            return stability->trial;
+        },
+    };
+    for (const auto& question : questions) {
+        const auto unpolled = question(Interrupt{});
+        ASSERT_TRUE(unpolled.has_value());
+        Poller never;
+        const auto polled = question(never.interrupt());
+        ASSERT_TRUE(polled.has_value());
+        EXPECT_GT(never.polls, 0u);
+        EXPECT_EQ(*polled, *unpolled);
+
+        Poller stopping{1};
+        const auto stopped = question(stopping.interrupt());
+        ASSERT_FALSE(stopped.has_value());
+        EXPECT_EQ(stopped.error().kind, ErrorKind::Interrupted);
+        EXPECT_EQ(stopping.polls, 1u);
+    }
+}
 
 }  // namespace

@@ -2,13 +2,13 @@
 vapour–liquid equilibrium thermodynamics behind it.
 
 ``__all__`` holds the names of the native module :mod:`kolvar._engine`,
-:func:`shortcut`, the shortcut design of a multicomponent column, and
+:func:`shortcut`, the shortcut design of a multicomponent column, the two
+warnings :class:`CompositionWarning` and :class:`LiquidSplitWarning`, and
 :func:`column_energy` and :func:`ponchon_savarit`, the flows and duties of a
-binary column and its enthalpy-balanced design.  The
-package adds :func:`components` and :func:`component`, which read the
-built-in component database, and the modules :mod:`kolvar.thermo`
-(conveniences such as the liquid-split test), :mod:`kolvar.plot` and
-:mod:`kolvar.cli`.
+binary column and its enthalpy-balanced design.  The package adds
+:func:`components` and :func:`component`, which read the built-in component
+database, and the modules :mod:`kolvar.thermo` (conveniences such as the
+liquid-split test), :mod:`kolvar.plot` and :mod:`kolvar.cli`.
 """
 
 import types as _types
@@ -17,10 +17,13 @@ import typing as _typing
 from . import _engine
 from ._engine import *  # noqa: F401,F403
 from ._engine import __version__
+from ._engine import _CompositionWarning as CompositionWarning
+from ._engine import _LiquidSplitWarning as LiquidSplitWarning
 from ._energy import column_energy, ponchon_savarit
 from ._shortcut import shortcut
 
-__all__ = [*_engine.__all__, "shortcut", "column_energy", "ponchon_savarit"]
+__all__ = [*_engine.__all__, "shortcut", "CompositionWarning", "LiquidSplitWarning", "column_energy",
+           "ponchon_savarit"]
 
 
 def components() -> _typing.List[str]:

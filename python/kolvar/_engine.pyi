@@ -23,6 +23,11 @@ _Incipient: TypeAlias = tuple[float, list[float], list[float]]
 # Every instance pickles (it reduces to the private ``_rebuild``), and, as
 # instances are immutable, copy.copy and copy.deepcopy return the instance.
 
+# The package's warnings, re-exported as kolvar.CompositionWarning and
+# kolvar.LiquidSplitWarning.
+class _CompositionWarning(UserWarning): ...
+class _LiquidSplitWarning(UserWarning): ...
+
 __version__: str
 __all__ = [
     "__version__",
@@ -139,6 +144,7 @@ class ThermoSystem:
         ge_model: str | None = None,
         ge_parameters: _Matrix | None = None,
         eos_parameters: _Matrix | None = None,
+        solubility: Sequence[_Float] | None = None,
     ) -> ThermoSystem:
         """φ–φ system: one cubic equation of state in both phases."""
 
@@ -148,7 +154,7 @@ class ThermoSystem:
         model: str,
         parameters: _Matrix | None = None,
         vapour: str = "IdealGas",
-        saturation: Sequence[str] | None = None,
+        saturation: str | Sequence[str] | None = None,
         poynting: bool = False,
         solubility: Sequence[_Float] | None = None,
     ) -> ThermoSystem:
@@ -158,7 +164,7 @@ class ThermoSystem:
     def ideal_solution(
         components: Sequence[_Component],
         vapour: str = "IdealGas",
-        saturation: Sequence[str] | None = None,
+        saturation: str | Sequence[str] | None = None,
     ) -> ThermoSystem:
         """Ideal-solution liquid (γ = 1)."""
 

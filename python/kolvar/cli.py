@@ -30,7 +30,7 @@ import sys
 from typing import List, NoReturn, Optional, Sequence, TextIO, Tuple
 
 from . import EquilibriumCurve, ThermoSystem, __version__, mccabe_thiele, rmin, total_reflux
-from .thermo import _split_along_curve, model_names
+from .thermo import _curve_without_split_warning, _split_along_curve, model_names
 
 PROG = "kolvar"
 PLOT_FORMATS = {".png": "png", ".svg": "svg"}
@@ -226,7 +226,7 @@ def _curve(args: argparse.Namespace) -> Tuple[EquilibriumCurve, str, Optional[Li
     names = list(args.components) if args.components else ["benzene", "toluene"]
     pressure = 101.325 if args.pressure is None else args.pressure
     system, model = _system(args, names)
-    curve = EquilibriumCurve.from_thermo(system, pressure, args.points)
+    curve = _curve_without_split_warning(system, pressure, args.points)  # run() reports the split in one line
     return curve, f"{' / '.join(system.components)}, {model}", list(system.components), system
 
 

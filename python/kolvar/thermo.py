@@ -9,9 +9,11 @@ liquid phases.  ``model_names()`` lists the names the constructors accept.
 
 from __future__ import annotations
 
+import warnings
 from typing import Callable, Dict, Optional, Sequence, Tuple
 
 from ._engine import EquilibriumCurve, ThermoSystem
+from ._engine import _LiquidSplitWarning as LiquidSplitWarning
 
 __all__ = ["liquid_split", "model_names"]
 
@@ -52,8 +54,15 @@ def liquid_split(system: ThermoSystem, pressure: float, n_points: int = 101) -> 
     Separate unstable stretches are reported as the one range that spans
     them.  Errors of the curve or of the stability test propagate.
     """
-    curve = EquilibriumCurve.from_thermo(system, pressure, n_points)
+    curve = _curve_without_split_warning(system, pressure, n_points)
     return _split_along_curve(system, curve)
+
+
+def _curve_without_split_warning(system: ThermoSystem, pressure: float, n_points: int) -> EquilibriumCurve:
+    """``EquilibriumCurve.from_thermo`` for callers that test and report the split themselves."""
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore", LiquidSplitWarning)
+        return EquilibriumCurve.from_thermo(system, pressure, n_points)
 
 
 def _split_along_curve(system: ThermoSystem, curve: EquilibriumCurve) -> Optional[Tuple[float, float]]:

@@ -227,10 +227,12 @@ TEST(BubblePressure, Failures)
     EXPECT_EQ(once.error().iterations, 1u);
     EXPECT_TRUE(once.error().text().starts_with("saturation pressure did not converge in 1 iterations (residual "));
 
-    // Far below the boiling range the pressure sits at its 1e-9 kPa floor; the
-    // repeated iteration ends the solve with the limit's failure.
+    // Far below the boiling range the pressure sits at its 1e-9 kPa floor and
+    // still asks for less: the point lies below the floor, in either direction.
     EXPECT_EQ(error_text(bubble_pressure(spec, 50.0, x, Direction::Bubble, 1e-9, 200)),
-              "saturation pressure did not converge in 200 iterations (residual 1.000e0)");
+              "thermodynamic evaluation failed: bubble pressure is below 1e-9 kPa at T = 50 K");
+    EXPECT_EQ(error_text(bubble_pressure(spec, 50.0, x, Direction::Dew, 1e-9, 200)),
+              "thermodynamic evaluation failed: dew pressure is below 1e-9 kPa at T = 50 K");
     EXPECT_EQ(error_text(bubble_pressure(spec, 360.0, x, Direction::Bubble, 1e-9, 0)),
               "saturation pressure did not converge in 0 iterations (residual NaN)");
     EXPECT_EQ(error_text(bubble_pressure(spec, 360.0, std::vector<double>{1.0}, Direction::Dew, 1e-9, 200)),

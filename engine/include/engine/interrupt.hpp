@@ -4,10 +4,13 @@
 // clock and calls its poll at most once per interval, so asking costs one
 // clock read per item; a poll that answers "stop" ends the work with an
 // Interrupted error. The poll's owner knows why it stopped (a pending signal)
-// and reports that instead of the error.
+// and reports that instead of the error. The thermodynamic solvers ask the
+// same Interrupt through their stop request, between their own steps.
 #pragma once
 
 #include "engine/error.hpp"
+
+#include "thermo/flash.hpp"
 
 #include <chrono>
 
@@ -32,15 +35,30 @@ public:
 
     // Called between work items: polls once the interval has passed since the
     // previous poll; fails with Interrupted "stopped between work items" when
-    // the poll says stop.
+    // the poll says stop, and from then on without polling again.
     Result<void> check()
     {
         if (poll_ == nullptr) return {};
+        if (stopped_) return interrupted("stopped between work items");
         const auto now = std::chrono::steady_clock::now();
         if (now < next_) return {};
-        if (poll_(context_)) return interrupted("stopped between work items");
+        if (poll_(context_)) {
+            stopped_ = true;
+            return interrupted("stopped between work items");
+        }
         next_ = std::chrono::steady_clock::now() + interval_;
         return {};
+    }
+
+    // Whether a poll has said stop.
+    bool stopped() const noexcept { return stopped_; }
+
+    // The library's view of this interrupt, valid while it lives: a stop
+    // request that checks it.
+    thermo::StopRequest stop_request() noexcept
+    {
+        if (poll_ == nullptr) return {};
+        return {[](void* self) { return !static_cast<Interrupt*>(self)->check(); }, this};
     }
 
 private:
@@ -48,6 +66,7 @@ private:
     void* context_ = nullptr;
     std::chrono::nanoseconds interval_{};
     std::chrono::steady_clock::time_point next_{};
+    bool stopped_ = false;
 };
 
 }  // namespace kolvar::engine

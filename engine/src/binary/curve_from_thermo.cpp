@@ -1,12 +1,48 @@
 #include "engine/binary/curve_from_thermo.hpp"
 
 #include "kolvar/format.hpp"
+#include "thermo/binary_stability.hpp"
 
 #include <array>
 #include <cmath>
 #include <vector>
 
 namespace kolvar::engine {
+namespace {
+
+// The width to which the edges of a liquid split are refined.
+constexpr double split_edge_width = 1e-6;
+
+// The split test of the liquid [x, 1 - x] at its bubble temperature; a test
+// that fails counts as a stable liquid whose Gibbs energy may not be convex.
+thermo::BinaryStability stability_at(const ThermoSystem& system, double pressure, double x, double temperature)
+{
+    const std::array<double, 2> liquid{x, 1.0 - x};
+    const auto tested = thermo::binary_liquid_splits(system.spec(), temperature, pressure, liquid);
+    return tested ? *tested : thermo::BinaryStability{};
+}
+
+// Whether that liquid splits; a bubble point that fails counts as stable.
+bool splits_at(const ThermoSystem& system, double pressure, double x)
+{
+    const std::array<double, 2> liquid{x, 1.0 - x};
+    const auto point = system.bubble_temperature(pressure, liquid);
+    return point && stability_at(system, pressure, x, point->value).splits;
+}
+
+// Bisects between a stable and an unstable x; returns the unstable end.
+Result<double> split_edge(const ThermoSystem& system, double pressure, double stable, double unstable,
+                          Interrupt& interrupt)
+{
+    while (std::abs(unstable - stable) > split_edge_width) {
+        if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
+        const double middle = 0.5 * (stable + unstable);
+        (splits_at(system, pressure, middle) ? unstable : stable) = middle;
+    }
+    return unstable;
+}
+
+}  // namespace
 
 Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pressure, std::uint64_t n_points,
                                            Interrupt interrupt)
@@ -36,11 +72,61 @@ Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pr
         y.push_back(y_i);
         t.push_back(temperature);
     }
-    if (x[1] >= y[1]) {
+    // A listed-second light component leaves the first one depleted in the
+    // vapour at both ends of the grid. A maximum-boiling azeotrope depletes it
+    // only at the first interior point (the vapour there leans to the side of
+    // the lower-boiling pure component), so its curve is kept.
+    const std::size_t last_interior = x.size() - 2;
+    if (x[1] >= y[1] && x[last_interior] >= y[last_interior]) {
         return thermo_failed(format::text("component order looks inverted: y*(", format::Fixed{x[1], 3}, ") = ",
                                           format::Fixed{y[1], 4}, " ≤ x — list the more volatile component first"));
     }
     return EquilibriumCurve::from_samples(std::move(x), std::move(y), std::move(t), pressure);
+}
+
+Result<CurveFromThermo> curve_and_split_from_thermo(const ThermoSystem& system, double pressure,
+                                                    std::uint64_t n_points, Interrupt interrupt)
+{
+    auto curve = curve_from_thermo(system, pressure, n_points, interrupt);
+    if (!curve) return std::unexpected(std::move(curve.error()));
+    const std::span<const double> x = curve->x();
+    const std::span<const double> t = curve->t();
+    const std::size_t last = x.size() - 1;
+
+    // Every other interior point first (and the last one); a point between
+    // two whose Gibbs energy is convex lies at a temperature between theirs,
+    // where it is convex too, and needs no test of its own.
+    std::vector<thermo::BinaryStability> stability(x.size(), thermo::BinaryStability{.splits = false, .convex = true});
+    std::vector<bool> tested(x.size(), false);
+    const auto test = [&](std::size_t i) -> Result<void> {
+        if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
+        stability[i] = stability_at(system, pressure, x[i], t[i]);
+        tested[i] = true;
+        return {};
+    };
+    for (std::size_t i = 1; i < last; i += 2)
+        if (auto ok = test(i); !ok) return std::unexpected(std::move(ok.error()));
+    if (!tested[last - 1])
+        if (auto ok = test(last - 1); !ok) return std::unexpected(std::move(ok.error()));
+    for (std::size_t i = 2; i < last; i += 2) {
+        if (tested[i] || (stability[i - 1].convex && stability[i + 1].convex)) continue;
+        if (auto ok = test(i); !ok) return std::unexpected(std::move(ok.error()));
+    }
+
+    std::size_t first_unstable = 0;
+    std::size_t last_unstable = 0;
+    for (std::size_t i = 1; i < last; ++i) {
+        if (!stability[i].splits) continue;
+        if (first_unstable == 0) first_unstable = i;
+        last_unstable = i;
+    }
+    if (first_unstable == 0) return CurveFromThermo{std::move(*curve), std::nullopt};
+
+    auto low = split_edge(system, pressure, x[first_unstable - 1], x[first_unstable], interrupt);
+    if (!low) return std::unexpected(std::move(low.error()));
+    auto high = split_edge(system, pressure, x[last_unstable + 1], x[last_unstable], interrupt);
+    if (!high) return std::unexpected(std::move(high.error()));
+    return CurveFromThermo{std::move(*curve), LiquidSplit{*low, *high}};
 }
 
 }  // namespace kolvar::engine

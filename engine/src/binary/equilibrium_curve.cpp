@@ -91,6 +91,14 @@ Result<EquilibriumCurve> EquilibriumCurve::restore(std::vector<double> x, std::v
 {
     if (auto grid = check_grid(x, y, t); !grid) return std::unexpected(std::move(grid.error()));
     if (auto range = check_range(y); !range) return std::unexpected(std::move(range.error()));
+    // Only a sweep over a thermodynamic system turns back, and it keeps its
+    // temperatures and pressure and runs from y = 0 to y = 1, so that every
+    // y in [0, 1] can be looked up.
+    const bool swept = pressure.has_value() && !t.empty() && y.front() == 0.0 && y.back() == 1.0;
+    if (!swept && !nondecreasing(y)) {
+        return invalid_input("y must be nondecreasing, unless the curve comes from a thermodynamic system "
+                             "(temperatures, a pressure and y from 0 at x = 0 to 1 at x = 1)");
+    }
     return EquilibriumCurve(std::move(x), std::move(y), std::move(t), pressure);
 }
 

@@ -15,12 +15,16 @@ namespace {
 
 bool finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+bool in_unit_square(Point p) { return p.x >= 0.0 && p.x <= 1.0 && p.y >= 0.0 && p.y <= 1.0; }
+
 bool same(Line a, Line b) { return a.slope == b.slope && a.intercept == b.intercept; }
 
-Result<void> check_finite(std::string_view what, Point p)
+// A point of the construction: finite, and a pair of mole fractions.
+Result<void> check_point(std::string_view what, Point p)
 {
-    if (finite(p)) return {};
-    return invalid_input(format::text(what, " must be finite, got (", p.x, ", ", p.y, ")"));
+    if (!finite(p)) return invalid_input(format::text(what, " must be finite, got (", p.x, ", ", p.y, ")"));
+    if (in_unit_square(p)) return {};
+    return invalid_input(format::text(what, " must lie in the unit square, got (", p.x, ", ", p.y, ")"));
 }
 
 // The fractional count of a staircase of n corners: n - 1 <= count <= n.
@@ -90,6 +94,10 @@ Result<StagePoint> restore_stage(std::uint64_t index, double x, double y)
     if (!finite({x, y})) {
         return invalid_input(format::text("stage ", index, " must have a finite corner, got (", x, ", ", y, ")"));
     }
+    if (!in_unit_square({x, y})) {
+        return invalid_input(
+            format::text("stage ", index, " must have its corner in the unit square, got (", x, ", ", y, ")"));
+    }
     return StagePoint{index, x, y};
 }
 
@@ -98,8 +106,8 @@ Result<RminResult> restore_rmin(double r_min, Point pinch, bool tangent, Point f
     if (!(std::isfinite(r_min) && r_min >= 0.0)) {
         return invalid_input(format::text("minimum reflux must be finite and not negative, got ", r_min));
     }
-    if (auto ok = check_finite("pinch", pinch); !ok) return std::unexpected(ok.error());
-    if (auto ok = check_finite("feed point", feed_point); !ok) return std::unexpected(ok.error());
+    if (auto ok = check_point("pinch", pinch); !ok) return std::unexpected(ok.error());
+    if (auto ok = check_point("feed point", feed_point); !ok) return std::unexpected(ok.error());
     return RminResult{r_min, pinch, tangent, feed_point};
 }
 

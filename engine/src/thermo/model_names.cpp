@@ -25,13 +25,33 @@ std::optional<Enum> named(std::string_view name, std::size_t count)
     return std::nullopt;
 }
 
+// Whether the library takes the rule as the mixing rule of some equation of
+// state (with an activity model where the rule needs one). The C-parameter
+// rules never are: each three-parameter equation of state implies its own.
+bool offered(thermo::MixingRule rule)
+{
+    thermo::MixtureSpec spec{.rule = rule};
+    if (thermo::is_ge_based(rule)) spec.ge = thermo::GeSpec{thermo::ActivityModel::IdealLiquid};
+    for (std::size_t i = 0; i < thermo::eos_count; ++i)
+        if (thermo::check_mixture(spec, static_cast<thermo::Eos>(i), 0)) return true;
+    return false;
+}
+
 constexpr std::size_t activity_model_count = static_cast<std::size_t>(thermo::ActivityModel::IdealLiquid) + 1;
 constexpr std::size_t saturation_model_count = static_cast<std::size_t>(thermo::SaturationModel::Maxwell) + 1;
 
 }  // namespace
 
 std::vector<std::string> eos_names() { return names_of<thermo::Eos>(thermo::eos_count); }
-std::vector<std::string> mixing_rule_names() { return names_of<thermo::MixingRule>(thermo::mixing_rule_count); }
+std::vector<std::string> mixing_rule_names()
+{
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < thermo::mixing_rule_count; ++i) {
+        const auto rule = static_cast<thermo::MixingRule>(i);
+        if (offered(rule)) out.emplace_back(thermo::name(rule));
+    }
+    return out;
+}
 std::vector<std::string> activity_model_names() { return names_of<thermo::ActivityModel>(activity_model_count); }
 std::vector<std::string> saturation_model_names()
 {

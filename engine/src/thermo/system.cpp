@@ -1,5 +1,7 @@
 #include "engine/thermo/system.hpp"
 
+#include "engine/thermo/component_sources.hpp"
+
 #include "kolvar/format.hpp"
 
 #include <utility>
@@ -14,6 +16,7 @@ ThermoSystem::ThermoSystem(std::vector<thermo::Component> components, Model mode
 
 Result<ThermoSystem> ThermoSystem::peng_robinson(std::span<const std::string> names)
 {
+    if (auto ok = check_component_count(names.size()); !ok) return std::unexpected(std::move(ok.error()));
     auto components = thermo::find_components(names);
     if (!components) return thermo_failed(std::move(components.error().message));
     return ThermoSystem(std::move(*components), Model{});
@@ -70,6 +73,13 @@ thermo::SystemSpec ThermoSystem::spec() const noexcept
     spec.mixing_rule = model_.mixing_rule;
     spec.vapor = model_.vapour;
     spec.poynting = model_.poynting;
+    return spec;
+}
+
+thermo::SystemSpec ThermoSystem::spec(Interrupt& interrupt) const noexcept
+{
+    thermo::SystemSpec spec = this->spec();
+    spec.stop = interrupt.stop_request();
     return spec;
 }
 

@@ -13,8 +13,16 @@
 
 namespace kolvar::engine {
 
+Result<void> check_component_count(std::size_t n)
+{
+    if (n <= max_components) return {};
+    return invalid_input(format::text("a system takes at most ", static_cast<std::uint64_t>(max_components),
+                                      " components, got ", static_cast<std::uint64_t>(n)));
+}
+
 Result<std::vector<thermo::Component>> resolve_components(std::span<const ComponentSource> sources)
 {
+    if (auto ok = check_component_count(sources.size()); !ok) return std::unexpected(std::move(ok.error()));
     std::vector<thermo::Component> components;
     components.reserve(sources.size());
     for (const ComponentSource& source : sources) {
@@ -131,6 +139,15 @@ Result<std::vector<thermo::SaturationModel>> saturation_models(
     return *requested;
 }
 
+// Given solubility parameters: one finite value per component.
+Result<void> solubility_values(const std::vector<double>& solubility, std::size_t n)
+{
+    if (solubility.empty()) return {};
+    if (solubility.size() != n)
+        return invalid_input(text("solubility must have ", count(n), " values, got ", count(solubility.size())));
+    return finite_entries("solubility", solubility);
+}
+
 Result<void> check_activity(ActivityModel model, const thermo::ActivityInputs& inputs, std::size_t n)
 {
     if (auto ok = thermo::check_activity_inputs(model, inputs, n); !ok) return invalid_input(std::move(ok.error()));
@@ -159,6 +176,10 @@ Result<ThermoSystem> ThermoSystem::cubic(std::span<const ComponentSource> source
         return invalid_input(text("mixing rule ", rule, " takes no activity model (ge_model is read by WongSandler, "
                                   "HuronVidalOriginal, HuronVidalSimplified, MHV1 and MHV2)"));
     if (options.ge_parameters && !options.ge_model) return invalid_input("ge_parameters given without ge_model");
+    if (options.solubility && options.ge_model != ActivityModel::RegularSolution)
+        return invalid_input(text("solubility is read by the ge_model RegularSolution only; ",
+                                  options.ge_model ? text("this system's ge_model is ", thermo::name(*options.ge_model))
+                                                   : std::string("this system has no ge_model")));
 
     Model model;
     model.liquid = thermo::liquid::PhiPhi{options.eos};
@@ -168,6 +189,7 @@ Result<ThermoSystem> ThermoSystem::cubic(std::span<const ComponentSource> source
     if (options.ge_model) {
         model.ge = thermo::GeSpec{*options.ge_model};
         if (options.ge_parameters) model.activity = *options.ge_parameters;
+        if (options.solubility) model.solubility = *options.solubility;
         if (reads_volumes(*options.ge_model)) {
             auto volumes = liquid_volumes(*components, thermo::name(*options.ge_model));
             if (!volumes) return std::unexpected(std::move(volumes.error()));
@@ -179,7 +201,7 @@ Result<ThermoSystem> ThermoSystem::cubic(std::span<const ComponentSource> source
                                       .kij = model.kij,
                                       .rule = model.mixing_rule,
                                       .ge = model.ge,
-                                      .activity = {model.activity, model.volumes, {}}};
+                                      .activity = {model.activity, model.volumes, model.solubility}};
     if (auto ok = thermo::check_mixture(mixture, options.eos, n); !ok)
         return invalid_input(std::move(ok.error().message));
     if (auto ok = finite_entries("kij", model.kij); !ok) return std::unexpected(std::move(ok.error()));
@@ -189,6 +211,7 @@ Result<ThermoSystem> ThermoSystem::cubic(std::span<const ComponentSource> source
             return std::unexpected(std::move(ok.error()));
     }
     if (auto ok = finite_entries("ge_parameters", model.activity); !ok) return std::unexpected(std::move(ok.error()));
+    if (auto ok = solubility_values(model.solubility, n); !ok) return std::unexpected(std::move(ok.error()));
 
     model.label = text(thermo::name(options.eos), ", ", rule);
     if (model.ge) model.label += text(" with ", thermo::name(model.ge->model));
@@ -229,9 +252,7 @@ Result<ThermoSystem> ThermoSystem::activity(std::span<const ComponentSource> sou
             return std::unexpected(std::move(ok.error()));
     }
     if (auto ok = finite_entries("parameters", model.activity); !ok) return std::unexpected(std::move(ok.error()));
-    if (options.solubility && model.solubility.size() != n)
-        return invalid_input(text("solubility must have ", count(n), " values, got ", count(model.solubility.size())));
-    if (auto ok = finite_entries("solubility", model.solubility); !ok) return std::unexpected(std::move(ok.error()));
+    if (auto ok = solubility_values(model.solubility, n); !ok) return std::unexpected(std::move(ok.error()));
 
     auto saturation = saturation_models(*components, options.saturation);
     if (!saturation) return std::unexpected(std::move(saturation.error()));

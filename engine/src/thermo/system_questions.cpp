@@ -22,6 +22,15 @@ Result<T> answered(std::expected<T, thermo::ThermoError>&& answer)
     return std::move(*answer);
 }
 
+// An answer of work that `interrupt` may have stopped: stopped work is
+// Interrupted, whatever the solvers made of it.
+template <class T>
+Result<T> answered(std::expected<T, thermo::ThermoError>&& answer, const Interrupt& interrupt)
+{
+    if (interrupt.stopped()) return interrupted("stopped between work items");
+    return answered(std::move(answer));
+}
+
 }  // namespace
 
 Result<void> ThermoSystem::check_composition(std::span<const double> x) const
@@ -50,29 +59,31 @@ Result<void> ThermoSystem::check_state(std::optional<double> t, std::optional<do
     return {};
 }
 
-Result<BubblePoint> ThermoSystem::bubble_temperature(double p, std::span<const double> x) const
+Result<BubblePoint> ThermoSystem::bubble_temperature(double p, std::span<const double> x, Interrupt interrupt) const
 {
     if (auto ok = check_composition(x); !ok) return std::unexpected(std::move(ok.error()));
-    return answered(thermo::bubble_temperature(spec(), p, x, bubble_tolerance, bubble_iterations));
+    return answered(thermo::bubble_temperature(spec(interrupt), p, x, bubble_tolerance, bubble_iterations),
+                    interrupt);
 }
 
-Result<BubblePoint> ThermoSystem::bubble_pressure(double t, std::span<const double> x) const
+Result<BubblePoint> ThermoSystem::bubble_pressure(double t, std::span<const double> x, Interrupt interrupt) const
 {
     if (auto ok = check_composition(x); !ok) return std::unexpected(std::move(ok.error()));
-    return answered(
-        thermo::bubble_pressure(spec(), t, x, thermo::Direction::Bubble, bubble_tolerance, bubble_iterations));
+    return answered(thermo::bubble_pressure(spec(interrupt), t, x, thermo::Direction::Bubble, bubble_tolerance,
+                                            bubble_iterations),
+                    interrupt);
 }
 
-Result<BubblePoint> ThermoSystem::dew_temperature(double p, std::span<const double> y) const
+Result<BubblePoint> ThermoSystem::dew_temperature(double p, std::span<const double> y, Interrupt interrupt) const
 {
     if (auto ok = check_state(std::nullopt, p, y); !ok) return std::unexpected(std::move(ok.error()));
-    return answered(thermo::dew_temperature(spec(), p, y, bubble_tolerance, bubble_iterations));
+    return answered(thermo::dew_temperature(spec(interrupt), p, y, bubble_tolerance, bubble_iterations), interrupt);
 }
 
-Result<BubblePoint> ThermoSystem::dew_pressure(double t, std::span<const double> y) const
+Result<BubblePoint> ThermoSystem::dew_pressure(double t, std::span<const double> y, Interrupt interrupt) const
 {
     if (auto ok = check_state(t, std::nullopt, y); !ok) return std::unexpected(std::move(ok.error()));
-    return answered(thermo::dew_pressure(spec(), t, y, bubble_tolerance, bubble_iterations));
+    return answered(thermo::dew_pressure(spec(interrupt), t, y, bubble_tolerance, bubble_iterations), interrupt);
 }
 
 Result<thermo::FlashResult> ThermoSystem::flash(double t, double p, std::span<const double> z) const
@@ -119,10 +130,11 @@ Result<std::vector<double>> ThermoSystem::saturation_pressure(double t) const
     return answered(thermo::saturation_pressures(spec(), t));
 }
 
-Result<thermo::StabilityResult> ThermoSystem::liquid_stability(double t, double p, std::span<const double> x) const
+Result<thermo::StabilityResult> ThermoSystem::liquid_stability(double t, double p, std::span<const double> x,
+                                                               Interrupt interrupt) const
 {
     if (auto ok = check_state(t, p, x); !ok) return std::unexpected(std::move(ok.error()));
-    return answered(thermo::liquid_stability(spec(), t, p, x));
+    return answered(thermo::liquid_stability(spec(interrupt), t, p, x), interrupt);
 }
 
 }  // namespace kolvar::engine

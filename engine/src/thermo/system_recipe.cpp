@@ -33,7 +33,8 @@ SystemRecipe ThermoSystem::recipe() const
                             .kij = given(m.kij),
                             .ge_model = m.ge ? std::optional(m.ge->model) : std::nullopt,
                             .ge_parameters = m.ge ? given(m.activity) : std::nullopt,
-                            .eos_parameters = given(eos_parameters)};
+                            .eos_parameters = given(eos_parameters),
+                            .solubility = given(m.solubility)};
     }
     if (const auto* gamma_phi = std::get_if<thermo::liquid::GammaPhi>(&m.liquid)) {
         if (m.label.empty()) return VanLaarRecipe{m.activity[0][1], m.activity[1][0]};

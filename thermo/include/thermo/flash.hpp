@@ -43,6 +43,18 @@ struct VaporModel {
     static VaporModel virial() { return {Kind::Virial, Eos::PR1976}; }
 };
 
+// A caller's way of stopping long work early. The solvers ask it at the start
+// of every K-value evaluation and every stability trial; once it has answered
+// true it must keep answering true, and the work ends with the Evaluation
+// error "stopped on request" (a caller that stops work knows why and reports
+// that instead). Asking the default one costs a test of a null pointer.
+struct StopRequest {
+    bool (*asked)(void* context) = nullptr;
+    void* context = nullptr;
+
+    bool operator()() const { return asked != nullptr && asked(context); }
+};
+
 // Borrows everything; cheap to copy. Assembled afresh for every question.
 struct SystemSpec {
     LiquidModel liquid = liquid::PhiPhi{};
@@ -59,6 +71,7 @@ struct SystemSpec {
     // each component's liquid volume (or, for a component without one, its
     // entry of molar_volumes when that lists n volumes).
     bool poynting = false;
+    StopRequest stop{};
 
     // What an activity model reads: the parameter rows, molar volumes and
     // solubility parameters above.
@@ -83,6 +96,8 @@ struct ThermoError {
     static ThermoError no_convergence(std::string what, std::uint64_t iterations, double residual);
     static ThermoError evaluation(std::string message);
     static ThermoError unsupported(std::string message);
+    // Evaluation "stopped on request": the work a StopRequest ended.
+    static ThermoError stopped();
 
     // "dimension mismatch: ...", "{what} did not converge in {n} iterations
     // (residual 1.234e-5)", "Rachford-Rice has no bracketable root (Kmax=...,
@@ -114,8 +129,9 @@ struct KValueResult {
 // the given composition for a bubble point and y for a dew point); K has n
 // entries ("components=2, K=3"); the liquid's and the vapour's models are
 // declared variants of Eos or ActivityModel (Unsupported); a gamma-phi
-// activity model has inputs for n components. Failures of the fugacity layer and of the saturation
-// correlations are Evaluation errors carrying their text.
+// activity model has inputs for n components; the spec's stop request has
+// not been made ("stopped on request"). Failures of the fugacity layer and of
+// the saturation correlations are Evaluation errors carrying their text.
 //
 // No heap allocation for up to 8 components.
 std::expected<KValueResult, ThermoError> evaluate_k(const SystemSpec& spec, double temperature, double pressure,

@@ -34,7 +34,8 @@ struct StabilityResult {
 // evaluate_k; DimensionMismatch "composition must be finite and
 // non-negative with a positive sum" for any other x; the errors of the
 // fugacity layer (Evaluation); Evaluation "non-finite tangent-plane distance
-// at T = {T} K, P = {P} kPa". No heap allocation in the passes for up to 8
+// at T = {T} K, P = {P} kPa"; the spec's stop request, asked before each
+// trial ("stopped on request"). No heap allocation in the passes for up to 8
 // components.
 std::expected<StabilityResult, ThermoError> liquid_stability(const SystemSpec& spec, double temperature,
                                                              double pressure, std::span<const double> x);

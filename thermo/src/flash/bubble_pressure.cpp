@@ -22,9 +22,13 @@ bool same_bits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == s
 
 }  // namespace
 
-ThermoError PressureFailure::to_error(unsigned max_iterations) &&
+ThermoError PressureFailure::to_error(unsigned max_iterations, double temperature, Direction direction) &&
 {
     if (error) return std::move(*error);
+    if (below_floor) {
+        return ThermoError::evaluation(format::text(direction == Direction::Bubble ? "bubble" : "dew",
+                                                    " pressure is below 1e-9 kPa at T = ", temperature, " K"));
+    }
     return ThermoError::no_convergence("saturation pressure", max_iterations, residual);
 }
 
@@ -62,6 +66,12 @@ std::expected<PressureSolution, PressureFailure> solve_pressure(const SystemSpec
             return PressureSolution{pressure, std::move(*evaluated)};
 
         const double next = bubble ? pressure * evaluated->sum : pressure / evaluated->sum;
+        // On the floor and asked to go lower: the point lies below the floor,
+        // which more iterations cannot change once the K-values have settled.
+        if (pressure == pressure_floor && next < pressure_floor &&
+            (evaluated->change <= settled_change || iteration == max_iterations)) {
+            return std::unexpected(PressureFailure{std::nullopt, residual, true});
+        }
         const double updated = next > pressure_floor ? next : pressure_floor;
         const bool stalled = same_bits(updated, pressure) &&
                              std::equal(k.begin(), k.end(), k_before.begin(), same_bits);
@@ -101,7 +111,7 @@ std::expected<IncipientPoint, ThermoError> flash::substitution_bubble_pressure(c
 {
     SmallVector<double, 8> k(spec.components.size());
     auto solved = flash::solve_pressure(spec, temperature, x, direction, tolerance, max_iterations, k);
-    if (!solved) return std::unexpected(std::move(solved.error()).to_error(max_iterations));
+    if (!solved) return std::unexpected(std::move(solved.error()).to_error(max_iterations, temperature, direction));
     if (solved->last.trivial)
         return std::unexpected(ThermoError::evaluation(format::text(
             "trivial solution at P = ", solved->pressure, " kPa: liquid and vapour on the same root (K = 1)")));

@@ -46,6 +46,7 @@ std::expected<KValueResult, ThermoError> evaluate_k(const SystemSpec& spec, doub
     const std::size_t n = spec.components.size();
     if (auto ok = flash::check_composition(n, composition.size(), direction); !ok) return std::unexpected(ok.error());
     if (auto ok = flash::check_models(spec, k.size()); !ok) return std::unexpected(ok.error());
+    if (spec.stop()) return std::unexpected(ThermoError::stopped());
 
     flash::PhasePair pass(spec, temperature, pressure, flash::PhasePair::fixed_by(direction));
     KValueResult result;

@@ -153,6 +153,7 @@ std::expected<StabilityResult, ThermoError> liquid_stability(const SystemSpec& s
     // Nearly pure trials of every present component, then the equimolar one.
     for (std::size_t j = 0; j <= n; ++j) {
         if (j < n && liquid[j] == 0.0) continue;
+        if (spec.stop()) return std::unexpected(ThermoError::stopped());
         List w(n);
         double total = 0.0;
         for (std::size_t i = 0; i < n; ++i) {

@@ -19,11 +19,17 @@ struct PressureSolution {
 // is empty, no convergence within the iteration limit with the last
 // residual. The temperature scan discards most failures, so this one
 // allocates nothing until it is turned into a ThermoError.
+// A solve whose pressure sits on the 1e-9 kPa floor while the iteration
+// still asks for less has no point above the floor: below_floor.
 struct PressureFailure {
     std::optional<ThermoError> error;
     double residual = 0.0;
+    bool below_floor = false;
 
-    ThermoError to_error(unsigned max_iterations) &&;
+    // The error, or NoConvergence "saturation pressure" with the limit and
+    // the residual, or for a point below the floor Evaluation
+    // "bubble pressure is below 1e-9 kPa at T = {T} K" ("dew pressure ...").
+    ThermoError to_error(unsigned max_iterations, double temperature, Direction direction) &&;
 };
 
 // The largest |ln(K_new/K_old)| of the last pass for which a point counts as
@@ -35,7 +41,9 @@ inline constexpr double settled_change = 1e-4;
 // estimate: P0 = sum x_i W_i(T) (bubble) or 1/sum(y_i/W_i(T)) (dew), at least
 // 1e-6 kPa, K_i = W_i/P0. Each iteration runs evaluate_k (at most 40 passes),
 // stops when |S - 1| < tolerance with the K-values settled, and otherwise moves P to P S (bubble) or P/S
-// (dew), never below 1e-9 kPa. An iteration that leaves P and every K
+// (dew), never below 1e-9 kPa; at that floor, an update that asks for less
+// once the K-values have settled (or on the last iteration) ends the solve
+// as below_floor. An iteration that leaves P and every K
 // bitwise unchanged would repeat itself until the limit, so its failure is
 // returned at once. `k` needs n entries and receives the final K-values.
 // A trivial (K = 1) solution is returned as found; callers decide.

@@ -27,6 +27,8 @@ ThermoError ThermoError::unsupported(std::string message)
     return {.kind = Kind::Unsupported, .message = std::move(message)};
 }
 
+ThermoError ThermoError::stopped() { return evaluation("stopped on request"); }
+
 std::string ThermoError::text() const
 {
     using format::text;

@@ -7,6 +7,7 @@
 #include "engine/thermo/system.hpp"
 
 #include <cstdint>
+#include <optional>
 
 namespace kolvar::engine {
 
@@ -18,12 +19,41 @@ namespace kolvar::engine {
 //   the first failing bubble point, unchanged (ThermoFailed)
 //   ThermoFailed "non-finite bubble point at x = {x:.3}: T = {T} K, y* = {y}"
 //   ThermoFailed "component order looks inverted: y*({x_1:.3}) = {y_1:.4} ≤ x — list
-//                 the more volatile component first"
+//                 the more volatile component first", when y* ≤ x at both the
+//                 first and the last interior grid point (a NaN y* passes); a
+//                 maximum-boiling azeotrope, below the diagonal only at the
+//                 first, keeps its curve in either order
 // The curve keeps x, y* (exactly 0 and 1 at the ends), T and the pressure.
 // `interrupt` is asked before every grid point; when it stops the sweep, the
 // samples computed so far are dropped.
 Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pressure,
                                            std::uint64_t n_points = binary_limits::default_curve_points,
                                            Interrupt interrupt = {});
+
+// The light-component range [low, high] over which the bubble-point liquid
+// splits into two liquids.
+struct LiquidSplit {
+    double low = 0.0;
+    double high = 0.0;
+};
+
+struct CurveFromThermo {
+    EquilibriumCurve curve;
+    std::optional<LiquidSplit> split;  // none when every grid liquid is stable
+};
+
+// curve_from_thermo, and where the curve's liquid splits: the interior grid
+// liquids at their bubble temperatures are tested by
+// thermo::binary_liquid_splits (a test that fails counts as stable), every
+// other one first and the last one, then each one between two tested
+// neighbours unless the Gibbs energy is convex at both of their temperatures
+// (and so at its own, which lies between them). From the first to the last unstable
+// grid point, each edge is refined by bisection towards its stable
+// neighbour (the pure ends are stable), with a bubble point and a test at
+// every midpoint, until the two are within 1e-6; the edge is the unstable
+// end. `interrupt` is also asked before every test.
+Result<CurveFromThermo> curve_and_split_from_thermo(const ThermoSystem& system, double pressure,
+                                                    std::uint64_t n_points = binary_limits::default_curve_points,
+                                                    Interrupt interrupt = {});
 
 }  // namespace kolvar::engine

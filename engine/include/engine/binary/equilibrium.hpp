@@ -75,8 +75,11 @@ public:
                                                  std::optional<double> pressure);
 
     // A curve read back from its samples: checks 1-4 of from_points, then
-    // "y values must lie in [0, 1]", as every constructor's y does; y may
-    // come in any order (a sweep over a thermodynamic system can turn back).
+    // "y values must lie in [0, 1]", as every constructor's y does, then y
+    // nondecreasing ("y must be nondecreasing, unless the curve comes from a
+    // thermodynamic system (temperatures, a pressure and y from 0 at x = 0 to
+    // 1 at x = 1)"): a sweep over a thermodynamic system can turn back, and
+    // keeps all of that.
     static Result<EquilibriumCurve> restore(std::vector<double> x, std::vector<double> y, std::vector<double> t,
                                             std::optional<double> pressure);
 

@@ -23,12 +23,16 @@ Result<CondenserKind> restore_condenser(std::uint64_t value);
 Result<Line> restore_line(double slope, double intercept);
 
 // An index in [1, 500] ("stage index must lie in [1, 500], got {index}") and
-// a finite corner ("stage {index} must have a finite corner, got ({x}, {y})").
+// a finite corner ("stage {index} must have a finite corner, got ({x}, {y})")
+// of two mole fractions ("stage {index} must have its corner in the unit
+// square, got ({x}, {y})").
 Result<StagePoint> restore_stage(std::uint64_t index, double x, double y);
 
 // r_min finite and not negative ("minimum reflux must be finite and not
 // negative, got {r_min}"), pinch and feed point finite ("{pinch|feed point}
-// must be finite, got ({x}, {y})").
+// must be finite, got ({x}, {y})") and pairs of mole fractions, as every
+// point of a construction is ("{pinch|feed point} must lie in the unit
+// square, got ({x}, {y})").
 Result<RminResult> restore_rmin(double r_min, Point pinch, bool tangent, Point feed_point);
 
 // The checks of check_spec.

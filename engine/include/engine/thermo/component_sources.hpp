@@ -12,6 +12,10 @@
 
 namespace kolvar::engine {
 
+// At most max_components sources (check_component_count), checked first.
 Result<std::vector<thermo::Component>> resolve_components(std::span<const ComponentSource> sources);
+
+// InvalidInput "a system takes at most 100 components, got {n}" above max_components.
+Result<void> check_component_count(std::size_t n);
 
 }  // namespace kolvar::engine

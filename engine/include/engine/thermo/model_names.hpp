@@ -17,16 +17,19 @@
 
 namespace kolvar::engine {
 
-// Accepted names, in declaration order. The saturation list leaves out
-// Maxwell, which no entry point computes.
+// Accepted names, in declaration order: only names that can work where they
+// are given. The mixing rules leave out the C-parameter rules, which the
+// three-parameter equations of state imply and no system takes as its rule;
+// the saturation list leaves out Maxwell, which no entry point computes.
 std::vector<std::string> eos_names();
 std::vector<std::string> mixing_rule_names();
 std::vector<std::string> activity_model_names();
 std::vector<std::string> saturation_model_names();
 std::vector<std::string> vapour_model_names();
 
-// The variant of a name, or nothing. saturation_model_named also knows
-// Maxwell, so that a system can refuse it with the library's own text.
+// The variant of a name, or nothing. mixing_rule_named also knows the
+// C-parameter rules and saturation_model_named Maxwell, so that a system can
+// refuse them with the library's own text.
 std::optional<thermo::Eos> eos_named(std::string_view name);
 std::optional<thermo::MixingRule> mixing_rule_named(std::string_view name);
 std::optional<thermo::ActivityModel> activity_model_named(std::string_view name);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/error.hpp"
+#include "engine/interrupt.hpp"
 
 #include "thermo/component.hpp"
 #include "thermo/flash.hpp"
@@ -41,6 +42,7 @@ struct CubicOptions {
     std::optional<thermo::ActivityModel> ge_model;    // the excess-Gibbs-energy rules' model
     std::optional<Matrix> ge_parameters;              // its parameter matrix
     std::optional<Matrix> eos_parameters;             // n rows of p1..p4
+    std::optional<std::vector<double>> solubility;    // a RegularSolution ge_model's delta, (cal/cm3)^0.5
 };
 
 // The choices of ThermoSystem::activity: an activity-coefficient liquid.
@@ -105,6 +107,7 @@ public:
     //   cubic: at least one component; eos_parameters n rows of 4 finite
     //   values; kij n x n of finite values; ge_model only with an
     //   excess-Gibbs-energy rule, ge_parameters only with ge_model, finite;
+    //   solubility only with the ge_model RegularSolution, n finite values;
     //   the rule accepted with the equation of state and its GE model inputs
     //   (liquid volumes from the components).
     //   activity: parameters only for the models that read them, finite and
@@ -142,16 +145,22 @@ public:
     std::vector<std::string> component_names() const;
     const Model& model() const noexcept { return model_; }
 
-    // The borrowing specification of every call.
+    // The borrowing specification of every call; the second asks `interrupt`
+    // to stop.
     thermo::SystemSpec spec() const noexcept;
+    thermo::SystemSpec spec(Interrupt& interrupt) const noexcept;
 
     // Bubble temperature [K] at pressure p [kPa] for liquid composition x.
     // x must have one entry per component:
     // "composition has {len} entries but the system has {n} components".
-    Result<BubblePoint> bubble_temperature(double p, std::span<const double> x) const;
+    //
+    // The solvers of these questions, and of liquid_stability, ask
+    // `interrupt` between their steps; when it stops them the answer is its
+    // Interrupted error.
+    Result<BubblePoint> bubble_temperature(double p, std::span<const double> x, Interrupt interrupt = {}) const;
 
     // Bubble pressure [kPa] at temperature t [K] for liquid composition x.
-    Result<BubblePoint> bubble_pressure(double t, std::span<const double> x) const;
+    Result<BubblePoint> bubble_pressure(double t, std::span<const double> x, Interrupt interrupt = {}) const;
 
     // The questions below check their arguments in order, each as
     // InvalidInput: "temperature must be positive and finite, got {t} K",
@@ -162,8 +171,8 @@ public:
 
     // Dew temperature [K] at p and dew pressure [kPa] at t of the vapour y;
     // the point carries the incipient liquid x.
-    Result<BubblePoint> dew_temperature(double p, std::span<const double> y) const;
-    Result<BubblePoint> dew_pressure(double t, std::span<const double> y) const;
+    Result<BubblePoint> dew_temperature(double p, std::span<const double> y, Interrupt interrupt = {}) const;
+    Result<BubblePoint> dew_pressure(double t, std::span<const double> y, Interrupt interrupt = {}) const;
 
     // Isothermal flash of the feed z at (t, p).
     Result<thermo::FlashResult> flash(double t, double p, std::span<const double> z) const;
@@ -188,7 +197,8 @@ public:
 
     // The smallest tangent-plane distance of the liquid x at (t, p) and its
     // trial composition; negative when the liquid splits.
-    Result<thermo::StabilityResult> liquid_stability(double t, double p, std::span<const double> x) const;
+    Result<thermo::StabilityResult> liquid_stability(double t, double p, std::span<const double> x,
+                                                     Interrupt interrupt = {}) const;
 
     // Molar enthalpy [J/mol] of one phase of the given composition (amounts
     // or mole fractions) at (t, p), relative to the pure components as ideal
@@ -226,6 +236,12 @@ private:
     std::vector<thermo::Component> components_;
     Model model_;
 };
+
+// The most components a system takes: the solvers' work grows with the
+// square of the count, and with this many no question takes much more than a
+// tenth of a second. A constructor given more fails with InvalidInput
+// "a system takes at most 100 components, got {n}" before looking any up.
+inline constexpr std::size_t max_components = 100;
 
 // Tolerance and iteration limit of the bubble- and dew-point solvers.
 inline constexpr double bubble_tolerance = 1e-9;

@@ -1,0 +1,127 @@
+"""What every kolvar diagram shares: the optional matplotlib import, the Axes to
+draw on, the artists' gids and colours, the square frame of the x–y diagrams
+and the shading of a liquid split."""
+
+from __future__ import annotations
+
+from typing import TYPE_CHECKING, Any, Optional, Sequence, Tuple
+
+from .._engine import EquilibriumCurve, ThermoSystem
+
+if TYPE_CHECKING:  # pragma: no cover - only for type checkers
+    from matplotlib.axes import Axes
+
+#: gid of every artist the functions draw, by what it shows.
+GIDS = {
+    "equilibrium": "equilibrium curve y*(x)",
+    "diagonal": "y = x",
+    "q-line": "q-line from (z_F, z_F) to the operating-line intersection",
+    "rectifying": "rectifying operating line",
+    "stripping": "stripping operating line",
+    "staircase": "stage staircase (one polyline)",
+    "stage-label": "stage number at a stage corner (one text per corner)",
+    "feed-stage": "marker on the corner of the feed stage",
+    "x_D": "distillate composition on the diagonal",
+    "x_B": "bottoms composition on the diagonal",
+    "z_F": "feed composition on the diagonal",
+    "pinch": "controlling minimum-reflux pinch point",
+    "n-vs-r": "stage count against reflux ratio",
+    "r-min": "vertical line at the minimum reflux ratio",
+    "bubble": "bubble line T(x) or P(x)",
+    "dew": "dew line T(y) or P(y)",
+    "liquid-split": "shaded x range where the bubble-point liquid splits into two liquids",
+}
+
+_INSTALL_HINT = "kolvar.plot needs matplotlib; install it with: pip install 'kolvar[plot]'"
+
+# Colours of the construction (matplotlib's default cycle, fixed per role).
+_CURVE = "tab:blue"
+_RECTIFYING = "tab:green"
+_STRIPPING = "tab:red"
+_QLINE = "tab:purple"
+_STAIRS = "black"
+_MARKS = "tab:orange"
+
+
+def _require_matplotlib() -> Any:
+    """Import matplotlib, or raise ImportError naming the extra to install."""
+    try:
+        import matplotlib
+    except ImportError as exc:
+        raise ImportError(_INSTALL_HINT) from exc
+    return matplotlib
+
+
+def _axes(ax: Optional[Axes]) -> Axes:
+    _require_matplotlib()
+    if ax is not None:
+        return ax
+    # A new figure through pyplot, so that notebooks display it.
+    import matplotlib.pyplot as plt
+
+    _, new_ax = plt.subplots(figsize=(6.5, 6.5))
+    return new_ax
+
+
+def _light_name(components: Optional[Sequence[str]]) -> str:
+    """What the compositions are fractions of, for the axis labels."""
+    if components is None:
+        return "light component"
+    names = list(components)
+    if len(names) != 2 or not all(isinstance(n, str) for n in names):
+        raise ValueError(f"components must be two names, light component first, got {components!r}")
+    return names[0]
+
+
+def _system_line(curve: EquilibriumCurve, components: Optional[Sequence[str]]) -> str:
+    """'benzene / toluene, P = 101.325 kPa' from what is known, or ''."""
+    parts = []
+    if components is not None:
+        parts.append(" / ".join(components))
+    if curve.pressure is not None:
+        parts.append(f"P = {curve.pressure:g} kPa")
+    return ", ".join(parts)
+
+
+def _square_frame(ax: Axes, light: str) -> None:
+    ax.set_xlim(0.0, 1.0)
+    ax.set_ylim(0.0, 1.0)
+    ax.set_aspect("equal", adjustable="box")
+    ax.set_xlabel(f"x ({light})")
+    ax.set_ylabel(f"y ({light})")
+    ax.grid(True, color="0.9", linewidth=0.6)
+    ax.set_axisbelow(True)
+
+
+def _finish_diagram(
+    ax: Axes, light: str, curve: EquilibriumCurve, components: Optional[Sequence[str]], summary: str
+) -> Axes:
+    """Square 0-1 frame, a title naming the system and the design, and the legend."""
+    _square_frame(ax, light)
+    ax.set_title("\n".join(filter(None, [_system_line(curve, components), summary])), fontsize=10)
+    ax.legend(loc="lower right", fontsize=8, framealpha=0.9)
+    return ax
+
+
+def _binary_names(system: ThermoSystem, components: Optional[Sequence[str]]) -> Sequence[str]:
+    if not isinstance(system, ThermoSystem):
+        raise TypeError(f"expected a ThermoSystem, got {type(system).__name__}")
+    names = system.components
+    if len(names) != 2:
+        raise ValueError(f"phase diagrams need a binary system, got {len(names)} components")
+    return names if components is None else components
+
+
+def _mark_split(ax: Axes, split: Optional[Tuple[float, float]]) -> None:
+    if split is None:
+        return
+    low, high = split
+    ax.axvspan(
+        low,
+        high,
+        color=_MARKS,
+        alpha=0.18,
+        linewidth=0,
+        label=f"liquid splits, x = {low:.3f} to {high:.3f}",
+        gid="liquid-split",
+    )

@@ -1,0 +1,200 @@
+"""The diagrams of a design: McCabe–Thiele, total reflux, stages against reflux."""
+
+from __future__ import annotations
+
+import math
+from typing import TYPE_CHECKING, Any, Iterable, Optional, Sequence, Tuple, Union
+
+from .._engine import EquilibriumCurve, RminResult, ThermoSystem
+from ._common import (
+    _CURVE,
+    _MARKS,
+    _QLINE,
+    _RECTIFYING,
+    _STAIRS,
+    _STRIPPING,
+    _axes,
+    _finish_diagram,
+    _light_name,
+    _mark_split,
+    _require_matplotlib,
+)
+
+if TYPE_CHECKING:  # pragma: no cover - only for type checkers
+    from matplotlib.axes import Axes
+
+    from .._engine import McCabeThieleResult, TotalRefluxResult
+
+
+def _curve_and_diagonal(ax: Axes, curve: EquilibriumCurve) -> None:
+    ax.plot(curve.x, curve.y, color=_CURVE, linewidth=1.8, label="equilibrium curve", gid="equilibrium")
+    ax.plot([0.0, 1.0], [0.0, 1.0], color="0.45", linewidth=0.9, label="y = x", gid="diagonal")
+
+
+def _staircase(ax: Axes, staircase: Sequence[Tuple[float, float]], stages: Iterable[Any]) -> None:
+    xs = [p[0] for p in staircase]
+    ys = [p[1] for p in staircase]
+    ax.plot(xs, ys, color=_STAIRS, linewidth=1.0, label="stages", gid="staircase")
+    for stage in stages:
+        label = ax.annotate(
+            str(stage.index),
+            (stage.x, stage.y),
+            xytext=(-3, 3),
+            textcoords="offset points",
+            ha="right",
+            va="bottom",
+            fontsize=7,
+        )
+        label.set_gid("stage-label")
+
+
+def _diagonal_mark(ax: Axes, value: float, name: str, text: str) -> None:
+    ax.plot(
+        [value],
+        [value],
+        linestyle="none",
+        marker="o",
+        markersize=5,
+        markerfacecolor="white",
+        markeredgecolor=_MARKS,
+        zorder=4,
+        gid=name,
+    )
+    label = ax.annotate(
+        text, (value, value), xytext=(4, -10), textcoords="offset points", fontsize=8, color="0.2"
+    )
+    label.set_gid(name + "-label")
+
+
+def mccabe_thiele(
+    curve: EquilibriumCurve,
+    result: McCabeThieleResult,
+    ax: Optional[Axes] = None,
+    *,
+    components: Optional[Sequence[str]] = None,
+    system: Optional[ThermoSystem] = None,
+) -> Axes:
+    """Draw the McCabe–Thiele diagram of ``result`` on ``curve``.
+
+    Shows the equilibrium curve, the diagonal, the q-line from (z_F, z_F) to
+    the operating-line intersection, the rectifying line from (x_D, x_D) and
+    the stripping line down to (x_B, x_B) (each over its own range), the
+    staircase with the stage numbers, the feed stage, x_D, x_B and z_F on the
+    diagonal, and the minimum-reflux pinch.  ``components`` (two names, light
+    component first) names the axes; a curve does not carry them.  Given the
+    ``system`` the curve was made from (``EquilibriumCurve.from_thermo``),
+    the x range where its bubble-point liquid splits into two liquids
+    (``kolvar.thermo.liquid_split``) is shaded: the curve is metastable there.
+    """
+    light = _light_name(components)
+    split = None
+    if system is not None:
+        from ..thermo import _split_along_curve
+
+        if not isinstance(system, ThermoSystem):
+            raise TypeError(f"system must be a ThermoSystem, got {type(system).__name__}")
+        _require_matplotlib()  # before the stability tests, which are the slow part
+        split = _split_along_curve(system, curve)
+    ax = _axes(ax)
+    _mark_split(ax, split)
+    spec = result.spec
+    x_d, x_b, z_f = spec.x_distillate, spec.x_bottoms, spec.z_feed
+    x_int, y_int = result.intersection
+
+    _curve_and_diagonal(ax, curve)
+    ax.plot([z_f, x_int], [z_f, y_int], color=_QLINE, linewidth=1.2, linestyle="--", label="q-line", gid="q-line")
+    ax.plot([x_d, x_int], [x_d, y_int], color=_RECTIFYING, linewidth=1.3, label="rectifying line", gid="rectifying")
+    ax.plot([x_int, x_b], [y_int, x_b], color=_STRIPPING, linewidth=1.3, label="stripping line", gid="stripping")
+    _staircase(ax, result.staircase, result.stages)
+
+    feed = result.stages[result.feed_stage - 1]
+    ax.plot(
+        [feed.x],
+        [feed.y],
+        linestyle="none",
+        marker="s",
+        markersize=7,
+        markerfacecolor="none",
+        markeredgecolor=_QLINE,
+        markeredgewidth=1.5,
+        zorder=5,
+        label=f"feed stage {result.feed_stage}",
+        gid="feed-stage",
+    )
+
+    for value, name in ((x_d, "x_D"), (x_b, "x_B"), (z_f, "z_F")):
+        _diagonal_mark(ax, value, name, name)
+
+    analysis = result.rmin
+    x_p, y_p = analysis.pinch
+    kind = "tangent" if analysis.tangent else "feed"
+    ax.plot(
+        [x_p],
+        [y_p],
+        linestyle="none",
+        marker="D",
+        markersize=6,
+        color=_MARKS,
+        zorder=5,
+        label=f"{kind} pinch, R_min = {analysis.r_min:.3f}",
+        gid="pinch",
+    )
+
+    summary = f"{result.n_stages:.2f} theoretical stages, feed on stage {result.feed_stage}, R = {spec.reflux:.3g}"
+    return _finish_diagram(ax, light, curve, components, summary)
+
+
+def total_reflux(
+    curve: EquilibriumCurve,
+    result: TotalRefluxResult,
+    ax: Optional[Axes] = None,
+    *,
+    x_bottoms: Optional[float] = None,
+    components: Optional[Sequence[str]] = None,
+) -> Axes:
+    """Draw the total-reflux staircase of ``result`` against the diagonal.
+
+    x_D is read from the staircase's first point; the result does not keep
+    x_B, so it is marked only when ``x_bottoms`` is given.
+    """
+    light = _light_name(components)
+    ax = _axes(ax)
+    _curve_and_diagonal(ax, curve)
+    _staircase(ax, result.staircase, result.stages)
+    x_d = result.staircase[0][0]
+    _diagonal_mark(ax, x_d, "x_D", "x_D")
+    if x_bottoms is not None:
+        _diagonal_mark(ax, float(x_bottoms), "x_B", "x_B")
+    return _finish_diagram(ax, light, curve, components, f"total reflux: N_min = {result.n_min:.2f}")
+
+
+def n_vs_r(
+    pairs: Iterable[Tuple[float, float]],
+    rmin: Union[None, float, RminResult] = None,
+    ax: Optional[Axes] = None,
+) -> Axes:
+    """Plot the stage count against the reflux ratio from ``kolvar.n_vs_r``.
+
+    Pairs whose stage count is NaN (failed constructions) are left out.
+    ``rmin`` (a number or an ``RminResult``) adds a vertical line at R_min.
+    """
+    ax = _axes(ax)
+    points = [(float(r), float(n)) for r, n in pairs]
+    finite = [(r, n) for r, n in points if math.isfinite(r) and math.isfinite(n)]
+    ax.plot(
+        [r for r, _ in finite],
+        [n for _, n in finite],
+        marker="o",
+        markersize=3,
+        color=_CURVE,
+        label="stages N",
+        gid="n-vs-r",
+    )
+    if rmin is not None:
+        r_min = rmin.r_min if isinstance(rmin, RminResult) else float(rmin)
+        ax.axvline(r_min, color=_STRIPPING, linestyle="--", linewidth=1.0, label=f"R_min = {r_min:.3f}", gid="r-min")
+    ax.set_xlabel("reflux ratio R = L/D")
+    ax.set_ylabel("theoretical stages N")
+    ax.grid(True, color="0.9", linewidth=0.6)
+    ax.legend(loc="upper right", fontsize=8)
+    return ax

@@ -1,0 +1,152 @@
+"""Phase diagrams of a binary: T–x–y at one pressure, P–x–y at one temperature."""
+
+from __future__ import annotations
+
+import math
+from typing import TYPE_CHECKING, Callable, List, Literal, Optional, Sequence, Tuple, Union
+
+from .._engine import EquilibriumCurve, ThermoSystem
+from ._common import (
+    _CURVE,
+    _STRIPPING,
+    _axes,
+    _binary_names,
+    _light_name,
+    _mark_split,
+    _require_matplotlib,
+    _system_line,
+)
+
+if TYPE_CHECKING:  # pragma: no cover - only for type checkers
+    from matplotlib.axes import Axes
+
+
+def txy(
+    source: Union[EquilibriumCurve, ThermoSystem],
+    ax: Optional[Axes] = None,
+    *,
+    components: Optional[Sequence[str]] = None,
+    pressure: Optional[float] = None,
+    n_points: int = 101,
+) -> Axes:
+    """Draw the T–x–y diagram: bubble line T(x) and dew line T(y).
+
+    ``source`` is a binary ``ThermoSystem`` (light component first) with a
+    ``pressure`` in kPa, or a curve with bubble temperatures
+    (``EquilibriumCurve.from_thermo``, or ``from_points`` with ``t``).
+
+    From a system, the bubble line is ``EquilibriumCurve.from_thermo`` on
+    ``n_points`` and the dew line is solved by ``dew_temperature`` on the
+    same grid of y; where the bubble-point liquid splits into two liquids
+    (``kolvar.thermo.liquid_split``) the x range is shaded.  From a curve,
+    the dew line joins each bubble point's vapour (y*, T), which is a dew
+    point too, and no split can be tested.
+    """
+    if isinstance(source, ThermoSystem):
+        if pressure is None:
+            raise ValueError("txy of a ThermoSystem needs the pressure in kPa: txy(system, pressure=...)")
+        return _txy_of_system(source, float(pressure), n_points, ax, components)
+    if pressure is not None:
+        raise ValueError("pressure applies to txy of a ThermoSystem; a curve carries its own")
+    curve = source
+    temperatures = curve.t
+    if not temperatures:
+        raise ValueError(
+            "txy needs a curve with bubble temperatures; this one has none "
+            "(build it with EquilibriumCurve.from_thermo, or from_points with t=...)"
+        )
+    light = _light_name(components)
+    ax = _axes(ax)
+    ax.plot(curve.x, temperatures, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
+    ax.plot(curve.y, temperatures, color=_STRIPPING, linewidth=1.6, label="dew line T(y)", gid="dew")
+    return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, components), "upper right")
+
+
+def _txy_of_system(
+    system: ThermoSystem, pressure: float, n_points: int, ax: Optional[Axes], components: Optional[Sequence[str]]
+) -> Axes:
+    from ..thermo import _curve_without_split_warning, _split_along_curve
+
+    names = _binary_names(system, components)
+    light = _light_name(names)
+    _require_matplotlib()  # before the sweeps, which are the slow part
+    curve = _curve_without_split_warning(system, pressure, n_points)  # the diagram shades the split
+    dew, missing = _dew_line(lambda y: system.dew_temperature(pressure, [y, 1.0 - y])[0], curve.x)
+    split = _split_along_curve(system, curve)
+    ax = _axes(ax)
+    ax.plot(curve.x, curve.t, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
+    ax.plot(curve.x, dew, color=_STRIPPING, linewidth=1.6, label="dew line T(y)" + missing, gid="dew")
+    _mark_split(ax, split)
+    return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, names), "best")
+
+
+def pxy(
+    system: ThermoSystem,
+    t: float,
+    ax: Optional[Axes] = None,
+    *,
+    components: Optional[Sequence[str]] = None,
+    n_points: int = 101,
+) -> Axes:
+    """Draw the P–x–y diagram of a binary ``system`` at temperature ``t`` [K].
+
+    The bubble line P(x) comes from ``bubble_pressure`` and the dew line P(y)
+    from ``dew_pressure``, on an even grid of ``n_points`` (at least 5)
+    compositions of the first component; where the bubble-point liquid
+    splits into two liquids the x range is shaded.
+    """
+    from ..thermo import _split_at_temperature
+
+    names = _binary_names(system, components)
+    light = _light_name(names)
+    if not isinstance(n_points, int) or n_points < 5:
+        raise ValueError(f"n_points must be an integer of at least 5, got {n_points!r}")
+    _require_matplotlib()
+    t = float(t)
+    grid = [i / (n_points - 1) for i in range(n_points)]
+    bubble = [system.bubble_pressure(t, [x, 1.0 - x])[0] for x in grid]
+    dew, missing = _dew_line(lambda y: system.dew_pressure(t, [y, 1.0 - y])[0], grid)
+    split = _split_at_temperature(system, t, grid, bubble)
+    ax = _axes(ax)
+    ax.plot(grid, bubble, color=_CURVE, linewidth=1.6, label="bubble line P(x)", gid="bubble")
+    ax.plot(grid, dew, color=_STRIPPING, linewidth=1.6, label="dew line P(y)" + missing, gid="dew")
+    _mark_split(ax, split)
+    title = f"{' / '.join(names)}, T = {t:g} K"
+    return _finish_phase_diagram(ax, light, "P [kPa]", title, "best")
+
+
+def _dew_line(solve: Callable[[float], float], grid: Sequence[float]) -> Tuple[List[float], str]:
+    """Dew points on the grid, and a legend note on those the solver did not find.
+
+    Where a model's liquid splits, a vapour can have more than one dew liquid
+    and the solver may not settle on either.  Such a point is left out of the
+    line (NaN breaks it there) and named in the legend rather than failing the
+    whole diagram; when no dew point at all is found the first error is raised.
+    """
+    values: List[float] = []
+    failures: List[Tuple[float, RuntimeError]] = []
+    for y in grid:
+        try:
+            values.append(solve(y))
+        except RuntimeError as exc:
+            values.append(math.nan)
+            failures.append((y, exc))
+    if len(failures) == len(grid):
+        raise failures[0][1]
+    if not failures:
+        return values, ""
+    if len(failures) == 1:
+        return values, f" (no dew point found at y = {failures[0][0]:.3g})"
+    return values, f" (no dew point found at {len(failures)} of {len(grid)} y)"
+
+
+def _finish_phase_diagram(
+    ax: Axes, light: str, ylabel: str, title: str, legend: Literal["upper right", "best"]
+) -> Axes:
+    ax.set_xlim(0.0, 1.0)
+    ax.set_xlabel(f"x, y ({light})")
+    ax.set_ylabel(ylabel)
+    ax.set_title(title, fontsize=10)
+    ax.grid(True, color="0.9", linewidth=0.6)
+    ax.legend(loc=legend, fontsize=8)
+    return ax
