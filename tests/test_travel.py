@@ -8,6 +8,7 @@ crafted pickle is input like any other and meets the constructors' checks.
 from __future__ import annotations
 
 import copy
+import json
 import math
 import os
 import pickle
@@ -129,6 +130,31 @@ def test_pickle_and_copies_give_the_same_value_bit_for_bit(value):
                           lambda s: s.bubble_pressure(350.0, [0.4, 0.6])]
         for question in questions:
             assert answer(question, back) == answer(question, value)
+
+
+def plain(value):
+    """What to_dict() holds for an attribute's value."""
+    if isinstance(value, float):
+        return value if math.isfinite(value) else None
+    if isinstance(value, (list, tuple)):
+        return [plain(item) for item in value]
+    if isinstance(value, e.CondenserKind):
+        return str(value).rpartition(".")[2]
+    if engine_class(type(value)):
+        return {name: plain(getattr(value, name)) for name in attributes(value)}
+    return value
+
+
+@pytest.mark.parametrize("value", SAMPLES, ids=lambda v: type(v).__name__)
+def test_plain_data_and_tables_hold_every_attribute(value):
+    if isinstance(value, e.CondenserKind):
+        assert not hasattr(value, "to_dict")  # a member is plain data as its name
+        return
+    data = value.to_dict()
+    assert list(data) == attributes(value) and data == plain(value)
+    assert json.loads(json.dumps(data, allow_nan=False)) == data
+    page = value._repr_html_()
+    assert page.startswith("<table>") and all(f">{name}<" in page for name in data)
 
 
 def answer(question, system):

@@ -69,6 +69,9 @@ std::string column_repr(const BinaryColumn& column)
 
 std::string condenser_repr(const CondenserKind& kind) { return format::text("CondenserKind.", engine::name(kind)); }
 
+// A member is plain data as its name.
+PyObject* condenser_name(const CondenserKind& kind) { return PyUnicode_FromString(engine::name(kind)); }
+
 // A member travels as its value.
 PyObject* condenser_state(const CondenserKind& kind) { return to_python(std::tuple{static_cast<std::uint64_t>(kind)}); }
 
@@ -170,6 +173,7 @@ PyObject* make_condenser_kind()
     spec.compare = &condenser_compare;
     spec.unhashable = true;
     spec.to_int = &condenser_int;
+    spec.plain = &condenser_name;
     spec.rebuilt_by<condenser_rebuild>(&condenser_state);
     Ref type = Ref::steal(create_class(std::move(spec)));
     if (!type) return nullptr;

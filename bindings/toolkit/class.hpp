@@ -27,12 +27,19 @@
 //   spec.rebuilt_by<condenser_rebuild>(&condenser_state);
 //
 // A class without one fails the import with SystemError.
+//
+// Every class also gets to_dict() and _repr_html_() from its attributes (see
+// plain.hpp), except an enumeration, which declares the plain form of its
+// members instead:
+//
+//   spec.plain = &condenser_name;
 #pragma once
 
 #include "toolkit/box.hpp"
 #include "toolkit/callable.hpp"
 #include "toolkit/errors.hpp"
 #include "toolkit/pickling.hpp"
+#include "toolkit/plain.hpp"
 #include "toolkit/python.hpp"
 #include "toolkit/ref.hpp"
 #include "toolkit/to_python.hpp"
@@ -108,6 +115,10 @@ struct ClassSpec {
     std::vector<const char*> rebuild_names;
     PyObject* (*state)(const T&) = nullptr;
 
+    // An enumeration's plain form of a member (its name); null for a class
+    // whose plain form is the dict of its attributes.
+    PyObject* (*plain)(const T&) = nullptr;
+
     template <const auto& Decl>
     void constructor()
     {
@@ -152,6 +163,46 @@ PyObject* reduce_entry(PyObject* self, PyObject*)
             PyTuple_SetItem(state.get(), static_cast<Py_ssize_t>(i), item);  // steals
         }
         return reduction(class_name<T>(), std::move(state));
+    });
+}
+
+// The attributes of an instance as a dict of plain values (see plain.hpp).
+template <Registered T>
+PyObject* attribute_dict(PyObject* self)
+{
+    const T& value = unbox<T>(self);
+    Ref dict = Ref::steal(PyDict_New());
+    if (!dict) return nullptr;
+    for (const Attribute<T>& attribute : *state_reader<T>.attributes) {
+        Ref item = Ref::steal(attribute.get(value));
+        Ref plain = Ref::steal(item ? plain_value(item.get()) : nullptr);
+        if (!plain || PyDict_SetItemString(dict.get(), attribute.name, plain.get()) < 0) return nullptr;
+    }
+    return dict.release();
+}
+
+// The member's plain form of an enumeration.
+template <class T>
+inline PyObject* (*member_plain)(const T&) = nullptr;
+
+template <Registered T>
+PyObject* member_form(PyObject* self)
+{
+    return member_plain<T>(unbox<T>(self));
+}
+
+template <Registered T>
+PyObject* to_dict_entry(PyObject* self, PyObject*)
+{
+    return guarded([&]() -> PyObject* { return attribute_dict<T>(self); });
+}
+
+template <Registered T>
+PyObject* repr_html_entry(PyObject* self, PyObject*)
+{
+    return guarded([&]() -> PyObject* {
+        Ref plain = Ref::steal(attribute_dict<T>(self));
+        return plain ? html_table(class_name<T>(), plain.get()) : nullptr;
     });
 }
 
@@ -212,6 +263,11 @@ PyObject* create_class(ClassSpec<T> spec)
     parts.methods.push_back(reduce_def(&reduce_entry<T>));
     parts.methods.push_back(copy_def());
     parts.methods.push_back(deepcopy_def());
+    if (spec.plain == nullptr) {
+        parts.methods.push_back(to_dict_def(&to_dict_entry<T>));
+        parts.methods.push_back(repr_html_def(&repr_html_entry<T>));
+    }
+    member_plain<T> = spec.plain;
     // Getters and __reduce__ point into the attributes for as long as the type lives.
     auto* kept = new std::vector<Attribute<T>>(std::move(spec.attributes));
     for (const Attribute<T>& attribute : *kept) {
@@ -228,6 +284,7 @@ PyObject* create_class(ClassSpec<T> spec)
     ModuleState* state = module_state();
     if (state == nullptr) return reinterpret_cast<PyObject*>(missing_type());
     state->rebuilds[PyClass<T>::slot] = spec.rebuild;
+    state->plain_forms[PyClass<T>::slot] = spec.plain != nullptr ? &member_form<T> : &attribute_dict<T>;
     return type.release();
 }
 

@@ -59,6 +59,7 @@ ModuleState* prepare_state(void* memory)
     auto* storage = new (memory) ModuleStorage<Classes>{};
     storage->state.types = storage->slots;
     storage->state.rebuilds = storage->rebuild_slots;
+    storage->state.plain_forms = storage->plain_slots;
     return &storage->state;
 }
 

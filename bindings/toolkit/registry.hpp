@@ -119,23 +119,31 @@ struct Rebuild {
     std::size_t size = 0;
 };
 
-// The state every module shares: the type objects of its classes and their
-// rebuilds, one per slot, the declarations of the slots, and the
-// internal-fault exception type.
+// The plain Python form of an instance (a dict of its attributes, or an
+// enumeration member's name): a new reference, or null with an exception set;
+// null until the class is created.
+using PlainForm = PyObject* (*)(PyObject* instance);
+
+// The state every module shares: the type objects of its classes, their
+// rebuilds and plain forms, one per slot, the declarations of the slots, and
+// the internal-fault exception type.
 struct ModuleState {
     PyObject* internal_fault;
     std::span<PyObject*> types;
     std::span<Rebuild> rebuilds;
     std::span<const ClassDeclaration* const> classes;
+    std::span<PlainForm> plain_forms;
 };
 
 // The state's storage for a module with `Classes` classes; `types` views
-// `slots` and `rebuilds` views `rebuild_slots`.
+// `slots`, `rebuilds` views `rebuild_slots` and `plain_forms` views
+// `plain_slots`.
 template <std::size_t Classes>
 struct ModuleStorage {
     ModuleState state;
     std::array<PyObject*, Classes> slots;
     std::array<Rebuild, Classes> rebuild_slots;
+    std::array<PlainForm, Classes> plain_slots;
 };
 
 // The module definition of the extension; defined with the module.

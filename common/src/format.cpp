@@ -1,5 +1,6 @@
 #include "kolvar/format.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -148,6 +149,19 @@ void append_exponent(std::string& out, double value, int decimals)
     out.append(exponent_digits);
 }
 
+void append_significant(std::string& out, double value, int digits)
+{
+    if (append_special(out, value)) return;
+    // The scientific form rounds to the digits asked for; reading it back and
+    // printing the shortest form drops the trailing zeros.
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific,
+                                   std::clamp(digits, 1, 17) - 1);
+    double rounded = value;
+    if (ec == std::errc{}) std::from_chars(buffer, end, rounded);
+    append_number(out, rounded);
+}
+
 void append_count(std::string& out, std::uint64_t value)
 {
     char buffer[24];
@@ -205,6 +219,13 @@ std::string exponent(double value, int decimals)
 {
     std::string out;
     append_exponent(out, value, decimals);
+    return out;
+}
+
+std::string significant(double value, int digits)
+{
+    std::string out;
+    append_significant(out, value, digits);
     return out;
 }
 

@@ -172,6 +172,15 @@ TEST(ExponentForm, HasBareExponent)
     EXPECT_EQ(exponent(std::nan(""), 3), "NaN");
 }
 
+TEST(SignificantForm, RoundsThenPrintsShortestPositional)
+{
+    EXPECT_EQ(significant(2.0 / 3.0, 6), "0.666667");
+    EXPECT_EQ(significant(1234.5678912, 6), "1234.57");
+    EXPECT_EQ(significant(-0.000012345678, 3), "-0.0000123");
+    EXPECT_EQ(significant(350.0, 6), "350");
+    EXPECT_EQ(significant(std::nan(""), 6), "NaN");
+}
+
 TEST(QuotedForm, EscapesQuotesBackslashesAndControls)
 {
     EXPECT_EQ(quoted("benzen"), "\"benzen\"");

@@ -6,7 +6,7 @@ compositions are mole fractions of the light (more volatile) component.
 """
 
 from collections.abc import Mapping, Sequence
-from typing import ClassVar, Literal, SupportsFloat, SupportsIndex, final, type_check_only
+from typing import Any, ClassVar, Literal, SupportsFloat, SupportsIndex, final, type_check_only
 
 from typing_extensions import TypeAlias
 
@@ -73,7 +73,7 @@ def mccabe_thiele(
     reflux: _Float,
     q: _Float = 1.0,
     murphree: _Float = 1.0,
-    condenser: str = "total",
+    condenser: str | CondenserKind = "total",
 ) -> McCabeThieleResult:
     """McCabe–Thiele construction: operating lines, staircase, stage count."""
 
@@ -93,7 +93,7 @@ def n_vs_r(
     z_feed: _Float,
     q: _Float = 1.0,
     murphree: _Float = 1.0,
-    condenser: str = "total",
+    condenser: str | CondenserKind = "total",
 ) -> list[tuple[float, float]]:
     """Stage count vs reflux ratio: (r, n) pairs, n = NaN where the construction failed."""
 
@@ -222,6 +222,10 @@ class ThermoSystem:
     def feed_quality(self, t: _Float, p: _Float, z: Sequence[_Float]) -> float:
         """Thermal condition q of the feed `z` at `t` [K] and `p` [kPa]."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> ThermoSystem: ...
     def __deepcopy__(self, memo: object, /) -> ThermoSystem: ...
 
@@ -274,6 +278,10 @@ class EquilibriumCurve:
     def relative_volatility(self, x: _Float) -> float:
         """Point relative volatility α(x) from the curve."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> EquilibriumCurve: ...
     def __deepcopy__(self, memo: object, /) -> EquilibriumCurve: ...
 
@@ -298,6 +306,10 @@ class Feed:
     def q(self) -> float:
         """Thermal condition `q` (dimensionless, see type docs)."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> Feed: ...
     def __deepcopy__(self, memo: object, /) -> Feed: ...
 
@@ -311,7 +323,7 @@ class BinaryColumn:
         feed: Feed,
         x_distillate: _Float,
         x_bottoms: _Float,
-        condenser: str = "total",
+        condenser: str | CondenserKind = "total",
     ) -> BinaryColumn: ...
     @property
     def pressure(self) -> float:
@@ -339,6 +351,10 @@ class BinaryColumn:
     def bottoms_rate(self) -> float:
         """Bottoms molar flow B = F − D [kmol/h]."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> BinaryColumn: ...
     def __deepcopy__(self, memo: object, /) -> BinaryColumn: ...
 
@@ -376,6 +392,10 @@ class McCabeThieleSpec:
     @property
     def condenser(self) -> CondenserKind: ...
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> McCabeThieleSpec: ...
     def __deepcopy__(self, memo: object, /) -> McCabeThieleSpec: ...
 
@@ -391,6 +411,10 @@ class Line:
     def intercept(self) -> float:
         """Intercept at x = 0 (mole fraction)."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> Line: ...
     def __deepcopy__(self, memo: object, /) -> Line: ...
 
@@ -410,6 +434,10 @@ class StagePoint:
     def y(self) -> float:
         """Vapor light-component fraction leaving the stage."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> StagePoint: ...
     def __deepcopy__(self, memo: object, /) -> StagePoint: ...
 
@@ -433,6 +461,10 @@ class RminResult:
     def feed_point(self) -> _Point:
         """The q-line ∩ equilibrium-curve point `(x_q*, y_q*)`."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> RminResult: ...
     def __deepcopy__(self, memo: object, /) -> RminResult: ...
 
@@ -467,6 +499,10 @@ class McCabeThieleResult:
     @property
     def staircase(self) -> list[_Point]: ...
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> McCabeThieleResult: ...
     def __deepcopy__(self, memo: object, /) -> McCabeThieleResult: ...
 
@@ -486,6 +522,10 @@ class TotalRefluxResult:
     def staircase(self) -> list[_Point]:
         """The staircase polyline against the diagonal."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> TotalRefluxResult: ...
     def __deepcopy__(self, memo: object, /) -> TotalRefluxResult: ...
 
@@ -547,6 +587,10 @@ class ShortcutResult:
     def alpha(self) -> list[float]:
         """Relative volatilities to the heavy key (the heavy key's is 1)."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> ShortcutResult: ...
     def __deepcopy__(self, memo: object, /) -> ShortcutResult: ...
 
@@ -597,6 +641,10 @@ class ColumnEnergy:
     def reboiler_duty(self) -> float:
         """Heat added in the reboiler, kW."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> ColumnEnergy: ...
     def __deepcopy__(self, memo: object, /) -> ColumnEnergy: ...
 
@@ -629,6 +677,10 @@ class PonchonSavaritStage:
     def vapour_flow(self) -> float:
         """Vapour leaving the stage in kmol/h."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> PonchonSavaritStage: ...
     def __deepcopy__(self, memo: object, /) -> PonchonSavaritStage: ...
 
@@ -689,5 +741,9 @@ class PonchonSavaritResult:
     def bottom_difference_point(self) -> _Point:
         """The bottom difference point `(x_B, h_B − Q_R/B)`, enthalpy in J/mol."""
 
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
     def __copy__(self) -> PonchonSavaritResult: ...
     def __deepcopy__(self, memo: object, /) -> PonchonSavaritResult: ...

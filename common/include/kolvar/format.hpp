@@ -8,6 +8,8 @@
 //                                        shortest digits padded with zeros
 //   fixed(0.0123449, 6)    -> "0.012345" exactly N decimals
 //   exponent(1.234e-5, 3)  -> "1.234e-5" mantissa with N decimals, bare exponent
+//   significant(2.0/3, 6)  -> "0.666667" rounded to N significant digits, then
+//                                        the number form (for tables read by people)
 //   count(42)              -> "42"
 //   quoted("a\"b\n")       -> "\"a\\\"b\\n\"" double-quoted with backslash escapes
 //
@@ -26,12 +28,14 @@ namespace kolvar::format {
 void append_number(std::string& out, double value);
 void append_fixed(std::string& out, double value, int decimals);
 void append_exponent(std::string& out, double value, int decimals);
+void append_significant(std::string& out, double value, int digits);
 void append_count(std::string& out, std::uint64_t value);
 void append_quoted(std::string& out, std::string_view text);
 
 std::string number(double value);
 std::string fixed(double value, int decimals);
 std::string exponent(double value, int decimals);
+std::string significant(double value, int digits);
 std::string count(std::uint64_t value);
 std::string quoted(std::string_view text);
 
