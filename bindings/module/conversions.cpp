@@ -1,5 +1,9 @@
 #include "module/conversions.hpp"
 
+#include "module/classes.hpp"
+
+#include "toolkit/box.hpp"
+
 #include "toolkit/convert.hpp"
 #include "toolkit/errors.hpp"
 #include "toolkit/ref.hpp"
@@ -43,6 +47,12 @@ bool XY::convert(PyObject* object, engine::Point& out)
 
 bool Condenser::convert(PyObject* object, CondenserKind& out)
 {
+    PyTypeObject* kind_type = type_of<CondenserKind>();
+    if (kind_type == nullptr) return false;
+    if (PyObject_TypeCheck(object, kind_type)) {
+        out = unbox<CondenserKind>(object);
+        return true;
+    }
     std::string text;
     if (!Text::convert(object, text)) return false;
     auto kind = engine::parse_condenser(text);

@@ -25,8 +25,9 @@ struct XY {
     static bool convert(PyObject* object, engine::Point& out);
 };
 
-// The condenser text of a column or design, parsed as it is converted:
-// "total" or "partial" in any ASCII case, anything else a ValueError.
+// The condenser of a column or design: a CondenserKind member, or its text
+// parsed as it is converted: "total" or "partial" in any ASCII case, any
+// other text a ValueError.
 struct Condenser {
     using Value = engine::CondenserKind;
     static bool convert(PyObject* object, engine::CondenserKind& out);

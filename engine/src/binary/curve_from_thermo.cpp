@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace kolvar::engine {
@@ -42,6 +43,22 @@ Result<double> split_edge(const ThermoSystem& system, double pressure, double st
     return unstable;
 }
 
+// The failure of a bubble point at a pressure above every component's
+// critical pressure, where no liquid of the grid can boil: most often a
+// pressure in Pa given where kPa is meant. Any other failure is kept.
+EngineError named_pressure(const ThermoSystem& system, double pressure, EngineError failure)
+{
+    std::string critical;
+    for (const thermo::Component& component : system.components()) {
+        if (!(component.pc > 0.0) || !(pressure > component.pc)) return failure;
+        critical += format::text(critical.empty() ? "" : ", ", component.name, " ", component.pc, " kPa");
+    }
+    return EngineError{failure.kind,
+                       format::text("no liquid can boil at ", pressure, " kPa, above the critical pressure of every "
+                                    "component (", critical, "); pressures are in kPa (one atmosphere is "
+                                    "101.325 kPa): a pressure in Pa is 1000 times too large")};
+}
+
 }  // namespace
 
 Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pressure, std::uint64_t n_points,
@@ -60,7 +77,7 @@ Result<EquilibriumCurve> curve_from_thermo(const ThermoSystem& system, double pr
         const double x_i = grid_point(i, n_points);
         const std::array<double, 2> liquid{x_i, 1.0 - x_i};
         auto point = system.bubble_temperature(pressure, liquid);
-        if (!point) return std::unexpected(std::move(point.error()));
+        if (!point) return std::unexpected(named_pressure(system, pressure, std::move(point.error())));
         const double temperature = point->value;
         const double y_i = i == 0 ? 0.0 : i + 1 == n_points ? 1.0 : point->y[0];
         // A non-finite sample would silently spoil every design made on the curve.
