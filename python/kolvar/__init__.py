@@ -5,7 +5,9 @@ vapour–liquid equilibrium thermodynamics behind it.
 :func:`shortcut`, the shortcut design of a multicomponent column, the two
 warnings :class:`CompositionWarning` and :class:`LiquidSplitWarning`, and
 :func:`column_energy` and :func:`ponchon_savarit`, the flows and duties of a
-binary column and its enthalpy-balanced design.  The package adds
+binary column and its enthalpy-balanced design, and :func:`design`, the
+whole design of a binary column in one call, with the :class:`ColumnDesign`
+it returns.  The package adds
 :func:`components` and :func:`component`, which read the built-in component
 database, and the modules :mod:`kolvar.thermo` (conveniences such as the
 liquid-split test), :mod:`kolvar.plot` and :mod:`kolvar.cli`.
@@ -19,11 +21,12 @@ from ._engine import *  # noqa: F401,F403
 from ._engine import __version__
 from ._engine import _CompositionWarning as CompositionWarning
 from ._engine import _LiquidSplitWarning as LiquidSplitWarning
+from ._design import ColumnDesign, design
 from ._energy import column_energy, ponchon_savarit
 from ._shortcut import shortcut
 
 __all__ = [*_engine.__all__, "shortcut", "CompositionWarning", "LiquidSplitWarning", "column_energy",
-           "ponchon_savarit"]
+           "ponchon_savarit", "design", "ColumnDesign"]
 
 
 def components() -> _typing.List[str]:

@@ -30,6 +30,7 @@ GIDS = {
     "bubble": "bubble line T(x) or P(x)",
     "dew": "dew line T(y) or P(y)",
     "liquid-split": "shaded x range where the bubble-point liquid splits into two liquids",
+    "azeotrope": "marker on the azeotrope of a T–x–y diagram, where the bubble and dew lines touch",
 }
 
 _INSTALL_HINT = "kolvar.plot needs matplotlib; install it with: pip install 'kolvar[plot]'"
@@ -74,13 +75,29 @@ def _light_name(components: Optional[Sequence[str]]) -> str:
 
 
 def _system_line(curve: EquilibriumCurve, components: Optional[Sequence[str]]) -> str:
-    """'benzene / toluene, P = 101.325 kPa' from what is known, or ''."""
+    """'benzene / toluene, P = 101.325 kPa' from what is known, 'α = 2.5' for a
+    constant-α curve, or ''."""
     parts = []
     if components is not None:
         parts.append(" / ".join(components))
     if curve.pressure is not None:
         parts.append(f"P = {curve.pressure:g} kPa")
+    alpha = _constant_alpha(curve)
+    if alpha is not None:
+        parts.append(f"α = {alpha:g}")
     return ", ".join(parts)
+
+
+def _constant_alpha(curve: EquilibriumCurve) -> Optional[float]:
+    """The relative volatility of a curve without temperatures whose every
+    sample has the same one (``EquilibriumCurve.constant_alpha``), else None."""
+    if curve.t:
+        return None
+    xs, ys = curve.x, curve.y
+    alphas = [y * (1.0 - x) / (x * (1.0 - y)) for x, y in zip(xs, ys) if 0.0 < x < 1.0 and 0.0 < y < 1.0]
+    if not alphas or max(alphas) - min(alphas) > 1e-9 * max(alphas):
+        return None
+    return curve.relative_volatility(0.5)
 
 
 def _square_frame(ax: Axes, light: str) -> None:

@@ -31,21 +31,69 @@ def _curve_and_diagonal(ax: Axes, curve: EquilibriumCurve) -> None:
     ax.plot([0.0, 1.0], [0.0, 1.0], color="0.45", linewidth=0.9, label="y = x", gid="diagonal")
 
 
-def _staircase(ax: Axes, staircase: Sequence[Tuple[float, float]], stages: Iterable[Any]) -> None:
+# Stage labels: font size, the offset from the stage corner (points, up and
+# to the left, outside the curve) and the size of a character's box.
+_LABEL_SIZE = 7
+_LABEL_OFFSET = 3.0
+_CHAR_WIDTH = 0.62 * _LABEL_SIZE
+_LINE_HEIGHT = 1.2 * _LABEL_SIZE
+
+
+def _staircase(ax: Axes, staircase: Sequence[Tuple[float, float]], stages: Sequence[Any], feed_stage: int = 0) -> None:
+    """The staircase and one number per stage corner.
+
+    Near a pinch the corners crowd together: a label whose box would overlap
+    one already placed is hidden (it stays on the Axes, with its gid, for
+    tools that read the stages).  The first and last stages and the feed stage
+    are placed first, so they always show.
+    """
     xs = [p[0] for p in staircase]
     ys = [p[1] for p in staircase]
     ax.plot(xs, ys, color=_STAIRS, linewidth=1.0, label="stages", gid="staircase")
+    stages = list(stages)
+    labels = []
     for stage in stages:
         label = ax.annotate(
             str(stage.index),
             (stage.x, stage.y),
-            xytext=(-3, 3),
+            xytext=(-_LABEL_OFFSET, _LABEL_OFFSET),
             textcoords="offset points",
             ha="right",
             va="bottom",
-            fontsize=7,
+            fontsize=_LABEL_SIZE,
         )
         label.set_gid("stage-label")
+        labels.append(label)
+    _thin_labels(ax, stages, labels, feed_stage)
+
+
+def _thin_labels(ax: Axes, stages: Sequence[Any], labels: Sequence[Any], feed_stage: int) -> None:
+    """Hide the labels whose boxes would overlap a label already shown.
+
+    Boxes are estimated in points on the square 0–1 frame of the diagram, as
+    large as the Axes allows, so the test needs no drawing.
+    """
+    if not stages:
+        return
+    figure = ax.figure
+    width, height = figure.get_size_inches() * 72.0
+    box = ax.get_position()
+    side = min(box.width * width, box.height * height)  # points per unit of x or y
+
+    def extent(stage: Any) -> Tuple[float, float, float, float]:
+        right = stage.x * side - _LABEL_OFFSET
+        bottom = stage.y * side + _LABEL_OFFSET
+        return right - _CHAR_WIDTH * len(str(stage.index)), bottom, right, bottom + _LINE_HEIGHT
+
+    order = [0, len(stages) - 1] + ([feed_stage - 1] if 0 < feed_stage <= len(stages) else [])
+    order += [i for i in range(len(stages)) if i not in order]
+    placed: list = []
+    for i in dict.fromkeys(order):
+        x0, y0, x1, y1 = extent(stages[i])
+        if any(x0 < b[2] and b[0] < x1 and y0 < b[3] and b[1] < y1 for b in placed):
+            labels[i].set_visible(False)
+        else:
+            placed.append((x0, y0, x1, y1))
 
 
 def _diagonal_mark(ax: Axes, value: float, name: str, text: str) -> None:
@@ -105,7 +153,7 @@ def mccabe_thiele(
     ax.plot([z_f, x_int], [z_f, y_int], color=_QLINE, linewidth=1.2, linestyle="--", label="q-line", gid="q-line")
     ax.plot([x_d, x_int], [x_d, y_int], color=_RECTIFYING, linewidth=1.3, label="rectifying line", gid="rectifying")
     ax.plot([x_int, x_b], [y_int, x_b], color=_STRIPPING, linewidth=1.3, label="stripping line", gid="stripping")
-    _staircase(ax, result.staircase, result.stages)
+    _staircase(ax, result.staircase, result.stages, result.feed_stage)
 
     feed = result.stages[result.feed_stage - 1]
     ax.plot(
@@ -140,8 +188,36 @@ def mccabe_thiele(
         gid="pinch",
     )
 
-    summary = f"{result.n_stages:.2f} theoretical stages, feed on stage {result.feed_stage}, R = {spec.reflux:.3g}"
+    summary = (
+        f"{result.n_stages:.2f} theoretical stages, feed on stage {result.feed_stage}, "
+        f"R = {spec.reflux:.3g}, q = {spec.q:.3g}"
+    )
     return _finish_diagram(ax, light, curve, components, summary)
+
+
+def _enthalpy_balanced_stairs(design: Any, ax: Optional[Axes]) -> Axes:
+    """The stages of a Ponchon–Savarit design on the x–y diagram: each stage's
+    (x_n, y_n) on the equilibrium curve, joined through (x_n, y_(n+1)), the
+    points of its curved operating line."""
+    names = design.system.components
+    light = _light_name(names)
+    ax = _axes(ax)
+    column, result = design.column, design.staircase
+    _curve_and_diagonal(ax, design.curve)
+    stages = result.stages
+    points = [(column.x_distillate, column.x_distillate)]
+    for i, stage in enumerate(stages):
+        points.append((stage.x, stage.y))
+        below = stages[i + 1].y if i + 1 < len(stages) else column.x_bottoms
+        points.append((stage.x, below))
+    _staircase(ax, points, stages, result.feed_stage)
+    for value, name in ((column.x_distillate, "x_D"), (column.x_bottoms, "x_B"), (column.feed.z, "z_F")):
+        _diagonal_mark(ax, value, name, name)
+    summary = (
+        f"Ponchon–Savarit: {result.n_stages:.2f} stages, feed on stage {result.feed_stage}, "
+        f"R = {result.reflux:.3g}, q = {column.feed.q:.3g}"
+    )
+    return _finish_diagram(ax, light, design.curve, names, summary)
 
 
 def total_reflux(

@@ -59,6 +59,7 @@ def txy(
     ax = _axes(ax)
     ax.plot(curve.x, temperatures, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
     ax.plot(curve.y, temperatures, color=_STRIPPING, linewidth=1.6, label="dew line T(y)", gid="dew")
+    _mark_azeotropes(ax, curve.x, curve.y, temperatures)
     return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, components), "upper right")
 
 
@@ -77,7 +78,27 @@ def _txy_of_system(
     ax.plot(curve.x, curve.t, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
     ax.plot(curve.x, dew, color=_STRIPPING, linewidth=1.6, label="dew line T(y)" + missing, gid="dew")
     _mark_split(ax, split)
+    _mark_azeotropes(ax, curve.x, curve.y, curve.t)
     return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, names), "best")
+
+
+def _azeotropes(xs: Sequence[float], ys: Sequence[float], ts: Sequence[float]) -> List[Tuple[float, float]]:
+    """(x, T) where y* − x changes sign between interior samples, interpolated linearly."""
+    found = []
+    for i in range(1, len(xs) - 2):
+        d0, d1 = ys[i] - xs[i], ys[i + 1] - xs[i + 1]
+        if d0 == 0.0:
+            found.append((xs[i], ts[i]))
+        elif d0 * d1 < 0.0:
+            f = d0 / (d0 - d1)
+            found.append((xs[i] + f * (xs[i + 1] - xs[i]), ts[i] + f * (ts[i + 1] - ts[i])))
+    return found
+
+
+def _mark_azeotropes(ax: Axes, xs: Sequence[float], ys: Sequence[float], ts: Sequence[float]) -> None:
+    for x, t in _azeotropes(xs, ys, ts):
+        ax.plot([x], [t], linestyle="none", marker="o", markersize=6, markerfacecolor="white",
+                markeredgecolor="0.15", zorder=5, label=f"azeotrope, x = {x:.3f}, T = {t:.4g} K", gid="azeotrope")
 
 
 def pxy(
