@@ -1,5 +1,6 @@
 """``python -m kolvar``: the design report, its options and its one-line errors."""
 
+import json
 import os
 import subprocess
 import sys
@@ -86,9 +87,12 @@ def test_partial_condenser_changes_only_the_wording(capsys):
         (["--alpha", "2", "--components", "a", "b"], "argument --components: not allowed with argument --alpha"),
         (["--alpha", "2", "--pressure", "200"], "--pressure applies to a curve from --components"),
         (["--alpha", "2", "--condenser", "reboiler"], "argument --condenser: invalid choice: 'reboiler'"),
-        (["--alpha", "2", "--plot", "diagram.pdf"], "--plot needs a .png or .svg file name"),
+        (["--alpha", "2", "--plot", "diagram.jpg"], "--plot needs a .png, .svg or .pdf file name"),
         (["--alpha", "2", "--plot", "/nonexistent/dir/d.png"], "cannot write the diagram to '/nonexistent/dir/d.png'"),
         (["--frobnicate"], "unrecognized arguments: --frobnicate"),
+        (["--alpha", "2", "--feed-temperature", "300"], "--feed-temperature applies to a curve from --components"),
+        (["--q", "1", "--feed-temperature", "300"], "argument --feed-temperature: not allowed with argument --q"),
+        (["--alpha", "2", "--method", "ponchon-savarit"], "--method ponchon-savarit needs the enthalpies of a curve"),
     ],
 )
 def test_errors_are_one_line_with_status_2(argv, message, capsys):
@@ -98,6 +102,23 @@ def test_errors_are_one_line_with_status_2(argv, message, capsys):
     assert status == 2
     assert err.startswith("kolvar: error: " + message)
     assert err.count("\n") == 1
+
+
+def test_json_is_the_design_and_the_feed_temperature_sets_q(capsys):
+    argv = ["--components", "benzene", "toluene", "--points", "21", "--feed-rate", "80"]
+    system = kolvar.ThermoSystem.peng_robinson(["benzene", "toluene"])
+    made = kolvar.design(system, kolvar.BinaryColumn(101.325, kolvar.Feed(80, 0.5), 0.95, 0.05), reflux_factor=1.5,
+                         n_points=21)
+    status, out, err = run([*argv, "--json"], capsys)
+    assert (status, err) == (0, "") and json.loads(out) == json.loads(json.dumps(made.to_dict()))
+    _, out, _ = run([*argv, "--json", "--feed-temperature", "340"], capsys)
+    assert json.loads(out)["column"]["feed"]["q"] == system.feed_quality(340.0, 101.325, [0.5, 0.5]) > 1.0
+    # The report shows the design's energy and a temperature for every stage.
+    _, out, _ = run(argv, capsys)
+    energy = made.energy
+    assert field(out, "duties") == f"condenser {energy.condenser_duty:.2f} kW, reboiler {energy.reboiler_duty:.2f} kW"
+    rows = out.split("V [kmol/h]\n", 1)[1].splitlines()
+    assert [float(row.split()[3]) for row in rows] == [round(r["t"], 2) for r in made.stage_table()]
 
 
 def test_five_points_are_enough(capsys):
@@ -114,7 +135,7 @@ def test_plot_without_matplotlib_fails_before_any_work(monkeypatch, capsys, tmp_
     assert "kolvar[plot]" in err and err.count("\n") == 1
 
 
-@pytest.mark.parametrize("name, magic", [("d.png", b"\x89PNG"), ("d.SVG", b"<?xml")])
+@pytest.mark.parametrize("name, magic", [("d.png", b"\x89PNG"), ("d.SVG", b"<?xml"), ("d.pdf", b"%PDF-")])
 def test_plot_writes_the_file_type_of_the_extension(tmp_path, capsys, name, magic):
     pytest.importorskip("matplotlib")
     path = tmp_path / name

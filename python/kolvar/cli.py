@@ -4,9 +4,17 @@
 instead (see kolvar.shortcut_cli).
 
 With no options it designs a benzene/toluene column at 101.325 kPa on a
-Peng–Robinson equilibrium curve: x_D = 0.95, x_B = 0.05, a saturated-liquid
-feed with z_F = 0.5 and R = 1.5·R_min.  ``--plot FILE`` also writes the
-McCabe–Thiele diagram (PNG or SVG, by the file's extension).
+Peng–Robinson equilibrium curve: x_D = 0.95, x_B = 0.05, 100 kmol/h of
+saturated-liquid feed with z_F = 0.5 and R = 1.5·R_min, by McCabe–Thiele
+(``--method ponchon-savarit`` balances the enthalpies instead).  A curve from
+components is designed with ``kolvar.design``, so the report adds the flows,
+the top and bottom temperatures, the duties and the stage temperatures;
+``--feed-temperature T`` takes q from the feed's enthalpy.  ``--json`` prints
+the design's ``to_dict()`` instead of the report, and ``--plot FILE`` also
+writes the diagram (PNG, SVG or PDF, by the file's extension).
+
+The options are parsed in kolvar._cli_options, the report is written by
+kolvar._cli_report and the diagram by kolvar._cli_plot.
 
 The thermodynamics of the curve is chosen with ``--eos``, ``--mixing-rule``
 and ``--kij`` (an equation of state in both phases) or ``--activity`` with
@@ -23,173 +31,31 @@ quietly with status 141, as a Unix tool killed by SIGPIPE reports it.
 from __future__ import annotations
 
 import argparse
-import math
 import os
 import signal
 import sys
-from typing import List, NoReturn, Optional, Sequence, TextIO, Tuple
+import warnings
+from typing import Any, Dict, List, Optional, Sequence, TextIO, Tuple
 
-from . import EquilibriumCurve, ThermoSystem, __version__, mccabe_thiele, rmin, total_reflux
-from .thermo import _curve_without_split_warning, _split_along_curve, model_names
+from . import BinaryColumn, EquilibriumCurve, Feed, LiquidSplitWarning, ThermoSystem, mccabe_thiele, rmin, total_reflux
+from ._cli_options import (  # noqa: F401 - the shortcut command and tests reach these here
+    METHODS,
+    MIN_POINTS,
+    PLOT_FORMATS,
+    PROG,
+    UsageError,
+    _Parser,
+    _names,
+    build_parser,
+)
+from ._cli_options import parse as _parse
+from ._cli_plot import write_plot
+from ._cli_report import json_report, text_report
+from ._design import design
+from .thermo import _split_along_curve
 
-PROG = "kolvar"
-PLOT_FORMATS = {".png": "png", ".svg": "svg"}
-MIN_POINTS = 5
 # The status a shell reports for a process ended by SIGPIPE.
 BROKEN_PIPE_STATUS = 128 + getattr(signal, "SIGPIPE", 13)
-
-
-class UsageError(Exception):
-    """A bad command line; its text is reported as the one error line."""
-
-
-class _Parser(argparse.ArgumentParser):
-    # argparse prints the usage and then the message; one line is clearer,
-    # and --help still shows the full usage.
-    def error(self, message: str) -> NoReturn:
-        raise UsageError(message)
-
-
-def _fraction(text: str) -> float:
-    """A mole fraction strictly inside (0, 1).
-
-    Checked here because the minimum-reflux analysis, which runs first when
-    the reflux is a multiple of R_min, reports x_D = 1.5 as an unreachable
-    purity rather than as a bad number.
-    """
-    try:
-        value = float(text)
-    except ValueError:
-        raise argparse.ArgumentTypeError(f"expected a number, got {text!r}") from None
-    if not 0.0 < value < 1.0:
-        raise argparse.ArgumentTypeError(f"must be a mole fraction strictly inside (0, 1), got {text}")
-    return value
-
-
-def build_parser() -> argparse.ArgumentParser:
-    parser = _Parser(
-        prog=PROG,
-        description=(
-            "McCabe-Thiele design of a binary distillation column. Without options: "
-            "benzene/toluene at 101.325 kPa (Peng-Robinson), x_D = 0.95, x_B = 0.05, "
-            "saturated-liquid feed z_F = 0.5, R = 1.5 R_min."
-        ),
-        epilog=f"{PROG} shortcut --help: the shortcut design of a multicomponent column.",
-    )
-    curve = parser.add_argument_group("equilibrium curve")
-    source = curve.add_mutually_exclusive_group()
-    source.add_argument(
-        "--components",
-        nargs=2,
-        metavar=("LIGHT", "HEAVY"),
-        help="component names, more volatile first (default: benzene toluene)",
-    )
-    source.add_argument(
-        "--alpha", type=float, metavar="A", help="constant relative volatility instead of a thermodynamic curve"
-    )
-    curve.add_argument(
-        "--pressure", type=float, metavar="KPA", help="column pressure in kPa absolute (default: 101.325)"
-    )
-    curve.add_argument("--points", type=int, default=101, metavar="N", help="curve samples (default: 101)")
-    _add_thermo_options(parser)
-
-    design = parser.add_argument_group("design")
-    design.add_argument("--xd", type=_fraction, default=0.95, help="distillate light-component fraction (default: 0.95)")
-    design.add_argument("--xb", type=_fraction, default=0.05, help="bottoms light-component fraction (default: 0.05)")
-    design.add_argument("--zf", type=_fraction, default=0.5, help="feed light-component fraction (default: 0.5)")
-    design.add_argument("--q", type=float, default=1.0, help="feed thermal condition, 1 = saturated liquid (default: 1)")
-    reflux = design.add_mutually_exclusive_group()
-    reflux.add_argument("--reflux", type=float, metavar="R", help="absolute reflux ratio L/D")
-    reflux.add_argument(
-        "--reflux-factor", type=float, metavar="F", help="reflux as a multiple of R_min (default: 1.5)"
-    )
-    design.add_argument(
-        "--murphree", type=float, default=1.0, metavar="E", help="Murphree vapour efficiency in (0, 1] (default: 1)"
-    )
-    design.add_argument(
-        "--condenser", choices=("total", "partial"), default="total", help="condenser kind (default: total)"
-    )
-
-    parser.add_argument("--plot", metavar="FILE", help="write the McCabe-Thiele diagram to FILE (.png or .svg)")
-    parser.add_argument("--version", action="version", version=f"{PROG} {__version__}")
-    return parser
-
-
-def _names(kind: str, first: Optional[str] = None) -> str:
-    names = [name for name in model_names()[kind] if name != first]
-    return ", ".join(names if first is None else [f"{first} (default)", *names])
-
-
-def _add_thermo_options(parser: argparse.ArgumentParser) -> None:
-    thermo = parser.add_argument_group(
-        "thermodynamics of the curve from --components",
-        "Default: Peng-Robinson in both phases with classical mixing and kij = 0. Names are matched exactly.",
-    )
-    thermo.add_argument(
-        "--eos", metavar="NAME", help="cubic equation of state in both phases: " + _names("eos", "PR1976")
-    )
-    thermo.add_argument(
-        "--mixing-rule",
-        metavar="NAME",
-        help="mixing rule of the equation of state: "
-        + _names("mixing_rule", "Classical")
-        + "; the excess-Gibbs-energy rules take their model from --activity",
-    )
-    thermo.add_argument(
-        "--kij", type=float, metavar="K", help="binary interaction parameter k12 = k21 of the equation of state"
-    )
-    thermo.add_argument(
-        "--activity",
-        metavar="MODEL",
-        help="activity-coefficient liquid (or the model of an excess-Gibbs-energy mixing rule): "
-        + _names("activity"),
-    )
-    thermo.add_argument(
-        "--parameters",
-        type=float,
-        nargs=2,
-        metavar=("A12", "A21"),
-        help="the activity model's binary parameters, the matrix [[0, A12], [A21, 0]] "
-        "(van Laar and Margules dimensionless, Wilson energies in J/mol)",
-    )
-    thermo.add_argument(
-        "--vapour",
-        metavar="NAME",
-        help="vapour of the activity-coefficient liquid: IdealGas (default), Virial or an equation-of-state name",
-    )
-
-
-# Options that only make sense for a curve from --components, in report order.
-_THERMO_OPTIONS = ("pressure", "eos", "mixing_rule", "kij", "activity", "parameters", "vapour")
-
-
-def _check_thermo_options(args: argparse.Namespace) -> None:
-    given = [name for name in _THERMO_OPTIONS if getattr(args, name) is not None]
-    if args.alpha is not None and given:
-        option = "--" + given[0].replace("_", "-")
-        raise UsageError(f"{option} applies to a curve from --components, not to --alpha")
-    cubic = args.eos is not None or args.mixing_rule is not None or args.kij is not None
-    if args.parameters is not None and args.activity is None:
-        raise UsageError("--parameters needs --activity MODEL")
-    if args.vapour is not None and (cubic or args.activity is None):
-        raise UsageError(
-            "--vapour applies to an activity-coefficient liquid (--activity without --eos, --mixing-rule or --kij)"
-        )
-
-
-def _parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
-    args = build_parser().parse_args(argv)
-    _check_thermo_options(args)
-    if args.points < MIN_POINTS:
-        raise UsageError(f"--points must be at least {MIN_POINTS}, got {args.points}")
-    if args.plot is not None:
-        extension = os.path.splitext(args.plot)[1].lower()
-        if extension not in PLOT_FORMATS:
-            raise UsageError(f"--plot needs a .png or .svg file name, got {args.plot!r}")
-        from . import plot
-
-        plot._require_matplotlib()  # before any work: fails with the install hint
-    return args
 
 
 def _system(args: argparse.Namespace, names: List[str]) -> Tuple[ThermoSystem, str]:
@@ -218,18 +84,6 @@ def _activity_text(args: argparse.Namespace) -> str:
     return f"{args.activity} (A12 = {args.parameters[0]:g}, A21 = {args.parameters[1]:g})"
 
 
-def _curve(args: argparse.Namespace) -> Tuple[EquilibriumCurve, str, Optional[List[str]], Optional[ThermoSystem]]:
-    """The equilibrium curve, a one-line description of it, the component names and the system."""
-    if args.alpha is not None:
-        curve = EquilibriumCurve.constant_alpha(args.alpha, args.points)
-        return curve, f"constant relative volatility, alpha = {args.alpha:g}", None, None
-    names = list(args.components) if args.components else ["benzene", "toluene"]
-    pressure = 101.325 if args.pressure is None else args.pressure
-    system, model = _system(args, names)
-    curve = _curve_without_split_warning(system, pressure, args.points)  # run() reports the split in one line
-    return curve, f"{' / '.join(system.components)}, {model}", list(system.components), system
-
-
 def _split_warning(system: ThermoSystem, curve: EquilibriumCurve, x_b: float, x_d: float) -> Optional[str]:
     """The warning line when the liquid splits somewhere between x_B and x_D, else None.
 
@@ -249,71 +103,62 @@ def _split_warning(system: ThermoSystem, curve: EquilibriumCurve, x_b: float, x_
     )
 
 
-def _point(p: Tuple[float, float]) -> str:
-    return f"({p[0]:.4f}, {p[1]:.4f})"
+def _source(args: argparse.Namespace) -> Tuple[str, Optional[ThermoSystem], float]:
+    """How the report names the curve, the system (None for a constant α) and the pressure."""
+    if args.alpha is not None:
+        return f"constant relative volatility, alpha = {args.alpha:g}", None, 0.0
+    names = list(args.components) if args.components else ["benzene", "toluene"]
+    pressure = 101.325 if args.pressure is None else args.pressure
+    system, model = _system(args, names)
+    return f"{' / '.join(system.components)}, {model}", system, pressure
 
 
-def run(args: argparse.Namespace, out: TextIO, err: Optional[TextIO] = None) -> None:
-    curve, source, components, system = _curve(args)
-    if system is not None:
+def compute(args: argparse.Namespace, err: Optional[TextIO] = None) -> Dict[str, Any]:
+    """The design the options ask for, and what the report reads of it."""
+    source, system, pressure = _source(args)
+    factor = 1.5 if args.reflux_factor is None else args.reflux_factor
+    reflux_note = "given" if args.reflux is not None else f"{factor:g} x R_min"
+    q = args.q
+    made = None
+    if system is None:
+        curve = EquilibriumCurve.constant_alpha(args.alpha, args.points)
+    else:
+        if args.feed_temperature is not None:
+            q = system.feed_quality(args.feed_temperature, pressure, [args.zf, 1.0 - args.zf])
+        column = BinaryColumn(pressure, Feed(args.feed_rate, args.zf, q), args.xd, args.xb, args.condenser)
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore", LiquidSplitWarning)  # reported in one line below
+            made = design(
+                system,
+                column,
+                reflux=args.reflux,
+                reflux_factor=None if args.reflux is not None else factor,
+                method=METHODS[args.method],
+                n_points=args.points,
+                murphree=args.murphree,
+            )
+        curve = made.curve
         warning = _split_warning(system, curve, args.xb, args.xd)
         if warning is not None:
             print(warning, file=sys.stderr if err is None else err)
-    analysis = rmin(curve, args.xd, args.xb, args.zf, args.q)
-    if args.reflux is not None:
-        reflux = args.reflux
-        reflux_note = "given"
+    analysis = rmin(curve, args.xd, args.xb, args.zf, q) if made is None else made.rmin
+    if made is None:
+        reflux = args.reflux if args.reflux is not None else factor * analysis.r_min
+        result = mccabe_thiele(curve, args.xd, args.xb, args.zf, reflux, q, args.murphree, args.condenser)
     else:
-        factor = 1.5 if args.reflux_factor is None else args.reflux_factor
-        reflux = factor * analysis.r_min
-        reflux_note = f"{factor:g} x R_min"
-    result = mccabe_thiele(curve, args.xd, args.xb, args.zf, reflux, args.q, args.murphree, args.condenser)
+        reflux, result = made.reflux, made.staircase
     minimum = total_reflux(curve, args.xd, args.xb, args.murphree)
+    return {"curve": curve, "source": source, "q": q, "rmin": analysis, "reflux": reflux,
+            "reflux_note": reflux_note, "result": result, "minimum": minimum, "design": made}
 
-    pinch_kind = "tangent" if analysis.tangent else "feed"
-    stage_word = "stages" if args.murphree == 1.0 else f"real stages at E_MV = {args.murphree:g}"
-    condenser_note = (
-        "partial condenser, counted as stage 1" if args.condenser == "partial" else "total condenser"
-    )
-    lines = [
-        f"kolvar {__version__}: McCabe-Thiele design",
-        f"curve       {curve!r}, {source}",
-        f"pressure    {'none (synthetic curve)' if curve.pressure is None else f'{curve.pressure:g} kPa'}",
-        f"design      x_D = {args.xd:g}, x_B = {args.xb:g}, z_F = {args.zf:g}, q = {args.q:g}, {condenser_note}",
-        f"feed point  {_point(analysis.feed_point)}  (q-line on the equilibrium curve)",
-        f"R_min       {analysis.r_min:.4f}  ({pinch_kind} pinch at {_point(analysis.pinch)})",
-        f"reflux      R = {reflux:.4f}  ({reflux_note})",
-        f"stages      {result.n_stages:.3f} {stage_word}, feed on stage {result.feed_stage}"
-        " (reboiler included)",
-        f"N_min       {minimum.n_min:.3f} at total reflux",
-        "",
-        "stage       x        y",
-    ]
-    for stage in result.stages:
-        mark = "  <- feed" if stage.index == result.feed_stage else ""
-        lines.append(f"{stage.index:5d}  {stage.x:.5f}  {stage.y:.5f}{mark}")
-    out.write("\n".join(lines) + "\n")
 
+def run(args: argparse.Namespace, out: TextIO, err: Optional[TextIO] = None) -> None:
+    computed = compute(args, err)
+    out.write(json_report(computed) if args.json else text_report(args, computed))
     if args.plot is not None:
-        _write_plot(args.plot, curve, result, components)
-        out.write(f"diagram     {args.plot}\n")
-
-
-def _write_plot(path: str, curve: EquilibriumCurve, result: object, components: Optional[List[str]]) -> None:
-    from . import plot
-
-    # A bare Figure on the Agg canvas: no GUI backend and no pyplot state.
-    from matplotlib.backends.backend_agg import FigureCanvasAgg
-    from matplotlib.figure import Figure
-
-    figure = Figure(figsize=(7.0, 7.0), layout="constrained")
-    FigureCanvasAgg(figure)
-    ax = figure.add_subplot()
-    plot.mccabe_thiele(curve, result, ax, components=components)  # type: ignore[arg-type]
-    try:
-        figure.savefig(path, format=PLOT_FORMATS[os.path.splitext(path)[1].lower()], dpi=150)
-    except OSError as exc:
-        raise OSError(f"cannot write the diagram to {path!r}: {exc.strerror or exc}") from exc
+        write_plot(args.plot, computed)
+        if not args.json:
+            out.write(f"diagram     {args.plot}\n")
 
 
 def main(argv: Optional[Sequence[str]] = None) -> int:
