@@ -269,3 +269,32 @@ def test_a_dew_point_the_solver_misses_is_a_gap_named_in_the_legend(failing, not
 
     with pytest.raises(RuntimeError, match="dew temperature at 0.0$"):
         plot._dew_line(fails, grid)
+
+
+def test_crowded_stage_labels_never_overlap_and_titles_carry_q_alpha_and_azeotropes():
+    figure = Figure(figsize=(4.0, 4.0))
+    FigureCanvasAgg(figure)
+    ax = figure.add_subplot()
+    curve = EquilibriumCurve.constant_alpha(2.5)
+    result = mccabe_thiele(curve, 0.99, 0.01, 0.5, 1.02 * rmin(curve, 0.99, 0.01, 0.5, 0.8).r_min, 0.8)
+    plot.mccabe_thiele(curve, result, ax)
+    figure.canvas.draw()
+    renderer = figure.canvas.get_renderer()
+    shown = [label for label in by_gid(ax, "stage-label") if label.get_visible()]
+    assert {label.get_text() for label in shown} >= {"1", str(len(result.stages)), str(result.feed_stage)}
+    assert len(shown) < len(result.stages)  # a pinch this close crowds the corners
+    boxes = [label.get_window_extent(renderer) for label in shown]
+    assert not any(a.overlaps(b) for i, a in enumerate(boxes) for b in boxes[i + 1 :])
+    assert ax.get_title().startswith("α = 2.5\n") and ax.get_title().endswith("q = 0.8")
+
+    # A maximum-boiling azeotrope is marked where the bubble and dew lines touch.
+    system = kolvar.ThermoSystem.van_laar(["acetone", "chloroform"], -0.8, -0.6)
+    txy_ax = Figure().add_subplot()
+    plot.txy(system, txy_ax, pressure=101.325, n_points=41)
+    ((x, t),) = one_line(txy_ax, "azeotrope")
+    assert system.bubble_temperature(101.325, [x, 1 - x])[1][0] == pytest.approx(x, abs=2e-3)
+    assert t == pytest.approx(system.bubble_temperature(101.325, [x, 1 - x])[0], abs=0.01)
+    zeotropic = Figure().add_subplot()
+    xs = [0, 0.25, 0.5, 0.75, 1]
+    plot.txy(EquilibriumCurve.from_points(xs, [0, 0.45, 0.7, 0.88, 1], [380, 370, 360, 355, 350]), zeotropic)
+    assert by_gid(zeotropic, "azeotrope") == []
