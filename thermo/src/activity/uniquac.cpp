@@ -42,10 +42,12 @@ void uniquac(Real temperature, std::span<const double> x, const ActivityInputs& 
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < n; ++j) tau[i * n + j] = i == j ? Real(1.0) : exp(a[i][j] + b[i][j] / temperature);
     SmallVector<Real, 8> d(n);
+    SmallVector<Real, 8> theta_over_d(n);  // theta_j / D_j
     for (std::size_t j = 0; j < n; ++j) {
         Real sum = 0.0;
         for (std::size_t k = 0; k < n; ++k) sum += theta[k] * tau[k * n + j];
         d[j] = sum;
+        theta_over_d[j] = theta[j] / sum;
     }
 
     for (std::size_t i = 0; i < n; ++i) {
@@ -56,7 +58,7 @@ void uniquac(Real temperature, std::span<const double> x, const ActivityInputs& 
         const double combinatorial = std::log(phi_over_x) + 0.5 * coordination * q[i] * std::log(theta_over_phi) +
                                      l_i - phi_over_x * sum_l;
         Real tail = 0.0;  // sum_j theta_j tau_ij / D_j
-        for (std::size_t j = 0; j < n; ++j) tail += theta[j] * tau[i * n + j] / d[j];
+        for (std::size_t j = 0; j < n; ++j) tail += tau[i * n + j] * theta_over_d[j];
         out[i] = combinatorial + q[i] * (1.0 - log(d[i]) - tail);
     }
 }
