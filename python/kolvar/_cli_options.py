@@ -8,6 +8,7 @@ import os
 from typing import NoReturn, Optional, Sequence
 
 from . import __version__
+from ._model_options import activity_parameters
 from .thermo import model_names
 
 PROG = "kolvar"
@@ -119,7 +120,8 @@ def _names(kind: str, first: Optional[str] = None) -> str:
 def _add_thermo_options(parser: argparse.ArgumentParser) -> None:
     thermo = parser.add_argument_group(
         "thermodynamics of the curve from --components",
-        "Default: Peng-Robinson in both phases with classical mixing and kij = 0. Names are matched exactly.",
+        "Default: Peng-Robinson in both phases with classical mixing and kij = 0. Names are matched regardless "
+        "of case.",
     )
     thermo.add_argument(
         "--eos", metavar="NAME", help="cubic equation of state in both phases: " + _names("eos", "PR1976")
@@ -142,11 +144,12 @@ def _add_thermo_options(parser: argparse.ArgumentParser) -> None:
     )
     thermo.add_argument(
         "--parameters",
-        type=float,
-        nargs=2,
-        metavar=("A12", "A21"),
-        help="the activity model's binary parameters, the matrix [[0, A12], [A21, 0]] "
-        "(van Laar and Margules dimensionless, Wilson energies in J/mol)",
+        nargs="+",
+        metavar="VALUE",
+        help="the activity model's binary parameters: A12 A21, the matrix [[0, A12], [A21, 0]] "
+        "(van Laar and Margules dimensionless, Wilson energies in J/mol), or for NRTL and UNIQUAC one JSON "
+        'mapping, \'{"a": [[0, A12], [A21, 0]], "b": ..., "alpha": ...}\' (NRTL, b in K) or '
+        '\'{"r": [R1, R2], "q": [Q1, Q2], "a": ..., "b": ...}\' (UNIQUAC)',
     )
     thermo.add_argument(
         "--vapour",
@@ -180,6 +183,8 @@ def _check_thermo_options(args: argparse.Namespace) -> None:
 def parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
     args = build_parser().parse_args(argv)
     _check_thermo_options(args)
+    if args.parameters is not None:
+        args.parameters = activity_parameters(args.parameters)
     if args.points < MIN_POINTS:
         raise UsageError(f"--points must be at least {MIN_POINTS}, got {args.points}")
     if args.plot is not None:

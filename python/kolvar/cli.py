@@ -18,7 +18,8 @@ kolvar._cli_report and the diagram by kolvar._cli_plot.
 
 The thermodynamics of the curve is chosen with ``--eos``, ``--mixing-rule``
 and ``--kij`` (an equation of state in both phases) or ``--activity`` with
-``--parameters`` and ``--vapour`` (an activity-coefficient liquid).  When the
+``--parameters`` and ``--vapour`` (an activity-coefficient liquid; NRTL and
+UNIQUAC take ``--parameters`` as one JSON mapping).  When the
 design's liquid would split into two liquids on that model, one line on
 stderr, "kolvar: warning: ...", says over which x range.
 
@@ -52,6 +53,7 @@ from ._cli_options import parse as _parse
 from ._cli_plot import write_plot
 from ._cli_report import json_report, text_report
 from ._design import design
+from ._model_options import canonical
 from .thermo import _split_along_curve
 
 # The status a shell reports for a process ended by SIGPIPE.
@@ -60,27 +62,32 @@ BROKEN_PIPE_STATUS = 128 + getattr(signal, "SIGPIPE", 13)
 
 def _system(args: argparse.Namespace, names: List[str]) -> Tuple[ThermoSystem, str]:
     """The thermodynamic system the options choose, and how the report names its model."""
-    matrix = None if args.parameters is None else [[0.0, args.parameters[0]], [args.parameters[1], 0.0]]
+    parameters = args.parameters
+    if isinstance(parameters, tuple):
+        parameters = [[0.0, parameters[0]], [parameters[1], 0.0]]
+    args.activity = canonical("activity", args.activity)
     if args.eos is not None or args.mixing_rule is not None or args.kij is not None:
-        eos = "PR1976" if args.eos is None else args.eos
-        rule = "Classical" if args.mixing_rule is None else args.mixing_rule
+        eos = canonical("eos", "PR1976" if args.eos is None else args.eos)
+        rule = canonical("mixing_rule", "Classical" if args.mixing_rule is None else args.mixing_rule)
         kij = None if args.kij is None else [[0.0, args.kij], [args.kij, 0.0]]
         system = ThermoSystem.cubic(
-            names, eos=eos, mixing_rule=rule, kij=kij, ge_model=args.activity, ge_parameters=matrix
+            names, eos=eos, mixing_rule=rule, kij=kij, ge_model=args.activity, ge_parameters=parameters
         )
         model = f"{eos}, {rule}" + ("" if args.activity is None else f" with {_activity_text(args)}")
         return system, model + ("" if args.kij is None else f", kij = {args.kij:g}")
     if args.activity is not None:
-        vapour = "IdealGas" if args.vapour is None else args.vapour
-        system = ThermoSystem.activity(names, args.activity, matrix, vapour=vapour)
+        vapour = canonical("vapour", "IdealGas" if args.vapour is None else args.vapour)
+        system = ThermoSystem.activity(names, args.activity, parameters, vapour=vapour)
         return system, f"{_activity_text(args)} liquid, {vapour} vapour"
     return ThermoSystem.peng_robinson(names), "Peng-Robinson"
 
 
 def _activity_text(args: argparse.Namespace) -> str:
-    """'Wilson (A12 = 449.3, A21 = 1964.6)', or the bare name without --parameters."""
+    """'Wilson (A12 = 449.3, A21 = 1964.6)', 'NRTL (a, b, alpha)', or the bare name without --parameters."""
     if args.parameters is None:
         return str(args.activity)
+    if isinstance(args.parameters, dict):
+        return f"{args.activity} ({', '.join(map(str, args.parameters))})"
     return f"{args.activity} (A12 = {args.parameters[0]:g}, A21 = {args.parameters[1]:g})"
 
 
