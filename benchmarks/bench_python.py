@@ -2,7 +2,7 @@
 
     python benchmarks/bench_python.py            # everything
     python benchmarks/bench_python.py design     # only the binary design
-    python benchmarks/bench_python.py energy     # only the enthalpies and the feed condition
+    python benchmarks/bench_python.py energy     # only the enthalpies, the feed condition and the column's energy
     python benchmarks/bench_python.py shortcut   # only the multicomponent shortcut
     python benchmarks/bench_python.py activity   # only the NRTL and UNIQUAC bubble temperatures
 
@@ -79,6 +79,13 @@ def energy():
     report("enthalpy, vapour at 380 K", best_per_call(lambda: system.enthalpy(380.0, 101.325, z, "vapour"), 100000), 2)
     for label, t in (("subcooled, 347 K", 347.0), ("two-phase, 370 K", 370.0), ("superheated, 390 K", 390.0)):
         report(f"feed_quality, {label}", best_per_call(lambda: system.feed_quality(t, 101.325, z), 20000), 20)
+    print("the textbook column: 100 kmol/h, z_F = 0.44, x_D = 0.974, x_B = 0.0235, R = 3.5")
+    for condenser in ("total", "partial"):
+        column = kv.BinaryColumn(101.325, kv.Feed(100.0, 0.44), 0.974, 0.0235, condenser)
+        report(f"column_energy, {condenser} condenser",
+               best_per_call(lambda: kv.column_energy(system, column, 3.5), 5000), 30)
+        report(f"ponchon_savarit, {condenser} condenser",
+               best_per_call(lambda: kv.ponchon_savarit(system, column, 3.5), 200), 0.5, unit="ms")
 
 
 def shortcut():

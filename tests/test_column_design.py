@@ -2,8 +2,9 @@
 taken wherever a condenser is; a pressure given in Pa named."""
 
 import json
-import math
 import pickle
+import re
+from pathlib import Path
 
 import pytest
 
@@ -116,3 +117,11 @@ def test_design_refusals(call, error, message):
     with pytest.raises(error) as info:
         call()
     assert message in str(info.value)
+
+
+def test_the_readme_notebook_example_prints_what_it_shows(capsys):
+    readme = (Path(__file__).resolve().parent.parent / "README.md").read_text(encoding="utf-8")
+    section = re.search(r"\n## In a notebook\n(.*?)\n## ", readme, re.S).group(1)
+    script, output = re.search(r"```python\n(.*?)```\n\nprints\n\n```text\n(.*?)```", section, re.S).groups()
+    exec(compile(script, "README.md", "exec"), {})
+    assert capsys.readouterr().out == output

@@ -2,6 +2,8 @@
 
 import math
 import pickle
+import re
+from pathlib import Path
 
 import pytest
 
@@ -189,3 +191,13 @@ def test_refusals_of_one_design(call, kind, message):
     with pytest.raises(kind) as caught:
         call()
     assert str(caught.value).startswith(message), str(caught.value)
+
+
+def test_the_readme_energy_examples_print_what_it_shows(capsys):
+    readme = (Path(__file__).resolve().parent.parent / "README.md").read_text(encoding="utf-8")
+    section = re.search(r"\n## Energy\n(.*?)\n## ", readme, re.S).group(1)
+    examples = re.findall(r"```python\n((?:(?!```).)*?)```\n\nprints\n\n```text\n(.*?)```", section, re.S)
+    assert len(examples) == 2
+    for script, output in examples:
+        exec(compile(script, "README.md", "exec"), {})
+        assert capsys.readouterr().out == output

@@ -192,6 +192,7 @@ def test_without_matplotlib_calls_name_the_extra(monkeypatch):
         lambda: plot.total_reflux(curve, total_reflux(curve, 0.95, 0.05)),
         lambda: plot.n_vs_r([(2.0, 10.0)]),
         lambda: plot.txy(EquilibriumCurve.from_points([0, 0.25, 0.5, 0.75, 1], [0, 0.4, 0.6, 0.8, 1], [5] * 5)),
+        lambda: plot.enthalpy_composition(PR_BENZENE_TOLUENE, 101.325),
     ]
     for call in calls:
         with pytest.raises(ImportError, match=r"kolvar\[plot\]"):
@@ -298,3 +299,50 @@ def test_crowded_stage_labels_never_overlap_and_titles_carry_q_alpha_and_azeotro
     xs = [0, 0.25, 0.5, 0.75, 1]
     plot.txy(EquilibriumCurve.from_points(xs, [0, 0.45, 0.7, 0.88, 1], [380, 370, 360, 355, 350]), zeotropic)
     assert by_gid(zeotropic, "azeotrope") == []
+
+
+PR_BENZENE_TOLUENE = kolvar.ThermoSystem.peng_robinson(["benzene", "toluene"])
+
+
+@pytest.mark.parametrize("condenser", ["total", "partial"])
+def test_enthalpy_composition_draws_the_design_on_its_own_lines(ax, condenser):
+    column = kolvar.BinaryColumn(101.325, kolvar.Feed(100.0, 0.44, 0.6), 0.974, 0.0235, condenser)
+    result = kolvar.ponchon_savarit(PR_BENZENE_TOLUENE, column, 3.5)
+    assert plot.enthalpy_composition(PR_BENZENE_TOLUENE, 101.325, result, ax) is ax
+    x, y, _, h_l, h_v = kolvar._engine._enthalpy_curve(PR_BENZENE_TOLUENE, 101.325)
+    for gid, xs, hs in (("liquid-enthalpy", x, h_l), ("vapour-enthalpy", y, h_v)):
+        drawn = one_line(ax, gid)
+        assert [p[0] for p in drawn] == xs and [p[1] for p in drawn] == pytest.approx([h / 1000 for h in hs])
+    ties = [list(zip(*line.get_data())) for line in ax.lines if line.get_gid() == "stage-tie-line"]
+    assert [(t[0][0], t[1][0]) for t in ties] == [(s.x, s.y) for s in result.stages]
+
+    # Each construction line runs from a difference point through a stage's
+    # liquid end and the next stage's vapour end: the three are collinear.
+    poles = [(p[0], p[1] / 1000) for p in (result.top_difference_point, result.bottom_difference_point)]
+    constructions = [list(zip(*line.get_data())) for line in ax.lines if line.get_gid() == "construction"]
+    assert len(constructions) == len(ties) - 1
+    for n, ((start, end), tie, following) in enumerate(zip(constructions, ties, ties[1:])):
+        assert start == poles[0] if n + 1 < result.feed_stage else start == poles[1]
+        for point in (tie[0], following[1]):
+            cross = (end[0] - start[0]) * (point[1] - start[1]) - (end[1] - start[1]) * (point[0] - start[0])
+            assert cross == pytest.approx(0.0, abs=1e-6 * abs(end[1] - start[1]))
+    (feed,) = one_line(ax, "feed-point")
+    system, z = PR_BENZENE_TOLUENE, [0.44, 0.56]
+    h_l = system.enthalpy(system.bubble_temperature(101.325, z)[0], 101.325, z, "liquid")
+    h_v = system.enthalpy(system.dew_temperature(101.325, z)[0], 101.325, z, "vapour")
+    assert feed == (0.44, pytest.approx((0.6 * h_l + 0.4 * h_v) / 1000, rel=1e-9))
+    assert one_line(ax, "difference-line") == poles[::-1]
+    ax.figure.canvas.draw()
+
+
+def test_enthalpy_composition_refusals(ax):
+    result = kolvar.ponchon_savarit(PR_BENZENE_TOLUENE, kolvar.BinaryColumn(200.0, kolvar.Feed(100.0, 0.44),
+                                                                            0.95, 0.05), 3.0)
+    with pytest.raises(ValueError, match="the design is at 200 kPa, not at the diagram's 101.325 kPa"):
+        plot.enthalpy_composition(PR_BENZENE_TOLUENE, 101.325, result, ax)
+    with pytest.raises(TypeError, match="design must be a result of kolvar.ponchon_savarit, got McCabeThieleResult"):
+        plot.enthalpy_composition(PR_BENZENE_TOLUENE, 101.325, design("saturated liquid")[1], ax)
+    with pytest.raises(ValueError, match="binary system, got 3 components"):
+        plot.enthalpy_composition(kolvar.ThermoSystem.peng_robinson(["methanol", "water", "ethanol"]), 101.325)
+    plot.enthalpy_composition(PR_BENZENE_TOLUENE, 101.325, None, ax)
+    assert len(by_gid(ax, "tie-line")) == 11

@@ -31,6 +31,14 @@ GIDS = {
     "dew": "dew line T(y) or P(y)",
     "liquid-split": "shaded x range where the bubble-point liquid splits into two liquids",
     "azeotrope": "marker on the azeotrope of a T–x–y diagram, where the bubble and dew lines touch",
+    "liquid-enthalpy": "saturated-liquid line h_L(x) at the bubble points",
+    "vapour-enthalpy": "saturated-vapour line H_V(y) at the dew points",
+    "tie-line": "a sampled tie line of the enthalpy-composition diagram",
+    "stage-tie-line": "tie line of a stage of an enthalpy-balanced design",
+    "construction": "line from a difference point through a stage's liquid to the next stage's vapour",
+    "difference-line": "line joining the two difference points through the feed point",
+    "difference-point": "a difference point (marker and name)",
+    "feed-point": "the feed point (z_F, h_F) on the difference line",
 }
 
 _INSTALL_HINT = "kolvar.plot needs matplotlib; install it with: pip install 'kolvar[plot]'"
