@@ -5,6 +5,7 @@
     python benchmarks/bench_python.py energy     # only the enthalpies, the feed condition and the column's energy
     python benchmarks/bench_python.py shortcut   # only the multicomponent shortcut
     python benchmarks/bench_python.py activity   # only the NRTL and UNIQUAC bubble temperatures
+    python benchmarks/bench_python.py people     # kolvar.design, plain data and notebook tables
 
 Each figure is the best of several repeats of many calls, in microseconds
 (or milliseconds for the thermodynamic sweeps).
@@ -111,7 +112,24 @@ def activity():
                    best_per_call(lambda: system.bubble_temperature(101.325, x), 20000), target)
 
 
-SECTIONS = {"design": design, "thermo": thermo, "energy": energy, "shortcut": shortcut, "activity": activity}
+def people():
+    system = kv.ThermoSystem.peng_robinson(["benzene", "toluene"])
+    column = kv.BinaryColumn(101.325, kv.Feed(100.0, 0.44), 0.974, 0.0235)
+    print("kolvar.design of the textbook column (R = 1.5 R_min, 101-point curve), its data and tables")
+    report("design, McCabe-Thiele",
+           best_per_call(lambda: kv.design(system, column, reflux_factor=1.5), 20, repeat=3), unit="ms")
+    report("design, Ponchon-Savarit",
+           best_per_call(lambda: kv.design(system, column, reflux_factor=1.5, method="ponchon_savarit"), 5,
+                         repeat=3), unit="ms")
+    made = kv.design(system, column, reflux_factor=1.5)
+    report("McCabeThieleResult.to_dict", best_per_call(made.staircase.to_dict, 5000))
+    report("McCabeThieleResult._repr_html_", best_per_call(made.staircase._repr_html_, 2000))
+    report("ColumnDesign.to_dict (curve included)", best_per_call(made.to_dict, 2000))
+    report("ColumnDesign.stage_table", best_per_call(made.stage_table, 500))
+
+
+SECTIONS = {"design": design, "thermo": thermo, "energy": energy, "shortcut": shortcut, "activity": activity,
+            "people": people}
 
 if __name__ == "__main__":
     for name in sys.argv[1:] or SECTIONS:

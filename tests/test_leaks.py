@@ -194,6 +194,8 @@ def _cases() -> list[Case]:
         Case("unpickle", lambda: [pickle.loads(data) for data in pickled], pickled, repeat=500),
         Case("rebuild refused", lambda: e._rebuild(*damaged), [damaged], repeat=2000),
         Case("copies", lambda: (copy.copy(DESIGN), copy.deepcopy([DESIGN, CURVE])), [DESIGN, CURVE]),
+        Case("plain data and tables", lambda: [(v.to_dict(), v._repr_html_()) for v in (DESIGN, COLUMN, MEASURED)],
+             [DESIGN, COLUMN, MEASURED], repeat=300),
     ]
     return cases
 
