@@ -317,7 +317,7 @@ def _make(*values: Any) -> ColumnDesign:
 
 def _is_native(value: Any, name: str) -> bool:
     kind = type(value)
-    return kind.__module__ == "builtins" and kind.__name__ == name and hasattr(kind, "__reduce__")
+    return kind.__module__ == "builtins" and kind.__name__ == name and "__reduce__" in vars(kind)
 
 
 def _restore(*values: Any) -> ColumnDesign:
