@@ -13,6 +13,7 @@
 #include "engine/binary/total_reflux.hpp"
 #include "engine/column.hpp"
 #include "engine/multicomponent/shortcut.hpp"
+#include "engine/thermo/stable_flash.hpp"
 #include "engine/thermo/system.hpp"
 
 namespace kolvar::bind {
@@ -28,7 +29,8 @@ using ModuleClasses = ClassList<engine::ThermoSystem,
                                 engine::RminResult,
                                 engine::McCabeThieleResult,
                                 engine::TotalRefluxResult,
-                                engine::ShortcutResult>;
+                                engine::ShortcutResult,
+                                engine::EquilibriumPhase>;
 
 template <class T>
     requires(ModuleClasses::contains<T>)
