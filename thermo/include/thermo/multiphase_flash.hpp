@@ -63,9 +63,9 @@ std::expected<PhaseStability, ThermoError> phase_stability(const SystemSpec& spe
 //   Q(beta) = sum_k beta_k - sum_i z_i ln(sum_k beta_k / phi_ik),  beta >= 0,
 // and the result is tested again, a third phase joining an unstable pair.
 // Phases whose fraction falls to 0 leave. With one equation of state for
-// both phases, a phase whose cubic has a single root is a liquid below the
-// pseudo-critical temperature of its composition (as isothermal_flash
-// decides) and a vapour from it on.
+// both phases, a feed on a single root counts as a vapour, and a vapour on a
+// single root at a molar volume below 1.75 covolumes is reported as the
+// liquid it is.
 //
 // The result: the vapour first, then the liquids, the one richer in the
 // first component first; fractions summing to 1, sum_k beta_k x_ik = z_i to

@@ -5,6 +5,7 @@
 #include "flash/extrapolation.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/phase_pair.hpp"
+#include "flash/phase_stability.hpp"
 #include "flash/physical_attraction.hpp"
 #include "flash/pressure_solver.hpp"
 #include "kolvar/format.hpp"
@@ -93,21 +94,12 @@ bool finite(std::span<const double> values)
 }
 
 
-// With one equation of state for both phases, whether the phase y is a
-// vapour: the largest of three roots, or a single root at or above the
-// pseudo-critical temperature of y. Other systems' vapours are vapours.
+// Whether the flash's vapour y is a vapour and not a second liquid
+// (flash/phase_stability.hpp, true_kind).
 bool vapour_root(const SystemSpec& spec, double temperature, double pressure, std::span<const double> y)
 {
-    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
-    if (phi_phi == nullptr || spec.vapor.kind != VaporModel::Kind::Eos || phi_phi->eos != spec.vapor.eos) return true;
     PhaseFugacity phases(spec, temperature, pressure);
-    List scratch(y.size());
-    double z_liquid = 0.0;
-    double z_vapour = 0.0;
-    if (!phases.term(Phase::Liquid, y, scratch, &z_liquid) || !phases.term(Phase::Vapor, y, scratch, &z_vapour))
-        return true;
-    if (std::abs(z_liquid - z_vapour) > 1e-10 * std::fmax(std::abs(z_liquid), std::abs(z_vapour))) return true;
-    return !liquid_like(spec.components, y, temperature);
+    return flash::true_kind(spec, phases, temperature, pressure, Phase::Vapor, y) == Phase::Vapor;
 }
 
 // The vapour-liquid answer that the stable phases give, for a feed of mole

@@ -268,7 +268,7 @@ std::expected<std::vector<PhaseShare>, ThermoError> stable_flash(const SystemSpe
         g_vapour += z[i] * as_vapour.ln_phi[i];
     }
     Phases set;
-    set.push_back(g_vapour < g_liquid ? as_vapour : as_liquid);
+    set.push_back(g_vapour <= g_liquid ? as_vapour : as_liquid);
 
     TrialList d(n);
     for (unsigned round = 0; round < max_phases; ++round) {
@@ -302,7 +302,7 @@ std::expected<std::vector<PhaseShare>, ThermoError> stable_flash(const SystemSpe
     std::vector<PhaseShare> out;
     out.reserve(set.size());
     for (SplitPhase& phase : set) {
-        const Phase kind = flash::true_kind(spec, phases, temperature, phase.kind, phase.x);
+        const Phase kind = flash::true_kind(spec, phases, temperature, pressure, phase.kind, phase.x);
         out.push_back(PhaseShare{kind, set.size() == 1 ? 1.0 : phase.fraction / total,
                                  std::vector<double>(phase.x.begin(), phase.x.end())});
     }

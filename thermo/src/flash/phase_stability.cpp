@@ -4,6 +4,7 @@
 
 #include "flash/model_checks.hpp"
 #include "kolvar/format.hpp"
+#include "thermo/component_parameters.hpp"
 
 #include <cmath>
 #include <limits>
@@ -16,6 +17,8 @@ namespace {
 constexpr double pure_trial = 1e-3;       // the other components' share of a nearly pure trial
 constexpr double known_tpd = 1e-8;        // |tm| of a trial that ended on a known phase
 constexpr double same_root = 1e-10;       // relative gap of two roots that are one
+// A single root at a molar volume below this many covolumes is a liquid's.
+constexpr double dense_volume = 1.75;
 
 ThermoError non_finite_tpd(double temperature, double pressure)
 {
@@ -31,23 +34,20 @@ bool one_equation_of_state(const SystemSpec& spec)
 
 }  // namespace
 
-Phase true_kind(const SystemSpec& spec, PhaseFugacity& phases, double temperature, Phase labelled,
-                std::span<const double> w)
+Phase true_kind(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
+                Phase labelled, std::span<const double> w)
 {
-    if (!one_equation_of_state(spec)) return labelled;
+    if (labelled != Phase::Vapor || !one_equation_of_state(spec)) return labelled;
     TrialList scratch(w.size());
     double z_liquid = 0.0;
     double z_vapour = 0.0;
     if (!phases.term(Phase::Liquid, w, scratch, &z_liquid) || !phases.term(Phase::Vapor, w, scratch, &z_vapour))
         return labelled;
     if (std::abs(z_liquid - z_vapour) > same_root * std::fmax(std::abs(z_liquid), std::abs(z_vapour))) return labelled;
-    double volume = 0.0;
-    double weighted = 0.0;
-    for (std::size_t i = 0; i < w.size(); ++i) {
-        volume += w[i] * spec.components[i].vc;
-        weighted += w[i] * spec.components[i].vc * spec.components[i].tc;
-    }
-    return temperature < weighted / volume ? Phase::Liquid : Phase::Vapor;
+    const ComponentParameters parameters = component_parameters(spec.components, spec.vapor.eos, temperature, pressure);
+    double b = 0.0;
+    for (std::size_t i = 0; i < w.size(); ++i) b += w[i] * parameters.b[i];
+    return z_vapour < dense_volume * b ? Phase::Liquid : Phase::Vapor;
 }
 
 std::expected<void, ThermoError> finite_coefficients(PhaseFugacity& phases, double temperature, double pressure,
@@ -111,7 +111,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
             if (found_known) continue;
             Phase nature = kind;
             if (!same_kind) {
-                nature = true_kind(spec, phases, temperature, kind, trial->w);
+                nature = true_kind(spec, phases, temperature, pressure, kind, trial->w);
                 if (nature != kind && !(nature == Phase::Vapor ? kinds.vapour : kinds.liquid)) continue;
             }
             if (trial->tpd < best.tpd) best = Stationary{trial->tpd, nature, std::move(trial->w)};

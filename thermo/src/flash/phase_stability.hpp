@@ -37,12 +37,12 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
                                                     TrialKinds kinds, bool first_negative);
 
 // With one equation of state for both phases, the kind the phase evaluated
-// as `labelled` at composition w really is: the label when the cubic has a
-// liquid and a vapour root there, else a liquid below the pseudo-critical
-// temperature of w's critical-volume fractions (as isothermal_flash decides)
-// and a vapour from it on. Other systems' phases are what they are labelled.
-Phase true_kind(const SystemSpec& spec, PhaseFugacity& phases, double temperature, Phase labelled,
-                std::span<const double> w);
+// as `labelled` at composition w really is: a vapour whose cubic has a
+// single root there at a molar volume below 1.75 covolumes (the mixture's B
+// the mole-fraction average of the components') is a liquid reached as a
+// vapour. Every other phase is what it is labelled.
+Phase true_kind(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
+                Phase labelled, std::span<const double> w);
 
 // ln(f_i/(w_i P)) of the phase; Evaluation "non-finite fugacity at T = {T}
 // K, P = {P} kPa" when some entry of a present component is not finite.
