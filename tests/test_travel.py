@@ -29,6 +29,7 @@ CURVE = e.EquilibriumCurve.constant_alpha(2.5)
 DESIGN = e.mccabe_thiele(CURVE, 0.9, 0.1, 0.5, 3.0, 0.5, 0.6, "partial")
 SHORTCUT = e._shortcut(T.peng_robinson(["propane", "n-butane", "n-pentane"]), 800.0, 100.0, [0.3, 0.4, 0.3],
                        "n-butane", 2, 0.95, 0.9, reflux_factor=1.4)
+PHASES = PR.stable_flash(350.0, 101.325, [0.5, 0.5])
 
 
 def _samples():
@@ -55,7 +56,7 @@ def _samples():
         T.grayson_streed(["propane", "n-butane"], "Virial"),
     ]
     results = [DESIGN, DESIGN.spec, DESIGN.rmin, DESIGN.stripping, DESIGN.stages[-1],
-               e.total_reflux(CURVE, 0.95, 0.05, 0.7), e.CondenserKind.Partial, SHORTCUT]
+               e.total_reflux(CURVE, 0.95, 0.05, 0.7), e.CondenserKind.Partial, SHORTCUT, *PHASES]
     return columns + [columns[0].feed] + curves + systems + results
 
 
@@ -286,6 +287,12 @@ DAMAGED = [
      "dimension mismatch: distillate, bottoms and alpha must have one length of at least 2, got 2, 3 and 3"),
     ("ShortcutResult", state_of(SHORTCUT, edit(12, lambda a: [v * 1.5 for v in a])), ValueError,
      "dimension mismatch: alpha must hold the heavy key's 1 and a light key's value above 1"),
+    ("EquilibriumPhase", state_of(PHASES[0], edit(0, lambda k: "solid")), ValueError,
+     'dimension mismatch: kind must be "vapour" or "liquid", got "solid"'),
+    ("EquilibriumPhase", state_of(PHASES[0], edit(1, lambda f: 0.0)), ValueError,
+     "dimension mismatch: fraction must lie in (0, 1], got 0"),
+    ("EquilibriumPhase", state_of(PHASES[0], edit(2, lambda c: [v * 0.9 for v in c])), ValueError,
+     "dimension mismatch: composition must sum to 1, got a sum of 0.9"),
 ]
 
 

@@ -72,8 +72,9 @@ Judgement judge(const SystemSpec& spec, Direction direction, double temperature,
         return {near_trivial ? Verdict::Trivial : Verdict::Unsettled, fugacity_gap};
     }
 
-    // The given phase against trial phases of the incipient kind; the
-    // incipient phase itself is known.
+    // The given phase against trial phases of the incipient kind (of both
+    // kinds when the two phases are nearly one); the incipient phase itself
+    // is known.
     const Phase given_kind = bubble ? Phase::Liquid : Phase::Vapor;
     const Phase incipient_kind = bubble ? Phase::Vapor : Phase::Liquid;
     const std::span<const double> given = bubble ? x : y;
@@ -83,10 +84,11 @@ Judgement judge(const SystemSpec& spec, Direction direction, double temperature,
     for (std::size_t i = 0; i < n; ++i)
         d[i] = given[i] > 0.0 ? std::log(given[i]) + given_term[i] : -std::numeric_limits<double>::infinity();
     const KnownPhase known[] = {{given_kind, given}, {incipient_kind, incipient}};
-    const TrialKinds kinds{.vapour = bubble, .liquid = !bubble};
+    const bool close = apart <= distinct_composition;
+    const TrialKinds kinds{.vapour = bubble || close, .liquid = !bubble || close};
     const auto lowest = lowest_trial(spec, phases, temperature, pressure, known[0], d, known, kinds, true);
     if (!lowest || !(lowest->tpd < unstable_tpd)) return {Verdict::Answer, fugacity_gap};
-    return {apart <= distinct_composition ? Verdict::Trivial : Verdict::Metastable, fugacity_gap};
+    return {close ? Verdict::Trivial : Verdict::Metastable, fugacity_gap};
 }
 
 }  // namespace kolvar::thermo::flash

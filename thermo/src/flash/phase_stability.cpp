@@ -17,6 +17,8 @@ namespace {
 constexpr double pure_trial = 1e-3;       // the other components' share of a nearly pure trial
 constexpr double known_tpd = 1e-8;        // |tm| of a trial that ended on a known phase
 constexpr double same_root = 1e-10;       // relative gap of two roots that are one
+constexpr double arrival_distance = 1e-5; // a trial this close to a stationary point has reached it
+constexpr double near_tested = 1e-4;      // stationary points this close to the tested phase are not waited for
 // A single root at a molar volume below this many covolumes is a liquid's.
 constexpr double dense_volume = 1.75;
 
@@ -73,6 +75,15 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
     Stationary best{0.0, tested.kind, TrialList(z)};
     TrialList wilson(n);
     for (std::size_t i = 0; i < n; ++i) wilson[i] = wilson_k(spec.components[i], temperature, pressure);
+    // Stationary points already reached by a trial of the running kind, and
+    // the known phases of that kind: a later trial that comes close to one
+    // ends there, its value being that point's.
+    struct Reached {
+        TrialList w;
+        double tpd;
+        bool known;
+    };
+    SmallVector<Reached, 9> reached;
 
     for (const Phase kind : {Phase::Vapor, Phase::Liquid}) {
         if (!(kind == Phase::Vapor ? kinds.vapour : kinds.liquid)) continue;
@@ -81,6 +92,23 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
         if (same_kind && !phases.composition_dependent(kind)) continue;
         const auto term = [&](std::span<const double> w, std::span<double> out) {
             return phases.ln_coefficients(kind, w, out);
+        };
+        // Points near the tested phase are left out: an unstable phase's own
+        // neighbourhood is where trials pass on their way elsewhere.
+        const auto apart = [&](std::span<const double> w) { return composition_distance(w, z) >= near_tested; };
+        reached.clear();
+        for (const KnownPhase& phase : known)
+            if (phase.kind == kind && apart(phase.composition))
+                reached.push_back({TrialList(phase.composition), 0.0, true});
+        const Reached* arrived_at = nullptr;
+        const auto arrived = [&](std::span<const double> w) {
+            for (const Reached& point : reached) {
+                if (composition_distance(w, point.w) < arrival_distance) {
+                    arrived_at = &point;
+                    return true;
+                }
+            }
+            return false;
         };
         // The other kind from Wilson's K-values first, then nearly pure
         // trials of every present component.
@@ -99,9 +127,19 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
                 total += w[i];
             }
             for (double& v : w) v /= total;
-            auto trial = tangent_plane_trial(term, d, std::move(w), same_kind ? z : std::span<const double>{});
+            arrived_at = nullptr;
+            auto trial =
+                tangent_plane_trial(term, d, std::move(w), same_kind ? z : std::span<const double>{}, arrived);
             if (!trial) return std::unexpected(std::move(trial.error()));
             if (!std::isfinite(trial->tpd)) return std::unexpected(non_finite_tpd(temperature, pressure));
+            if (arrived_at != nullptr) {
+                if (arrived_at->known) continue;
+                trial->tpd = arrived_at->tpd;
+                trial->w = arrived_at->w;
+            }
+            else if (reached.size() < decltype(reached)::inline_capacity && apart(trial->w)) {
+                reached.push_back({trial->w, trial->tpd, false});
+            }
             bool found_known = same_kind && composition_distance(trial->w, z) < trivial_distance;
             for (const KnownPhase& phase : known) {
                 if (composition_distance(trial->w, phase.composition) < trivial_distance &&

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <expected>
 #include <span>
+#include <utility>
 
 namespace kolvar::thermo::flash {
 
@@ -47,10 +48,11 @@ inline double composition_distance(std::span<const double> a, std::span<const do
 // passes, with extrapolation jumps; `term(w, out)` writes ln f~_i(w) of the
 // trial phase. The passes end when no ln W_i changes by 1e-10 or, when
 // `same` is not empty, once w comes within 1e-6 of it (the tested phase
-// itself). Returns tm and w of the last evaluated pass.
-template <class Term>
+// itself), or once `arrived(w)` says that w has reached a stationary point
+// already known. Returns tm and w of the last evaluated pass.
+template <class Term, class Arrived>
 std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<const double> d, TrialList w,
-                                                      std::span<const double> same = {})
+                                                      std::span<const double> same, Arrived&& arrived)
 {
     const std::size_t n = w.size();
     TrialList big_w = w;  // W, the unnormalised amounts
@@ -76,7 +78,8 @@ std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<con
         }
         evaluated.tpd = tpd;
         evaluated.w = w;
-        if (change < trial_change_tolerance || (!same.empty() && composition_distance(w, same) < trivial_distance))
+        if (change < trial_change_tolerance || (!same.empty() && composition_distance(w, same) < trivial_distance) ||
+            arrived(std::span<const double>(w)))
             break;
         const Extrapolation::Advice advice = regular ? extrapolation.advise(step) : Extrapolation::Advice{};
         if (advice.revert) {
@@ -102,6 +105,13 @@ std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<con
         }
     }
     return evaluated;
+}
+
+template <class Term>
+std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<const double> d, TrialList w,
+                                                      std::span<const double> same = {})
+{
+    return tangent_plane_trial(term, d, std::move(w), same, [](std::span<const double>) { return false; });
 }
 
 }  // namespace kolvar::thermo::flash
