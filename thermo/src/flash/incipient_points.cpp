@@ -5,6 +5,7 @@
 // looks for the genuine point.
 #include "flash/general_solvers.hpp"
 #include "flash/incipient_newton.hpp"
+#include "flash/model_checks.hpp"
 #include "kolvar/format.hpp"
 
 #include <cmath>
@@ -20,6 +21,8 @@ using Solved = std::expected<IncipientPoint, ThermoError>;
 // pressure iteration, and those of the scan's final evaluation.
 constexpr unsigned pressure_passes = 40;
 constexpr unsigned final_passes = 60;
+// The least iteration limit with which the stability search runs.
+constexpr unsigned search_budget = 60;
 
 const char* point_name(Direction direction, Unknown unknown)
 {
@@ -78,7 +81,10 @@ Solved resolve(const SystemSpec& spec, Direction direction, Unknown unknown, dou
         const auto [t, p] = at(point);
         return judge(spec, direction, t, p, composition, point);
     };
+    // The search bisects stability tests: it runs only with the budget of its bisection.
+    const bool searching = max_iterations >= search_budget;
     const auto stable_or = [&](IncipientPoint point) -> Solved {
+        if (!searching) return consistent(std::move(point), composition, direction);
         if (auto stable = stable_search(spec, direction, unknown, given, composition, tolerance))
             return consistent(std::move(*stable), composition, direction);
         return consistent(std::move(point), composition, direction);
@@ -109,8 +115,10 @@ Solved resolve(const SystemSpec& spec, Direction direction, Unknown unknown, dou
         if (verdict == Verdict::Answer) return consistent(std::move(*found), composition, direction);
         if (verdict == Verdict::Metastable) return stable_or(std::move(*found));
     }
-    if (auto stable = stable_search(spec, direction, unknown, given, composition, tolerance))
-        return consistent(std::move(*stable), composition, direction);
+    if (searching) {
+        if (auto stable = stable_search(spec, direction, unknown, given, composition, tolerance))
+            return consistent(std::move(*stable), composition, direction);
+    }
     if (!general) return general;
     if (judged.verdict == Verdict::Trivial)
         return std::unexpected(for_pressure ? no_point(direction, unknown, given, "P", general->value, "kPa")
@@ -140,6 +148,12 @@ Solved point_pressure(const SystemSpec& spec, double temperature, std::span<cons
 Solved point_temperature(const SystemSpec& spec, double pressure, std::span<const double> composition,
                          Direction direction, double tolerance, unsigned max_iterations)
 {
+    // No grid temperature can reach such a pressure: every pressure solve stops at the floor.
+    if (pressure > 0.0 && pressure < pressure_floor && check_composition(spec.components.size(), composition.size(), direction) &&
+        check_models(spec, spec.components.size()))
+        return std::unexpected(ThermoError::evaluation(
+            format::text(direction == Direction::Bubble ? "bubble" : "dew", " temperature at P = ", pressure,
+                         " kPa: the pressure is below the solvers' floor of 1e-9 kPa")));
     return resolve(spec, direction, Unknown::Temperature, pressure, composition,
                    certified_temperature(spec, pressure, composition, direction, tolerance, max_iterations),
                    [&] {
