@@ -34,8 +34,9 @@ struct FlashResult {
 //
 // The vapour is a vapour: with one equation of state for both phases, a
 // split whose "vapour" sits on a single root at a molar volume below 1.75
-// covolumes is two liquids, no vapour-liquid answer. Such a split, and
-// passes that do not converge, give way to the stable phases of a feed of
+// covolumes is two liquids, no vapour-liquid answer. Such a split, passes
+// that do not converge, and a one-phase answer whose phase a trial phase of
+// the other kind would lower (phase_stability), give way to the stable phases of a feed of
 // mole fractions (stable_flash): a vapour and a liquid as they are, liquids
 // alone as beta = 0 with the feed's incipient vapour, a vapour alone as
 // beta = 1 with its incipient liquid; two liquids that no stable phase set

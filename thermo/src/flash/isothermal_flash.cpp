@@ -249,6 +249,17 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
             format::text("no vapour at T = ", temperature, " K, P = ", pressure,
                          " kPa: the feed splits into two liquids (stable_flash reports them)")));
     }
+    // A feed that stays one phase must be stable against the other kind: a
+    // vapour that a liquid of another composition would lower (propane with
+    // a little water condensing water) is no vapour answer.
+    if (result.vapour_fraction == 0.0 || result.vapour_fraction == 1.0) {
+        const bool liquid = result.vapour_fraction == 0.0;
+        const auto stability = phase_stability(spec, temperature, pressure, z, liquid ? Phase::Liquid : Phase::Vapor,
+                                               {.vapour = liquid, .liquid = !liquid});
+        if (stability && stability->tpd < unstable_tpd) {
+            if (auto answer = from_stable_phases(spec, temperature, pressure, z)) return std::move(*answer);
+        }
+    }
     result.x.assign(x.begin(), x.end());
     result.y.assign(y.begin(), y.end());
     return result;

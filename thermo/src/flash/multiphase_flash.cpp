@@ -23,6 +23,9 @@ constexpr std::size_t max_phases = 3;
 constexpr unsigned split_passes = 2000;
 constexpr double split_change = 1e-10;   // largest |ln phi_new - ln phi_old| of a converged split
 constexpr unsigned fraction_steps = 100;
+constexpr double negligible_fraction = 1e-15;  // a phase with no more of the feed leaves
+constexpr double same_phase = 1e-6;            // two phases of one kind this close are one
+constexpr unsigned stall_passes = 20;  // passes without halving the change before the roots are chosen by G
 
 struct SplitPhase {
     Phase kind;
@@ -116,7 +119,7 @@ void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, 
                 largest = std::fmax(largest, std::abs(g[k]));
             }
         }
-        if (f == 0 || largest < 1e-15) return;
+        if (f == 0 || largest < 1e-14) return;
         std::array<double, 9> hf{};
         std::array<double, 3> s{};
         for (std::size_t a = 0; a < f; ++a) {
@@ -130,12 +133,23 @@ void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, 
         double length = 1.0;
         for (std::size_t a = 0; a < f; ++a)
             if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
+        double size = 0.0;
+        for (std::size_t a = 0; a < f; ++a) size = std::fmax(size, std::abs(length * s[a]));
+        if (size < 1e-15) return;
         bool moved = false;
-        for (int halving = 0; halving < 40; ++halving) {
+        for (int halving = 0; halving < 60; ++halving) {
+            if (halving == 30) {
+                // The Newton direction does not lower Q (two phases nearly
+                // alike): steepest descent instead.
+                length = 1.0;
+                for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]];
+                for (std::size_t a = 0; a < f; ++a)
+                    if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
+            }
             for (std::size_t k = 0; k < m; ++k) trial_beta[k] = beta[k];
             for (std::size_t a = 0; a < f; ++a) trial_beta[free[a]] = std::fmax(0.0, beta[free[a]] + length * s[a]);
             const double q_new = q_of(std::span<const double>(trial_beta.data(), m), trial_e);
-            if (q_new <= q) {
+            if (q_new <= q + 1e-15 * std::abs(q)) {
                 const bool same = std::equal(beta.begin(), beta.end(), trial_beta.begin());
                 std::copy_n(trial_beta.begin(), m, beta.begin());
                 std::copy(trial_e.begin(), trial_e.end(), e.begin());
@@ -149,18 +163,42 @@ void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, 
     }
 }
 
+bool one_equation_of_state(const SystemSpec& spec)
+{
+    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
+    return phi_phi != nullptr && spec.vapor.kind == VaporModel::Kind::Eos && phi_phi->eos == spec.vapor.eos;
+}
+
 class Splitter {
 public:
     Splitter(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
              std::span<const double> z)
-        : spec_(spec), phases_(phases), temperature_(temperature), pressure_(pressure), z_(z)
+        : spec_(spec), phases_(phases), temperature_(temperature), pressure_(pressure), z_(z),
+          one_eos_(one_equation_of_state(spec))
     {
     }
 
     // Fugacity coefficients of every phase at its composition.
     std::expected<void, ThermoError> evaluate(SplitPhase& phase)
     {
-        return flash::finite_coefficients(phases_, temperature_, pressure_, phase.kind, phase.x, phase.ln_phi);
+        if (!by_gibbs_)
+            return flash::finite_coefficients(phases_, temperature_, pressure_, phase.kind, phase.x, phase.ln_phi);
+        TrialList other(phase.x.size());
+        const Phase other_kind = phase.kind == Phase::Vapor ? Phase::Liquid : Phase::Vapor;
+        if (auto ok = flash::finite_coefficients(phases_, temperature_, pressure_, phase.kind, phase.x, phase.ln_phi); !ok)
+            return ok;
+        if (!flash::finite_coefficients(phases_, temperature_, pressure_, other_kind, phase.x, other)) return {};
+        double g = 0.0;
+        double g_other = 0.0;
+        for (std::size_t i = 0; i < phase.x.size(); ++i) {
+            g += phase.x[i] * phase.ln_phi[i];
+            g_other += phase.x[i] * other[i];
+        }
+        if (g_other < g) {
+            phase.kind = other_kind;
+            phase.ln_phi = other;
+        }
+        return {};
     }
 
     // Successive substitution on the phases' compositions, starting from
@@ -172,11 +210,15 @@ public:
         SmallVector<TrialList, max_phases> inverse_phi(m, TrialList(n));
         std::array<double, 3> beta{};
         TrialList e(n);
+        // The fractions the phases had; a phase that joins starts at 0 and
+        // enters when it lowers Q.
         for (std::size_t k = 0; k < m; ++k) {
-            beta[k] = 1.0 / static_cast<double>(m);
+            beta[k] = set[k].fraction;
             if (auto ok = evaluate(set[k]); !ok) return ok;
         }
         double change = std::numeric_limits<double>::infinity();
+        double progress = change;
+        unsigned stalled = 0;
         for (unsigned pass = 0; pass < split_passes; ++pass) {
             if (spec_.stop()) return std::unexpected(ThermoError::stopped());
             for (std::size_t k = 0; k < m; ++k)
@@ -196,6 +238,18 @@ public:
                 if (auto ok = evaluate(set[k]); !ok) return ok;
                 for (std::size_t i = 0; i < n; ++i)
                     if (z_[i] > 0.0) change = std::fmax(change, std::abs(set[k].ln_phi[i] - before[i]));
+            }
+            // A phase near the end of its liquid (or vapour) root can make the
+            // passes cycle between the roots; from then on each phase takes
+            // the root of the lower Gibbs energy.
+            if (change < 0.5 * progress) {
+                progress = change;
+                stalled = 0;
+            }
+            else if (++stalled == stall_passes && !by_gibbs_ && one_eos_) {
+                by_gibbs_ = true;
+                for (std::size_t k = 0; k < m; ++k)
+                    if (auto ok = evaluate(set[k]); !ok) return ok;
             }
             if (!std::isfinite(change))
                 return std::unexpected(ThermoError::evaluation(
@@ -228,6 +282,8 @@ private:
     double temperature_;
     double pressure_;
     std::span<const double> z_;
+    bool one_eos_;
+    bool by_gibbs_ = false;
 };
 
 }  // namespace
@@ -278,15 +334,24 @@ std::expected<std::vector<PhaseShare>, ThermoError> stable_flash(const SystemSpe
             d[i] = z[i] > 0.0 ? std::log(first.x[i]) + first.ln_phi[i] : -std::numeric_limits<double>::infinity();
         SmallVector<flash::KnownPhase, max_phases> known;
         for (const SplitPhase& phase : set) known.push_back({phase.kind, phase.x});
-        auto lowest = flash::lowest_trial(spec, phases, temperature, pressure, known[0], d, known, {}, true);
+        // After a split every known phase is a solved equilibrium phase.
+        auto lowest =
+            flash::lowest_trial(spec, phases, temperature, pressure, known[0], d, known, {}, true, round > 0);
         if (!lowest) return std::unexpected(std::move(lowest.error()));
         if (!(lowest->tpd < unstable_tpd) || set.size() == max_phases) break;
         set.push_back(SplitPhase{lowest->kind, 0.0, lowest->w, TrialList(n)});
         if (auto ok = splitter.split(set); !ok) return std::unexpected(ok.error());
-        // Phases that took no share of the feed leave.
+        // Phases that took no share of the feed leave, and a phase that ended
+        // on another of the same kind joins it.
         Phases kept;
-        for (SplitPhase& phase : set)
-            if (phase.fraction > 0.0) kept.push_back(std::move(phase));
+        for (SplitPhase& phase : set) {
+            if (!(phase.fraction > negligible_fraction)) continue;
+            SplitPhase* twin = nullptr;
+            for (SplitPhase& other : kept)
+                if (other.kind == phase.kind && flash::composition_distance(other.x, phase.x) < same_phase) twin = &other;
+            if (twin != nullptr) twin->fraction += phase.fraction;
+            else kept.push_back(std::move(phase));
+        }
         set = std::move(kept);
         if (set.size() <= 1) {
             // The split gave everything back to one phase: the feed as it.

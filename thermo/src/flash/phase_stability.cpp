@@ -68,7 +68,7 @@ std::expected<void, ThermoError> finite_coefficients(PhaseFugacity& phases, doub
 std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, PhaseFugacity& phases,
                                                     double temperature, double pressure, const KnownPhase& tested,
                                                     std::span<const double> d, std::span<const KnownPhase> known,
-                                                    TrialKinds kinds, bool first_negative)
+                                                    TrialKinds kinds, bool first_negative, bool solved_known)
 {
     const std::size_t n = tested.composition.size();
     const std::span<const double> z = tested.composition;
@@ -95,7 +95,9 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
         };
         // Points near the tested phase are left out: an unstable phase's own
         // neighbourhood is where trials pass on their way elsewhere.
-        const auto apart = [&](std::span<const double> w) { return composition_distance(w, z) >= near_tested; };
+        const auto apart = [&](std::span<const double> w) {
+            return solved_known || composition_distance(w, z) >= near_tested;
+        };
         reached.clear();
         for (const KnownPhase& phase : known)
             if (phase.kind == kind && apart(phase.composition))
