@@ -1,9 +1,10 @@
-// The public bubble- and dew-point solvers: the certified Newton fast path
-// where the mixture allows it, the general procedures otherwise. A general
+// The public bubble- and dew-point solvers: the certified Newton fast paths
+// where the mixture allows them, the general procedures otherwise. A general
 // result that is no equilibrium is settled by Newton where it can be; where
 // the general procedure fails or ends on the K = 1 solution, continuation
 // looks for the genuine point.
 #include "flash/general_solvers.hpp"
+#include "flash/ideal_vapour_bubble.hpp"
 #include "flash/incipient_newton.hpp"
 #include "flash/model_checks.hpp"
 #include "kolvar/format.hpp"
@@ -154,8 +155,11 @@ Solved point_temperature(const SystemSpec& spec, double pressure, std::span<cons
         return std::unexpected(ThermoError::evaluation(
             format::text(direction == Direction::Bubble ? "bubble" : "dew", " temperature at P = ", pressure,
                          " kPa: the pressure is below the solvers' floor of 1e-9 kPa")));
-    return resolve(spec, direction, Unknown::Temperature, pressure, composition,
-                   certified_temperature(spec, pressure, composition, direction, tolerance, max_iterations),
+    // The certified Newton point; for an activity liquid under an ideal gas, its own Newton bubble temperature.
+    auto fast = certified_temperature(spec, pressure, composition, direction, tolerance, max_iterations);
+    if (!fast && direction == Direction::Bubble)
+        fast = ideal_vapour_bubble_temperature(spec, pressure, composition, tolerance, max_iterations);
+    return resolve(spec, direction, Unknown::Temperature, pressure, composition, std::move(fast),
                    [&] {
                        return incipient_temperature(spec, pressure, composition, direction, tolerance,
                                                     max_iterations);
