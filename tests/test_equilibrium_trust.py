@@ -126,7 +126,10 @@ def test_mended_answers():
     beta, x, y = pr(["methanol", "water"]).flash(80, 101.325, [0.5, 0.5])
     assert beta == 0.0 and x == [0.5, 0.5]
     # The flat stretch of a van Laar pair with a liquid split.
-    propanol_water = ThermoSystem.van_laar(["1-propanol", "water"], 2.60, 1.13)
+    propanol = {"name": "1-propanol", "tc": 536.78, "pc": 5175.0, "omega": 0.629, "zc": 0.254, "vc": 219.0,
+                "tb": 370.35, "mw": 60.096, "psat_coeffs": [8.28914, 3893.36, -51.804],
+                "cp_coeffs": [4.712, 6.565e-3, 6.310e-5, -8.341e-8, 3.216e-11]}
+    propanol_water = ThermoSystem.activity([propanol, "water"], "VanLaar", [[0, 2.60], [1.13, 0]])
     for y1 in (0.395, 0.40, 0.405):
         t, x, k = propanol_water.dew_temperature(101.325, [y1, 1 - y1])
         assert x[0] == pytest.approx(y1 / k[0], abs=1e-12)

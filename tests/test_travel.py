@@ -292,7 +292,7 @@ DAMAGED = [
     ("EquilibriumPhase", state_of(PHASES[0], edit(1, lambda f: 0.0)), ValueError,
      "dimension mismatch: fraction must lie in (0, 1], got 0"),
     ("EquilibriumPhase", state_of(PHASES[0], edit(2, lambda c: [v * 0.9 for v in c])), ValueError,
-     "dimension mismatch: composition must sum to 1, got a sum of 0.9"),
+     "dimension mismatch: composition must sum to 1, got a sum of 0.9…"),
 ]
 
 

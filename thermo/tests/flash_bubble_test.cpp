@@ -210,11 +210,8 @@ TEST(BubbleTemperature, Failures)
     const SystemSpec spec = peng_robinson(components);
     const std::vector<double> x{0.5, 0.5};
     const std::string no_bracket = "saturation temperature bracket did not converge in 96 iterations (residual NaN)";
-    for (double p : {0.0, -5.0, 1e5})
+    for (double p : {0.0, -5.0, 1e5, 1e-12})
         EXPECT_EQ(error_text(bubble_temperature(spec, p, x, 1e-9, 200)), no_bracket) << p;
-    EXPECT_EQ(error_text(bubble_temperature(spec, 1e-12, x, 1e-9, 200)),
-              "thermodynamic evaluation failed: bubble temperature at P = 0.000000000001 kPa: the pressure is below the "
-              "solvers' floor of 1e-9 kPa");
     EXPECT_EQ(error_text(bubble_temperature(spec, atmosphere, std::vector<double>{0.2, 0.3, 0.5}, 1e-9, 200)),
               "dimension mismatch: components=2, x=3, y=2");
 }

@@ -6,7 +6,6 @@
 #include "flash/general_solvers.hpp"
 #include "flash/ideal_vapour_bubble.hpp"
 #include "flash/incipient_newton.hpp"
-#include "flash/model_checks.hpp"
 #include "kolvar/format.hpp"
 
 #include <cmath>
@@ -149,12 +148,14 @@ Solved point_pressure(const SystemSpec& spec, double temperature, std::span<cons
 Solved point_temperature(const SystemSpec& spec, double pressure, std::span<const double> composition,
                          Direction direction, double tolerance, unsigned max_iterations)
 {
-    // No grid temperature can reach such a pressure: every pressure solve stops at the floor.
-    if (pressure > 0.0 && pressure < pressure_floor && check_composition(spec.components.size(), composition.size(), direction) &&
-        check_models(spec, spec.components.size()))
-        return std::unexpected(ThermoError::evaluation(
-            format::text(direction == Direction::Bubble ? "bubble" : "dew", " temperature at P = ", pressure,
-                         " kPa: the pressure is below the solvers' floor of 1e-9 kPa")));
+    // At or below the pressure floor the scan's failure (no bracket, or a
+    // refused input) stands: the searches would chase points there that no
+    // pressure solve can confirm.
+    if (!(pressure > pressure_floor)) {
+        if (auto scanned = incipient_temperature(spec, pressure, composition, direction, tolerance, max_iterations);
+            !scanned)
+            return scanned;
+    }
     // The certified Newton point; for an activity liquid under an ideal gas, its own Newton bubble temperature.
     auto fast = certified_temperature(spec, pressure, composition, direction, tolerance, max_iterations);
     if (!fast && direction == Direction::Bubble)
