@@ -61,7 +61,7 @@ Judgement judge(const SystemSpec& spec, Direction direction, double temperature,
     const bool shared_root = one_equation_of_state(spec);
     if (shared_root && !distinct_phases(z_liquid, z_vapour, point.k)) return {Verdict::Trivial, fugacity_gap};
     // Two liquids are no bubble or dew point.
-    if (true_kind(spec, phases, temperature, pressure, Phase::Vapor, y) != Phase::Vapor)
+    if (true_kind(spec, phases, temperature, pressure, Phase::Vapor, y, &z_vapour) != Phase::Vapor)
         return {Verdict::Trivial, fugacity_gap};
     // The general procedures accept K-values that still move by 1e-4 in a
     // pass; only a point of one equation of state can be settled by Newton.

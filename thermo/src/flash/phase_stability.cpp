@@ -37,13 +37,14 @@ bool one_equation_of_state(const SystemSpec& spec)
 }  // namespace
 
 Phase true_kind(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
-                Phase labelled, std::span<const double> w)
+                Phase labelled, std::span<const double> w, const double* vapour_root)
 {
     if (labelled != Phase::Vapor || !one_equation_of_state(spec)) return labelled;
     TrialList scratch(w.size());
     double z_liquid = 0.0;
-    double z_vapour = 0.0;
-    if (!phases.term(Phase::Liquid, w, scratch, &z_liquid) || !phases.term(Phase::Vapor, w, scratch, &z_vapour))
+    double z_vapour = vapour_root != nullptr ? *vapour_root : 0.0;
+    if (!phases.term(Phase::Liquid, w, scratch, &z_liquid) ||
+        (vapour_root == nullptr && !phases.term(Phase::Vapor, w, scratch, &z_vapour)))
         return labelled;
     if (std::abs(z_liquid - z_vapour) > same_root * std::fmax(std::abs(z_liquid), std::abs(z_vapour))) return labelled;
     const ComponentParameters parameters = component_parameters(spec.components, spec.vapor.eos, temperature, pressure);
@@ -112,6 +113,21 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
             }
             return false;
         };
+        // A trial phase whose term does not change with its composition
+        // (an ideal gas, an ideal solution) reaches its one stationary point,
+        // W_i = exp(d_i - term_i), in its first pass from any start; when
+        // that point is a known phase, every trial of the kind ends there.
+        if (!same_kind && !phases.composition_dependent(kind)) {
+            TrialList ln_f(n), w(n);
+            if (auto ok = term(z, ln_f); !ok) return std::unexpected(std::move(ok.error()));
+            double total = 0.0;
+            for (std::size_t i = 0; i < n; ++i) {
+                w[i] = std::isinf(d[i]) ? 0.0 : std::exp(d[i] - ln_f[i]);
+                total += w[i];
+            }
+            for (double& v : w) v /= total;
+            if (arrived(w)) continue;
+        }
         // The other kind from Wilson's K-values first, then nearly pure
         // trials of every present component.
         for (std::size_t s = 0; s <= n; ++s) {

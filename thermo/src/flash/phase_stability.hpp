@@ -43,9 +43,10 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
 // as `labelled` at composition w really is: a vapour whose cubic has a
 // single root there at a molar volume below 1.75 covolumes (the mixture's B
 // the mole-fraction average of the components') is a liquid reached as a
-// vapour. Every other phase is what it is labelled.
+// vapour. Every other phase is what it is labelled. A caller that has just
+// evaluated the vapour at w passes its root as `vapour_root`.
 Phase true_kind(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
-                Phase labelled, std::span<const double> w);
+                Phase labelled, std::span<const double> w, const double* vapour_root = nullptr);
 
 // ln(f_i/(w_i P)) of the phase; Evaluation "non-finite fugacity at T = {T}
 // K, P = {P} kPa" when some entry of a present component is not finite.

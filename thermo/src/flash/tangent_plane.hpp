@@ -48,8 +48,9 @@ inline double composition_distance(std::span<const double> a, std::span<const do
 // passes, with extrapolation jumps; `term(w, out)` writes ln f~_i(w) of the
 // trial phase. The passes end when no ln W_i changes by 1e-10 or, when
 // `same` is not empty, once w comes within 1e-6 of it (the tested phase
-// itself), or once `arrived(w)` says that w has reached a stationary point
-// already known. Returns tm and w of the last evaluated pass.
+// itself). Returns tm and w of the last evaluated pass; once `arrived(w)`
+// says that w has reached a stationary point already known, the passes end
+// before w is evaluated, and only the returned w is that point's.
 template <class Term, class Arrived>
 std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<const double> d, TrialList w,
                                                       std::span<const double> same, Arrived&& arrived)
@@ -57,20 +58,32 @@ std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<con
     const std::size_t n = w.size();
     TrialList big_w = w;  // W, the unnormalised amounts
     TrialList ln_f(n), next(n), step(n);
+    TrialList ln_big_w(n), ln_next(n);  // the logarithms of W and of the plain pass's new W
+    const auto take_logarithms = [&] {
+        for (std::size_t i = 0; i < n; ++i) ln_big_w[i] = std::log(big_w[i]);
+    };
+    take_logarithms();
     TrialList start_w(n), start(n);  // the plain pass a jump started from, W and w
     Extrapolation extrapolation(n);
     Trial evaluated{0.0, w};
     for (unsigned pass = 0; pass < trial_passes; ++pass) {
+        // A point already known needs no evaluation of its own: the caller
+        // takes that point's value.
+        if (arrived(std::span<const double>(w))) {
+            evaluated.w = w;
+            break;
+        }
         if (auto ok = term(std::span<const double>(w), std::span<double>(ln_f)); !ok) return std::unexpected(ok.error());
         double tpd = 1.0;
         double change = 0.0;
         bool regular = true;  // every present amount positive and finite, so steps are finite
         for (std::size_t i = 0; i < n; ++i) {
-            if (big_w[i] > 0.0) tpd += big_w[i] * (std::log(big_w[i]) + ln_f[i] - d[i] - 1.0);
+            if (big_w[i] > 0.0) tpd += big_w[i] * (ln_big_w[i] + ln_f[i] - d[i] - 1.0);
             next[i] = std::isinf(d[i]) ? 0.0 : std::exp(d[i] - ln_f[i]);
+            ln_next[i] = std::log(next[i]);
             step[i] = 0.0;
             if (next[i] > 0.0 || big_w[i] > 0.0) {
-                step[i] = std::log(next[i]) - std::log(big_w[i]);
+                step[i] = ln_next[i] - ln_big_w[i];
                 const double size = std::abs(step[i]);
                 if (size > change || std::isnan(size)) change = size;  // a NaN keeps the trial going
                 regular = regular && std::isfinite(step[i]);
@@ -78,13 +91,13 @@ std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<con
         }
         evaluated.tpd = tpd;
         evaluated.w = w;
-        if (change < trial_change_tolerance || (!same.empty() && composition_distance(w, same) < trivial_distance) ||
-            arrived(std::span<const double>(w)))
+        if (change < trial_change_tolerance || (!same.empty() && composition_distance(w, same) < trivial_distance))
             break;
         const Extrapolation::Advice advice = regular ? extrapolation.advise(step) : Extrapolation::Advice{};
         if (advice.revert) {
             big_w = start_w;
             w = start;
+            take_logarithms();
             continue;
         }
         if (advice.jump > 0.0) start_w = next;
@@ -98,6 +111,9 @@ std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<con
             big_w[i] = next[i];
             w[i] = next[i] / total;
         }
+        // A plain pass's W is the one whose logarithms were just taken.
+        if (advice.jump > 0.0) take_logarithms();
+        else ln_big_w = ln_next;
         if (advice.jump > 0.0) {
             double plain = 0.0;
             for (double v : start_w) plain += v;
