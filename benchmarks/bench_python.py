@@ -65,6 +65,11 @@ def thermo():
             y = [y1, 1.0 - y1]
             report(f"dew_pressure, {label}, y = {y1}",
                    best_per_call(lambda: system.dew_pressure(350.0, y), 20000), 8)
+        t_bubble = system.bubble_temperature(101.325, [0.5, 0.5])[0]
+        t_dew = system.dew_temperature(101.325, [0.5, 0.5])[0]
+        for where, t in (("two phases", 0.5 * (t_bubble + t_dew)), ("liquid 20 K below its bubble point", t_bubble - 20.0)):
+            report(f"stable_flash, {label}, z = 0.5, {where}",
+                   best_per_call(lambda: system.stable_flash(t, 101.325, [0.5, 0.5]), 5000), 20)
         # The liquid-split test of every grid point included (methanol/water splits; its warning is silenced here).
         with warnings.catch_warnings():
             warnings.simplefilter("ignore", kv.LiquidSplitWarning)

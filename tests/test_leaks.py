@@ -165,6 +165,8 @@ def _cases() -> list[Case]:
         Case("flash and stability", lambda: (system.flash(345.0, 101.325, [0.4, 0.6]),
                                              system.liquid_stability(340.0, 101.325, [0.2, 0.8])), [system],
              repeat=1000),
+        Case("stable flash", lambda: (system.stable_flash(345.0, 101.325, [0.4, 0.6]),
+                                      system.stable_flash(300.0, 101.325, [0.4, 0.6])), [system], repeat=300),
         Case("single-state answers", lambda: (system.k_values(345.0, 101.325, [0.4, 0.6]),
                                               system.ln_phi(345.0, 101.325, [0.4, 0.6], "liquid"),
                                               wilson.ln_gamma(345.0, [0.4, 0.6]), wilson.saturation_pressure(345.0)),

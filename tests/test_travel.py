@@ -33,6 +33,7 @@ SHORTCUT = e._shortcut(T.peng_robinson(["propane", "n-butane", "n-pentane"]), 80
 BENZENE_TOLUENE = e.BinaryColumn(101.325, e.Feed(100, 0.44, 1.2), 0.974, 0.0235, "partial")
 ENERGY = e._column_energy(T.peng_robinson(["benzene", "toluene"]), BENZENE_TOLUENE, 3.5)
 BALANCED = e._ponchon_savarit(T.peng_robinson(["benzene", "toluene"]), BENZENE_TOLUENE, 3.5)
+PHASES = PR.stable_flash(350.0, 101.325, [0.5, 0.5])
 
 
 def _samples():
@@ -60,7 +61,7 @@ def _samples():
     ]
     results = [DESIGN, DESIGN.spec, DESIGN.rmin, DESIGN.stripping, DESIGN.stages[-1],
                e.total_reflux(CURVE, 0.95, 0.05, 0.7), e.CondenserKind.Partial, SHORTCUT, ENERGY, BALANCED,
-               BALANCED.stages[0]]
+               BALANCED.stages[0], *PHASES]
     return columns + [columns[0].feed] + curves + systems + results
 
 
@@ -326,6 +327,12 @@ DAMAGED = [
      "dimension mismatch: stage 1 is numbered 2"),
     ("PonchonSavaritResult", state_of(BALANCED, replace(9, 40.0)), ValueError,
      "dimension mismatch: the rates must be the column's D = …"),
+    ("EquilibriumPhase", state_of(PHASES[0], edit(0, lambda k: "solid")), ValueError,
+     'dimension mismatch: kind must be "vapour" or "liquid", got "solid"'),
+    ("EquilibriumPhase", state_of(PHASES[0], edit(1, lambda f: 0.0)), ValueError,
+     "dimension mismatch: fraction must lie in (0, 1], got 0"),
+    ("EquilibriumPhase", state_of(PHASES[0], edit(2, lambda c: [v * 0.9 for v in c])), ValueError,
+     "dimension mismatch: composition must sum to 1, got a sum of 0.9…"),
 ]
 
 

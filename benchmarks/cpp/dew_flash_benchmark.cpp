@@ -3,7 +3,9 @@
 // benzene/toluene with PR1976 in both phases (Classical mixing, no kij):
 // bubble and dew temperature at 101.325 kPa, bubble and dew pressure at the
 // mixture's bubble temperature, the flash halfway between its bubble and dew
-// temperatures, and the liquid's stability at its bubble point.
+// temperatures, and the liquid's stability at its bubble point; the stable
+// phase set halfway (two phases) and 20 K below the bubble point (a stable
+// liquid).
 //
 // Counter "allocs/call": heap allocations per call (the result lists only).
 #include "kolvar/testing/allocation_counter.hpp"
@@ -11,6 +13,7 @@
 #include "thermo/dew_point.hpp"
 #include "thermo/flash.hpp"
 #include "thermo/isothermal_flash.hpp"
+#include "thermo/multiphase_flash.hpp"
 #include "thermo/stability.hpp"
 
 #include <benchmark/benchmark.h>
@@ -101,6 +104,19 @@ void stability(benchmark::State& state, const char* light, const char* heavy)
     run(state, [&] { return liquid_stability(pair.spec, pair.t_bubble, pressure, equimolar); });
 }
 
+void stable_split(benchmark::State& state, const char* light, const char* heavy)
+{
+    const Pair pair({light, heavy});
+    const double t = 0.5 * (pair.t_bubble + pair.t_dew);
+    run(state, [&] { return stable_flash(pair.spec, t, pressure, equimolar); });
+}
+
+void stable_liquid(benchmark::State& state, const char* light, const char* heavy)
+{
+    const Pair pair({light, heavy});
+    run(state, [&] { return stable_flash(pair.spec, pair.t_bubble - 20.0, pressure, equimolar); });
+}
+
 #define KOLVAR_PAIRS(fn)                                                                       \
     BENCHMARK_CAPTURE(fn, methanol_water, "methanol", "water")->Unit(benchmark::kMicrosecond); \
     BENCHMARK_CAPTURE(fn, benzene_toluene, "benzene", "toluene")->Unit(benchmark::kMicrosecond)
@@ -111,6 +127,8 @@ KOLVAR_PAIRS(bubble_p);
 KOLVAR_PAIRS(dew_p);
 KOLVAR_PAIRS(flash);
 KOLVAR_PAIRS(stability);
+KOLVAR_PAIRS(stable_split);
+KOLVAR_PAIRS(stable_liquid);
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "engine/energy/column_balance.hpp"
 #include "engine/energy/ponchon_savarit.hpp"
 #include "engine/multicomponent/shortcut.hpp"
+#include "engine/thermo/stable_flash.hpp"
 #include "engine/thermo/system.hpp"
 
 namespace kolvar::bind {
@@ -33,7 +34,8 @@ using ModuleClasses = ClassList<engine::ThermoSystem,
                                 engine::ShortcutResult,
                                 engine::ColumnEnergy,
                                 engine::PonchonSavaritStage,
-                                engine::PonchonSavaritResult>;
+                                engine::PonchonSavaritResult,
+                                engine::EquilibriumPhase>;
 
 template <class T>
     requires(ModuleClasses::contains<T>)

@@ -1,6 +1,7 @@
 // ThermoSystem and the end-to-end smoke check.
 #include "module/classes.hpp"
 #include "module/energy.hpp"
+#include "module/stable_flash.hpp"
 #include "module/system_state.hpp"
 #include "module/thermo.hpp"
 #include "module/thermo_conversions.hpp"
@@ -269,6 +270,7 @@ PyObject* make_thermo_system()
                     def<system_ln_gamma>(),           def<system_saturation_pressure>(),
                     def<system_liquid_stability>()};
     for (const PyMethodDef& energy : thermo_system_energy_methods()) spec.methods.push_back(energy);
+    spec.methods.push_back(thermo_system_stable_flash_def());
     spec.repr = repr_of<ThermoSystem, &system_repr>;
     declare_travel(spec);
     return create_class(std::move(spec));

@@ -225,6 +225,9 @@ class ThermoSystem:
     def feed_quality(self, t: _Float, p: _Float, z: Sequence[_Float]) -> float:
         """Thermal condition q of the feed `z` at `t` [K] and `p` [kPa]."""
 
+    def stable_flash(self, t: _Float, p: _Float, z: Sequence[_Float]) -> list[EquilibriumPhase]:
+        """The stable phases of the feed `z`: the vapour first, then up to two liquids."""
+
     def to_dict(self) -> dict[str, Any]:
         """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
 
@@ -750,3 +753,28 @@ class PonchonSavaritResult:
     def _repr_html_(self) -> str: ...
     def __copy__(self) -> PonchonSavaritResult: ...
     def __deepcopy__(self, memo: object, /) -> PonchonSavaritResult: ...
+
+# Reached through ThermoSystem.stable_flash only: the class is no module attribute.
+@final
+@type_check_only
+class EquilibriumPhase:
+    """One phase of an equilibrium found by `ThermoSystem.stable_flash`."""
+
+    @property
+    def kind(self) -> Literal["vapour", "liquid"]:
+        """\"vapour\" or \"liquid\"."""
+
+    @property
+    def fraction(self) -> float:
+        """The phase's share of the feed's moles, in (0, 1]."""
+
+    @property
+    def composition(self) -> list[float]:
+        """Mole fractions, in the system's component order."""
+
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
+    def __copy__(self) -> EquilibriumPhase: ...
+    def __deepcopy__(self, memo: object, /) -> EquilibriumPhase: ...

@@ -210,7 +210,7 @@ TEST(BubbleTemperature, Failures)
     const SystemSpec spec = peng_robinson(components);
     const std::vector<double> x{0.5, 0.5};
     const std::string no_bracket = "saturation temperature bracket did not converge in 96 iterations (residual NaN)";
-    for (double p : {0.0, -5.0, 1e-12, 1e5})
+    for (double p : {0.0, -5.0, 1e5, 1e-12})
         EXPECT_EQ(error_text(bubble_temperature(spec, p, x, 1e-9, 200)), no_bracket) << p;
     EXPECT_EQ(error_text(bubble_temperature(spec, atmosphere, std::vector<double>{0.2, 0.3, 0.5}, 1e-9, 200)),
               "dimension mismatch: components=2, x=3, y=2");

@@ -12,10 +12,19 @@
 //                 gap between the roots above 1e-5), checked with the general
 //                 fugacity routine;
 //   same failure  neither gives a point, with the same error kind;
+//   stable        the general procedure's point has an unstable given phase
+//                 (a trial of the incipient kind lowers its Gibbs energy) and
+//                 the public solver returns a genuine point whose given phase
+//                 is stable: the first liquid on cooling, the first vapour on
+//                 heating, and so on;
+//   two liquids   the general procedure's "vapour" sits on a single root
+//                 denser than 1.75 covolumes, and the public solver refuses
+//                 it or returns a genuine point;
 //   anything else which must not happen.
 #include "thermo/dew_point.hpp"
 #include "thermo/flash.hpp"
 #include "thermo/mixture.hpp"
+#include "thermo/multiphase_flash.hpp"
 
 #include "db/component_table.hpp"
 #include "flash/general_solvers.hpp"
@@ -28,6 +37,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kolvar::thermo {
@@ -84,8 +94,36 @@ Assessment assess(const std::vector<Component>& pair, Direction direction, doubl
     return a;
 }
 
+// The point's given phase is stable against trial phases of the incipient kind.
+bool given_phase_stable(const std::vector<Component>& pair, Direction direction, double t, double p,
+                        const std::vector<double>& known)
+{
+    const bool bubble = direction == Direction::Bubble;
+    const auto stability = phase_stability(peng_robinson(pair), t, p, known, bubble ? Phase::Liquid : Phase::Vapor,
+                                           {.vapour = bubble, .liquid = !bubble});
+    return stability && stability->tpd >= unstable_tpd;
+}
+
+// The point's vapour is a liquid: a single root below 1.75 covolumes.
+bool vapour_is_liquid(const std::vector<Component>& pair, Direction direction, double t, double p,
+                      const std::vector<double>& known, const IncipientPoint& point)
+{
+    const std::vector<double>& y = direction == Direction::Bubble ? point.y : known;
+    const MixtureSpec mixture{.components = pair};
+    const ComponentParameters parameters = component_parameters(pair, Eos::PR1976, t, p);
+    std::vector<double> scratch(2);
+    double z_liquid = 0.0, z_vapour = 0.0;
+    if (!mixture_ln_phi(mixture, parameters, y, Phase::Liquid, scratch, &z_liquid) ||
+        !mixture_ln_phi(mixture, parameters, y, Phase::Vapor, scratch, &z_vapour))
+        return false;
+    const double b = y[0] * parameters.b[0] + y[1] * parameters.b[1];
+    return std::abs(z_liquid - z_vapour) <= 1e-10 * z_vapour && z_vapour < 1.75 * b;
+}
+
 struct Tally {
     int same = 0;
+    int stable = 0;
+    int two_liquids = 0;
     int found = 0;
     int same_failure = 0;
     int reference_trivial = 0;  // general procedure's "bubble points" that were no equilibrium
@@ -108,6 +146,28 @@ void classify(Tally& tally, const std::string& label, const std::vector<Componen
     // when it is an equilibrium of distinct phases.
     const bool reference_answer = reference && assessed(*reference).equilibrium;
     if (reference && !reference_answer) ++tally.reference_trivial;
+
+    const auto at = [&](const IncipientPoint& p) {
+        return solves_pressure ? std::pair{given, p.value} : std::pair{p.value, given};
+    };
+    const auto stable_point = [&](const IncipientPoint& p) {
+        const auto [t, pressure] = at(p);
+        return assessed(p).genuine && given_phase_stable(pair, direction, t, pressure, x);
+    };
+    if (reference_answer) {
+        const auto [t, pressure] = at(*reference);
+        const bool moved = !solved || std::abs(solved->value - reference->value) >
+                                          value_tolerance * (solves_pressure ? reference->value : 1.0);
+        if (moved && vapour_is_liquid(pair, direction, t, pressure, x, *reference) &&
+            (!solved || assessed(*solved).genuine)) {
+            ++tally.two_liquids;
+            return;
+        }
+        if (moved && solved && !given_phase_stable(pair, direction, t, pressure, x) && stable_point(*solved)) {
+            ++tally.stable;
+            return;
+        }
+    }
 
     if (solved && reference_answer) {
         const double scale = solves_pressure ? reference->value : 1.0;
@@ -142,10 +202,11 @@ void classify(Tally& tally, const std::string& label, const std::vector<Componen
 
 void report(const char* what, const Tally& tally)
 {
-    std::printf("%s: same %d, newly found %d, same failure %d, anything else %zu\n"
+    std::printf("%s: same %d, newly found %d, same failure %d, stable %d, two liquids %d, anything else %zu\n"
                 "  (general procedure's results without equilibrium among them: %d; largest differences of the same answers: "
                 "%.2g in the solved value, %.2g in y)\n",
-                what, tally.same, tally.found, tally.same_failure, tally.anything_else.size(), tally.reference_trivial,
+                what, tally.same, tally.found, tally.same_failure, tally.stable, tally.two_liquids,
+                tally.anything_else.size(), tally.reference_trivial,
                 tally.largest_gap, tally.largest_y_gap);
     for (const std::string& line : tally.anything_else) ADD_FAILURE() << line;
 }

@@ -32,6 +32,17 @@ struct FlashResult {
 // critical-volume fractions z_i Vc_i / sum z_j Vc_j) and vapour from it on,
 // with x = y = z.
 //
+// The vapour is a vapour: with one equation of state for both phases, a
+// split whose "vapour" sits on a single root at a molar volume below 1.75
+// covolumes is two liquids, no vapour-liquid answer. Such a split, passes
+// that do not converge, and a one-phase answer whose phase a trial phase of
+// the other kind would lower (phase_stability), give way to the stable phases of a feed of
+// mole fractions (stable_flash): a vapour and a liquid as they are, liquids
+// alone as beta = 0 with the feed's incipient vapour, a vapour alone as
+// beta = 1 with its incipient liquid; two liquids that no stable phase set
+// resolves are Evaluation "no vapour at T = {T} K, P = {P} kPa: the feed
+// splits into two liquids (stable_flash reports them)".
+//
 // z is used as given. Failures: DimensionMismatch "components=2, z=3";
 // the model checks of evaluate_k; the errors of the fugacity and saturation
 // layers (Evaluation); Evaluation "non-finite K-values at T = {T} K, P = {P}

@@ -3,6 +3,7 @@
 
 #include "flash/model_checks.hpp"
 #include "kolvar/format.hpp"
+#include "thermo/phase_fugacity.hpp"
 #include "thermo/mixture.hpp"
 
 #include <algorithm>
@@ -52,36 +53,22 @@ std::array<double, trials + 1> trial_fractions(double x1)
     return w;
 }
 
-// ln f_i of the liquid at composition w: ln phi on the liquid root, or ln gamma.
+// ln f_i of the liquid at composition w: ln phi on the liquid root, or ln
+// gamma (the liquid's term of PhaseFugacity, which computes what depends on T
+// and P once).
 class LiquidTerm {
 public:
-    LiquidTerm(const SystemSpec& spec, double temperature, double pressure) : spec_(spec), temperature_(temperature)
-    {
-        if (const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid))
-            component_parameters(spec.components, phi_phi->eos, temperature, pressure, parameters_);
-    }
+    LiquidTerm(const SystemSpec& spec, double temperature, double pressure) : phases_(spec, temperature, pressure) {}
 
-    bool composition_dependent() const
-    {
-        return std::holds_alternative<liquid::PhiPhi>(spec_.liquid) ||
-               std::holds_alternative<liquid::GammaPhi>(spec_.liquid);
-    }
+    bool composition_dependent() const { return phases_.composition_dependent(Phase::Liquid); }
 
     std::expected<void, ThermoError> operator()(std::span<const double> w, std::span<double> out) const
     {
-        if (const auto* gamma_phi = std::get_if<liquid::GammaPhi>(&spec_.liquid)) {
-            ln_gamma(gamma_phi->model, temperature_, w, spec_.activity, out);
-            return {};
-        }
-        if (auto ok = mixture_ln_phi(spec_.mixture(), parameters_, w, Phase::Liquid, out); !ok)
-            return std::unexpected(ThermoError::evaluation(ok.error().text()));
-        return {};
+        return phases_.term(Phase::Liquid, w, out);
     }
 
 private:
-    const SystemSpec& spec_;
-    double temperature_;
-    ComponentParameters parameters_;
+    mutable PhaseFugacity phases_;  // its caches fill on first use
 };
 
 // tpd and its slope h at one trial.

@@ -1,6 +1,7 @@
 // Bubble (or dew) pressure at a given temperature.
 #include "flash/general_solvers.hpp"
 #include "flash/model_checks.hpp"
+#include "flash/physical_attraction.hpp"
 #include "flash/pressure_solver.hpp"
 #include "kolvar/format.hpp"
 
@@ -40,6 +41,7 @@ std::expected<PressureSolution, PressureFailure> solve_pressure(const SystemSpec
     const std::size_t n = spec.components.size();
     if (auto ok = check_composition(n, x.size(), direction); !ok) return std::unexpected(PressureFailure{ok.error()});
     if (auto ok = check_models(spec, k.size()); !ok) return std::unexpected(PressureFailure{ok.error()});
+    if (auto ok = physical_attraction(spec, temperature); !ok) return std::unexpected(PressureFailure{ok.error()});
     const bool bubble = direction == Direction::Bubble;
 
     // Wilson: K_i = W_i(T)/P, so W_i is K_i at 1 kPa.

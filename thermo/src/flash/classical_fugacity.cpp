@@ -54,6 +54,7 @@ void CubicState::prepare(const ClassicalMixture& mixture, double temperature, do
     b_.resize(n);
     log_a_dt_.resize(n);
     a_ij_.resize(n * n);
+    physical_ = true;
     for (std::size_t i = 0; i < n; ++i) {
         const Component& c = mixture.components[i];
         const ReducedParameters r = reduced_parameters(mixture.eos, c, temperature, pressure);
@@ -63,6 +64,7 @@ void CubicState::prepare(const ClassicalMixture& mixture, double temperature, do
         const double h = alpha_step * tr;
         const double slope = (alpha(mixture.eos, tr + h, c) - alpha(mixture.eos, tr - h, c)) / (2.0 * h);
         log_a_dt_[i] = slope / (alpha(mixture.eos, tr, c) * c.tc) - 2.0 / temperature;
+        physical_ = physical_ && r.a > 0.0 && std::isfinite(r.a) && slope <= 0.0;
     }
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < n; ++j)

@@ -44,6 +44,9 @@ public:
     void prepare(const ClassicalMixture& mixture, double temperature, double pressure);
 
     double temperature() const { return temperature_; }
+    // Every A_i positive and finite with an alpha that falls as T rises: the
+    // cubic describes the components here (flash/physical_attraction.hpp).
+    bool physical() const { return physical_; }
     double pressure() const { return pressure_; }
 
     // Slopes of ln phi_i: along T and ln P at fixed composition, and, when
@@ -65,6 +68,7 @@ public:
 private:
     double temperature_ = 0.0;
     double pressure_ = 0.0;
+    bool physical_ = true;
     SmallVector<double, 8> a_;         // A_i
     SmallVector<double, 8> b_;         // B_i
     SmallVector<double, 8> log_a_dt_;  // d ln A_i / dT

@@ -22,12 +22,6 @@ constexpr double full_newton_change = 1e-2;
 // Liquid and vapour count as distinct phases when some |ln K_i| or the
 // relative gap between the two roots exceeds this.
 constexpr double distinct_tolerance = 1e-5;
-// A general result whose ln(x_i phi_i) differ between the phases by more
-// than unequal_fugacity is no equilibrium; with every |ln K_i| and the
-// relative gap between the roots below approaching_trivial it is the
-// substitution stopped on its way to K = 1.
-constexpr double approaching_trivial = 1e-3;
-constexpr double unequal_fugacity = 1e-8;
 
 bool bubble(Direction direction) { return direction == Direction::Bubble; }
 
@@ -162,6 +156,7 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
     double last_change = std::numeric_limits<double>::infinity();
     for (unsigned iteration = 1; iteration <= max_iterations; ++iteration) {
         state.prepare(mixture, temperature, pressure);
+        if (!state.physical()) return std::nullopt;
         double start = 0.0;
         for (std::size_t i = 0; i < n; ++i) {
             incipient[i] = composition[i] * std::exp(is_bubble ? ln_k[i] : -ln_k[i]);
@@ -262,36 +257,6 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
         if (!std::isfinite(temperature) || !std::isfinite(pressure)) return std::nullopt;
     }
     return std::nullopt;
-}
-
-Judgement judge(const SystemSpec& spec, Direction direction, double temperature, double pressure,
-                std::span<const double> composition, const IncipientPoint& point)
-{
-    const auto mixture = classical_mixture(spec);
-    const std::size_t n = composition.size();
-    if (!mixture || !well_formed(composition, mixture->size()) || point.y.size() != n || point.k.size() != n)
-        return {};
-    const std::span<const double> x = bubble(direction) ? composition : std::span<const double>(point.y);
-    const std::span<const double> y = bubble(direction) ? std::span<const double>(point.y) : composition;
-    CubicState state;
-    state.prepare(*mixture, temperature, pressure);
-    List liquid(n), vapour(n);
-    const auto z_liquid = state.ln_phi(*mixture, x, Phase::Liquid, liquid, nullptr);
-    const auto z_vapour = state.ln_phi(*mixture, y, Phase::Vapor, vapour, nullptr);
-    if (!z_liquid || !z_vapour) return {};
-    double ln_k = 0.0;
-    double fugacity_gap = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-        ln_k = std::fmax(ln_k, std::abs(std::log(point.k[i])));
-        if (x[i] > 0.0 && y[i] > 0.0)
-            fugacity_gap = std::fmax(fugacity_gap, std::abs(std::log(x[i]) + liquid[i] - std::log(y[i]) - vapour[i]));
-    }
-    if (!distinct_phases(*z_liquid, *z_vapour, point.k)) return {Verdict::Trivial, fugacity_gap};
-    if (!(fugacity_gap > unequal_fugacity)) return {Verdict::Answer, fugacity_gap};
-    const double scale = std::fmax(std::abs(*z_liquid), std::abs(*z_vapour));
-    const bool near_trivial =
-        ln_k < approaching_trivial && std::abs(*z_liquid - *z_vapour) < approaching_trivial * scale;
-    return {near_trivial ? Verdict::Trivial : Verdict::Unsettled, fugacity_gap};
 }
 
 std::optional<IncipientPoint> settled(const SystemSpec& spec, Direction direction, Unknown unknown,

@@ -114,23 +114,38 @@ std::optional<IncipientPoint> continued_pressure(const SystemSpec& spec, double 
                                                  std::span<const double> composition, Direction direction,
                                                  double tolerance, unsigned max_iterations);
 
-// What a point returned by a general procedure is, for a mixture the kernel
-// takes (for any other the point is taken as an answer):
-//   Answer     distinct phases with equal fugacities (ln(x_i phi_i) of the
-//              two phases within 1e-8);
-//   Trivial    the K = 1 solution, which the substitution can approach too
-//              slowly for its own guard to see: phases not distinct, or K
-//              and the two roots within 1e-3 of each other with unequal
-//              fugacities;
-//   Unsettled  distinct phases whose fugacities are not yet equal (the
-//              passes ran out near a critical point).
-enum class Verdict { Answer, Trivial, Unsettled };
+// What a returned point is (incipient_judge.cpp):
+//   Answer      genuine, with equal fugacities (ln f_i of the two phases
+//               within 1e-8), and the given phase stable against trial
+//               phases of the incipient kind;
+//   Metastable  the same, but the given phase is unstable there: another
+//               point, reached first on the way from the one-phase side,
+//               is the stable one;
+//   Trivial     no genuine point: the K = 1 solution on one root (or on its
+//               way there: K and the roots within 1e-3 of each other with
+//               unequal fugacities), or two phases within 1e-4 of each other
+//               in every mole fraction with the given phase unstable;
+//   Unsettled   distinct phases whose fugacities are not yet equal (the
+//               passes ran out near a critical point).
+// A composition that is not n non-negative entries summing to 1 (to 1e-12)
+// is judged only by its fugacities, an evaluation that fails not at all.
+enum class Verdict { Answer, Metastable, Trivial, Unsettled };
 struct Judgement {
     Verdict verdict = Verdict::Answer;
-    double fugacity_gap = 0.0;  // largest |ln(x_i phi_i^L) - ln(y_i phi_i^V)|
+    double fugacity_gap = 0.0;  // largest |ln f_i^L - ln f_i^V|
 };
 Judgement judge(const SystemSpec& spec, Direction direction, double temperature, double pressure,
                 std::span<const double> composition, const IncipientPoint& point);
+
+// The stable point where the public procedures found none, or found one whose
+// given phase is unstable (incipient_search.cpp): the first instability of
+// the given phase against trial phases of the incipient kind met from the
+// one-phase side (bubble T on heating from 50 K, dew T on cooling from 1000
+// K, bubble P on lowering the pressure from 1e6 kPa, dew P on raising it
+// from the floor), bracketed on a grid, bisected, and solved on the
+// stationary point of the trial; a genuine, judged Answer, or nothing.
+std::optional<IncipientPoint> stable_search(const SystemSpec& spec, Direction direction, Unknown unknown,
+                                            double given, std::span<const double> composition, double tolerance);
 
 // Newton from an unsettled point's T, P and K to the point it was heading
 // for; nothing unless that is reached with distinct phases and

@@ -5,8 +5,16 @@
 #include "flash/extrapolation.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/phase_pair.hpp"
+#include "flash/phase_stability.hpp"
+#include "flash/physical_attraction.hpp"
 #include "flash/pressure_solver.hpp"
 #include "kolvar/format.hpp"
+#include "thermo/multiphase_flash.hpp"
+#include "thermo/phase_fugacity.hpp"
+
+#include <optional>
+#include <utility>
+#include <variant>
 
 #include <cmath>
 
@@ -85,6 +93,51 @@ bool finite(std::span<const double> values)
     return true;
 }
 
+
+// Whether the flash's vapour y is a vapour and not a second liquid
+// (flash/phase_stability.hpp, true_kind).
+bool vapour_root(const SystemSpec& spec, double temperature, double pressure, std::span<const double> y)
+{
+    PhaseFugacity phases(spec, temperature, pressure);
+    return flash::true_kind(spec, phases, temperature, pressure, Phase::Vapor, y) == Phase::Vapor;
+}
+
+// The vapour-liquid answer that the stable phases give, for a feed of mole
+// fractions: a vapour and one liquid as they are; liquids alone as beta = 0
+// with the feed's incipient vapour, a vapour alone as beta = 1 with its
+// incipient liquid. Nothing for a vapour with two liquids, or when the
+// stable phases or the incipient phase cannot be found.
+std::optional<FlashResult> from_stable_phases(const SystemSpec& spec, double temperature, double pressure,
+                                              std::span<const double> z)
+{
+    double sum = 0.0;
+    for (double v : z) sum += v;
+    if (!(std::abs(sum - 1.0) <= 1e-12)) return std::nullopt;
+    auto stable = stable_flash(spec, temperature, pressure, z);
+    if (!stable) return std::nullopt;
+    std::size_t vapours = 0;
+    for (const PhaseShare& phase : *stable) vapours += phase.kind == Phase::Vapor ? 1 : 0;
+    const std::size_t liquids = stable->size() - vapours;
+    FlashResult result;
+    if (vapours == 1 && liquids == 1) {
+        result.vapour_fraction = (*stable)[0].fraction;
+        result.y = (*stable)[0].composition;
+        result.x = (*stable)[1].composition;
+        return result;
+    }
+    if (vapours == 1 && liquids == 2) return std::nullopt;
+    const Direction direction = vapours == 0 ? Direction::Bubble : Direction::Dew;
+    List k(z.size());
+    for (std::size_t i = 0; i < z.size(); ++i) k[i] = wilson_k(spec.components[i], temperature, pressure);
+    auto incipient = evaluate_k(spec, temperature, pressure, z, direction, k, 500);
+    if (!incipient || !incipient->converged || !finite(incipient->incipient)) return std::nullopt;
+    result.vapour_fraction = vapours == 0 ? 0.0 : 1.0;
+    result.x.assign(z.begin(), z.end());
+    result.y.assign(incipient->incipient.begin(), incipient->incipient.end());
+    if (vapours != 0) std::swap(result.x, result.y);
+    return result;
+}
+
 }  // namespace
 
 double rachford_rice(std::span<const double> z, std::span<const double> k)
@@ -116,6 +169,7 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
     if (z.size() != n)
         return std::unexpected(ThermoError::dimension_mismatch(format::text("components=", n, ", z=", z.size())));
     if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
+    if (auto ok = flash::physical_attraction(spec, temperature); !ok) return std::unexpected(ok.error());
 
     List k(n), k_new(n), x(n), y(n);
     flash::PhasePair pair(spec, temperature, pressure, flash::PhasePair::Fixed::Neither);
@@ -173,7 +227,10 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
     auto converged = substitute(true);
     if (converged && !*converged) converged = substitute(false);
     if (!converged) return std::unexpected(std::move(converged.error()));
-    if (!*converged) return std::unexpected(ThermoError::no_convergence("flash", max_iterations, change));
+    if (!*converged) {
+        if (auto answer = from_stable_phases(spec, temperature, pressure, z)) return std::move(*answer);
+        return std::unexpected(ThermoError::no_convergence("flash", max_iterations, change));
+    }
 
     FlashResult result;
     if (pair.trivial()) {
@@ -185,6 +242,24 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
     result.vapour_fraction = rachford_rice(z, k);
     phases(z, k, result.vapour_fraction, x, y);
     if (!finite(x) || !finite(y)) return std::unexpected(flash::non_finite_k_values(temperature, pressure));
+    // Two liquids are no vapour-liquid answer: the stable phases decide.
+    if (result.vapour_fraction > 0.0 && result.vapour_fraction < 1.0 && !vapour_root(spec, temperature, pressure, y)) {
+        if (auto answer = from_stable_phases(spec, temperature, pressure, z)) return std::move(*answer);
+        return std::unexpected(ThermoError::evaluation(
+            format::text("no vapour at T = ", temperature, " K, P = ", pressure,
+                         " kPa: the feed splits into two liquids (stable_flash reports them)")));
+    }
+    // A feed that stays one phase must be stable against the other kind: a
+    // vapour that a liquid of another composition would lower (propane with
+    // a little water condensing water) is no vapour answer.
+    if (result.vapour_fraction == 0.0 || result.vapour_fraction == 1.0) {
+        const bool liquid = result.vapour_fraction == 0.0;
+        const auto stability = phase_stability(spec, temperature, pressure, z, liquid ? Phase::Liquid : Phase::Vapor,
+                                               {.vapour = liquid, .liquid = !liquid});
+        if (stability && stability->tpd < unstable_tpd) {
+            if (auto answer = from_stable_phases(spec, temperature, pressure, z)) return std::move(*answer);
+        }
+    }
     result.x.assign(x.begin(), x.end());
     result.y.assign(y.begin(), y.end());
     return result;

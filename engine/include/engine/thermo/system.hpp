@@ -32,6 +32,8 @@ using BubblePoint = thermo::IncipientPoint;
 
 using Matrix = std::vector<std::vector<double>>;
 
+struct EquilibriumPhase;  // engine/thermo/stable_flash.hpp
+
 // A component as a caller names it: a database name, or its constants.
 using ComponentSource = std::variant<std::string, thermo::ComponentConstants>;
 
@@ -248,6 +250,11 @@ public:
     // got a sum of {sum} (a composition in percent must be divided by 100)"
     // (energy/feed_quality.cpp).
     Result<double> feed_quality(double t, double p, std::span<const double> z) const;
+
+    // The stable phases of the feed z (mole fractions) at (t, p)
+    // (engine/thermo/stable_flash.hpp).
+    Result<std::vector<EquilibriumPhase>> stable_flash(double t, double p, std::span<const double> z,
+                                                       Interrupt interrupt = {}) const;
 
     // "ThermoSystem(methanol, water)" for the two fixed systems;
     // "ThermoSystem(methanol, water; RKS1972, MHV2 with Wilson)" for the others.

@@ -1,0 +1,61 @@
+// The stable phase set of a feed, and its phases read back from storage.
+#include "engine/thermo/stable_flash.hpp"
+
+#include "kolvar/format.hpp"
+#include "thermo/multiphase_flash.hpp"
+
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+namespace kolvar::engine {
+namespace {
+
+using format::text;
+
+constexpr double sum_tolerance = 1e-6;       // of a feed's mole fractions
+constexpr double stored_sum_tolerance = 1e-9;  // of a stored phase's mole fractions
+
+}  // namespace
+
+Result<std::vector<EquilibriumPhase>> ThermoSystem::stable_flash(double t, double p, std::span<const double> z,
+                                                                 Interrupt interrupt) const
+{
+    if (auto ok = check_state(t, p, z); !ok) return std::unexpected(std::move(ok.error()));
+    double sum = 0.0;
+    for (double v : z) sum += v;
+    if (!(std::abs(sum - 1.0) <= sum_tolerance))
+        return invalid_input(text("feed composition must be mole fractions summing to 1, got a sum of ", sum,
+                                  " (a composition in percent must be divided by 100)"));
+    auto phases = thermo::stable_flash(spec(interrupt), t, p, z);
+    if (interrupt.stopped()) return interrupted("stopped between work items");
+    if (!phases) return thermo_failed(phases.error().text());
+    std::vector<EquilibriumPhase> out;
+    out.reserve(phases->size());
+    for (thermo::PhaseShare& phase : *phases)
+        out.push_back({phase.kind == thermo::Phase::Vapor ? "vapour" : "liquid", phase.fraction,
+                       std::move(phase.composition)});
+    return out;
+}
+
+Result<EquilibriumPhase> restore_equilibrium_phase(EquilibriumPhase parts)
+{
+    if (parts.kind != "vapour" && parts.kind != "liquid")
+        return invalid_input(text("kind must be \"vapour\" or \"liquid\", got ", format::Quoted{parts.kind}));
+    if (!(std::isfinite(parts.fraction) && parts.fraction > 0.0 && parts.fraction <= 1.0))
+        return invalid_input(text("fraction must lie in (0, 1], got ", parts.fraction));
+    if (parts.composition.empty()) return invalid_input("composition must have at least one entry");
+    double sum = 0.0;
+    for (std::size_t i = 0; i < parts.composition.size(); ++i) {
+        const double v = parts.composition[i];
+        if (!(std::isfinite(v) && v >= 0.0))
+            return invalid_input(text("composition entries must be finite and non-negative, got ", v, " at index ",
+                                      static_cast<std::uint64_t>(i)));
+        sum += v;
+    }
+    if (!(std::abs(sum - 1.0) <= stored_sum_tolerance))
+        return invalid_input(text("composition must sum to 1, got a sum of ", sum));
+    return parts;
+}
+
+}  // namespace kolvar::engine

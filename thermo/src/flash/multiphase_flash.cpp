@@ -1,0 +1,381 @@
+// The stable phase set of a feed: stability analysis, then a multiphase
+// split by successive substitution with Michelsen's phase-fraction
+// minimisation in every pass.
+#include "thermo/multiphase_flash.hpp"
+
+#include "flash/model_checks.hpp"
+#include "flash/phase_stability.hpp"
+#include "flash/physical_attraction.hpp"
+#include "kolvar/format.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <variant>
+
+namespace kolvar::thermo {
+namespace {
+
+using flash::TrialList;
+
+constexpr std::size_t max_phases = 3;
+constexpr unsigned split_passes = 2000;
+constexpr double split_change = 1e-10;   // largest |ln phi_new - ln phi_old| of a converged split
+constexpr unsigned fraction_steps = 100;
+constexpr double negligible_fraction = 1e-15;  // a phase with no more of the feed leaves
+constexpr double same_phase = 1e-6;            // two phases of one kind this close are one
+constexpr unsigned stall_passes = 20;  // passes without halving the change before the roots are chosen by G
+
+struct SplitPhase {
+    Phase kind;
+    double fraction;
+    TrialList x;       // normalised
+    TrialList ln_phi;  // ln(f_i/(x_i P)) at x
+};
+
+using Phases = SmallVector<SplitPhase, max_phases>;
+
+// Solves the m x m system (m <= 3) h s = -g by elimination with partial
+// pivoting; false when it is singular.
+bool solve(std::array<double, 9>& h, std::array<double, 3>& g, std::size_t m)
+{
+    for (std::size_t c = 0; c < m; ++c) {
+        std::size_t p = c;
+        for (std::size_t r = c + 1; r < m; ++r)
+            if (std::abs(h[r * 3 + c]) > std::abs(h[p * 3 + c])) p = r;
+        if (!(std::abs(h[p * 3 + c]) > 1e-300)) return false;
+        if (p != c) {
+            for (std::size_t j = 0; j < m; ++j) std::swap(h[c * 3 + j], h[p * 3 + j]);
+            std::swap(g[c], g[p]);
+        }
+        for (std::size_t r = c + 1; r < m; ++r) {
+            const double f = h[r * 3 + c] / h[c * 3 + c];
+            for (std::size_t j = c; j < m; ++j) h[r * 3 + j] -= f * h[c * 3 + j];
+            g[r] -= f * g[c];
+        }
+    }
+    for (std::size_t c = m; c-- > 0;) {
+        double v = -g[c];
+        for (std::size_t j = c + 1; j < m; ++j) v -= h[c * 3 + j] * g[j];
+        g[c] = v / h[c * 3 + c];
+    }
+    return true;
+}
+
+// E_i = sum_k beta_k / phi_ik.
+void weights(std::span<const double> beta, const SmallVector<TrialList, max_phases>& inverse_phi,
+             std::span<double> e)
+{
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        double sum = 0.0;
+        for (std::size_t k = 0; k < beta.size(); ++k) sum += beta[k] * inverse_phi[k][i];
+        e[i] = sum;
+    }
+}
+
+// Minimises Q(beta) = sum beta_k - sum z_i ln E_i over beta >= 0 by Newton
+// steps on the phases that are present or want to be (gradient below 0),
+// each step shortened to stay inside beta >= 0 and halved until Q falls.
+void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, max_phases>& inverse_phi,
+                        std::span<double> beta, std::span<double> e)
+{
+    const std::size_t m = beta.size();
+    const std::size_t n = z.size();
+    auto q_of = [&](std::span<const double> b, std::span<double> out) {
+        weights(b, inverse_phi, out);
+        double q = 0.0;
+        for (double v : b) q += v;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (z[i] == 0.0) continue;
+            if (!(out[i] > 0.0)) return std::numeric_limits<double>::infinity();
+            q -= z[i] * std::log(out[i]);
+        }
+        return q;
+    };
+    TrialList trial_e(n);
+    std::array<double, 3> trial_beta{};
+    double q = q_of(beta, e);
+    for (unsigned step = 0; step < fraction_steps; ++step) {
+        std::array<double, 3> g{};
+        std::array<double, 9> h{};
+        for (std::size_t k = 0; k < m; ++k) {
+            double grad = 1.0;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (z[i] == 0.0) continue;
+                const double t = z[i] * inverse_phi[k][i] / e[i];
+                grad -= t;
+                for (std::size_t l = 0; l < m; ++l) h[k * 3 + l] += t * inverse_phi[l][i] / e[i];
+            }
+            g[k] = grad;
+        }
+        // The free phases: present, or absent with a falling Q.
+        std::array<std::size_t, 3> free{};
+        std::size_t f = 0;
+        double largest = 0.0;
+        for (std::size_t k = 0; k < m; ++k) {
+            if (beta[k] > 0.0 || g[k] < 0.0) {
+                free[f++] = k;
+                largest = std::fmax(largest, std::abs(g[k]));
+            }
+        }
+        if (f == 0 || largest < 1e-14) return;
+        std::array<double, 9> hf{};
+        std::array<double, 3> s{};
+        for (std::size_t a = 0; a < f; ++a) {
+            s[a] = g[free[a]];
+            for (std::size_t b = 0; b < f; ++b) hf[a * 3 + b] = h[free[a] * 3 + free[b]];
+        }
+        if (!solve(hf, s, f)) {
+            // Two phases alike: a gradient step instead.
+            for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]] / std::fmax(h[free[a] * 3 + free[a]], 1e-300);
+        }
+        double length = 1.0;
+        for (std::size_t a = 0; a < f; ++a)
+            if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
+        double size = 0.0;
+        for (std::size_t a = 0; a < f; ++a) size = std::fmax(size, std::abs(length * s[a]));
+        if (size < 1e-15) return;
+        bool moved = false;
+        for (int halving = 0; halving < 60; ++halving) {
+            if (halving == 30) {
+                // The Newton direction does not lower Q (two phases nearly
+                // alike): steepest descent instead.
+                length = 1.0;
+                for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]];
+                for (std::size_t a = 0; a < f; ++a)
+                    if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
+            }
+            for (std::size_t k = 0; k < m; ++k) trial_beta[k] = beta[k];
+            for (std::size_t a = 0; a < f; ++a) trial_beta[free[a]] = std::fmax(0.0, beta[free[a]] + length * s[a]);
+            const double q_new = q_of(std::span<const double>(trial_beta.data(), m), trial_e);
+            if (q_new <= q + 1e-15 * std::abs(q)) {
+                const bool same = std::equal(beta.begin(), beta.end(), trial_beta.begin());
+                std::copy_n(trial_beta.begin(), m, beta.begin());
+                std::copy(trial_e.begin(), trial_e.end(), e.begin());
+                q = q_new;
+                moved = !same;
+                break;
+            }
+            length *= 0.5;
+        }
+        if (!moved) return;
+    }
+}
+
+bool one_equation_of_state(const SystemSpec& spec)
+{
+    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
+    return phi_phi != nullptr && spec.vapor.kind == VaporModel::Kind::Eos && phi_phi->eos == spec.vapor.eos;
+}
+
+class Splitter {
+public:
+    Splitter(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
+             std::span<const double> z)
+        : spec_(spec), phases_(phases), temperature_(temperature), pressure_(pressure), z_(z),
+          one_eos_(one_equation_of_state(spec))
+    {
+    }
+
+    // Fugacity coefficients of every phase at its composition.
+    std::expected<void, ThermoError> evaluate(SplitPhase& phase)
+    {
+        if (!by_gibbs_)
+            return flash::finite_coefficients(phases_, temperature_, pressure_, phase.kind, phase.x, phase.ln_phi);
+        TrialList other(phase.x.size());
+        const Phase other_kind = phase.kind == Phase::Vapor ? Phase::Liquid : Phase::Vapor;
+        if (auto ok = flash::finite_coefficients(phases_, temperature_, pressure_, phase.kind, phase.x, phase.ln_phi); !ok)
+            return ok;
+        if (!flash::finite_coefficients(phases_, temperature_, pressure_, other_kind, phase.x, other)) return {};
+        double g = 0.0;
+        double g_other = 0.0;
+        for (std::size_t i = 0; i < phase.x.size(); ++i) {
+            g += phase.x[i] * phase.ln_phi[i];
+            g_other += phase.x[i] * other[i];
+        }
+        if (g_other < g) {
+            phase.kind = other_kind;
+            phase.ln_phi = other;
+        }
+        return {};
+    }
+
+    // Successive substitution on the phases' compositions, starting from
+    // theirs; fractions start equal.
+    std::expected<void, ThermoError> split(Phases& set)
+    {
+        const std::size_t m = set.size();
+        const std::size_t n = z_.size();
+        SmallVector<TrialList, max_phases> inverse_phi(m, TrialList(n));
+        std::array<double, 3> beta{};
+        TrialList e(n);
+        // The fractions the phases had; a phase that joins starts at 0 and
+        // enters when it lowers Q.
+        for (std::size_t k = 0; k < m; ++k) {
+            beta[k] = set[k].fraction;
+            if (auto ok = evaluate(set[k]); !ok) return ok;
+        }
+        double change = std::numeric_limits<double>::infinity();
+        double progress = change;
+        unsigned stalled = 0;
+        for (unsigned pass = 0; pass < split_passes; ++pass) {
+            if (spec_.stop()) return std::unexpected(ThermoError::stopped());
+            for (std::size_t k = 0; k < m; ++k)
+                for (std::size_t i = 0; i < n; ++i) inverse_phi[k][i] = std::exp(-set[k].ln_phi[i]);
+            weights(std::span<const double>(beta.data(), m), inverse_phi, e);
+            minimise_fractions(z_, inverse_phi, std::span<double>(beta.data(), m), e);
+            change = 0.0;
+            for (std::size_t k = 0; k < m; ++k) {
+                double total = 0.0;
+                for (std::size_t i = 0; i < n; ++i) {
+                    set[k].x[i] = z_[i] == 0.0 ? 0.0 : z_[i] * inverse_phi[k][i] / e[i];
+                    total += set[k].x[i];
+                }
+                for (double& v : set[k].x) v /= total;
+                set[k].fraction = beta[k];
+                TrialList before = set[k].ln_phi;
+                if (auto ok = evaluate(set[k]); !ok) return ok;
+                for (std::size_t i = 0; i < n; ++i)
+                    if (z_[i] > 0.0) change = std::fmax(change, std::abs(set[k].ln_phi[i] - before[i]));
+            }
+            // A phase near the end of its liquid (or vapour) root can make the
+            // passes cycle between the roots; from then on each phase takes
+            // the root of the lower Gibbs energy.
+            if (change < 0.5 * progress) {
+                progress = change;
+                stalled = 0;
+            }
+            else if (++stalled == stall_passes && !by_gibbs_ && one_eos_) {
+                by_gibbs_ = true;
+                for (std::size_t k = 0; k < m; ++k)
+                    if (auto ok = evaluate(set[k]); !ok) return ok;
+            }
+            if (!std::isfinite(change))
+                return std::unexpected(ThermoError::evaluation(
+                    format::text("non-finite fugacity at T = ", temperature_, " K, P = ", pressure_, " kPa")));
+            if (change < split_change) {
+                // The fractions of the final coefficients.
+                for (std::size_t k = 0; k < m; ++k)
+                    for (std::size_t i = 0; i < n; ++i) inverse_phi[k][i] = std::exp(-set[k].ln_phi[i]);
+                weights(std::span<const double>(beta.data(), m), inverse_phi, e);
+                minimise_fractions(z_, inverse_phi, std::span<double>(beta.data(), m), e);
+                for (std::size_t k = 0; k < m; ++k) {
+                    set[k].fraction = beta[k];
+                    if (!(beta[k] > 0.0)) continue;
+                    double total = 0.0;
+                    for (std::size_t i = 0; i < n; ++i) {
+                        set[k].x[i] = z_[i] == 0.0 ? 0.0 : z_[i] * inverse_phi[k][i] / e[i];
+                        total += set[k].x[i];
+                    }
+                    for (double& v : set[k].x) v /= total;
+                }
+                return {};
+            }
+        }
+        return std::unexpected(ThermoError::no_convergence("stable flash", split_passes, change));
+    }
+
+private:
+    const SystemSpec& spec_;
+    PhaseFugacity& phases_;
+    double temperature_;
+    double pressure_;
+    std::span<const double> z_;
+    bool one_eos_;
+    bool by_gibbs_ = false;
+};
+
+}  // namespace
+
+std::expected<std::vector<PhaseShare>, ThermoError> stable_flash(const SystemSpec& spec, double temperature,
+                                                                 double pressure, std::span<const double> feed)
+{
+    const std::size_t n = spec.components.size();
+    if (feed.size() != n)
+        return std::unexpected(ThermoError::dimension_mismatch(format::text("components=", n, ", z=", feed.size())));
+    if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
+    double sum = 0.0;
+    bool valid = true;
+    for (double v : feed) {
+        valid = valid && std::isfinite(v) && v >= 0.0;
+        sum += v;
+    }
+    if (!valid || !(sum > 0.0))
+        return std::unexpected(
+            ThermoError::dimension_mismatch("composition must be finite and non-negative with a positive sum"));
+    if (auto ok = flash::physical_attraction(spec, temperature); !ok) return std::unexpected(ok.error());
+    TrialList z(n);
+    for (std::size_t i = 0; i < n; ++i) z[i] = feed[i] / sum;
+
+    PhaseFugacity phases(spec, temperature, pressure);
+    Splitter splitter(spec, phases, temperature, pressure, z);
+
+    // The feed as the lower of its liquid and vapour Gibbs energies.
+    SplitPhase as_liquid{Phase::Liquid, 1.0, z, TrialList(n)};
+    SplitPhase as_vapour{Phase::Vapor, 1.0, z, TrialList(n)};
+    if (auto ok = splitter.evaluate(as_liquid); !ok) return std::unexpected(ok.error());
+    if (auto ok = splitter.evaluate(as_vapour); !ok) return std::unexpected(ok.error());
+    double g_liquid = 0.0;
+    double g_vapour = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (z[i] == 0.0) continue;
+        g_liquid += z[i] * as_liquid.ln_phi[i];
+        g_vapour += z[i] * as_vapour.ln_phi[i];
+    }
+    Phases set;
+    set.push_back(g_vapour <= g_liquid ? as_vapour : as_liquid);
+
+    TrialList d(n);
+    for (unsigned round = 0; round < max_phases; ++round) {
+        // Every phase has the same ln f_i; the first one's serve as d.
+        const SplitPhase& first = set[0];
+        for (std::size_t i = 0; i < n; ++i)
+            d[i] = z[i] > 0.0 ? std::log(first.x[i]) + first.ln_phi[i] : -std::numeric_limits<double>::infinity();
+        SmallVector<flash::KnownPhase, max_phases> known;
+        for (const SplitPhase& phase : set) known.push_back({phase.kind, phase.x});
+        // After a split every known phase is a solved equilibrium phase.
+        auto lowest =
+            flash::lowest_trial(spec, phases, temperature, pressure, known[0], d, known, {}, true, round > 0);
+        if (!lowest) return std::unexpected(std::move(lowest.error()));
+        if (!(lowest->tpd < unstable_tpd) || set.size() == max_phases) break;
+        set.push_back(SplitPhase{lowest->kind, 0.0, lowest->w, TrialList(n)});
+        if (auto ok = splitter.split(set); !ok) return std::unexpected(ok.error());
+        // Phases that took no share of the feed leave, and a phase that ended
+        // on another of the same kind joins it.
+        Phases kept;
+        for (SplitPhase& phase : set) {
+            if (!(phase.fraction > negligible_fraction)) continue;
+            SplitPhase* twin = nullptr;
+            for (SplitPhase& other : kept)
+                if (other.kind == phase.kind && flash::composition_distance(other.x, phase.x) < same_phase) twin = &other;
+            if (twin != nullptr) twin->fraction += phase.fraction;
+            else kept.push_back(std::move(phase));
+        }
+        set = std::move(kept);
+        if (set.size() <= 1) {
+            // The split gave everything back to one phase: the feed as it.
+            set.resize(1);
+            set[0].fraction = 1.0;
+            set[0].x = z;
+            if (auto ok = splitter.evaluate(set[0]); !ok) return std::unexpected(ok.error());
+        }
+    }
+
+    double total = 0.0;
+    for (const SplitPhase& phase : set) total += phase.fraction;
+    std::vector<PhaseShare> out;
+    out.reserve(set.size());
+    for (SplitPhase& phase : set) {
+        const Phase kind = flash::true_kind(spec, phases, temperature, pressure, phase.kind, phase.x);
+        out.push_back(PhaseShare{kind, set.size() == 1 ? 1.0 : phase.fraction / total,
+                                 std::vector<double>(phase.x.begin(), phase.x.end())});
+    }
+    std::stable_sort(out.begin(), out.end(), [](const PhaseShare& a, const PhaseShare& b) {
+        if (a.kind != b.kind) return a.kind == Phase::Vapor;
+        return a.composition[0] > b.composition[0];
+    });
+    return out;
+}
+
+}  // namespace kolvar::thermo

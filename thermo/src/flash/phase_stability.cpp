@@ -1,0 +1,212 @@
+// Tangent-plane stability of a liquid or a vapour against trial phases of
+// either kind.
+#include "flash/phase_stability.hpp"
+
+#include "flash/model_checks.hpp"
+#include "kolvar/format.hpp"
+#include "thermo/component_parameters.hpp"
+
+#include <cmath>
+#include <limits>
+#include <variant>
+
+namespace kolvar::thermo {
+namespace flash {
+namespace {
+
+constexpr double pure_trial = 1e-3;       // the other components' share of a nearly pure trial
+constexpr double known_tpd = 1e-8;        // |tm| of a trial that ended on a known phase
+constexpr double same_root = 1e-10;       // relative gap of two roots that are one
+constexpr double arrival_distance = 1e-5; // a trial this close to a stationary point has reached it
+constexpr double near_tested = 1e-4;      // stationary points this close to the tested phase are not waited for
+// A single root at a molar volume below this many covolumes is a liquid's.
+constexpr double dense_volume = 1.75;
+
+ThermoError non_finite_tpd(double temperature, double pressure)
+{
+    return ThermoError::evaluation(format::text("non-finite tangent-plane distance at T = ", temperature,
+                                                " K, P = ", pressure, " kPa"));
+}
+
+bool one_equation_of_state(const SystemSpec& spec)
+{
+    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
+    return phi_phi != nullptr && spec.vapor.kind == VaporModel::Kind::Eos && phi_phi->eos == spec.vapor.eos;
+}
+
+}  // namespace
+
+Phase true_kind(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
+                Phase labelled, std::span<const double> w, const double* vapour_root)
+{
+    if (labelled != Phase::Vapor || !one_equation_of_state(spec)) return labelled;
+    TrialList scratch(w.size());
+    double z_liquid = 0.0;
+    double z_vapour = vapour_root != nullptr ? *vapour_root : 0.0;
+    if (!phases.term(Phase::Liquid, w, scratch, &z_liquid) ||
+        (vapour_root == nullptr && !phases.term(Phase::Vapor, w, scratch, &z_vapour)))
+        return labelled;
+    if (std::abs(z_liquid - z_vapour) > same_root * std::fmax(std::abs(z_liquid), std::abs(z_vapour))) return labelled;
+    const ComponentParameters parameters = component_parameters(spec.components, spec.vapor.eos, temperature, pressure);
+    double b = 0.0;
+    for (std::size_t i = 0; i < w.size(); ++i) b += w[i] * parameters.b[i];
+    return z_vapour < dense_volume * b ? Phase::Liquid : Phase::Vapor;
+}
+
+std::expected<void, ThermoError> finite_coefficients(PhaseFugacity& phases, double temperature, double pressure,
+                                                     Phase kind, std::span<const double> w, std::span<double> out,
+                                                     double* compressibility)
+{
+    if (auto ok = phases.ln_coefficients(kind, w, out, compressibility); !ok) return ok;
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        if (w[i] > 0.0 && !std::isfinite(out[i]))
+            return std::unexpected(ThermoError::evaluation(
+                format::text("non-finite fugacity at T = ", temperature, " K, P = ", pressure, " kPa")));
+    }
+    return {};
+}
+
+std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, PhaseFugacity& phases,
+                                                    double temperature, double pressure, const KnownPhase& tested,
+                                                    std::span<const double> d, std::span<const KnownPhase> known,
+                                                    TrialKinds kinds, bool first_negative, bool solved_known)
+{
+    const std::size_t n = tested.composition.size();
+    const std::span<const double> z = tested.composition;
+    Stationary best{0.0, tested.kind, TrialList(z)};
+    TrialList wilson(n);
+    for (std::size_t i = 0; i < n; ++i) wilson[i] = wilson_k(spec.components[i], temperature, pressure);
+    // Stationary points already reached by a trial of the running kind, and
+    // the known phases of that kind: a later trial that comes close to one
+    // ends there, its value being that point's.
+    struct Reached {
+        TrialList w;
+        double tpd;
+        bool known;
+    };
+    SmallVector<Reached, 9> reached;
+
+    for (const Phase kind : {Phase::Vapor, Phase::Liquid}) {
+        if (!(kind == Phase::Vapor ? kinds.vapour : kinds.liquid)) continue;
+        const bool same_kind = kind == tested.kind;
+        // A second phase of the tested kind needs a composition-dependent term.
+        if (same_kind && !phases.composition_dependent(kind)) continue;
+        const auto term = [&](std::span<const double> w, std::span<double> out) {
+            return phases.ln_coefficients(kind, w, out);
+        };
+        // Points near the tested phase are left out: an unstable phase's own
+        // neighbourhood is where trials pass on their way elsewhere.
+        const auto apart = [&](std::span<const double> w) {
+            return solved_known || composition_distance(w, z) >= near_tested;
+        };
+        reached.clear();
+        for (const KnownPhase& phase : known)
+            if (phase.kind == kind && apart(phase.composition))
+                reached.push_back({TrialList(phase.composition), 0.0, true});
+        const Reached* arrived_at = nullptr;
+        const auto arrived = [&](std::span<const double> w) {
+            for (const Reached& point : reached) {
+                if (composition_distance(w, point.w) < arrival_distance) {
+                    arrived_at = &point;
+                    return true;
+                }
+            }
+            return false;
+        };
+        // A trial phase whose term does not change with its composition
+        // (an ideal gas, an ideal solution) reaches its one stationary point,
+        // W_i = exp(d_i - term_i), in its first pass from any start; when
+        // that point is a known phase, every trial of the kind ends there.
+        if (!same_kind && !phases.composition_dependent(kind)) {
+            TrialList ln_f(n), w(n);
+            if (auto ok = term(z, ln_f); !ok) return std::unexpected(std::move(ok.error()));
+            double total = 0.0;
+            for (std::size_t i = 0; i < n; ++i) {
+                w[i] = std::isinf(d[i]) ? 0.0 : std::exp(d[i] - ln_f[i]);
+                total += w[i];
+            }
+            for (double& v : w) v /= total;
+            if (arrived(w)) continue;
+        }
+        // The other kind from Wilson's K-values first, then nearly pure
+        // trials of every present component.
+        for (std::size_t s = 0; s <= n; ++s) {
+            const std::size_t start = s == 0 ? n : s - 1;
+            const bool from_wilson = start == n;
+            if (from_wilson && same_kind) continue;
+            if (!from_wilson && z[start] == 0.0) continue;
+            if (spec.stop()) return std::unexpected(ThermoError::stopped());
+            TrialList w(n);
+            double total = 0.0;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (z[i] == 0.0) w[i] = 0.0;
+                else if (from_wilson) w[i] = kind == Phase::Vapor ? z[i] * wilson[i] : z[i] / wilson[i];
+                else w[i] = i == start ? 1.0 : pure_trial;
+                total += w[i];
+            }
+            for (double& v : w) v /= total;
+            arrived_at = nullptr;
+            auto trial =
+                tangent_plane_trial(term, d, std::move(w), same_kind ? z : std::span<const double>{}, arrived);
+            if (!trial) return std::unexpected(std::move(trial.error()));
+            if (!std::isfinite(trial->tpd)) return std::unexpected(non_finite_tpd(temperature, pressure));
+            if (arrived_at != nullptr) {
+                if (arrived_at->known) continue;
+                trial->tpd = arrived_at->tpd;
+                trial->w = arrived_at->w;
+            }
+            else if (reached.size() < decltype(reached)::inline_capacity && apart(trial->w)) {
+                reached.push_back({trial->w, trial->tpd, false});
+            }
+            bool found_known = same_kind && composition_distance(trial->w, z) < trivial_distance;
+            for (const KnownPhase& phase : known) {
+                if (composition_distance(trial->w, phase.composition) < trivial_distance &&
+                    (phase.kind == kind || std::abs(trial->tpd) < known_tpd))
+                    found_known = true;
+            }
+            if (found_known) continue;
+            Phase nature = kind;
+            if (!same_kind) {
+                nature = true_kind(spec, phases, temperature, pressure, kind, trial->w);
+                if (nature != kind && !(nature == Phase::Vapor ? kinds.vapour : kinds.liquid)) continue;
+            }
+            if (trial->tpd < best.tpd) best = Stationary{trial->tpd, nature, std::move(trial->w)};
+            if (first_negative && best.tpd < unstable_tpd) return best;
+        }
+    }
+    return best;
+}
+
+}  // namespace flash
+
+std::expected<PhaseStability, ThermoError> phase_stability(const SystemSpec& spec, double temperature,
+                                                           double pressure, std::span<const double> z, Phase kind,
+                                                           TrialKinds kinds)
+{
+    const std::size_t n = spec.components.size();
+    if (z.size() != n)
+        return std::unexpected(ThermoError::dimension_mismatch(format::text("components=", n, ", z=", z.size())));
+    if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
+    double sum = 0.0;
+    bool valid = true;
+    for (double v : z) {
+        valid = valid && std::isfinite(v) && v >= 0.0;
+        sum += v;
+    }
+    if (!valid || !(sum > 0.0))
+        return std::unexpected(
+            ThermoError::dimension_mismatch("composition must be finite and non-negative with a positive sum"));
+    flash::TrialList tested(n), d(n);
+    for (std::size_t i = 0; i < n; ++i) tested[i] = z[i] / sum;
+    PhaseFugacity phases(spec, temperature, pressure);
+    if (auto ok = flash::finite_coefficients(phases, temperature, pressure, kind, tested, d); !ok)
+        return std::unexpected(ok.error());
+    for (std::size_t i = 0; i < n; ++i)
+        d[i] = tested[i] > 0.0 ? std::log(tested[i]) + d[i] : -std::numeric_limits<double>::infinity();
+    const flash::KnownPhase phase{kind, tested};
+    auto lowest = flash::lowest_trial(spec, phases, temperature, pressure, phase, d, {&phase, 1}, kinds, false);
+    if (!lowest) return std::unexpected(std::move(lowest.error()));
+    return PhaseStability{lowest->tpd, lowest->kind, std::vector<double>(lowest->w.begin(), lowest->w.end())};
+}
+
+}  // namespace kolvar::thermo
