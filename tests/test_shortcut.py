@@ -67,6 +67,7 @@ def test_any_four_alkane_design_keeps_its_invariants(z, key_feed, recoveries, ke
     assert design.top_temperature < design.bottom_temperature
     assert design.n_min < design.n_stages and 0.0 <= design.rectifying_stages <= design.n_stages
     assert design.feed_stage == round(design.rectifying_stages) + 1
+    assert design.condenser_duty > 0.0 and math.isfinite(design.reboiler_duty)
     if design.r_min == 0.0:
         return
     # The reflux moves only the stages, however it is stated.
@@ -74,6 +75,18 @@ def test_any_four_alkane_design_keeps_its_invariants(z, key_feed, recoveries, ke
     assert closer.reflux == factor * design.r_min
     assert (closer.n_min, closer.r_min, closer.distillate) == (design.n_min, design.r_min, design.distillate)
     assert closer.n_stages > design.n_stages
+
+
+@pytest.mark.parametrize("q", [1.0, 0.4, 1.3])
+def test_a_binary_shortcut_has_the_duties_of_its_column(q):
+    """On two components the shortcut's products and reflux make a binary column: same balances, same duties."""
+    system = kolvar.ThermoSystem.peng_robinson(["benzene", "toluene"])
+    design = kolvar.shortcut(system, 101.325, 100.0, [0.44, 0.56], 0, 1, 0.97, 0.96, reflux_factor=1.4, q=q)
+    column = kolvar.BinaryColumn(101.325, kolvar.Feed(100.0, 0.44, q), design.distillate[0], design.bottoms[0])
+    energy = kolvar.column_energy(system, column, design.reflux)
+    assert energy.distillate_rate == pytest.approx(design.distillate_rate, rel=1e-12)
+    assert energy.condenser_duty == pytest.approx(design.condenser_duty, rel=1e-9)
+    assert energy.reboiler_duty == pytest.approx(design.reboiler_duty, rel=1e-9)
 
 
 def test_keys_by_name_or_index_and_reflux_by_factor_or_value_give_one_design():
@@ -150,6 +163,7 @@ def test_command_line_reports_the_design_and_refuses_in_one_line(capsys):
     design = kolvar.shortcut(ALKANES, 800.0, 100.0, Z, "n-butane", "n-pentane", 0.98, 0.98, reflux_factor=1.5, q=0.8)
     assert f"N_min       {design.n_min:.3f} " in out and f"R = {design.reflux:.4f}  (1.5 x R_min)" in out
     assert f"feed on stage {design.feed_stage} " in out
+    assert f"condenser {design.condenser_duty:.1f} kW, reboiler {design.reboiler_duty:.1f} kW" in out
     rows = [line.split() for line in out.splitlines()[-4:]]
     assert [[float(v) for v in row[3:]] for row in rows] == [
         [round(x_d, 6), round(x_b, 6)] for x_d, x_b in zip(design.distillate, design.bottoms)

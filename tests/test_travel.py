@@ -315,7 +315,7 @@ DAMAGED = [
      "dimension mismatch: n_stages must be the Gilliland count …"),
     ("ShortcutResult", state_of(SHORTCUT, edit(6, lambda x: x[:-1])), ValueError,
      "dimension mismatch: distillate, bottoms and alpha must have one length of at least 2, got 2, 3 and 3"),
-    ("ShortcutResult", state_of(SHORTCUT, edit(12, lambda a: [v * 1.5 for v in a])), ValueError,
+    ("ShortcutResult", state_of(SHORTCUT, edit(14, lambda a: [v * 1.5 for v in a])), ValueError,
      "dimension mismatch: alpha must hold the heavy key's 1 and a light key's value above 1"),
     ("ColumnEnergy", state_of(ENERGY, edit(5, lambda v: v + 1.0)), ValueError,
      "dimension mismatch: the stripping flows must balance: stripping_liquid_flow - boilup = …"),

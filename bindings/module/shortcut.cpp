@@ -69,15 +69,17 @@ const auto shortcut_rebuild = constructor<ShortcutResult>(
     [](double n_min, double r_min, double reflux, double n_stages, double rectifying_stages,
        std::uint64_t feed_stage, std::vector<double> distillate, std::vector<double> bottoms,
        double distillate_rate, double bottoms_rate, double top_temperature, double bottom_temperature,
-       std::vector<double> alpha) {
+       double condenser_duty, double reboiler_duty, std::vector<double> alpha) {
         return engine::restore_shortcut({n_min, r_min, reflux, n_stages, rectifying_stages, feed_stage,
                                          std::move(distillate), std::move(bottoms), distillate_rate, bottoms_rate,
-                                         top_temperature, bottom_temperature, std::move(alpha)});
+                                         top_temperature, bottom_temperature, condenser_duty, reboiler_duty,
+                                         std::move(alpha)});
     },
     required<Float>("n_min"), required<Float>("r_min"), required<Float>("reflux"), required<Float>("n_stages"),
     required<Float>("rectifying_stages"), required<Count>("feed_stage"), required<FloatList>("distillate"),
     required<FloatList>("bottoms"), required<Float>("distillate_rate"), required<Float>("bottoms_rate"),
-    required<Float>("top_temperature"), required<Float>("bottom_temperature"), required<FloatList>("alpha"));
+    required<Float>("top_temperature"), required<Float>("bottom_temperature"), required<Float>("condenser_duty"),
+    required<Float>("reboiler_duty"), required<FloatList>("alpha"));
 
 PyObject* make_shortcut_result()
 {
@@ -85,7 +87,8 @@ PyObject* make_shortcut_result()
         "A shortcut design of a multicomponent column with a total condenser:\n"
         "Fenske's minimum stages, Underwood's minimum reflux, Gilliland's stage\n"
         "count and Kirkbride's feed stage, with the product compositions and\n"
-        "temperatures. Compositions and `alpha` are in the system's component order."};
+        "temperatures and the duties. Compositions and `alpha` are in the system's\n"
+        "component order."};
     spec.attributes = {
         field<&ShortcutResult::n_min>("n_min", "Minimum number of equilibrium stages at total reflux (Fenske)."),
         field<&ShortcutResult::r_min>("r_min", "Minimum external reflux ratio (Underwood)."),
@@ -103,6 +106,10 @@ PyObject* make_shortcut_result()
         field<&ShortcutResult::top_temperature>("top_temperature",
                                                 "Bubble temperature of the distillate [K] (total condenser)."),
         field<&ShortcutResult::bottom_temperature>("bottom_temperature", "Bubble temperature of the bottoms [K]."),
+        field<&ShortcutResult::condenser_duty>(
+            "condenser_duty", "Heat removed by the total condenser in **kW**: `(R + 1) D [H_V(x_D) - h_L(x_D)]`."),
+        field<&ShortcutResult::reboiler_duty>(
+            "reboiler_duty", "Heat added in the reboiler in **kW**, from the column's overall energy balance."),
         field<&ShortcutResult::alpha>(
             "alpha",
             "Relative volatilities to the heavy key, the geometric mean of the\n"

@@ -590,6 +590,14 @@ class ShortcutResult:
         """Bubble temperature of the bottoms [K]."""
 
     @property
+    def condenser_duty(self) -> float:
+        """Heat removed by the total condenser in kW."""
+
+    @property
+    def reboiler_duty(self) -> float:
+        """Heat added in the reboiler in kW."""
+
+    @property
     def alpha(self) -> list[float]:
         """Relative volatilities to the heavy key (the heavy key's is 1)."""
 

@@ -57,11 +57,16 @@ def shortcut(
        N = (Y + N_min)/(1 − Y) equilibrium stages, reboiler included.
     4. Kirkbride: N_R/N_S = [(B/D)(z_HK/z_LK)(x_B,LK/x_D,HK)²]^0.206; the
        feed enters on stage round(N_R) + 1.
+    5. Energy, with enthalpies of saturated phases at the column pressure:
+       Q_C = (R + 1)·D·[H_V(x_D) − h_L(x_D)] and the reboiler duty from the
+       balance F·h_F + Q_R = D·h_L(x_D) + B·h_L(x_B) + Q_C, where
+       h_F = q·h_L(z) + (1 − q)·H_V(z); duties in kW.
 
     Returns an immutable ``ShortcutResult`` with ``n_min``, ``r_min``,
     ``reflux``, ``n_stages``, ``rectifying_stages``, ``feed_stage``,
     ``distillate``, ``bottoms``, ``distillate_rate``, ``bottoms_rate``,
-    ``top_temperature``, ``bottom_temperature`` and ``alpha``.  A refused
+    ``top_temperature``, ``bottom_temperature``, ``condenser_duty``,
+    ``reboiler_duty`` (kW) and ``alpha``.  A refused
     specification raises ValueError; a failed bubble point RuntimeError.
     """
     return _engine._shortcut(

@@ -112,6 +112,7 @@ def run(args: argparse.Namespace, out: TextIO) -> None:
         f" ({design.rectifying_stages:.3f} above it)",
         f"distillate  D = {design.distillate_rate:.4f} kmol/h, bubble point {design.top_temperature:.2f} K",
         f"bottoms     B = {design.bottoms_rate:.4f} kmol/h, bubble point {design.bottom_temperature:.2f} K",
+        f"duties      condenser {design.condenser_duty:.1f} kW, reboiler {design.reboiler_duty:.1f} kW",
         "",
         f"{'component':<16}{'z':>10}{'alpha':>10}{'x_D':>12}{'x_B':>12}",
     ]

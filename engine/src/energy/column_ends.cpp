@@ -110,20 +110,9 @@ Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& c
                                   format::Fixed{bottoms->temperature, 2},
                                   " K — list the more volatile component first"));
 
-    // h_F = q h_L(z_F) + (1 - q) H_V(z_F); a saturated feed needs one side only.
-    const double q = column.feed.q;
-    const auto feed = binary(column.feed.z);
-    double h_feed = 0.0;
-    if (q != 0.0) {
-        const auto liquid = bubble_enthalpy(system, p, feed);
-        if (!liquid) return std::unexpected(liquid.error());
-        h_feed += q * liquid->enthalpy;
-    }
-    if (q != 1.0) {
-        const auto vapour = dew_enthalpy(system, p, feed);
-        if (!vapour) return std::unexpected(vapour.error());
-        h_feed += (1.0 - q) * vapour->enthalpy;
-    }
+    const auto feed = feed_enthalpy(system, p, binary(column.feed.z), column.feed.q);
+    if (!feed) return std::unexpected(feed.error());
+    const double h_feed = *feed;
     ends.feed_enthalpy = h_feed;
 
     // Flows in kmol/h times enthalpies in J/mol = kJ/kmol: heat flows in kJ/h.

@@ -61,4 +61,20 @@ Result<SaturatedEnthalpy> dew_enthalpy(const ThermoSystem& system, double p, std
     return saturated(system.dew_temperature(p, y), system, p, y, thermo::Phase::Vapor);
 }
 
+Result<double> feed_enthalpy(const ThermoSystem& system, double p, std::span<const double> z, double q)
+{
+    double h = 0.0;
+    if (q != 0.0) {
+        const auto liquid = bubble_enthalpy(system, p, z);
+        if (!liquid) return std::unexpected(liquid.error());
+        h += q * liquid->enthalpy;
+    }
+    if (q != 1.0) {
+        const auto vapour = dew_enthalpy(system, p, z);
+        if (!vapour) return std::unexpected(vapour.error());
+        h += (1.0 - q) * vapour->enthalpy;
+    }
+    return h;
+}
+
 }  // namespace kolvar::engine

@@ -72,6 +72,10 @@ Result<ShortcutResult> restore_shortcut(ShortcutResult parts)
                                       std::pair{"bottom_temperature", parts.bottom_temperature}}) {
         if (auto ok = check_positive(name, value); !ok) return std::unexpected(ok.error());
     }
+    for (const auto& [name, value] : {std::pair{"condenser_duty", parts.condenser_duty},
+                                      std::pair{"reboiler_duty", parts.reboiler_duty}}) {
+        if (!std::isfinite(value)) return invalid_input(text(name, " must be finite, got ", value));
+    }
     for (double a : parts.alpha) {
         if (auto ok = check_positive("alpha entries", a); !ok) return std::unexpected(ok.error());
     }

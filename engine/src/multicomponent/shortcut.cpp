@@ -1,7 +1,9 @@
 // The shortcut design: the checks, the feed's bubble point, then Fenske,
-// Underwood, Gilliland and Kirkbride in turn.
+// Underwood, Gilliland and Kirkbride in turn, and the energy balance.
 #include "steps.hpp"
 
+#include "engine/energy/column_balance.hpp"
+#include "engine/energy/saturated_enthalpy.hpp"
 #include "kolvar/format.hpp"
 
 #include <cmath>
@@ -84,6 +86,26 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     // N ratio / (1 + ratio), written so that an unbounded ratio gives N.
     out.rectifying_stages = out.n_stages / (1.0 + 1.0 / ratio);
     out.feed_stage = static_cast<std::uint64_t>(std::round(out.rectifying_stages)) + 1;
+
+    // The total condenser turns the top vapour x_D into saturated liquid.
+    const auto distillate_liquid = bubble_enthalpy(system, spec.pressure, out.distillate);
+    if (!distillate_liquid) return std::unexpected(distillate_liquid.error());
+    const auto distillate_vapour = dew_enthalpy(system, spec.pressure, out.distillate);
+    if (!distillate_vapour) return std::unexpected(distillate_vapour.error());
+    const auto bottoms_liquid = bubble_enthalpy(system, spec.pressure, out.bottoms);
+    if (!bottoms_liquid) return std::unexpected(bottoms_liquid.error());
+    const auto h_feed = feed_enthalpy(system, spec.pressure, z, spec.q);
+    if (!h_feed) return std::unexpected(h_feed.error());
+    // Flows in kmol/h times enthalpies in J/mol = kJ/kmol: heat flows in kJ/h.
+    const double removed =
+        (out.reflux + 1.0) * out.distillate_rate * (distillate_vapour->enthalpy - distillate_liquid->enthalpy);
+    out.condenser_duty = removed / kilojoules_per_hour_per_kilowatt;
+    out.reboiler_duty = (out.distillate_rate * distillate_liquid->enthalpy +
+                         out.bottoms_rate * bottoms_liquid->enthalpy + removed - spec.feed_rate * *h_feed) /
+                        kilojoules_per_hour_per_kilowatt;
+    if (!(std::isfinite(out.condenser_duty) && std::isfinite(out.reboiler_duty)))
+        return thermo_failed(text("the duties are no finite numbers: Q_C = ", out.condenser_duty, " kW, Q_R = ",
+                                  out.reboiler_duty, " kW"));
     return out;
 }
 

@@ -29,4 +29,10 @@ Result<SaturatedEnthalpy> bubble_enthalpy(const ThermoSystem& system, double p, 
 // as above), then of ThermoSystem::enthalpy.
 Result<SaturatedEnthalpy> dew_enthalpy(const ThermoSystem& system, double p, std::span<const double> y);
 
+// The enthalpy of a feed z of thermal condition q at p [kPa], J/mol:
+// h_F = q h_L(z) + (1 - q) H_V(z), each at its own saturation temperature.
+// A saturated feed (q = 1 or q = 0) needs only its own side, so only that
+// side's failures (of bubble_enthalpy or dew_enthalpy) can refuse it.
+Result<double> feed_enthalpy(const ThermoSystem& system, double p, std::span<const double> z, double q);
+
 }  // namespace kolvar::engine

@@ -23,6 +23,11 @@
 //    stages, the partial reboiler included.
 // 4. Feed: N_R/N_S = [(B/D)(z_HK/z_LK)(x_B,LK/x_D,HK)^2]^0.206, N_R = N
 //    ratio/(1 + ratio), the feed on stage round(N_R) + 1.
+// 5. Energy, with the total condenser's V = (R + 1) D and the enthalpies of
+//    saturated phases at the column pressure (J/mol, each at its own
+//    saturation temperature): Q_C = V [H_V(x_D) - h_L(x_D)] / 3600 and
+//    F h_F + 3600 Q_R = D h_L(x_D) + B h_L(x_B) + 3600 Q_C, where
+//    h_F = q h_L(z) + (1 - q) H_V(z). Duties in kW.
 #pragma once
 
 #include "engine/error.hpp"
@@ -68,6 +73,8 @@ struct ShortcutResult {
     double bottoms_rate = 0.0;         // B, kmol/h
     double top_temperature = 0.0;      // bubble point of the distillate, K
     double bottom_temperature = 0.0;   // bubble point of the bottoms, K
+    double condenser_duty = 0.0;       // heat removed by the total condenser, kW
+    double reboiler_duty = 0.0;        // heat added in the reboiler, kW
     std::vector<double> alpha;         // mean volatilities relative to the heavy key
 };
 
@@ -112,6 +119,9 @@ struct ShortcutResult {
 //    with " ({factor} R_min)" after R when the reflux is a multiple of R_min
 //   Infeasible "reflux R = {R} lies too close to R_min = {R_min} for a usable
 //    stage count (N = {N})" when N is not below 2^53
+//   the failure of a saturation point or enthalpy of the energy balance
+//    (ThermoFailed), then ThermoFailed "the duties are no finite numbers:
+//    Q_C = {Q_C} kW, Q_R = {Q_R} kW"
 // `interrupt` is asked before every pass of the distribution.
 Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& spec, Interrupt interrupt = {});
 
