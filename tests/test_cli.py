@@ -1,5 +1,6 @@
 """``python -m kolvar``: the design report, its options and its one-line errors."""
 
+import json
 import os
 import subprocess
 import sys
@@ -196,6 +197,7 @@ def test_closed_standard_output_is_a_one_line_error(tmp_path):
 
 WILSON = ["--activity", "Wilson", "--parameters", "449.3", "1964.6"]
 WILSON_MATRIX = [[0, 449.3], [1964.6, 0]]
+NRTL = {"a": [[0, -0.69], [2.73, 0]], "b": [[0, 172.0], [-302.0, 0]], "alpha": [[0, 0.3], [0.3, 0]]}
 T = kolvar.ThermoSystem
 
 # (options after --components methanol water, the system they choose, how the report names it)
@@ -211,6 +213,11 @@ MODEL_CASES = [
         ["--mixing-rule", "MHV1"] + WILSON,
         lambda n: T.cubic(n, mixing_rule="MHV1", ge_model="Wilson", ge_parameters=WILSON_MATRIX),
         "PR1976, MHV1 with Wilson (A12 = 449.3, A21 = 1964.6)",
+    ),
+    (
+        ["--activity", "nrtl", "--parameters", json.dumps(NRTL), "--vapour", "virial"],
+        lambda n: T.activity(n, "NRTL", NRTL, vapour="Virial"),
+        "NRTL (a, b, alpha) liquid, Virial vapour",
     ),
 ]
 
@@ -259,6 +266,10 @@ def test_a_liquid_split_in_the_design_range_is_one_warning(options, warning, cap
         (["--eos", "RKS1972", *WILSON, "--vapour", "Virial"], "--vapour applies to an activity-coefficient"),
         (["--eos", "PR"], 'unknown equation of state "PR" (valid names: PR1976, '),
         (["--kij", "x"], "argument --kij: invalid float value: 'x'"),
+        (["--activity", "NRTL", "--parameters", '{"a": '], "argument --parameters: invalid JSON: "),
+        (["--activity", "NRTL", "--parameters", "1", "2"], "dimension mismatch: activity model NRTL takes parameters "
+         'as a mapping with the keys "a", "b" and "alpha"'),
+        (["--activity", "Wilson", "--parameters", "1"], "argument --parameters: expected two numbers A12 A21"),
     ],
 )
 def test_model_option_errors(argv, message, capsys):

@@ -823,6 +823,16 @@ def _random_matrix(ch, n, low, high, diagonal=0.0):
     return [[diagonal if i == j else ch.uniform(low, high) for j in range(n)] for i in range(n)]
 
 
+def _keyed_parameters(ch, model, n):
+    keyed = {"a": _random_matrix(ch, n, -1.0, 3.0), "b": _random_matrix(ch, n, -600.0, 600.0)}
+    if model == "NRTL":
+        keyed["alpha"] = _random_matrix(ch, n, 0.1, 0.5)
+    else:
+        keyed["r"] = [ch.uniform(0.9, 4.0) for _ in range(n)]
+        keyed["q"] = [ch.uniform(0.9, 4.0) for _ in range(n)]
+    return keyed
+
+
 MATRICES = [
     None, [], [[]], [[0.0, 0.0], [0.0, 0.0]], [[0.0, 0.1], [0.2, 0.0]], [[0, 1], [1, 0]], [[0.0] * 3] * 3,
     [[0.0, 1.0]], [[0.0], [0.0, 0.0]], [0.0, 1.0], [[0.0, math.nan], [0.0, 0.0]], [[math.inf, 0.0], [0.0, 0.0]],
@@ -831,6 +841,9 @@ MATRICES = [
     [[0.0, 0.0, 0.0]] * 2, [[1e308] * 4] * 2, [[math.nan] * 4] * 2, [[0.0] * 4] * 3, np.zeros((2, 2)),
     np.array([[0.0, 0.1], [0.2, 0.0]]), np.zeros((2, 4)), np.zeros((2, 2, 2)), ((0.0, 0.1), (0.2, 0.0)),
     [OldStyleSequence([0.0, 0.1]), (0.2, 0.0)], [[0.0, 0.1], [0.2, 0.0], [0.0, 0.0]], {"a": 1},
+    # Keyed parameters (NRTL, UNIQUAC): sound, with a hostile value, with a key that is no str.
+    {"a": [[0, 1], [1, 0]], "b": [[0, 50], [-50, 0]], "alpha": [[0, 0.3], [0.3, 0]]},
+    {"r": [1, 2], "q": [1, "x"], "a": np.zeros((2, 2)), "b": [[0, math.nan], [0, 0]]}, {1: [[0, 1], [1, 0]]},
 ]
 SATURATIONS = [None, ["Antoine", "Antoine"], ["Riedel", "Muller"], ["RPM", "Polynomial"], ["Antoine"],
                ["Antoine"] * 3, ["Nope", "Antoine"], "Antoine", ["antoine", "RPM"], [1, 2], [None, "Antoine"],
@@ -868,6 +881,7 @@ def random_system(ch):
         if kind == 1:
             model = ch.pick(MODEL_NAMES["activity"])
             parameters = (_random_matrix(ch, n, -500.0, 3000.0) if model == "Wilson"
+                          else _keyed_parameters(ch, model, n) if model in ("NRTL", "UNIQUAC")
                           else _random_matrix(ch, n, -0.5, 2.5))
             solubility = [ch.uniform(7.0, 24.0) for _ in range(n)] if model == "RegularSolution" else None
             saturation = [ch.pick(MODEL_NAMES["saturation"]) for _ in range(n)] if ch.chance(0.2) else None

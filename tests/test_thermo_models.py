@@ -34,7 +34,7 @@ def test_model_names_and_database():
     assert NAMES["eos"][0] == "PR1976" and len(NAMES["eos"]) == 22
     # The C-parameter rules are implied by the three-parameter equations of state, never offered as a rule.
     assert len(NAMES["mixing_rule"]) == 8 and not set(C_RULES) & set(NAMES["mixing_rule"])
-    assert len(NAMES["activity"]) == 5
+    assert NAMES["activity"] == ["VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid", "NRTL", "UNIQUAC"]
     assert NAMES["saturation"] == ["Antoine", "Riedel", "Muller", "RPM", "Polynomial"]
     assert NAMES["vapour"] == ["IdealGas", "Virial", *NAMES["eos"]]
     names = T._database_names()
@@ -97,14 +97,15 @@ WILSON = T.activity(["methanol", "water"], "Wilson", WILSON_MW)
     [
         (lambda: T.cubic(["water"], eos="PR"), ValueError,
          'unknown equation of state "PR" (valid names: ' + ", ".join(NAMES["eos"]) + ")"),
-        (lambda: T.cubic(["water"], mixing_rule="classical"), ValueError,
-         'unknown mixing rule "classical" (valid names: ' + ", ".join(NAMES["mixing_rule"]) + ")"),
-        (lambda: T.activity(["water"], "NRTL"), ValueError,
-         'unknown activity model "NRTL" (valid names: VanLaar, Wilson, RegularSolution, Margules, IdealLiquid)'),
+        (lambda: T.cubic(["water"], mixing_rule="classic"), ValueError,
+         'unknown mixing rule "classic" (valid names: ' + ", ".join(NAMES["mixing_rule"]) + ")"),
+        (lambda: T.activity(["water"], "UNIFAC"), ValueError,
+         'unknown activity model "UNIFAC" (valid names: VanLaar, Wilson, RegularSolution, Margules, IdealLiquid, NRTL, '
+         'UNIQUAC)'),
         (lambda: T.ideal_solution(["water"], vapour="Ideal"), ValueError,
          'unknown vapour model "Ideal" (valid names: ' + ", ".join(NAMES["vapour"]) + ")"),
-        (lambda: T.ideal_solution(["water"], saturation=["antoine"]), ValueError,
-         'unknown saturation model "antoine" (valid names: Antoine, Riedel, Muller, RPM, Polynomial)'),
+        (lambda: T.ideal_solution(["water"], saturation=["antoin"]), ValueError,
+         'unknown saturation model "antoin" (valid names: Antoine, Riedel, Muller, RPM, Polynomial)'),
         (lambda: T.ideal_solution(["water"], saturation=["Maxwell"]), ValueError,
          "dimension mismatch: saturation model Maxwell not available through this entry point"),
         (lambda: T.ideal_solution(["water", "methanol"], saturation=["Antoine"]), ValueError,
@@ -239,8 +240,8 @@ WILSON = T.activity(["methanol", "water"], "Wilson", WILSON_MW)
          "dimension mismatch: solubility is read by the ge_model RegularSolution only; this system has no ge_model"),
         (lambda: T.cubic(["benzene", "n-heptane"], "PR1976", "MHV1", None, "RegularSolution", None, None,
                          [9.2, 7.4, 8.0]), ValueError, "dimension mismatch: solubility must have 2 values, got 3"),
-        (lambda: T.activity(["water"], "VanLaar", saturation="antoine"), ValueError,
-         'unknown saturation model "antoine" (valid names: Antoine, Riedel, Muller, RPM, Polynomial)'),
+        (lambda: T.activity(["water"], "VanLaar", saturation="antoin"), ValueError,
+         'unknown saturation model "antoin" (valid names: Antoine, Riedel, Muller, RPM, Polynomial)'),
         (lambda: T.ideal_solution(["benzene", "water"], saturation="Polynomial"), ValueError,
          'dimension mismatch: component "benzene": expected 5 Antoine coefficients, got 3'),
         # a pressure below the solvers' floor of 1e-9 kPa

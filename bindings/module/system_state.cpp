@@ -55,11 +55,13 @@ struct ModelState {
     PyObject* operator()(const CubicOptions& o) const
     {
         return to_python(std::tuple{std::string("cubic"), text_of(o.eos), text_of(o.mixing_rule), o.kij,
-                                    text_of(o.ge_model), o.ge_parameters, o.eos_parameters, o.solubility});
+                                    text_of(o.ge_model), parameters_object(o.ge_parameters), o.eos_parameters,
+                                    o.solubility});
     }
     PyObject* operator()(const ActivityOptions& o) const
     {
-        return to_python(std::tuple{std::string("activity"), text_of(o.model), o.parameters, text_of(o.vapour),
+        return to_python(std::tuple{std::string("activity"), text_of(o.model), parameters_object(o.parameters),
+                                    text_of(o.vapour),
                                     text_of(o.saturation), o.poynting, o.solubility});
     }
     PyObject* operator()(const engine::IdealSolutionRecipe& r) const
@@ -134,13 +136,13 @@ bool SystemModel::convert(PyObject* object, SystemRecipe& out)
     if (constructor == "cubic") {
         auto& o = out.emplace<CubicOptions>();
         return convert_items<1, EosName, MixingRuleName, Maybe<FloatMatrix>, Maybe<ActivityModelName>,
-                             Maybe<FloatMatrix>, Maybe<FloatMatrix>, Maybe<FloatList>>(
+                             Maybe<ActivityParametersArg>, Maybe<FloatMatrix>, Maybe<FloatList>>(
             object, constructor, o.eos, o.mixing_rule, o.kij, o.ge_model, o.ge_parameters, o.eos_parameters,
             o.solubility);
     }
     if (constructor == "activity") {
         auto& o = out.emplace<ActivityOptions>();
-        return convert_items<0, ActivityModelName, Maybe<FloatMatrix>, VapourName, Maybe<SaturationNames>, Flag,
+        return convert_items<0, ActivityModelName, Maybe<ActivityParametersArg>, VapourName, Maybe<SaturationNames>, Flag,
                              Maybe<FloatList>>(object, constructor, o.model, o.parameters, o.vapour, o.saturation,
                                                o.poynting, o.solubility);
     }

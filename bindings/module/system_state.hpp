@@ -5,13 +5,15 @@
 //
 //   ("peng_robinson",)
 //   ("van_laar", a12, a21)
-//   ("cubic", eos, mixing_rule, kij, ge_model, ge_parameters, eos_parameters)
+//   ("cubic", eos, mixing_rule, kij, ge_model, ge_parameters, eos_parameters, solubility)
 //   ("activity", model, parameters, vapour, saturation, poynting, solubility)
 //   ("ideal_solution", vapour, saturation)
 //   ("grayson_streed", vapour)
 //
-// with the constructors' names and None for what was left out. The system is
-// made again through that constructor's checks.
+// with the constructors' names and None for what was left out; parameters
+// given by key (NRTL, UNIQUAC) travel as a dict, so the tuples keep the
+// lengths they had before those models. The system is made again through
+// that constructor's checks.
 #pragma once
 
 #include "toolkit/class.hpp"

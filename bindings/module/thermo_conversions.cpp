@@ -88,7 +88,73 @@ bool set_item(PyObject* dict, const std::string& key, PyObject* value)
     return owned && PyDict_SetItemString(dict, key.c_str(), owned.get()) == 0;
 }
 
+// A keyed parameter's value: a sequence of sequences is a matrix, any other
+// sequence (an empty one too) a list, and a number a number.
+bool keyed_value(PyObject* value, engine::KeyedValue& out)
+{
+    if (PyUnicode_Check(value)) return refuse_type(value, "number or Sequence");
+    if (PySequence_Check(value)) {
+        const Py_ssize_t size = PySequence_Size(value);
+        if (size < 0) return false;
+        if (size > 0) {
+            Ref first = Ref::steal(PySequence_GetItem(value, 0));
+            if (!first) return false;
+            if (PySequence_Check(first.get()) && !PyUnicode_Check(first.get()))
+                return FloatMatrix::convert(value, out.emplace<engine::Matrix>());
+        }
+        return FloatList::convert(value, out.emplace<std::vector<double>>());
+    }
+    if (PyNumber_Check(value)) return Float::convert(value, out.emplace<double>());
+    return refuse_type(value, "number or Sequence");
+}
+
+bool keyed_parameters(PyObject* mapping, engine::KeyedParameters& out)
+{
+    Ref items = Ref::steal(PyMapping_Items(mapping));
+    if (!items) return false;
+    const Py_ssize_t size = PyList_Size(items.get());
+    if (size < 0) return false;
+    for (Py_ssize_t i = 0; i < size; ++i) {
+        PyObject* pair = PyList_GetItem(items.get(), i);  // borrowed
+        if (pair == nullptr) return false;
+        if (!PyTuple_Check(pair) || PyTuple_Size(pair) != 2) return refuse_type(pair, "(key, value) pair");
+        auto& entry = out.emplace_back();
+        if (!Text::convert(PyTuple_GetItem(pair, 0), entry.first) ||
+            !keyed_value(PyTuple_GetItem(pair, 1), entry.second))
+            return false;
+    }
+    return true;
+}
+
+PyObject* keyed_value_object(const engine::KeyedValue& value)
+{
+    struct Convert {
+        PyObject* operator()(const std::vector<double>& v) const { return to_python(v); }
+        PyObject* operator()(const engine::Matrix& v) const { return to_python(v); }
+        PyObject* operator()(double v) const { return to_python(v); }
+    };
+    return std::visit(Convert{}, value);
+}
+
 }  // namespace
+
+bool ActivityParametersArg::convert(PyObject* object, Value& out)
+{
+    // Read through items(), as the components' constants are.
+    if (PyObject_HasAttrString(object, "items")) return keyed_parameters(object, out.emplace<engine::KeyedParameters>());
+    return FloatMatrix::convert(object, out.emplace<engine::Matrix>());
+}
+
+PyObject* parameters_object(const std::optional<engine::ActivityParameters>& parameters)
+{
+    if (!parameters) Py_RETURN_NONE;
+    if (const auto* matrix = std::get_if<engine::Matrix>(&*parameters)) return to_python(*matrix);
+    Ref dict = Ref::steal(PyDict_New());
+    if (!dict) return nullptr;
+    for (const auto& [key, value] : std::get<engine::KeyedParameters>(*parameters))
+        if (!set_item(dict.get(), key, keyed_value_object(value))) return nullptr;
+    return dict.release();
+}
 
 bool refuse_model_name(const char* what, std::string_view name, const std::vector<std::string>& valid)
 {

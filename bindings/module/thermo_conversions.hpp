@@ -127,6 +127,19 @@ struct ComponentList {
     static bool convert(PyObject* object, Value& out);
 };
 
+// An activity model's parameters: a mapping (anything with items()) of str
+// keys to matrices, lists or numbers, for the models that take them by key;
+// anything else is a matrix, converted as FloatMatrix. What they mean is
+// checked by the engine.
+struct ActivityParametersArg {
+    using Value = engine::ActivityParameters;
+    static bool convert(PyObject* object, Value& out);
+};
+
+// The parameters as ActivityParametersArg reads them back: a list of rows,
+// a dict, or None.
+PyObject* parameters_object(const std::optional<engine::ActivityParameters>& parameters);
+
 // A compound's constants as a new dict, in the form ComponentList accepts.
 PyObject* constants_dict(const thermo::ComponentConstants& constants);
 

@@ -61,6 +61,7 @@ const auto system_bubble_pressure = method<ThermoSystem>(
 
 using engine::ComponentSource;
 using OptionalMatrix = std::optional<engine::Matrix>;
+using OptionalParameters = std::optional<engine::ActivityParameters>;
 using OptionalSaturation = std::optional<SaturationChoice::Value>;
 
 const auto system_cubic = static_method(
@@ -73,9 +74,10 @@ const auto system_cubic = static_method(
     "`ge_parameters`; their liquid molar volumes come from the components.\n"
     "`eos_parameters` gives p1…p4 per component for the equations of state that\n"
     "read them (0 in the database). `solubility` gives the regular-solution δ\n"
-    "values in (cal/cm3)^½ of `ge_model=\"RegularSolution\"`.",
+    "values in (cal/cm3)^½ of `ge_model=\"RegularSolution\"`. The `ge_parameters`\n"
+    "of NRTL and UNIQUAC are a mapping, as for `activity`.",
     [](std::vector<ComponentSource> components, thermo::Eos eos, thermo::MixingRule rule, OptionalMatrix kij,
-       std::optional<thermo::ActivityModel> ge_model, OptionalMatrix ge_parameters, OptionalMatrix eos_parameters,
+       std::optional<thermo::ActivityModel> ge_model, OptionalParameters ge_parameters, OptionalMatrix eos_parameters,
        std::optional<std::vector<double>> solubility) {
         return ThermoSystem::cubic(components, {.eos = eos,
                                                 .mixing_rule = rule,
@@ -88,7 +90,7 @@ const auto system_cubic = static_method(
     required<ComponentList>("components"), optional<EosName>("eos", thermo::Eos::PR1976),
     optional<MixingRuleName>("mixing_rule", thermo::MixingRule::Classical),
     optional<Maybe<FloatMatrix>>("kij", std::nullopt), optional<Maybe<ActivityModelName>>("ge_model", std::nullopt),
-    optional<Maybe<FloatMatrix>>("ge_parameters", std::nullopt),
+    optional<Maybe<ActivityParametersArg>>("ge_parameters", std::nullopt),
     optional<Maybe<FloatMatrix>>("eos_parameters", std::nullopt),
     optional<Maybe<FloatList>>("solubility", std::nullopt));
 
@@ -96,13 +98,20 @@ const auto system_activity = static_method(
     "ThermoSystem", "activity",
     "A γ–φ system: an activity-coefficient liquid.\n\n"
     "`model` is an activity-model name and `parameters` its matrix (van Laar and\n"
-    "Margules dimensionless, Wilson λ_ij in J/mol). `vapour` is \"IdealGas\",\n"
+    "Margules dimensionless, Wilson λ_ij in J/mol), or for NRTL and UNIQUAC a\n"
+    "mapping of n×n matrices (diagonals not read) and lists:\n\n"
+    "- NRTL `{\"a\": A, \"b\": B, \"alpha\": C}`: τ_ij = a_ij + b_ij/T (T in K),\n"
+    "  G_ij = exp(−α_ij τ_ij), α_ij ≥ 0 and possibly asymmetric;\n"
+    "- UNIQUAC `{\"r\": [...], \"q\": [...], \"a\": A, \"b\": B}`: τ_ij =\n"
+    "  exp(a_ij + b_ij/T), z = 10, r_i and q_i > 0.\n\n"
+    "b is (g_ij − g_jj)/R in K (for UNIQUAC, −(u_ij − u_jj)/R): parameters given\n"
+    "in J/mol or cal/mol are divided by R in those units. `vapour` is \"IdealGas\",\n"
     "\"Virial\" or an equation-of-state name; `saturation` None (each component's\n"
     "own correlation), one correlation name for every component, or one name per\n"
     "component. `poynting=True`\n"
     "applies the Poynting factor with the components' liquid volumes;\n"
     "`solubility` gives the regular-solution δ values in (cal/cm3)^½.",
-    [](std::vector<ComponentSource> components, thermo::ActivityModel model, OptionalMatrix parameters,
+    [](std::vector<ComponentSource> components, thermo::ActivityModel model, OptionalParameters parameters,
        thermo::VaporModel vapour, OptionalSaturation saturation, bool poynting,
        std::optional<std::vector<double>> solubility) {
         return ThermoSystem::activity(components, {.model = model,
@@ -113,7 +122,7 @@ const auto system_activity = static_method(
                                                    .solubility = std::move(solubility)});
     },
     required<ComponentList>("components"), required<ActivityModelName>("model"),
-    optional<Maybe<FloatMatrix>>("parameters", std::nullopt),
+    optional<Maybe<ActivityParametersArg>>("parameters", std::nullopt),
     optional<VapourName>("vapour", thermo::VaporModel::ideal_gas()),
     optional<Maybe<SaturationChoice>>("saturation", std::nullopt), optional<Flag>("poynting", false),
     optional<Maybe<FloatList>>("solubility", std::nullopt));

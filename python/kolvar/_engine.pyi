@@ -15,6 +15,9 @@ from typing_extensions import TypeAlias
 _Float: TypeAlias = SupportsFloat | SupportsIndex
 _Point: TypeAlias = tuple[float, float]
 _Matrix: TypeAlias = Sequence[Sequence[_Float]]
+# An activity model's parameters: a matrix, or for NRTL and UNIQUAC a mapping
+# of keys to matrices and lists.
+_ActivityParameters: TypeAlias = _Matrix | Mapping[str, _Matrix | Sequence[_Float]]
 # A database name, or a mapping of constants with the keys of
 # ``ThermoSystem._database_component`` (liquid_volume optional).
 _Component: TypeAlias = str | Mapping[str, str | _Float | Sequence[_Float] | None]
@@ -142,7 +145,7 @@ class ThermoSystem:
         mixing_rule: str = "Classical",
         kij: _Matrix | None = None,
         ge_model: str | None = None,
-        ge_parameters: _Matrix | None = None,
+        ge_parameters: _ActivityParameters | None = None,
         eos_parameters: _Matrix | None = None,
         solubility: Sequence[_Float] | None = None,
     ) -> ThermoSystem:
@@ -152,7 +155,7 @@ class ThermoSystem:
     def activity(
         components: Sequence[_Component],
         model: str,
-        parameters: _Matrix | None = None,
+        parameters: _ActivityParameters | None = None,
         vapour: str = "IdealGas",
         saturation: str | Sequence[str] | None = None,
         poynting: bool = False,

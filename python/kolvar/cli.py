@@ -10,7 +10,8 @@ McCabe–Thiele diagram (PNG or SVG, by the file's extension).
 
 The thermodynamics of the curve is chosen with ``--eos``, ``--mixing-rule``
 and ``--kij`` (an equation of state in both phases) or ``--activity`` with
-``--parameters`` and ``--vapour`` (an activity-coefficient liquid).  When the
+``--parameters`` and ``--vapour`` (an activity-coefficient liquid; NRTL and
+UNIQUAC take ``--parameters`` as one JSON mapping).  When the
 design's liquid would split into two liquids on that model, one line on
 stderr, "kolvar: warning: ...", says over which x range.
 
@@ -30,6 +31,7 @@ import sys
 from typing import List, NoReturn, Optional, Sequence, TextIO, Tuple
 
 from . import EquilibriumCurve, ThermoSystem, __version__, mccabe_thiele, rmin, total_reflux
+from ._model_options import activity_parameters, canonical
 from .thermo import _curve_without_split_warning, _split_along_curve, model_names
 
 PROG = "kolvar"
@@ -123,7 +125,8 @@ def _names(kind: str, first: Optional[str] = None) -> str:
 def _add_thermo_options(parser: argparse.ArgumentParser) -> None:
     thermo = parser.add_argument_group(
         "thermodynamics of the curve from --components",
-        "Default: Peng-Robinson in both phases with classical mixing and kij = 0. Names are matched exactly.",
+        "Default: Peng-Robinson in both phases with classical mixing and kij = 0. Names are matched regardless "
+        "of case.",
     )
     thermo.add_argument(
         "--eos", metavar="NAME", help="cubic equation of state in both phases: " + _names("eos", "PR1976")
@@ -146,11 +149,12 @@ def _add_thermo_options(parser: argparse.ArgumentParser) -> None:
     )
     thermo.add_argument(
         "--parameters",
-        type=float,
-        nargs=2,
-        metavar=("A12", "A21"),
-        help="the activity model's binary parameters, the matrix [[0, A12], [A21, 0]] "
-        "(van Laar and Margules dimensionless, Wilson energies in J/mol)",
+        nargs="+",
+        metavar="VALUE",
+        help="the activity model's binary parameters: A12 A21, the matrix [[0, A12], [A21, 0]] "
+        "(van Laar and Margules dimensionless, Wilson energies in J/mol), or for NRTL and UNIQUAC one JSON "
+        'mapping, \'{"a": [[0, A12], [A21, 0]], "b": ..., "alpha": ...}\' (NRTL, b in K) or '
+        '\'{"r": [R1, R2], "q": [Q1, Q2], "a": ..., "b": ...}\' (UNIQUAC)',
     )
     thermo.add_argument(
         "--vapour",
@@ -180,6 +184,8 @@ def _check_thermo_options(args: argparse.Namespace) -> None:
 def _parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
     args = build_parser().parse_args(argv)
     _check_thermo_options(args)
+    if args.parameters is not None:
+        args.parameters = activity_parameters(args.parameters)
     if args.points < MIN_POINTS:
         raise UsageError(f"--points must be at least {MIN_POINTS}, got {args.points}")
     if args.plot is not None:
@@ -194,27 +200,32 @@ def _parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
 
 def _system(args: argparse.Namespace, names: List[str]) -> Tuple[ThermoSystem, str]:
     """The thermodynamic system the options choose, and how the report names its model."""
-    matrix = None if args.parameters is None else [[0.0, args.parameters[0]], [args.parameters[1], 0.0]]
+    parameters = args.parameters
+    if isinstance(parameters, tuple):
+        parameters = [[0.0, parameters[0]], [parameters[1], 0.0]]
+    args.activity = canonical("activity", args.activity)
     if args.eos is not None or args.mixing_rule is not None or args.kij is not None:
-        eos = "PR1976" if args.eos is None else args.eos
-        rule = "Classical" if args.mixing_rule is None else args.mixing_rule
+        eos = canonical("eos", "PR1976" if args.eos is None else args.eos)
+        rule = canonical("mixing_rule", "Classical" if args.mixing_rule is None else args.mixing_rule)
         kij = None if args.kij is None else [[0.0, args.kij], [args.kij, 0.0]]
         system = ThermoSystem.cubic(
-            names, eos=eos, mixing_rule=rule, kij=kij, ge_model=args.activity, ge_parameters=matrix
+            names, eos=eos, mixing_rule=rule, kij=kij, ge_model=args.activity, ge_parameters=parameters
         )
         model = f"{eos}, {rule}" + ("" if args.activity is None else f" with {_activity_text(args)}")
         return system, model + ("" if args.kij is None else f", kij = {args.kij:g}")
     if args.activity is not None:
-        vapour = "IdealGas" if args.vapour is None else args.vapour
-        system = ThermoSystem.activity(names, args.activity, matrix, vapour=vapour)
+        vapour = canonical("vapour", "IdealGas" if args.vapour is None else args.vapour)
+        system = ThermoSystem.activity(names, args.activity, parameters, vapour=vapour)
         return system, f"{_activity_text(args)} liquid, {vapour} vapour"
     return ThermoSystem.peng_robinson(names), "Peng-Robinson"
 
 
 def _activity_text(args: argparse.Namespace) -> str:
-    """'Wilson (A12 = 449.3, A21 = 1964.6)', or the bare name without --parameters."""
+    """'Wilson (A12 = 449.3, A21 = 1964.6)', 'NRTL (a, b, alpha)', or the bare name without --parameters."""
     if args.parameters is None:
         return str(args.activity)
+    if isinstance(args.parameters, dict):
+        return f"{args.activity} ({', '.join(map(str, args.parameters))})"
     return f"{args.activity} (A12 = {args.parameters[0]:g}, A21 = {args.parameters[1]:g})"
 
 

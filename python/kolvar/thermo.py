@@ -34,7 +34,8 @@ def model_names() -> Dict[str, Tuple[str, ...]]:
     ``vapour`` of ``activity``, ``ideal_solution`` and ``grayson_streed``),
     ``"mixing_rule"``, ``"activity"`` (the ``model`` of ``activity`` and the
     ``ge_model`` of ``cubic``), ``"saturation"`` (entries of ``saturation``)
-    and ``"vapour"``.  Names are matched exactly.
+    and ``"vapour"``.  Names are matched regardless of case (``"nrtl"``,
+    ``"pr1976"``); these lists give the canonical spelling.
     """
     return {kind: tuple(names) for kind, names in ThermoSystem._model_names().items()}
 

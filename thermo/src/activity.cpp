@@ -1,6 +1,8 @@
 #include "thermo/activity.hpp"
 
+#include "activity/models.hpp"
 #include "constants.hpp"
+#include "thermo/activity_table.hpp"
 #include "numerics/dual.hpp"
 
 #include <array>
@@ -131,14 +133,8 @@ void margules(std::span<const double> x, ParameterRows a, std::span<Real> out)
 
 const char* name(ActivityModel model)
 {
-    switch (model) {
-    case ActivityModel::VanLaar: return "VanLaar";
-    case ActivityModel::Wilson: return "Wilson";
-    case ActivityModel::RegularSolution: return "RegularSolution";
-    case ActivityModel::Margules: return "Margules";
-    case ActivityModel::IdealLiquid: return "IdealLiquid";
-    }
-    return "?";
+    const auto index = static_cast<std::size_t>(model);
+    return index < activity_data::model_count ? activity_data::models[index].name : "?";
 }
 
 template <class Real>
@@ -153,6 +149,8 @@ void ln_gamma(ActivityModel model, Real temperature, std::span<const double> x, 
     case ActivityModel::IdealLiquid:
         for (Real& value : out.first(x.size())) value = 0.0;
         return;
+    case ActivityModel::NRTL: activity::nrtl(temperature, x, inputs, out); return;
+    case ActivityModel::UNIQUAC: activity::uniquac(temperature, x, inputs, out); return;
     }
 }
 

@@ -1,4 +1,7 @@
 #include "thermo/activity.hpp"
+#include "thermo/activity_table.hpp"
+
+#include "numerics/dual.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +22,12 @@ struct Mixture {
     std::vector<std::vector<double>> parameters;
     std::vector<double> volumes;
     std::vector<double> deltas;
+    std::vector<std::vector<double>> b{};
+    std::vector<std::vector<double>> alpha{};
+    std::vector<double> r{};
+    std::vector<double> q{};
 
-    ActivityInputs inputs() const { return {parameters, volumes, deltas}; }
+    ActivityInputs inputs() const { return {parameters, volumes, deltas, b, alpha, r, q}; }
 
     std::vector<double> ln_gamma(const std::vector<double>& x) const
     {
@@ -49,6 +56,12 @@ std::vector<Mixture> binary_mixtures()
         {"Margules", ActivityModel::Margules, 350.0, {{0.0, 1.5}, {0.8, 0.0}}, {}, {}},
         {"Margules_mixed_sign", ActivityModel::Margules, 350.0, {{0.0, -0.4}, {0.9, 0.0}}, {}, {}},
         {"IdealLiquid", ActivityModel::IdealLiquid, 350.0, {}, {}, {}},
+        {"NRTL_ethanol_water", ActivityModel::NRTL, 351.0, {{0.0, -0.8009}, {3.4578, 0.0}}, {}, {},
+         {{0.0, 246.18}, {-586.0809, 0.0}}, {{0.0, 0.3}, {0.3, 0.0}}},
+        {"NRTL_asymmetric_alpha", ActivityModel::NRTL, 320.0, {{0.0, 1.2}, {-0.4, 0.0}}, {}, {},
+         {{0.0, -150.0}, {420.0, 0.0}}, {{0.0, 0.47}, {0.2, 0.0}}},
+        {"UNIQUAC_acetone_water", ActivityModel::UNIQUAC, 330.0, {{0.0, 0.1}, {-0.2, 0.0}}, {}, {},
+         {{0.0, -150.0}, {-30.0, 0.0}}, {}, {2.5735, 0.92}, {2.336, 1.4}},
     };
 }
 
@@ -101,6 +114,33 @@ TEST_P(BinaryModel, PureComponentsHaveNoExcessGibbsEnergy)
 INSTANTIATE_TEST_SUITE_P(Activity, BinaryModel, ::testing::ValuesIn(binary_mixtures()),
                          [](const auto& info) { return info.param.label; });
 
+// With a Dual temperature every model gives its values bit for bit and the
+// slope d ln gamma/dT: a central difference where the table says the model
+// depends on temperature, exactly 0 where it says it does not.
+TEST_P(BinaryModel, TemperatureSlopeFollowsTheTable)
+{
+    const Mixture& s = GetParam();
+    const bool dependent = activity_data::row(s.model).temperature_dependent;
+    for (double x1 : {0.0, 0.3, 0.85}) {
+        const std::vector<double> x = {x1, 1.0 - x1};
+        std::vector<Dual> exact(2);
+        thermo::ln_gamma(s.model, Dual{s.temperature, 1.0}, x, s.inputs(), std::span<Dual>(exact));
+        const double h = 1e-3;
+        std::vector<double> up(2), down(2);
+        thermo::ln_gamma(s.model, s.temperature + h, x, s.inputs(), std::span<double>(up));
+        thermo::ln_gamma(s.model, s.temperature - h, x, s.inputs(), std::span<double>(down));
+        const auto plain = s.ln_gamma(x);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(exact[i].value, plain[i]);
+            if (!dependent) {
+                EXPECT_EQ(exact[i].dt, 0.0);
+            }
+            const double numeric = (up[i] - down[i]) / (2.0 * h);
+            EXPECT_NEAR(exact[i].dt, numeric, 1e-8 * (1.0 + std::abs(numeric))) << "x1 = " << x1 << " i = " << i;
+        }
+    }
+}
+
 TEST(Activity, VanLaarAtEqualMoleFractions)
 {
     const Mixture s{"", ActivityModel::VanLaar, 350.0, {{0.0, 1.5}, {0.8, 0.0}}, {}, {}};
@@ -137,16 +177,58 @@ TEST(Activity, ModelsWithoutDifferencesBetweenComponentsAreIdeal)
     for (double v : wilson.ln_gamma(x)) EXPECT_NEAR(v, 0.0, 1e-15);
     const Mixture regular{"", ActivityModel::RegularSolution, 320.0, {}, {40.0, 90.0, 150.0}, {8.1, 8.1, 8.1}};
     for (double v : regular.ln_gamma(x)) EXPECT_EQ(v, 0.0);
+    // NRTL with tau = 0 is the ideal liquid exactly, whatever alpha; UNIQUAC
+    // with tau = 1 and equal sizes and shapes up to rounding.
+    const std::vector<std::vector<double>> zero(3, std::vector<double>(3, 0.0));
+    const Mixture nrtl{"", ActivityModel::NRTL, 320.0, zero, {}, {}, zero, {{0, 0.3, 0.2}, {0.3, 0, 0.5}, {0.1, 0.2, 0}}};
+    for (double v : nrtl.ln_gamma(x)) EXPECT_EQ(v, 0.0);
+    const Mixture uniquac{"", ActivityModel::UNIQUAC, 320.0, zero, {}, {}, zero, {}, {2.1, 2.1, 2.1}, {1.7, 1.7, 1.7}};
+    for (double v : uniquac.ln_gamma(x)) EXPECT_NEAR(v, 0.0, 1e-15);
+}
+
+std::vector<Mixture> ternary_mixtures()
+{
+    return {
+        {"Wilson", ActivityModel::Wilson, 330.0, {{0, 900, 2500}, {-300, 0, 1200}, {1800, 400, 0}}, {40.7, 58.7, 18.1}, {}},
+        {"RegularSolution", ActivityModel::RegularSolution, 330.0, {}, {89.4, 147.5, 40.7}, {9.2, 7.4, 14.5}},
+        {"NRTL", ActivityModel::NRTL, 340.0, {{0, -0.8, 1.1}, {3.4, 0, 0.6}, {-0.3, 1.9, 0}}, {}, {},
+         {{0, 246.0, -120.0}, {-586.0, 0, 310.0}, {95.0, -40.0, 0}}, {{0, 0.3, 0.45}, {0.3, 0, 0.2}, {0.47, 0.2, 0}}},
+        {"UNIQUAC", ActivityModel::UNIQUAC, 340.0, {{0, 0.2, -0.5}, {-0.1, 0, 0.3}, {0.4, -0.6, 0}}, {}, {},
+         {{0, -120.0, 80.0}, {-60.0, 0, -200.0}, {150.0, 30.0, 0}}, {}, {2.1055, 0.92, 3.1878}, {1.972, 1.4, 2.4}},
+    };
+}
+
+// ln gamma_i = d(n gE/RT)/dn_i at fixed T and the other amounts: the partial
+// molar form of every model's excess Gibbs energy, by central differences in
+// the amounts of a ternary.
+TEST(Activity, LnGammaIsThePartialMolarExcessGibbsEnergy)
+{
+    const std::vector<double> amounts = {0.25, 0.45, 0.30};
+    for (const Mixture& s : ternary_mixtures()) {
+        const auto g_of = [&](std::vector<double> n) {
+            double total = 0.0;
+            for (double v : n) total += v;
+            std::vector<double> x(3);
+            for (int i = 0; i < 3; ++i) x[i] = n[i] / total;
+            return total * s.g_excess(x);
+        };
+        const auto ln_g = s.ln_gamma(amounts);
+        const double h = 1e-5;
+        for (int i = 0; i < 3; ++i) {
+            std::vector<double> up = amounts, down = amounts;
+            up[i] += h;
+            down[i] -= h;
+            EXPECT_NEAR((g_of(up) - g_of(down)) / (2.0 * h), ln_g[i], 1e-8 * (1.0 + std::abs(ln_g[i])))
+                << s.label << " i = " << i;
+        }
+    }
 }
 
 // Gibbs-Duhem for a ternary: sum_i x_i d ln(gamma_i) = 0 along any composition
 // change that keeps the sum of mole fractions.
-TEST(Activity, TernaryWilsonAndRegularSolutionSatisfyGibbsDuhem)
+TEST(Activity, TernaryMixturesSatisfyGibbsDuhem)
 {
-    const std::vector<Mixture> mixtures = {
-        {"", ActivityModel::Wilson, 330.0, {{0, 900, 2500}, {-300, 0, 1200}, {1800, 400, 0}}, {40.7, 58.7, 18.1}, {}},
-        {"", ActivityModel::RegularSolution, 330.0, {}, {89.4, 147.5, 40.7}, {9.2, 7.4, 14.5}},
-    };
+    const std::vector<Mixture> mixtures = ternary_mixtures();
     const std::vector<double> x = {0.25, 0.45, 0.30};
     const std::array<std::array<double, 3>, 2> directions = {{{1.0, -1.0, 0.0}, {0.5, 0.5, -1.0}}};
     const double step = 1e-5;
@@ -160,7 +242,7 @@ TEST(Activity, TernaryWilsonAndRegularSolutionSatisfyGibbsDuhem)
             const auto lu = s.ln_gamma(up), ld = s.ln_gamma(down);
             double sum = 0.0;
             for (int i = 0; i < 3; ++i) sum += x[i] * (lu[i] - ld[i]) / (2.0 * step);
-            EXPECT_NEAR(sum, 0.0, 1e-7) << name(s.model);
+            EXPECT_NEAR(sum, 0.0, 1e-7) << s.label;
         }
     }
 }
@@ -196,8 +278,9 @@ TEST(Activity, MargulesOutsideABinaryGivesNaN)
 
 TEST(Activity, ModelNames)
 {
-    const char* expected[] = {"VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid"};
-    for (unsigned i = 0; i < 5; ++i) EXPECT_STREQ(name(static_cast<ActivityModel>(i)), expected[i]);
+    const char* expected[] = {"VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid", "NRTL", "UNIQUAC"};
+    ASSERT_EQ(activity_data::model_count, std::size(expected));
+    for (unsigned i = 0; i < std::size(expected); ++i) EXPECT_STREQ(name(static_cast<ActivityModel>(i)), expected[i]);
 }
 
 }  // namespace

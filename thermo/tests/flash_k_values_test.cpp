@@ -116,7 +116,7 @@ TEST(EvaluateK, GammaPhiWithIdealGasGivesActivityCoefficients)
             const std::vector<double> x{x1, 1.0 - x1};
             std::vector<double> ln_gamma_expected(2, 0.0);
             if (std::holds_alternative<liquid::GammaPhi>(spec.liquid))
-                ln_gamma(ActivityModel::VanLaar, t, x, {spec.activity_params, {}, {}}, ln_gamma_expected);
+                ln_gamma(ActivityModel::VanLaar, t, x, spec.activity, ln_gamma_expected);
             std::vector<double> k{1.0, 1.0};
             evaluate(spec, t, p, x, k);
             for (std::size_t i = 0; i < 2; ++i)
@@ -164,7 +164,7 @@ TEST(EvaluateK, PoyntingFactorOnlyWhenSwitchedOn)
     const double p = 900.0;
     const std::vector<double> x{0.5, 0.5};
     SystemSpec plain = described(components, liquid::IdealSolution{}, VaporModel::ideal_gas());
-    plain.molar_volumes = volumes;
+    plain.activity.molar_volumes = volumes;
     SystemSpec corrected = plain;
     corrected.poynting = true;
     std::vector<double> k_plain{1.0, 1.0};
@@ -179,7 +179,7 @@ TEST(EvaluateK, PoyntingFactorOnlyWhenSwitchedOn)
     }
 
     const std::vector<double> one_volume{50.0};
-    corrected.molar_volumes = one_volume;
+    corrected.activity.molar_volumes = one_volume;
     std::vector<double> k{1.0, 1.0};
     EXPECT_EQ(error_text(evaluate_k(corrected, t, p, x, Direction::Bubble, k, 40)),
               "thermodynamic evaluation failed: component \"toluene\" has no liquid volume for the Poynting factor");

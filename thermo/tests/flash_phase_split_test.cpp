@@ -76,8 +76,7 @@ std::vector<Case> cases()
              SystemSpec s = phi_phi(Eos::RKS1972);
              s.mixing_rule = MixingRule::MHV2;
              s.ge = GeSpec{ActivityModel::Wilson};
-             s.activity_params = o.parameters;
-             s.molar_volumes = o.volumes;
+             s.activity = {.parameters = o.parameters, .molar_volumes = o.volumes};
              return s;
          },
          101.325, {0.1, 0.5, 0.9}},
@@ -86,8 +85,7 @@ std::vector<Case> cases()
              o.parameters = {{0.0, 100.0}, {400.0, 0.0}};
              o.volumes = {40.7, 18.07};
              return SystemSpec{.liquid = liquid::GammaPhi{ActivityModel::Wilson},
-                               .activity_params = o.parameters,
-                               .molar_volumes = o.volumes,
+                               .activity = {.parameters = o.parameters, .molar_volumes = o.volumes},
                                .vapor = VaporModel::virial(),
                                .poynting = true};
          },
@@ -241,7 +239,7 @@ TEST(LiquidStability, LiquidsThatCannotSplitAreStable)
     const Rows wilson{{0.0, 2000.0, -500.0}, {3000.0, 0.0, 1500.0}, {800.0, -300.0, 0.0}};
     const std::vector<double> volumes{40.7, 18.07, 58.68};
     SystemSpec with_wilson = gamma_phi(components, ActivityModel::Wilson, wilson, VaporModel::ideal_gas());
-    with_wilson.molar_volumes = volumes;
+    with_wilson.activity.molar_volumes = volumes;
     const SystemSpec specs[] = {described(components, liquid::IdealSolution{}, VaporModel::ideal_gas()),
                                 described(components, liquid::GraysonStreed{}, VaporModel::ideal_gas()),
                                 with_wilson};

@@ -39,7 +39,7 @@ inline SystemSpec gamma_phi(const std::vector<Component>& components, ActivityMo
 {
     return {.liquid = liquid::GammaPhi{model},
             .components = components,
-            .activity_params = parameters,
+            .activity = {.parameters = parameters},
             .vapor = vapour};
 }
 

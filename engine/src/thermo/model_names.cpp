@@ -1,5 +1,6 @@
 #include "engine/thermo/model_names.hpp"
 
+#include "thermo/activity_table.hpp"
 #include "thermo/saturation.hpp"
 
 #include <cstddef>
@@ -17,11 +18,22 @@ std::vector<std::string> names_of(std::size_t count)
     return out;
 }
 
+// Equal but for the case of ASCII letters: "pr1976" names PR1976, as
+// "Benzene" names benzene.
+bool same_name(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
 template <class Enum>
 std::optional<Enum> named(std::string_view name, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i)
-        if (name == thermo::name(static_cast<Enum>(i))) return static_cast<Enum>(i);
+        if (same_name(name, thermo::name(static_cast<Enum>(i)))) return static_cast<Enum>(i);
     return std::nullopt;
 }
 
@@ -37,7 +49,7 @@ bool offered(thermo::MixingRule rule)
     return false;
 }
 
-constexpr std::size_t activity_model_count = static_cast<std::size_t>(thermo::ActivityModel::IdealLiquid) + 1;
+constexpr std::size_t activity_model_count = thermo::activity_data::model_count;
 constexpr std::size_t saturation_model_count = static_cast<std::size_t>(thermo::SaturationModel::Maxwell) + 1;
 
 }  // namespace
@@ -81,8 +93,8 @@ std::optional<thermo::SaturationModel> saturation_model_named(std::string_view n
 
 std::optional<thermo::VaporModel> vapour_model_named(std::string_view name)
 {
-    if (name == "IdealGas") return thermo::VaporModel::ideal_gas();
-    if (name == "Virial") return thermo::VaporModel::virial();
+    if (same_name(name, "IdealGas")) return thermo::VaporModel::ideal_gas();
+    if (same_name(name, "Virial")) return thermo::VaporModel::virial();
     if (auto eos = eos_named(name)) return thermo::VaporModel::equation_of_state(*eos);
     return std::nullopt;
 }

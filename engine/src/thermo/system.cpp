@@ -34,7 +34,7 @@ ThermoSystem::Model ThermoSystem::van_laar_model(double a12, double a21)
     Model model;
     model.liquid = thermo::liquid::GammaPhi{thermo::ActivityModel::VanLaar};
     model.vapour = thermo::VaporModel::ideal_gas();
-    model.activity = {{0.0, a12}, {a21, 0.0}};
+    model.activity.parameters = {{0.0, a12}, {a21, 0.0}};
     return model;
 }
 
@@ -65,9 +65,7 @@ thermo::SystemSpec ThermoSystem::spec() const noexcept
     spec.liquid = model_.liquid;
     spec.components = components_;
     spec.kij = model_.kij;
-    spec.activity_params = model_.activity;
-    spec.molar_volumes = model_.volumes;
-    spec.solubility_params = model_.solubility;
+    spec.activity = model_.activity.view();
     spec.saturation_models = model_.saturation;
     spec.ge = model_.ge;
     spec.mixing_rule = model_.mixing_rule;

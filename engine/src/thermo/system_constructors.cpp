@@ -1,13 +1,16 @@
 // The general ThermoSystem constructors and the checks that keep a bad
 // description from ever reaching a calculation.
+#include "activity_parameters.hpp"
+#include "input_checks.hpp"
+
 #include "engine/thermo/component_sources.hpp"
 #include "engine/thermo/model_names.hpp"
 #include "engine/thermo/system.hpp"
 
 #include "kolvar/format.hpp"
+#include "thermo/activity_table.hpp"
 #include "thermo/saturation.hpp"
 
-#include <cmath>
 #include <cstdint>
 #include <utility>
 
@@ -54,46 +57,24 @@ Result<std::vector<Component>> resolve(std::span<const ComponentSource> sources)
     return resolve_components(sources);
 }
 
-Result<void> finite_entries(std::string_view what, const Matrix& matrix)
+// What the model's row says it reads.
+bool model_reads(ActivityModel model, thermo::activity_data::Input input)
 {
-    for (std::size_t i = 0; i < matrix.size(); ++i)
-        for (std::size_t j = 0; j < matrix[i].size(); ++j)
-            if (!std::isfinite(matrix[i][j]))
-                return invalid_input(text(what, "[", count(i), "][", count(j), "] must be finite, got ", matrix[i][j]));
-    return {};
+    return thermo::activity_data::row(model).reads.has(input);
 }
 
-Result<void> finite_entries(std::string_view what, const std::vector<double>& values)
+// The square matrix a matrix model reads: n x n, or its fixed size.
+std::size_t matrix_size(ActivityModel model, std::size_t n)
 {
-    for (std::size_t i = 0; i < values.size(); ++i)
-        if (!std::isfinite(values[i]))
-            return invalid_input(text(what, "[", count(i), "] must be finite, got ", values[i]));
-    return {};
+    const std::size_t fixed = thermo::activity_data::row(model).fixed_size;
+    return fixed != 0 ? fixed : n;
 }
 
-// Exactly `rows` rows of `columns` entries.
-Result<void> exact_shape(std::string_view what, const Matrix& matrix, std::size_t rows, std::size_t columns)
+// Whether the caller's parameters are the model's one matrix (not keyed).
+bool reads_plain_matrix(ActivityModel model)
 {
-    bool fits = matrix.size() == rows;
-    for (const auto& row : matrix) fits = fits && row.size() == columns;
-    if (fits) return {};
-    std::string got = text(count(matrix.size()), " rows");
-    for (const auto& row : matrix)
-        if (row.size() != columns) {
-            got += text(", one of ", count(row.size()), " entries");
-            break;
-        }
-    return invalid_input(text(what, " must have ", count(rows), " rows of ", count(columns), " values, got ", got));
-}
-
-bool reads_matrix(ActivityModel model)
-{
-    return model == ActivityModel::VanLaar || model == ActivityModel::Wilson || model == ActivityModel::Margules;
-}
-
-bool reads_volumes(ActivityModel model)
-{
-    return model == ActivityModel::Wilson || model == ActivityModel::RegularSolution;
+    const auto& row = thermo::activity_data::row(model);
+    return row.reads.has(thermo::activity_data::Input::Matrix) && !row.keyed();
 }
 
 // The components' liquid volumes for a model that reads them.
@@ -176,7 +157,8 @@ Result<ThermoSystem> ThermoSystem::cubic(std::span<const ComponentSource> source
         return invalid_input(text("mixing rule ", rule, " takes no activity model (ge_model is read by WongSandler, "
                                   "HuronVidalOriginal, HuronVidalSimplified, MHV1 and MHV2)"));
     if (options.ge_parameters && !options.ge_model) return invalid_input("ge_parameters given without ge_model");
-    if (options.solubility && options.ge_model != ActivityModel::RegularSolution)
+    using thermo::activity_data::Input;
+    if (options.solubility && !(options.ge_model && model_reads(*options.ge_model, Input::Solubility)))
         return invalid_input(text("solubility is read by the ge_model RegularSolution only; ",
                                   options.ge_model ? text("this system's ge_model is ", thermo::name(*options.ge_model))
                                                    : std::string("this system has no ge_model")));
@@ -188,12 +170,14 @@ Result<ThermoSystem> ThermoSystem::cubic(std::span<const ComponentSource> source
     if (options.kij) model.kij = *options.kij;
     if (options.ge_model) {
         model.ge = thermo::GeSpec{*options.ge_model};
-        if (options.ge_parameters) model.activity = *options.ge_parameters;
-        if (options.solubility) model.solubility = *options.solubility;
-        if (reads_volumes(*options.ge_model)) {
+        if (auto ok = take_parameters(*options.ge_model, "ge_parameters", options.ge_parameters, n, model.activity);
+            !ok)
+            return std::unexpected(std::move(ok.error()));
+        if (options.solubility) model.activity.solubility = *options.solubility;
+        if (model_reads(*options.ge_model, Input::Volumes)) {
             auto volumes = liquid_volumes(*components, thermo::name(*options.ge_model));
             if (!volumes) return std::unexpected(std::move(volumes.error()));
-            model.volumes = std::move(*volumes);
+            model.activity.volumes = std::move(*volumes);
         }
     }
 
@@ -201,17 +185,18 @@ Result<ThermoSystem> ThermoSystem::cubic(std::span<const ComponentSource> source
                                       .kij = model.kij,
                                       .rule = model.mixing_rule,
                                       .ge = model.ge,
-                                      .activity = {model.activity, model.volumes, model.solubility}};
+                                      .activity = model.activity.view()};
     if (auto ok = thermo::check_mixture(mixture, options.eos, n); !ok)
         return invalid_input(std::move(ok.error().message));
     if (auto ok = finite_entries("kij", model.kij); !ok) return std::unexpected(std::move(ok.error()));
-    if (model.ge && reads_matrix(model.ge->model)) {
-        const std::size_t size = model.ge->model == ActivityModel::Margules ? 2 : n;
-        if (auto ok = exact_shape("ge_parameters", model.activity, size, size); !ok)
+    if (model.ge && reads_plain_matrix(model.ge->model)) {
+        const std::size_t size = matrix_size(model.ge->model, n);
+        if (auto ok = exact_shape("ge_parameters", model.activity.parameters, size, size); !ok)
             return std::unexpected(std::move(ok.error()));
     }
-    if (auto ok = finite_entries("ge_parameters", model.activity); !ok) return std::unexpected(std::move(ok.error()));
-    if (auto ok = solubility_values(model.solubility, n); !ok) return std::unexpected(std::move(ok.error()));
+    if (auto ok = finite_entries("ge_parameters", model.activity.parameters); !ok)
+        return std::unexpected(std::move(ok.error()));
+    if (auto ok = solubility_values(model.activity.solubility, n); !ok) return std::unexpected(std::move(ok.error()));
 
     model.label = text(thermo::name(options.eos), ", ", rule);
     if (model.ge) model.label += text(" with ", thermo::name(model.ge->model));
@@ -226,33 +211,34 @@ Result<ThermoSystem> ThermoSystem::activity(std::span<const ComponentSource> sou
     const ActivityModel activity_model = options.model;
     const char* model_name = thermo::name(activity_model);
 
+    using thermo::activity_data::Input;
     Model model;
     model.liquid = thermo::liquid::GammaPhi{activity_model};
     model.vapour = options.vapour;
-    if (options.parameters) {
-        if (!reads_matrix(activity_model))
-            return invalid_input(text("activity model ", model_name, " takes no parameters"));
-        model.activity = *options.parameters;
-    }
+    if (options.parameters && !thermo::activity_data::row(activity_model).takes_parameters())
+        return invalid_input(text("activity model ", model_name, " takes no parameters"));
+    if (auto ok = take_parameters(activity_model, "parameters", options.parameters, n, model.activity); !ok)
+        return std::unexpected(std::move(ok.error()));
     if (options.solubility) {
-        if (activity_model != ActivityModel::RegularSolution)
+        if (!model_reads(activity_model, Input::Solubility))
             return invalid_input(text("solubility is read by RegularSolution only, not by ", model_name));
-        model.solubility = *options.solubility;
+        model.activity.solubility = *options.solubility;
     }
-    if (reads_volumes(activity_model)) {
+    if (model_reads(activity_model, Input::Volumes)) {
         auto volumes = liquid_volumes(*components, model_name);
         if (!volumes) return std::unexpected(std::move(volumes.error()));
-        model.volumes = std::move(*volumes);
+        model.activity.volumes = std::move(*volumes);
     }
-    if (auto ok = check_activity(activity_model, {model.activity, model.volumes, model.solubility}, n); !ok)
+    if (auto ok = check_activity(activity_model, model.activity.view(), n); !ok)
         return std::unexpected(std::move(ok.error()));
-    if (reads_matrix(activity_model)) {
-        const std::size_t size = activity_model == ActivityModel::Margules ? 2 : n;
-        if (auto ok = exact_shape("parameters", model.activity, size, size); !ok)
+    if (reads_plain_matrix(activity_model)) {
+        const std::size_t size = matrix_size(activity_model, n);
+        if (auto ok = exact_shape("parameters", model.activity.parameters, size, size); !ok)
             return std::unexpected(std::move(ok.error()));
     }
-    if (auto ok = finite_entries("parameters", model.activity); !ok) return std::unexpected(std::move(ok.error()));
-    if (auto ok = solubility_values(model.solubility, n); !ok) return std::unexpected(std::move(ok.error()));
+    if (auto ok = finite_entries("parameters", model.activity.parameters); !ok)
+        return std::unexpected(std::move(ok.error()));
+    if (auto ok = solubility_values(model.activity.solubility, n); !ok) return std::unexpected(std::move(ok.error()));
 
     auto saturation = saturation_models(*components, options.saturation);
     if (!saturation) return std::unexpected(std::move(saturation.error()));

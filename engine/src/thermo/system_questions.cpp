@@ -117,7 +117,7 @@ Result<std::vector<double>> ThermoSystem::ln_gamma(double t, std::span<const dou
     if (!gamma_phi)
         return invalid_input(text("ln_gamma needs an activity-coefficient liquid; this system's liquid is ",
                                   liquid_description()));
-    thermo::ln_gamma(gamma_phi->model, t, x, spec().activity_inputs(), out);
+    thermo::ln_gamma(gamma_phi->model, t, x, spec().activity, out);
     for (double v : out)
         if (!std::isfinite(v)) return thermo_failed(text("non-finite ln gamma at T = ", t, " K"));
     return out;

@@ -1,5 +1,7 @@
 // A system's recipe, read from its model, and the system made again from one.
 // The two fixed systems have no label; every other constructor writes one.
+#include "activity_parameters.hpp"
+
 #include "engine/thermo/component_sources.hpp"
 #include "engine/thermo/system.hpp"
 
@@ -32,18 +34,18 @@ SystemRecipe ThermoSystem::recipe() const
                             .mixing_rule = m.mixing_rule,
                             .kij = given(m.kij),
                             .ge_model = m.ge ? std::optional(m.ge->model) : std::nullopt,
-                            .ge_parameters = m.ge ? given(m.activity) : std::nullopt,
+                            .ge_parameters = m.ge ? given_parameters(m.ge->model, m.activity) : std::nullopt,
                             .eos_parameters = given(eos_parameters),
-                            .solubility = given(m.solubility)};
+                            .solubility = given(m.activity.solubility)};
     }
     if (const auto* gamma_phi = std::get_if<thermo::liquid::GammaPhi>(&m.liquid)) {
-        if (m.label.empty()) return VanLaarRecipe{m.activity[0][1], m.activity[1][0]};
+        if (m.label.empty()) return VanLaarRecipe{m.activity.parameters[0][1], m.activity.parameters[1][0]};
         return ActivityOptions{.model = gamma_phi->model,
-                               .parameters = given(m.activity),
+                               .parameters = given_parameters(gamma_phi->model, m.activity),
                                .vapour = m.vapour,
                                .saturation = given(m.saturation),
                                .poynting = m.poynting,
-                               .solubility = given(m.solubility)};
+                               .solubility = given(m.activity.solubility)};
     }
     if (std::holds_alternative<thermo::liquid::IdealSolution>(m.liquid)) {
         return IdealSolutionRecipe{m.vapour, given(m.saturation)};

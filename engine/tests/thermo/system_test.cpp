@@ -31,7 +31,7 @@ TEST(ThermoSystem, PengRobinsonSpecIsPhiPhiWithTheSameEosInBothPhases)
     EXPECT_EQ(spec.vapor.kind, thermo::VaporModel::Kind::Eos);
     EXPECT_EQ(spec.vapor.eos, thermo::Eos::PR1976);
     EXPECT_EQ(spec.mixing_rule, thermo::MixingRule::Classical);
-    EXPECT_TRUE(spec.kij.empty() && spec.activity_params.empty() && spec.molar_volumes.empty());
+    EXPECT_TRUE(spec.kij.empty() && spec.activity.parameters.empty() && spec.activity.molar_volumes.empty());
     EXPECT_FALSE(spec.ge.has_value());
     EXPECT_EQ(spec.components.data(), system.components().data());  // borrowed, not copied
 }
@@ -44,9 +44,9 @@ TEST(ThermoSystem, VanLaarSpecIsGammaPhiWithIdealGas)
     ASSERT_TRUE(std::holds_alternative<thermo::liquid::GammaPhi>(spec.liquid));
     EXPECT_EQ(std::get<thermo::liquid::GammaPhi>(spec.liquid).model, thermo::ActivityModel::VanLaar);
     EXPECT_EQ(spec.vapor.kind, thermo::VaporModel::Kind::IdealGas);
-    ASSERT_EQ(spec.activity_params.size(), 2u);
-    EXPECT_EQ(spec.activity_params[0], (std::vector<double>{0.0, 0.5}));
-    EXPECT_EQ(spec.activity_params[1], (std::vector<double>{-0.3, 0.0}));
+    ASSERT_EQ(spec.activity.parameters.size(), 2u);
+    EXPECT_EQ(spec.activity.parameters[0], (std::vector<double>{0.0, 0.5}));
+    EXPECT_EQ(spec.activity.parameters[1], (std::vector<double>{-0.3, 0.0}));
     EXPECT_TRUE(spec.kij.empty() && spec.saturation_models.empty());
 }
 

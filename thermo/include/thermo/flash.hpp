@@ -60,27 +60,23 @@ struct SystemSpec {
     LiquidModel liquid = liquid::PhiPhi{};
     std::span<const Component> components{};
     ParameterRows kij{};                 // empty or n x n
-    ParameterRows activity_params{};     // the activity model's parameter matrix
-    std::span<const double> molar_volumes{};      // cm3/mol, read by Wilson and RegularSolution
-    std::span<const double> solubility_params{};  // (cal/cm3)^0.5
+    // What the activity model reads, of the gamma-phi liquid or of the GE
+    // spec's rule; its molar volumes also serve the Poynting factor.
+    ActivityInputs activity{};
     std::span<const SaturationModel> saturation_models{};  // per-component override where present
     std::optional<GeSpec> ge{};          // activity model inside a GE-based mixing rule
     MixingRule mixing_rule = MixingRule::Classical;
     VaporModel vapor{};
     // The Poynting factor of the gamma-phi and ideal-solution liquids, with
     // each component's liquid volume (or, for a component without one, its
-    // entry of molar_volumes when that lists n volumes).
+    // entry of activity.molar_volumes when that lists n volumes).
     bool poynting = false;
     StopRequest stop{};
-
-    // What an activity model reads: the parameter rows, molar volumes and
-    // solubility parameters above.
-    ActivityInputs activity_inputs() const { return {activity_params, molar_volumes, solubility_params}; }
 
     // What the mixture fugacity of either phase reads.
     MixtureSpec mixture() const
     {
-        return {.components = components, .kij = kij, .rule = mixing_rule, .ge = ge, .activity = activity_inputs()};
+        return {.components = components, .kij = kij, .rule = mixing_rule, .ge = ge, .activity = activity};
     }
 };
 
@@ -191,7 +187,11 @@ std::expected<IncipientPoint, ThermoError> bubble_pressure(const SystemSpec& spe
 // temperature of Wilson's K-values comes first; its answer stands when the
 // phases are distinct, |S - 1| < tolerance, Pbub rises with T there (the
 // first crossing the scan brackets) and T lies within the scanned range, and
-// then agrees with the scan to within the bisection's tolerance. A scan
+// then agrees with the scan to within the bisection's tolerance. So does,
+// for an activity model or an ideal solution under an ideal-gas vapour (the
+// K-values then independent of the vapour), Newton on 1/T of
+// ln sum_i x_i K_i(T) with its exact temperature slope, under the same
+// certificate (flash/ideal_vapour_bubble.hpp). A scan
 // result that is no equilibrium is settled by Newton from it; where the scan
 // fails, or ends on or near the K = 1 solution, continuation in ln P from
 // 100 kPa looks for the genuine bubble point; if there is none, the failure

@@ -70,7 +70,7 @@ public:
     std::expected<void, ThermoError> operator()(std::span<const double> w, std::span<double> out) const
     {
         if (const auto* gamma_phi = std::get_if<liquid::GammaPhi>(&spec_.liquid)) {
-            ln_gamma(gamma_phi->model, temperature_, w, spec_.activity_inputs(), out);
+            ln_gamma(gamma_phi->model, temperature_, w, spec_.activity, out);
             return {};
         }
         if (auto ok = mixture_ln_phi(spec_.mixture(), parameters_, w, Phase::Liquid, out); !ok)

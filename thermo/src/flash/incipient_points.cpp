@@ -1,9 +1,10 @@
-// The public bubble- and dew-point solvers: the certified Newton fast path
-// where the mixture allows it, the general procedures otherwise. A general
+// The public bubble- and dew-point solvers: the certified Newton fast paths
+// where the mixture allows them, the general procedures otherwise. A general
 // result that is no equilibrium is settled by Newton where it can be; where
 // the general procedure fails or ends on the K = 1 solution, continuation
 // looks for the genuine point.
 #include "flash/general_solvers.hpp"
+#include "flash/ideal_vapour_bubble.hpp"
 #include "flash/incipient_newton.hpp"
 #include "kolvar/format.hpp"
 
@@ -85,6 +86,10 @@ Solved point_temperature(const SystemSpec& spec, double pressure, std::span<cons
 {
     if (auto fast = certified_temperature(spec, pressure, composition, direction, tolerance, max_iterations))
         return std::move(*fast);
+    if (direction == Direction::Bubble) {
+        if (auto fast = ideal_vapour_bubble_temperature(spec, pressure, composition, tolerance, max_iterations))
+            return std::move(*fast);
+    }
     return resolve(spec, direction, Unknown::Temperature, 0.0, pressure, composition,
                    incipient_temperature(spec, pressure, composition, direction, tolerance, max_iterations),
                    tolerance, max_iterations, [&] {

@@ -40,7 +40,7 @@ std::expected<Real, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, st
     Real poynting = 1.0;
     if (spec.poynting) {
         std::optional<double> volume = component.liquid_volume;
-        if (!volume && spec.molar_volumes.size() == spec.components.size()) volume = spec.molar_volumes[i];
+        if (!volume && spec.activity.molar_volumes.size() == spec.components.size()) volume = spec.activity.molar_volumes[i];
         if (!volume)
             return std::unexpected(ThermoError::evaluation(
                 format::text("component ", format::Quoted{component.name}, " has no liquid volume for the Poynting factor")));

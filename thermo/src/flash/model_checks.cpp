@@ -1,6 +1,7 @@
 #include "flash/model_checks.hpp"
 
 #include "kolvar/format.hpp"
+#include "thermo/activity_table.hpp"
 
 #include <string>
 #include <utility>
@@ -38,10 +39,10 @@ std::expected<void, ThermoError> check_models(const SystemSpec& spec, std::size_
         return std::unexpected(ThermoError::unsupported(
             text("liquid model ", static_cast<unsigned>(phi_phi->eos), " is not an equation of state")));
     if (const auto* gamma_phi = std::get_if<liquid::GammaPhi>(&spec.liquid)) {
-        if (static_cast<unsigned>(gamma_phi->model) > static_cast<unsigned>(ActivityModel::IdealLiquid))
+        if (static_cast<std::size_t>(gamma_phi->model) >= activity_data::model_count)
             return std::unexpected(ThermoError::unsupported(
                 text("liquid model ", static_cast<unsigned>(gamma_phi->model), " is not an activity model")));
-        if (auto inputs = check_activity_inputs(gamma_phi->model, spec.activity_inputs(), n); !inputs)
+        if (auto inputs = check_activity_inputs(gamma_phi->model, spec.activity, n); !inputs)
             return mismatch(std::move(inputs.error()));
     }
     return {};

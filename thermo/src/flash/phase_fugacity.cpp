@@ -78,7 +78,7 @@ std::expected<void, ThermoError> BasicPhaseFugacity<Real>::model_term(Phase phas
         flash::virial_ln_phi<Real>(virial_, w, temperature_, pressure_, out);
         return {};
     case Writer::ActivityModel:
-        ln_gamma(std::get_if<liquid::GammaPhi>(&spec_.liquid)->model, temperature_, w, spec_.activity_inputs(), out);
+        ln_gamma(std::get_if<liquid::GammaPhi>(&spec_.liquid)->model, temperature_, w, spec_.activity, out);
         return {};
     case Writer::GraysonStreed:
         if (auto ok = references(); !ok) return ok;

@@ -1,7 +1,8 @@
 // The names by which callers choose the thermodynamic models: each
-// enumeration's variant names, matched exactly ("RKS1972", "HuronVidalOriginal",
-// "Wilson", "Antoine"), and the vapour descriptions "IdealGas", "Virial" and
-// every equation-of-state name.
+// enumeration's variant names ("RKS1972", "HuronVidalOriginal", "Wilson",
+// "Antoine"), and the vapour descriptions "IdealGas", "Virial" and every
+// equation-of-state name. Names are matched without regard to the case of
+// ASCII letters ("rks1972", "nrtl"); the lists give the canonical spelling.
 #pragma once
 
 #include "thermo/activity.hpp"

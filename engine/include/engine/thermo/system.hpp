@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -34,13 +35,39 @@ using Matrix = std::vector<std::vector<double>>;
 // A component as a caller names it: a database name, or its constants.
 using ComponentSource = std::variant<std::string, thermo::ComponentConstants>;
 
+// Parameters given by key, as NRTL and UNIQUAC take them: each value a
+// matrix or a list, in the caller's order.
+// A number stands where a matrix or list is due only to be refused as such.
+using KeyedValue = std::variant<std::vector<double>, Matrix, double>;
+using KeyedParameters = std::vector<std::pair<std::string, KeyedValue>>;
+
+// An activity model's parameters as a caller gives them: a matrix (van Laar,
+// Wilson, Margules) or values by key (NRTL, UNIQUAC).
+using ActivityParameters = std::variant<Matrix, KeyedParameters>;
+
+// An activity model's inputs, owned; view() lends them to the library.
+struct ActivityData {
+    Matrix parameters;                // the matrix, or the key "a"
+    std::vector<double> volumes;      // liquid molar volumes, when the model reads them
+    std::vector<double> solubility;   // regular-solution delta
+    Matrix b;                         // the key "b"
+    Matrix alpha;                     // the key "alpha"
+    std::vector<double> r;            // the key "r"
+    std::vector<double> q;            // the key "q"
+
+    thermo::ActivityInputs view() const noexcept
+    {
+        return {parameters, volumes, solubility, b, alpha, r, q};
+    }
+};
+
 // The choices of ThermoSystem::cubic: one equation of state in both phases.
 struct CubicOptions {
     thermo::Eos eos = thermo::Eos::PR1976;
     thermo::MixingRule mixing_rule = thermo::MixingRule::Classical;
     std::optional<Matrix> kij;                        // n x n, may be asymmetric
     std::optional<thermo::ActivityModel> ge_model;    // the excess-Gibbs-energy rules' model
-    std::optional<Matrix> ge_parameters;              // its parameter matrix
+    std::optional<ActivityParameters> ge_parameters;  // its parameters
     std::optional<Matrix> eos_parameters;             // n rows of p1..p4
     std::optional<std::vector<double>> solubility;    // a RegularSolution ge_model's delta, (cal/cm3)^0.5
 };
@@ -48,7 +75,7 @@ struct CubicOptions {
 // The choices of ThermoSystem::activity: an activity-coefficient liquid.
 struct ActivityOptions {
     thermo::ActivityModel model = thermo::ActivityModel::VanLaar;
-    std::optional<Matrix> parameters;
+    std::optional<ActivityParameters> parameters;
     thermo::VaporModel vapour = thermo::VaporModel::ideal_gas();
     std::optional<std::vector<thermo::SaturationModel>> saturation;  // one per component
     bool poynting = false;
@@ -82,9 +109,7 @@ public:
         thermo::MixingRule mixing_rule = thermo::MixingRule::Classical;
         std::optional<thermo::GeSpec> ge;
         Matrix kij;                       // empty = all zero
-        Matrix activity;                  // the activity model's (or the GE rule's) parameters
-        std::vector<double> volumes;      // liquid molar volumes, when a model reads them
-        std::vector<double> solubility;
+        ActivityData activity;            // the activity model's (or the GE rule's) inputs
         std::vector<thermo::SaturationModel> saturation;
         bool poynting = false;
         std::string label;                // the model part of the repr; empty for the two fixed systems
@@ -108,13 +133,20 @@ public:
     //   values; kij n x n of finite values; ge_model only with an
     //   excess-Gibbs-energy rule, ge_parameters only with ge_model, finite;
     //   solubility only with the ge_model RegularSolution, n finite values;
-    //   the rule accepted with the equation of state and its GE model inputs
-    //   (liquid volumes from the components).
+    //   the keyed parameters of a keyed ge_model (below); the rule accepted
+    //   with the equation of state and its GE model inputs (liquid volumes
+    //   from the components).
     //   activity: parameters only for the models that read them, finite and
     //   large enough; solubility only for RegularSolution, n finite values;
     //   molar volumes from the components for Wilson and RegularSolution;
     //   saturation n computable models matching each component's
     //   coefficients; poynting needs every component's liquid volume.
+    //   A model that takes its parameters by key (NRTL: a, b, alpha;
+    //   UNIQUAC: r, q, a, b) needs them as a mapping and a matrix model as a
+    //   matrix. Keyed parameters are checked in order, each failure naming
+    //   the key: no unknown or repeated key, no missing one, each matrix n x
+    //   n and each list n values, every entry finite, alpha >= 0 off the
+    //   diagonal, r and q > 0 (activity_parameters.cpp).
     static Result<ThermoSystem> cubic(std::span<const ComponentSource> components, const CubicOptions& options);
     static Result<ThermoSystem> activity(std::span<const ComponentSource> components, const ActivityOptions& options);
     static Result<ThermoSystem> ideal_solution(std::span<const ComponentSource> components, thermo::VaporModel vapour,

@@ -1,0 +1,24 @@
+// Checks of the matrices and lists a constructor is given, each failure an
+// InvalidInput naming the input as the caller wrote it ("kij",
+// "parameters[\"b\"]").
+#pragma once
+
+#include "engine/error.hpp"
+#include "engine/thermo/system.hpp"
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace kolvar::engine {
+
+// "{what}[i][j] must be finite, got {v}" / "{what}[i] must be finite, got {v}".
+Result<void> finite_entries(std::string_view what, const Matrix& matrix);
+Result<void> finite_entries(std::string_view what, const std::vector<double>& values);
+
+// Exactly `rows` rows of `columns` entries:
+// "{what} must have 2 rows of 2 values, got 1 rows" (", one of 3 entries"
+// added for the first row of another length).
+Result<void> exact_shape(std::string_view what, const Matrix& matrix, std::size_t rows, std::size_t columns);
+
+}  // namespace kolvar::engine

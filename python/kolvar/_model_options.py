@@ -1,0 +1,36 @@
+"""Model choices as the command line gives them: names in any case, and the
+activity parameters as two numbers or one JSON mapping.  A bad value is a
+ValueError, which the command line reports as its one error line."""
+
+from __future__ import annotations
+
+import json
+from typing import Dict, List, Optional, Tuple, Union
+
+from .thermo import model_names
+
+
+def canonical(kind: str, name: Optional[str]) -> Optional[str]:
+    """The listed spelling of a ``kind`` model name given in any case (an unknown name as given)."""
+    if name is None:
+        return None
+    return next((known for known in model_names()[kind] if known.lower() == name.lower()), name)
+
+
+def activity_parameters(values: List[str]) -> Union[Tuple[float, float], Dict[str, object]]:
+    """``--parameters`` as the two numbers A12 A21, or as one JSON mapping (NRTL, UNIQUAC)."""
+    if len(values) == 1 and values[0].lstrip().startswith("{"):
+        try:
+            mapping: Dict[str, object] = json.loads(values[0])  # text opening with "{" is an object
+        except ValueError as exc:
+            raise ValueError(f"argument --parameters: invalid JSON: {exc}") from None
+        return mapping
+    if len(values) != 2:
+        raise ValueError("argument --parameters: expected two numbers A12 A21 or one JSON mapping")
+    numbers = []
+    for value in values:
+        try:
+            numbers.append(float(value))
+        except ValueError:
+            raise ValueError(f"argument --parameters: invalid float value: {value!r}") from None
+    return numbers[0], numbers[1]

@@ -1,0 +1,20 @@
+// The activity models written in their own files, each once over the scalar
+// type (double, or Dual for the temperature slope) and instantiated for both.
+#pragma once
+
+#include "thermo/activity.hpp"
+
+#include <span>
+
+namespace kolvar::thermo::activity {
+
+// ln gamma_i of NRTL (a, b, alpha) and UNIQUAC (r, q, a, b) into out[0..n);
+// the formulas are in thermo/activity.hpp. No allocation for up to 8
+// components.
+template <class Real>
+void nrtl(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out);
+
+template <class Real>
+void uniquac(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out);
+
+}  // namespace kolvar::thermo::activity
