@@ -44,7 +44,10 @@ bool constant_value(PyObject* value, thermo::ConstantValue& out)
     return refuse_type(value, "number or Sequence");
 }
 
-bool constants(PyObject* mapping, thermo::ComponentConstants& out)
+// A mapping read through items() into (text key, value) entries, each value
+// converted by `value_of`: the components' constants and keyed parameters.
+template <class Entries, class ValueOf>
+bool mapping_entries(PyObject* mapping, Entries& out, ValueOf value_of)
 {
     Ref items = Ref::steal(PyMapping_Items(mapping));
     if (!items) return false;
@@ -55,12 +58,16 @@ bool constants(PyObject* mapping, thermo::ComponentConstants& out)
         if (pair == nullptr) return false;
         // A mapping other than a dict may give anything as an item.
         if (!PyTuple_Check(pair) || PyTuple_Size(pair) != 2) return refuse_type(pair, "(key, value) pair");
-        PyObject* key = PyTuple_GetItem(pair, 0);
-        PyObject* value = PyTuple_GetItem(pair, 1);
         auto& entry = out.emplace_back();
-        if (!Text::convert(key, entry.first) || !constant_value(value, entry.second)) return false;
+        if (!Text::convert(PyTuple_GetItem(pair, 0), entry.first) || !value_of(PyTuple_GetItem(pair, 1), entry.second))
+            return false;
     }
     return true;
+}
+
+bool constants(PyObject* mapping, thermo::ComponentConstants& out)
+{
+    return mapping_entries(mapping, out, constant_value);
 }
 
 bool component_source(PyObject* item, engine::ComponentSource& out)
@@ -110,20 +117,7 @@ bool keyed_value(PyObject* value, engine::KeyedValue& out)
 
 bool keyed_parameters(PyObject* mapping, engine::KeyedParameters& out)
 {
-    Ref items = Ref::steal(PyMapping_Items(mapping));
-    if (!items) return false;
-    const Py_ssize_t size = PyList_Size(items.get());
-    if (size < 0) return false;
-    for (Py_ssize_t i = 0; i < size; ++i) {
-        PyObject* pair = PyList_GetItem(items.get(), i);  // borrowed
-        if (pair == nullptr) return false;
-        if (!PyTuple_Check(pair) || PyTuple_Size(pair) != 2) return refuse_type(pair, "(key, value) pair");
-        auto& entry = out.emplace_back();
-        if (!Text::convert(PyTuple_GetItem(pair, 0), entry.first) ||
-            !keyed_value(PyTuple_GetItem(pair, 1), entry.second))
-            return false;
-    }
-    return true;
+    return mapping_entries(mapping, out, keyed_value);
 }
 
 PyObject* keyed_value_object(const engine::KeyedValue& value)

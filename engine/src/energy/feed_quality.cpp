@@ -3,6 +3,7 @@
 #include "engine/energy/saturated_enthalpy.hpp"
 
 #include "kolvar/format.hpp"
+#include "thermo/input_checks.hpp"
 
 #include <array>
 #include <cmath>
@@ -13,9 +14,6 @@ namespace kolvar::engine {
 namespace {
 
 using format::text;
-
-// How far a feed's mole fractions may sum from 1.
-constexpr double sum_tolerance = 1e-6;
 
 // (1 - beta) h_L(x) + beta H_V(y) of the flash of z at (t, p).
 Result<double> two_phase_enthalpy(const ThermoSystem& system, double t, double p, std::span<const double> z)
@@ -42,11 +40,7 @@ Result<double> two_phase_enthalpy(const ThermoSystem& system, double t, double p
 Result<double> ThermoSystem::feed_quality(double t, double p, std::span<const double> z) const
 {
     if (auto ok = check_state(t, p, z); !ok) return std::unexpected(std::move(ok.error()));
-    double sum = 0.0;
-    for (double v : z) sum += v;
-    if (!(std::abs(sum - 1.0) <= sum_tolerance))
-        return invalid_input(text("feed composition must be mole fractions summing to 1, got a sum of ", sum,
-                                  " (a composition in percent must be divided by 100)"));
+    if (auto ok = normalised_feed(z); !ok) return std::unexpected(std::move(ok.error()));
 
     const auto bubble = bubble_enthalpy(*this, p, z);
     if (!bubble) return std::unexpected(bubble.error());

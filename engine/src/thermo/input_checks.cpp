@@ -46,4 +46,13 @@ Result<void> exact_shape(std::string_view what, const Matrix& matrix, std::size_
     return invalid_input(text(what, " must have ", count(rows), " rows of ", count(columns), " values, got ", got));
 }
 
+Result<void> normalised_feed(std::span<const double> z)
+{
+    double sum = 0.0;
+    for (double v : z) sum += v;
+    if (std::abs(sum - 1.0) <= 1e-6) return {};
+    return invalid_input(text("feed composition must be mole fractions summing to 1, got a sum of ", sum,
+                              " (a composition in percent must be divided by 100)"));
+}
+
 }  // namespace kolvar::engine

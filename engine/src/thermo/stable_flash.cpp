@@ -1,6 +1,7 @@
 // The stable phase set of a feed, and its phases read back from storage.
 #include "engine/thermo/stable_flash.hpp"
 
+#include "input_checks.hpp"
 #include "kolvar/format.hpp"
 #include "thermo/multiphase_flash.hpp"
 
@@ -13,7 +14,6 @@ namespace {
 
 using format::text;
 
-constexpr double sum_tolerance = 1e-6;       // of a feed's mole fractions
 constexpr double stored_sum_tolerance = 1e-9;  // of a stored phase's mole fractions
 
 }  // namespace
@@ -22,11 +22,7 @@ Result<std::vector<EquilibriumPhase>> ThermoSystem::stable_flash(double t, doubl
                                                                  Interrupt interrupt) const
 {
     if (auto ok = check_state(t, p, z); !ok) return std::unexpected(std::move(ok.error()));
-    double sum = 0.0;
-    for (double v : z) sum += v;
-    if (!(std::abs(sum - 1.0) <= sum_tolerance))
-        return invalid_input(text("feed composition must be mole fractions summing to 1, got a sum of ", sum,
-                                  " (a composition in percent must be divided by 100)"));
+    if (auto ok = normalised_feed(z); !ok) return std::unexpected(std::move(ok.error()));
     auto phases = thermo::stable_flash(spec(interrupt), t, p, z);
     if (interrupt.stopped()) return interrupted("stopped between work items");
     if (!phases) return thermo_failed(phases.error().text());
