@@ -51,45 +51,57 @@ def _staircase(ax: Axes, staircase: Sequence[Tuple[float, float]], stages: Seque
     ys = [p[1] for p in staircase]
     ax.plot(xs, ys, color=_STAIRS, linewidth=1.0, label="stages", gid="staircase")
     stages = list(stages)
+    if not stages:
+        return
+    side = _points_per_unit(ax)
+    boxes = [_label_box(stage, side) for stage in stages]
     labels = []
-    for stage in stages:
+    for stage, box in zip(stages, boxes):
+        # Left of the corner, unless that would run past the frame's left edge.
+        left = box[2] < stage.x * side
         label = ax.annotate(
             str(stage.index),
             (stage.x, stage.y),
-            xytext=(-_LABEL_OFFSET, _LABEL_OFFSET),
+            xytext=(-_LABEL_OFFSET if left else _LABEL_OFFSET, _LABEL_OFFSET),
             textcoords="offset points",
-            ha="right",
+            ha="right" if left else "left",
             va="bottom",
             fontsize=_LABEL_SIZE,
         )
         label.set_gid("stage-label")
         labels.append(label)
-    _thin_labels(ax, stages, labels, feed_stage)
+    _thin_labels(boxes, labels, feed_stage)
 
 
-def _thin_labels(ax: Axes, stages: Sequence[Any], labels: Sequence[Any], feed_stage: int) -> None:
+def _points_per_unit(ax: Axes) -> float:
+    """Points per unit of x or y on the square 0–1 frame, as large as the Axes allows."""
+    width, height = ax.figure.get_size_inches() * 72.0
+    box = ax.get_position()
+    return min(box.width * width, box.height * height)
+
+
+def _label_box(stage: Any, side: float) -> Tuple[float, float, float, float]:
+    """The estimated box of a stage's label in points: left of its corner, or right where the frame ends."""
+    width = _CHAR_WIDTH * len(str(stage.index))
+    bottom = stage.y * side + _LABEL_OFFSET
+    right = stage.x * side - _LABEL_OFFSET
+    if right - width < 0.0:
+        left = stage.x * side + _LABEL_OFFSET
+        return left, bottom, left + width, bottom + _LINE_HEIGHT
+    return right - width, bottom, right, bottom + _LINE_HEIGHT
+
+
+def _thin_labels(boxes: Sequence[Tuple[float, float, float, float]], labels: Sequence[Any], feed_stage: int) -> None:
     """Hide the labels whose boxes would overlap a label already shown.
 
-    Boxes are estimated in points on the square 0–1 frame of the diagram, as
-    large as the Axes allows, so the test needs no drawing.
+    The first and last stages and the feed stage are placed first.  Boxes are
+    estimates, so the test needs no drawing.
     """
-    if not stages:
-        return
-    figure = ax.figure
-    width, height = figure.get_size_inches() * 72.0
-    box = ax.get_position()
-    side = min(box.width * width, box.height * height)  # points per unit of x or y
-
-    def extent(stage: Any) -> Tuple[float, float, float, float]:
-        right = stage.x * side - _LABEL_OFFSET
-        bottom = stage.y * side + _LABEL_OFFSET
-        return right - _CHAR_WIDTH * len(str(stage.index)), bottom, right, bottom + _LINE_HEIGHT
-
-    order = [0, len(stages) - 1] + ([feed_stage - 1] if 0 < feed_stage <= len(stages) else [])
-    order += [i for i in range(len(stages)) if i not in order]
+    order = [0, len(boxes) - 1] + ([feed_stage - 1] if 0 < feed_stage <= len(boxes) else [])
+    order += [i for i in range(len(boxes)) if i not in order]
     placed: list = []
     for i in dict.fromkeys(order):
-        x0, y0, x1, y1 = extent(stages[i])
+        x0, y0, x1, y1 = boxes[i]
         if any(x0 < b[2] and b[0] < x1 and y0 < b[3] and b[1] < y1 for b in placed):
             labels[i].set_visible(False)
         else:
