@@ -189,10 +189,13 @@ std::expected<BinaryStability, ThermoError> binary_liquid_splits(const SystemSpe
     const Trial itself{liquid[0], 0.0, 0.0};
 
     // Inside its spinodal a liquid lies above the tangent right beside it.
-    for (double w1 : {liquid[0] - near_trials[0], liquid[0] + near_trials[0]}) {
-        if (!(w1 > 0.0 && w1 < 1.0)) continue;
-        if (const auto trial = scan.at(w1); trial && trial->tpd < splitting_distance)
-            return BinaryStability{.splits = true, .convex = false};
+    // These two trials are kept for the full scan below.
+    const std::array<double, 2> beside_w1{liquid[0] - near_trials[0], liquid[0] + near_trials[0]};
+    std::array<std::optional<Trial>, 2> beside{};
+    for (std::size_t k = 0; k < beside.size(); ++k) {
+        if (!(beside_w1[k] > 0.0 && beside_w1[k] < 1.0)) continue;
+        beside[k] = scan.at(beside_w1[k]);
+        if (beside[k] && beside[k]->tpd < splitting_distance) return BinaryStability{.splits = true, .convex = false};
     }
 
     // Then the fixed trials and the liquid: a Gibbs energy convex through
@@ -237,6 +240,8 @@ std::expected<BinaryStability, ThermoError> binary_liquid_splits(const SystemSpe
         if (!(w1 > 0.0 && w1 < 1.0)) continue;
         std::optional<Trial> trial;
         if (next_first < count && first[next_first].w1 == w1) trial = first[next_first++].trial;
+        else if (w1 == beside_w1[0]) trial = beside[0];
+        else if (w1 == beside_w1[1]) trial = beside[1];
         else trial = scan.at(w1);
         if (!trial) {
             previous.reset();
