@@ -69,17 +69,44 @@ double interpolated_temperature(std::span<const double> xs, std::span<const doub
 }
 
 // The edge of a split between the grid liquids `stable` and `unstable`
-// (neighbours): bisection with the interpolated bubble temperatures, its
-// unstable end confirmed at its own bubble temperature; an end that does not
-// split there is refined again with a bubble point at every midpoint.
+// (neighbours), the second's split shown by the trial liquid `witness`:
+// bisection with the interpolated bubble temperatures, each midpoint tested
+// by following the other liquid's minimum of the tangent-plane distance from
+// where the last test left it; the unstable end is then confirmed by the full
+// test at its own bubble temperature. Where the minimum is lost or the end
+// not confirmed, the full test at every midpoint takes over, and then a
+// bubble point at every midpoint too.
 Result<double> split_edge(const ThermoSystem& system, double pressure, std::span<const double> xs,
-                          std::span<const double> ts, std::size_t stable, std::size_t unstable, Interrupt& interrupt)
+                          std::span<const double> ts, std::size_t stable, std::size_t unstable, double witness,
+                          Interrupt& interrupt)
 {
     const std::size_t interval = std::min(stable, unstable);
-    const auto interpolated = [&](double x) -> std::optional<double> {
-        return interpolated_temperature(xs, ts, interval, x);
+    const auto interpolated = [&](double x) { return interpolated_temperature(xs, ts, interval, x); };
+    const auto minimum = [&](double x, double temperature, double start) -> std::optional<thermo::TangentMinimum> {
+        const std::array<double, 2> liquid{x, 1.0 - x};
+        auto found = thermo::binary_tangent_minimum(system.spec(), temperature, pressure, liquid, start);
+        return found ? *found : std::nullopt;
     };
-    auto edge = bisected_edge(xs[stable], xs[unstable], interrupt, interpolated, system, pressure);
+    // The minimum that shows the split at the unstable grid liquid, followed.
+    if (auto other = minimum(xs[unstable], ts[unstable], witness); other && other->splits) {
+        double low = xs[stable];
+        double high = xs[unstable];
+        bool lost = false;
+        while (std::abs(high - low) > split_edge_width) {
+            if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
+            const double middle = 0.5 * (low + high);
+            const auto next = minimum(middle, interpolated(middle), other->w1);
+            if (!next) {
+                lost = true;
+                break;
+            }
+            other = next;
+            (next->splits ? high : low) = middle;
+        }
+        if (!lost && splits_at(system, pressure, high)) return high;
+    }
+    const auto by_interpolation = [&](double x) -> std::optional<double> { return interpolated(x); };
+    auto edge = bisected_edge(xs[stable], xs[unstable], interrupt, by_interpolation, system, pressure);
     if (!edge || splits_at(system, pressure, *edge)) return edge;
     const auto bubble = [&](double x) -> std::optional<double> {
         const std::array<double, 2> liquid{x, 1.0 - x};
@@ -156,38 +183,48 @@ Result<CurveFromThermo> curve_and_split_from_thermo(const ThermoSystem& system, 
     const std::span<const double> t = curve->t();
     const std::size_t last = x.size() - 1;
 
-    // Every other interior point first (and the last one); a point between
-    // two whose Gibbs energy is convex lies at a temperature between theirs,
-    // where it is convex too, and needs no test of its own.
+    // Every other interior point is tested (and the last one); a point
+    // between two whose Gibbs energy is convex lies at a temperature between
+    // theirs, where it is convex too, and needs no test of its own. Only the
+    // first and the last unstable points bound the split, so the tests run
+    // inwards from either end and stop at them.
     std::vector<thermo::BinaryStability> stability(x.size(), thermo::BinaryStability{.splits = false, .convex = true});
     std::vector<bool> tested(x.size(), false);
     const auto test = [&](std::size_t i) -> Result<void> {
+        if (tested[i]) return {};
         if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
         stability[i] = stability_at(system, pressure, x[i], t[i]);
         tested[i] = true;
         return {};
     };
-    for (std::size_t i = 1; i < last; i += 2)
+    const auto splits = [&](std::size_t i) -> Result<bool> {
+        if (i % 2 == 0 && i + 1 != last) {
+            if (auto ok = test(i - 1); !ok) return std::unexpected(std::move(ok.error()));
+            if (auto ok = test(i + 1); !ok) return std::unexpected(std::move(ok.error()));
+            if (stability[i - 1].convex && stability[i + 1].convex) return false;
+        }
         if (auto ok = test(i); !ok) return std::unexpected(std::move(ok.error()));
-    if (!tested[last - 1])
-        if (auto ok = test(last - 1); !ok) return std::unexpected(std::move(ok.error()));
-    for (std::size_t i = 2; i < last; i += 2) {
-        if (tested[i] || (stability[i - 1].convex && stability[i + 1].convex)) continue;
-        if (auto ok = test(i); !ok) return std::unexpected(std::move(ok.error()));
-    }
-
+        return stability[i].splits;
+    };
     std::size_t first_unstable = 0;
-    std::size_t last_unstable = 0;
-    for (std::size_t i = 1; i < last; ++i) {
-        if (!stability[i].splits) continue;
-        if (first_unstable == 0) first_unstable = i;
-        last_unstable = i;
+    for (std::size_t i = 1; i < last && first_unstable == 0; ++i) {
+        auto split = splits(i);
+        if (!split) return std::unexpected(std::move(split.error()));
+        if (*split) first_unstable = i;
+    }
+    std::size_t last_unstable = first_unstable;
+    for (std::size_t i = last - 1; i > first_unstable && last_unstable == first_unstable; --i) {
+        auto split = splits(i);
+        if (!split) return std::unexpected(std::move(split.error()));
+        if (*split) last_unstable = i;
     }
     if (first_unstable == 0) return CurveFromThermo{std::move(*curve), std::nullopt};
 
-    auto low = split_edge(system, pressure, x, t, first_unstable - 1, first_unstable, interrupt);
+    auto low = split_edge(system, pressure, x, t, first_unstable - 1, first_unstable, stability[first_unstable].witness,
+                          interrupt);
     if (!low) return std::unexpected(std::move(low.error()));
-    auto high = split_edge(system, pressure, x, t, last_unstable + 1, last_unstable, interrupt);
+    auto high = split_edge(system, pressure, x, t, last_unstable + 1, last_unstable, stability[last_unstable].witness,
+                           interrupt);
     if (!high) return std::unexpected(std::move(high.error()));
     return CurveFromThermo{std::move(*curve), LiquidSplit{*low, *high}};
 }
