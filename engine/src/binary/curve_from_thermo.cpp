@@ -87,23 +87,45 @@ Result<double> split_edge(const ThermoSystem& system, double pressure, std::span
         auto found = thermo::binary_tangent_minimum(system.spec(), temperature, pressure, liquid, start);
         return found ? *found : std::nullopt;
     };
-    // The minimum that shows the split at the unstable grid liquid, followed.
-    if (auto other = minimum(xs[unstable], ts[unstable], witness); other && other->splits) {
-        double low = xs[stable];
-        double high = xs[unstable];
+    // The minimum that shows the split at the unstable grid liquid, followed
+    // to the stable one and then between them, where its tpd crosses zero:
+    // regula falsi on that tpd, with the Illinois halving of an end kept twice.
+    auto inside = minimum(xs[unstable], ts[unstable], witness);
+    auto outside = inside && inside->splits ? minimum(xs[stable], ts[stable], inside->w1) : std::nullopt;
+    if (outside && !outside->splits) {
+        double stable_end = xs[stable];
+        double unstable_end = xs[unstable];
+        double stable_tpd = outside->tpd;
+        double unstable_tpd = inside->tpd;
+        double start = inside->w1;
+        int kept = 0;  // the end the last step replaced: -1 stable, +1 unstable
         bool lost = false;
-        while (std::abs(high - low) > split_edge_width) {
+        while (std::abs(unstable_end - stable_end) > split_edge_width) {
             if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
-            const double middle = 0.5 * (low + high);
-            const auto next = minimum(middle, interpolated(middle), other->w1);
+            double x = unstable_end - unstable_tpd * (unstable_end - stable_end) / (unstable_tpd - stable_tpd);
+            if (!(std::abs(x - stable_end) < std::abs(unstable_end - stable_end) &&
+                  std::abs(x - unstable_end) < std::abs(unstable_end - stable_end)))
+                x = 0.5 * (stable_end + unstable_end);
+            const auto next = minimum(x, interpolated(x), start);
             if (!next) {
                 lost = true;
                 break;
             }
-            other = next;
-            (next->splits ? high : low) = middle;
+            start = next->w1;
+            if (next->splits) {
+                unstable_end = x;
+                unstable_tpd = next->tpd;
+                if (kept == 1) stable_tpd *= 0.5;
+                kept = 1;
+            }
+            else {
+                stable_end = x;
+                stable_tpd = next->tpd;
+                if (kept == -1) unstable_tpd *= 0.5;
+                kept = -1;
+            }
         }
-        if (!lost && splits_at(system, pressure, high)) return high;
+        if (!lost && splits_at(system, pressure, unstable_end)) return unstable_end;
     }
     const auto by_interpolation = [&](double x) -> std::optional<double> { return interpolated(x); };
     auto edge = bisected_edge(xs[stable], xs[unstable], interrupt, by_interpolation, system, pressure);
