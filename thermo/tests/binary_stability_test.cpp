@@ -94,7 +94,8 @@ TEST(BinaryLiquidSplits, NoSplitWithoutACompositionDependentLiquid)
 // descents from either side of it end on it.
 TEST(BinaryTangentMinimum, FollowsTheMinimumThatShowsASplit)
 {
-    const auto spec = peng_robinson(mixture({"methanol", "water"}));
+    const auto components = mixture({"methanol", "water"});
+    const auto spec = peng_robinson(components);
     int followed = 0;
     for (int i = 1; i < 20; ++i) {
         const std::array<double, 2> x{i / 20.0, 1.0 - i / 20.0};
