@@ -3,6 +3,7 @@
 // minimisation in every pass.
 #include "thermo/multiphase_flash.hpp"
 
+#include "flash/extrapolation.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/phase_stability.hpp"
 #include "flash/physical_attraction.hpp"
@@ -35,6 +36,7 @@ struct SplitPhase {
 };
 
 using Phases = SmallVector<SplitPhase, max_phases>;
+using StateList = SmallVector<double, max_phases * 8>;  // one entry per phase and component
 
 // Solves the m x m system (m <= 3) h s = -g by elimination with partial
 // pivoting; false when it is singular.
@@ -219,6 +221,11 @@ public:
         double change = std::numeric_limits<double>::infinity();
         double progress = change;
         unsigned stalled = 0;
+        bool was_by_gibbs = by_gibbs_;
+        // Extrapolation jumps on the phases' ln phi, all phases as one vector;
+        // `start` holds the plain pass a jump left from.
+        flash::Extrapolation extrapolation(m * n);
+        StateList step(m * n), start(m * n);
         for (unsigned pass = 0; pass < split_passes; ++pass) {
             if (spec_.stop()) return std::unexpected(ThermoError::stopped());
             for (std::size_t k = 0; k < m; ++k)
@@ -226,6 +233,7 @@ public:
             weights(std::span<const double>(beta.data(), m), inverse_phi, e);
             minimise_fractions(z_, inverse_phi, std::span<double>(beta.data(), m), e);
             change = 0.0;
+            bool same_roots = true;  // no phase changed its root (by_gibbs_) in this pass
             for (std::size_t k = 0; k < m; ++k) {
                 double total = 0.0;
                 for (std::size_t i = 0; i < n; ++i) {
@@ -234,10 +242,15 @@ public:
                 }
                 for (double& v : set[k].x) v /= total;
                 set[k].fraction = beta[k];
-                TrialList before = set[k].ln_phi;
+                const Phase kind = set[k].kind;
+                for (std::size_t i = 0; i < n; ++i) step[k * n + i] = set[k].ln_phi[i];
                 if (auto ok = evaluate(set[k]); !ok) return ok;
-                for (std::size_t i = 0; i < n; ++i)
-                    if (z_[i] > 0.0) change = std::fmax(change, std::abs(set[k].ln_phi[i] - before[i]));
+                same_roots = same_roots && set[k].kind == kind;
+                for (std::size_t i = 0; i < n; ++i) {
+                    double& s = step[k * n + i];
+                    s = z_[i] > 0.0 ? set[k].ln_phi[i] - s : 0.0;
+                    change = std::fmax(change, std::abs(s));
+                }
             }
             // A phase near the end of its liquid (or vapour) root can make the
             // passes cycle between the roots; from then on each phase takes
@@ -271,6 +284,25 @@ public:
                     for (double& v : set[k].x) v /= total;
                 }
                 return {};
+            }
+            // A pass that switched roots is no step of one smooth sequence:
+            // the extrapolation starts afresh.
+            if (!same_roots || by_gibbs_ != was_by_gibbs) {
+                extrapolation = flash::Extrapolation(m * n);
+                was_by_gibbs = by_gibbs_;
+                continue;
+            }
+            const flash::Extrapolation::Advice advice = extrapolation.advise(step);
+            if (advice.revert) {
+                for (std::size_t k = 0; k < m; ++k)
+                    for (std::size_t i = 0; i < n; ++i) set[k].ln_phi[i] = start[k * n + i];
+            }
+            else if (advice.jump > 0.0) {
+                for (std::size_t k = 0; k < m; ++k)
+                    for (std::size_t i = 0; i < n; ++i) {
+                        start[k * n + i] = set[k].ln_phi[i];
+                        set[k].ln_phi[i] += advice.jump * step[k * n + i];
+                    }
             }
         }
         return std::unexpected(ThermoError::no_convergence("stable flash", split_passes, change));
