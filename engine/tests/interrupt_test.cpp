@@ -101,12 +101,12 @@ INSTANTIATE_TEST_SUITE_P(Loops, Interrupted, ::testing::ValuesIn(loops),
 TEST(InterruptedQuestions, StopAtTheFirstPollAndOtherwiseAnswerTheSame)
 {
     const std::vector<ComponentSource> names{std::string("methanol"), std::string("water")};
-    const auto system =
-        ThermoSystem::cubic(names, {.eos = kolvar::thermo::Eos::RKS1972,
-                                    .mixing_rule = kolvar::thermo::MixingRule::MHV2,
-                                    .ge_model = kolvar::thermo::ActivityModel::Wilson,
-                                    .ge_parameters = Matrix{{0.0, 100.0}, {400.0, 0.0}}})
-            .value();
+    CubicOptions options;
+    options.eos = kolvar::thermo::Eos::RKS1972;
+    options.mixing_rule = kolvar::thermo::MixingRule::MHV2;
+    options.ge_model = kolvar::thermo::ActivityModel::Wilson;
+    options.ge_parameters = Matrix{{0.0, 100.0}, {400.0, 0.0}};
+    const auto system = ThermoSystem::cubic(names, options).value();
     const std::vector<double> x{0.3, 0.7};
     using Question = std::function<Result<std::vector<double>>(Interrupt)>;
     const auto k_of = [](Result<BubblePoint> point) -> Result<std::vector<double>> {

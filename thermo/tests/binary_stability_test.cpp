@@ -89,4 +89,29 @@ TEST(BinaryLiquidSplits, NoSplitWithoutACompositionDependentLiquid)
         binary_liquid_splits(peng_robinson(three), 340.0, pressure, std::array<double, 3>{0.3, 0.3, 0.4})));
 }
 
+// Along Peng-Robinson methanol/water's bubble curve, the minimum reached
+// downhill from the trial that showed a split shows it too, and is a minimum:
+// descents from either side of it end on it.
+TEST(BinaryTangentMinimum, FollowsTheMinimumThatShowsASplit)
+{
+    const auto spec = peng_robinson(mixture({"methanol", "water"}));
+    int followed = 0;
+    for (int i = 1; i < 20; ++i) {
+        const std::array<double, 2> x{i / 20.0, 1.0 - i / 20.0};
+        const double t = value_or_fail(bubble_temperature(spec, pressure, x, 1e-9, 200)).value;
+        const auto scan = value_or_fail(binary_liquid_splits(spec, t, pressure, x));
+        if (!scan.splits) continue;
+        const auto found = value_or_fail(binary_tangent_minimum(spec, t, pressure, x, scan.witness));
+        ASSERT_TRUE(found && found->splits) << "x1 = " << x[0];
+        for (double side : {-1e-3, 1e-3}) {
+            const auto again = value_or_fail(binary_tangent_minimum(spec, t, pressure, x, found->w1 + side));
+            ASSERT_TRUE(again.has_value());
+            EXPECT_NEAR(again->w1, found->w1, 1e-8);
+            EXPECT_NEAR(again->tpd, found->tpd, 1e-12);
+        }
+        ++followed;
+    }
+    EXPECT_GT(followed, 3);
+}
+
 }  // namespace

@@ -3,8 +3,11 @@
 #include "kolvar/format.hpp"
 #include "thermo/binary_stability.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,16 +34,108 @@ bool splits_at(const ThermoSystem& system, double pressure, double x)
     return point && stability_at(system, pressure, x, point->value).splits;
 }
 
-// Bisects between a stable and an unstable x; returns the unstable end.
-Result<double> split_edge(const ThermoSystem& system, double pressure, double stable, double unstable,
-                          Interrupt& interrupt)
+// Bisects between a stable and an unstable x, the test at each midpoint
+// made at the temperature `temperature_at` gives it; returns the unstable end.
+template <class TemperatureAt>
+Result<double> bisected_edge(double stable, double unstable, Interrupt& interrupt, TemperatureAt&& temperature_at,
+                             const ThermoSystem& system, double pressure)
 {
     while (std::abs(unstable - stable) > split_edge_width) {
         if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
         const double middle = 0.5 * (stable + unstable);
-        (splits_at(system, pressure, middle) ? unstable : stable) = middle;
+        const auto temperature = temperature_at(middle);
+        const bool splits = temperature && stability_at(system, pressure, middle, *temperature).splits;
+        (splits ? unstable : stable) = middle;
     }
     return unstable;
+}
+
+// The bubble temperature at x in the grid interval starting at `interval`,
+// from the cubic through the four grid temperatures around it: the bubble
+// temperature is smooth in x, and the cubic's error at a grid spacing of 0.01
+// moves an edge by far less than its width.
+double interpolated_temperature(std::span<const double> xs, std::span<const double> ts, std::size_t interval,
+                                double x)
+{
+    const std::size_t first = std::min(interval > 0 ? interval - 1 : 0, xs.size() - 4);
+    double temperature = 0.0;
+    for (std::size_t j = first; j < first + 4; ++j) {
+        double weight = 1.0;
+        for (std::size_t k = first; k < first + 4; ++k)
+            if (k != j) weight *= (x - xs[k]) / (xs[j] - xs[k]);
+        temperature += weight * ts[j];
+    }
+    return temperature;
+}
+
+// The edge of a split between the grid liquids `stable` and `unstable`
+// (neighbours), the second's split shown by the trial liquid `witness`:
+// bisection with the interpolated bubble temperatures, each midpoint tested
+// by following the other liquid's minimum of the tangent-plane distance from
+// where the last test left it; the unstable end is then confirmed by the full
+// test at its own bubble temperature. Where the minimum is lost or the end
+// not confirmed, the full test at every midpoint takes over, and then a
+// bubble point at every midpoint too.
+Result<double> split_edge(const ThermoSystem& system, double pressure, std::span<const double> xs,
+                          std::span<const double> ts, std::size_t stable, std::size_t unstable, double witness,
+                          Interrupt& interrupt)
+{
+    const std::size_t interval = std::min(stable, unstable);
+    const auto interpolated = [&](double x) { return interpolated_temperature(xs, ts, interval, x); };
+    const auto minimum = [&](double x, double temperature, double start) -> std::optional<thermo::TangentMinimum> {
+        const std::array<double, 2> liquid{x, 1.0 - x};
+        auto found = thermo::binary_tangent_minimum(system.spec(), temperature, pressure, liquid, start);
+        return found ? *found : std::nullopt;
+    };
+    // The minimum that shows the split at the unstable grid liquid, followed
+    // to the stable one and then between them, where its tpd crosses zero:
+    // regula falsi on that tpd, with the Illinois halving of an end kept twice.
+    auto inside = minimum(xs[unstable], ts[unstable], witness);
+    auto outside = inside && inside->splits ? minimum(xs[stable], ts[stable], inside->w1) : std::nullopt;
+    if (outside && !outside->splits) {
+        double stable_end = xs[stable];
+        double unstable_end = xs[unstable];
+        double stable_tpd = outside->tpd;
+        double unstable_tpd = inside->tpd;
+        double start = inside->w1;
+        int kept = 0;  // the end the last step replaced: -1 stable, +1 unstable
+        bool lost = false;
+        while (std::abs(unstable_end - stable_end) > split_edge_width) {
+            if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
+            double x = unstable_end - unstable_tpd * (unstable_end - stable_end) / (unstable_tpd - stable_tpd);
+            if (!(std::abs(x - stable_end) < std::abs(unstable_end - stable_end) &&
+                  std::abs(x - unstable_end) < std::abs(unstable_end - stable_end)))
+                x = 0.5 * (stable_end + unstable_end);
+            const auto next = minimum(x, interpolated(x), start);
+            if (!next) {
+                lost = true;
+                break;
+            }
+            start = next->w1;
+            if (next->splits) {
+                unstable_end = x;
+                unstable_tpd = next->tpd;
+                if (kept == 1) stable_tpd *= 0.5;
+                kept = 1;
+            }
+            else {
+                stable_end = x;
+                stable_tpd = next->tpd;
+                if (kept == -1) unstable_tpd *= 0.5;
+                kept = -1;
+            }
+        }
+        if (!lost && splits_at(system, pressure, unstable_end)) return unstable_end;
+    }
+    const auto by_interpolation = [&](double x) -> std::optional<double> { return interpolated(x); };
+    auto edge = bisected_edge(xs[stable], xs[unstable], interrupt, by_interpolation, system, pressure);
+    if (!edge || splits_at(system, pressure, *edge)) return edge;
+    const auto bubble = [&](double x) -> std::optional<double> {
+        const std::array<double, 2> liquid{x, 1.0 - x};
+        const auto point = system.bubble_temperature(pressure, liquid);
+        return point ? std::optional<double>(point->value) : std::nullopt;
+    };
+    return bisected_edge(xs[stable], xs[unstable], interrupt, bubble, system, pressure);
 }
 
 // The failure of a bubble point at a pressure above every component's
@@ -110,38 +205,48 @@ Result<CurveFromThermo> curve_and_split_from_thermo(const ThermoSystem& system, 
     const std::span<const double> t = curve->t();
     const std::size_t last = x.size() - 1;
 
-    // Every other interior point first (and the last one); a point between
-    // two whose Gibbs energy is convex lies at a temperature between theirs,
-    // where it is convex too, and needs no test of its own.
+    // Every other interior point is tested (and the last one); a point
+    // between two whose Gibbs energy is convex lies at a temperature between
+    // theirs, where it is convex too, and needs no test of its own. Only the
+    // first and the last unstable points bound the split, so the tests run
+    // inwards from either end and stop at them.
     std::vector<thermo::BinaryStability> stability(x.size(), thermo::BinaryStability{.splits = false, .convex = true});
     std::vector<bool> tested(x.size(), false);
     const auto test = [&](std::size_t i) -> Result<void> {
+        if (tested[i]) return {};
         if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
         stability[i] = stability_at(system, pressure, x[i], t[i]);
         tested[i] = true;
         return {};
     };
-    for (std::size_t i = 1; i < last; i += 2)
+    const auto splits = [&](std::size_t i) -> Result<bool> {
+        if (i % 2 == 0 && i + 1 != last) {
+            if (auto ok = test(i - 1); !ok) return std::unexpected(std::move(ok.error()));
+            if (auto ok = test(i + 1); !ok) return std::unexpected(std::move(ok.error()));
+            if (stability[i - 1].convex && stability[i + 1].convex) return false;
+        }
         if (auto ok = test(i); !ok) return std::unexpected(std::move(ok.error()));
-    if (!tested[last - 1])
-        if (auto ok = test(last - 1); !ok) return std::unexpected(std::move(ok.error()));
-    for (std::size_t i = 2; i < last; i += 2) {
-        if (tested[i] || (stability[i - 1].convex && stability[i + 1].convex)) continue;
-        if (auto ok = test(i); !ok) return std::unexpected(std::move(ok.error()));
-    }
-
+        return stability[i].splits;
+    };
     std::size_t first_unstable = 0;
-    std::size_t last_unstable = 0;
-    for (std::size_t i = 1; i < last; ++i) {
-        if (!stability[i].splits) continue;
-        if (first_unstable == 0) first_unstable = i;
-        last_unstable = i;
+    for (std::size_t i = 1; i < last && first_unstable == 0; ++i) {
+        auto split = splits(i);
+        if (!split) return std::unexpected(std::move(split.error()));
+        if (*split) first_unstable = i;
+    }
+    std::size_t last_unstable = first_unstable;
+    for (std::size_t i = last - 1; i > first_unstable && last_unstable == first_unstable; --i) {
+        auto split = splits(i);
+        if (!split) return std::unexpected(std::move(split.error()));
+        if (*split) last_unstable = i;
     }
     if (first_unstable == 0) return CurveFromThermo{std::move(*curve), std::nullopt};
 
-    auto low = split_edge(system, pressure, x[first_unstable - 1], x[first_unstable], interrupt);
+    auto low = split_edge(system, pressure, x, t, first_unstable - 1, first_unstable, stability[first_unstable].witness,
+                          interrupt);
     if (!low) return std::unexpected(std::move(low.error()));
-    auto high = split_edge(system, pressure, x[last_unstable + 1], x[last_unstable], interrupt);
+    auto high = split_edge(system, pressure, x, t, last_unstable + 1, last_unstable, stability[last_unstable].witness,
+                           interrupt);
     if (!high) return std::unexpected(std::move(high.error()));
     return CurveFromThermo{std::move(*curve), LiquidSplit{*low, *high}};
 }

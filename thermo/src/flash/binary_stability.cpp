@@ -19,6 +19,7 @@ namespace {
 constexpr double splitting_distance = -1e-9;  // tpd below this: the liquid splits
 constexpr double refined_width = 1e-10;       // bracket on w_1 of a refined minimum
 constexpr unsigned refinement_steps = 60;
+constexpr double descent_step = 1e-3;         // first step of binary_tangent_minimum's descent
 constexpr std::array<double, 2> pure_end_trials{1e-7, 1e-4};  // w_1, and 1 - w_1 at the other end
 constexpr std::size_t inner_trials = 8;                          // Chebyshev points of (0, 1)
 constexpr std::size_t fixed_trials = 2 * pure_end_trials.size() + inner_trials;
@@ -95,12 +96,13 @@ public:
         return trial;
     }
 
-    // The smallest tpd met on the way to the minimum between `low` (h < 0)
-    // and `high` (h > 0), by regula falsi on h with the Illinois halving of
-    // an end kept twice; it stops early once the tpd shows a split.
-    double minimum_between(Trial low, Trial high) const
+    // The trial of the smallest tpd met on the way to the minimum between
+    // `low` (h < 0) and `high` (h > 0), by regula falsi on h with the
+    // Illinois halving of an end kept twice; unless asked to go `to_the_end`,
+    // it stops early once the tpd shows a split.
+    Trial minimum_between(Trial low, Trial high, bool to_the_end = false) const
     {
-        double smallest = std::fmin(low.tpd, high.tpd);
+        Trial lowest = low.tpd <= high.tpd ? low : high;
         double h_low = low.slope;
         double h_high = high.slope;
         int moved = 0;  // the end the last step replaced: -1 low, +1 high
@@ -109,8 +111,8 @@ public:
             if (!(w1 > low.w1 && w1 < high.w1)) w1 = 0.5 * (low.w1 + high.w1);
             const auto trial = at(w1);
             if (!trial) break;
-            smallest = std::fmin(smallest, trial->tpd);
-            if (smallest < splitting_distance) break;
+            if (trial->tpd < lowest.tpd) lowest = *trial;
+            if (!to_the_end && lowest.tpd < splitting_distance) break;
             if (trial->slope < 0.0) {
                 low = *trial;
                 h_low = trial->slope;
@@ -124,7 +126,7 @@ public:
                 moved = 1;
             }
         }
-        return smallest;
+        return lowest;
     }
 
     // Where tpd may dip to a minimum between two neighbouring trials whose
@@ -163,7 +165,63 @@ private:
     std::array<double, 2> d_;
 };
 
+// d_i = ln x_i + ln f_i(x) of the (normalised) liquid x.
+std::expected<std::array<double, 2>, ThermoError> tangent(const LiquidTerm& term, const std::array<double, 2>& liquid,
+                                                         double temperature, double pressure)
+{
+    std::array<double, 2> d{};
+    if (auto ok = term(liquid, d); !ok) return std::unexpected(ok.error());
+    for (std::size_t i = 0; i < 2; ++i) {
+        d[i] += std::log(liquid[i]);
+        if (!std::isfinite(d[i]))
+            return std::unexpected(ThermoError::evaluation(format::text(
+                "non-finite tangent-plane distance at T = ", temperature, " K, P = ", pressure, " kPa")));
+    }
+    return d;
+}
+
 }  // namespace
+
+std::expected<std::optional<TangentMinimum>, ThermoError> binary_tangent_minimum(const SystemSpec& spec,
+                                                                                 double temperature,
+                                                                                 double pressure,
+                                                                                 std::span<const double> x,
+                                                                                 double start)
+{
+    if (auto ok = flash::check_models(spec, spec.components.size()); !ok) return std::unexpected(ok.error());
+    const double sum = x.size() == 2 ? x[0] + x[1] : 0.0;
+    if (spec.components.size() != 2 || !(x[0] > 0.0 && x[1] > 0.0 && std::isfinite(sum)) ||
+        !(start > 0.0 && start < 1.0))
+        return std::nullopt;
+    const LiquidTerm term(spec, temperature, pressure);
+    const std::array<double, 2> liquid{x[0] / sum, x[1] / sum};
+    const auto d = tangent(term, liquid, temperature, pressure);
+    if (!d) return std::unexpected(d.error());
+    const Scan scan(term, *d);
+
+    auto from = scan.at(start);
+    if (!from) return std::nullopt;
+    // Downhill is where tpd falls: against the sign of its slope h.
+    const double direction = from->slope > 0.0 ? -1.0 : 1.0;
+    const double side = start - liquid[0];
+    double step = descent_step;
+    for (unsigned k = 0; k < refinement_steps; ++k) {
+        double w1 = from->w1 + direction * step;
+        // Towards a pure end the steps halve the distance left.
+        if (!(w1 > 0.0 && w1 < 1.0)) w1 = direction < 0.0 ? 0.5 * from->w1 : 0.5 * (1.0 + from->w1);
+        if (!((w1 - liquid[0]) * side > 0.0)) return std::nullopt;
+        const auto to = scan.at(w1);
+        if (!to) return std::nullopt;
+        if (to->slope * direction > 0.0 || to->slope == 0.0) {
+            const Trial lowest = direction > 0.0 ? scan.minimum_between(*from, *to, true)
+                                                 : scan.minimum_between(*to, *from, true);
+            return TangentMinimum{lowest.w1, lowest.tpd, lowest.tpd < splitting_distance};
+        }
+        from = to;
+        step *= 2.0;
+    }
+    return std::nullopt;
+}
 
 std::expected<BinaryStability, ThermoError> binary_liquid_splits(const SystemSpec& spec, double temperature,
                                                                  double pressure, std::span<const double> x)
@@ -177,22 +235,20 @@ std::expected<BinaryStability, ThermoError> binary_liquid_splits(const SystemSpe
     if (!term.composition_dependent()) return cannot_split;
 
     const std::array<double, 2> liquid{x[0] / sum, x[1] / sum};
-    std::array<double, 2> d{};
-    if (auto ok = term(liquid, d); !ok) return std::unexpected(ok.error());
-    for (std::size_t i = 0; i < 2; ++i) {
-        d[i] += std::log(liquid[i]);
-        if (!std::isfinite(d[i]))
-            return std::unexpected(ThermoError::evaluation(format::text(
-                "non-finite tangent-plane distance at T = ", temperature, " K, P = ", pressure, " kPa")));
-    }
-    const Scan scan(term, d);
+    const auto d = tangent(term, liquid, temperature, pressure);
+    if (!d) return std::unexpected(d.error());
+    const Scan scan(term, *d);
     const Trial itself{liquid[0], 0.0, 0.0};
+    const auto splits_at = [](double w1) { return BinaryStability{.splits = true, .convex = false, .witness = w1}; };
 
     // Inside its spinodal a liquid lies above the tangent right beside it.
-    for (double w1 : {liquid[0] - near_trials[0], liquid[0] + near_trials[0]}) {
-        if (!(w1 > 0.0 && w1 < 1.0)) continue;
-        if (const auto trial = scan.at(w1); trial && trial->tpd < splitting_distance)
-            return BinaryStability{.splits = true, .convex = false};
+    // These two trials are kept for the full scan below.
+    const std::array<double, 2> beside_w1{liquid[0] - near_trials[0], liquid[0] + near_trials[0]};
+    std::array<std::optional<Trial>, 2> beside{};
+    for (std::size_t k = 0; k < beside.size(); ++k) {
+        if (!(beside_w1[k] > 0.0 && beside_w1[k] < 1.0)) continue;
+        beside[k] = scan.at(beside_w1[k]);
+        if (beside[k] && beside[k]->tpd < splitting_distance) return splits_at(beside_w1[k]);
     }
 
     // Then the fixed trials and the liquid: a Gibbs energy convex through
@@ -214,49 +270,63 @@ std::expected<BinaryStability, ThermoError> binary_liquid_splits(const SystemSpe
     }
     if (!placed) first[count++] = {liquid[0], itself};
     // Towards the pure ends, where ln w makes the slope steep beyond what a
-    // cubic follows, a slope that rises is all that is asked.
+    // cubic follows, a slope that rises is all that is asked. Convex beside
+    // the liquid (on every interval within the reach of the trials beside
+    // it), the Gibbs energy has no narrow split there for those trials to find.
     const std::size_t ends = pure_end_trials.size();
+    const double reach = near_trials.back();
     bool convex = true;
-    for (std::size_t k = 0; k < count && convex; ++k) {
-        if (!first[k].trial) convex = false;
-        else if (first[k].trial->tpd < splitting_distance) return BinaryStability{.splits = true, .convex = false};
-        else if (k > 0) {
-            const Trial& a = *first[k - 1].trial;
-            const Trial& b = *first[k].trial;
-            convex = k <= ends || k + ends >= count ? b.slope > a.slope : Scan::convex_between(a, b);
+    bool convex_beside = true;
+    for (std::size_t k = 0; k < count; ++k) {
+        bool rising = first[k].trial.has_value();
+        if (rising && first[k].trial->tpd < splitting_distance) return splits_at(first[k].w1);
+        if (rising && k > 0) {
+            rising = first[k - 1].trial.has_value();
+            if (rising) {
+                const Trial& a = *first[k - 1].trial;
+                const Trial& b = *first[k].trial;
+                rising = k <= ends || k + ends >= count ? b.slope > a.slope : Scan::convex_between(a, b);
+            }
         }
+        convex = convex && rising;
+        const bool beside_liquid = first[k].w1 > liquid[0] - reach && (k == 0 || first[k - 1].w1 < liquid[0] + reach);
+        if (beside_liquid) convex_beside = convex_beside && rising;
     }
     if (convex) return cannot_split;
 
     // Otherwise every trial, those beside the liquid among them (a narrow
-    // split's other liquid lies close by), in increasing w_1; trials outside
-    // (0, 1) are left out.
+    // split's other liquid lies close by) unless the Gibbs energy is convex
+    // there, in increasing w_1; trials outside (0, 1) are left out.
     std::optional<Trial> previous;
     std::size_t next_first = 0;
     for (double w1 : trial_fractions(liquid[0])) {
         if (!(w1 > 0.0 && w1 < 1.0)) continue;
         std::optional<Trial> trial;
         if (next_first < count && first[next_first].w1 == w1) trial = first[next_first++].trial;
+        else if (w1 == beside_w1[0]) trial = beside[0];
+        else if (w1 == beside_w1[1]) trial = beside[1];
+        else if (convex_beside) continue;
         else trial = scan.at(w1);
         if (!trial) {
             previous.reset();
             continue;
         }
-        if (trial->tpd < splitting_distance) return BinaryStability{.splits = true, .convex = false};
+        if (trial->tpd < splitting_distance) return splits_at(w1);
         if (previous && !(previous->slope < 0.0)) {
             // A minimum the two trials straddle without a sign change of h
             // shows where the cubic through them dips; a trial there gives
             // the sign change.
             if (const auto dip = Scan::hidden_dip(*previous, *trial)) {
                 if (const auto inside = scan.at(*dip)) {
-                    if (inside->tpd < splitting_distance) return BinaryStability{.splits = true, .convex = false};
+                    if (inside->tpd < splitting_distance) return splits_at(*dip);
                     if (inside->slope < 0.0) previous = inside;
                 }
             }
         }
-        if (previous && previous->slope < 0.0 && trial->slope > 0.0 &&
-            scan.minimum_between(*previous, *trial) < splitting_distance)
-            return BinaryStability{.splits = true, .convex = false};
+        if (previous && previous->slope < 0.0 && trial->slope > 0.0) {
+            if (const Trial lowest = scan.minimum_between(*previous, *trial); lowest.tpd < splitting_distance)
+                return splits_at(lowest.w1);
+        }
         previous = trial;
     }
     return BinaryStability{.splits = false, .convex = false};

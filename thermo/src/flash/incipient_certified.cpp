@@ -14,9 +14,15 @@ constexpr double start_floor = 1e-6;  // kPa, the substitution procedure's lowes
 
 using List = SmallVector<double, 8>;
 
+CertifiedPoint certified(double value, const NewtonPoint& point)
+{
+    return {incipient_point(value, point),
+            EvaluatedPhases{point.ln_phi_liquid, point.ln_phi_vapour, point.z_liquid, point.z_vapour}};
+}
+
 }  // namespace
 
-std::optional<IncipientPoint> certified_temperature(const SystemSpec& spec, double pressure,
+std::optional<CertifiedPoint> certified_temperature(const SystemSpec& spec, double pressure,
                                                     std::span<const double> composition, Direction direction,
                                                     double tolerance, unsigned max_iterations)
 {
@@ -36,10 +42,10 @@ std::optional<IncipientPoint> certified_temperature(const SystemSpec& spec, doub
     if (!(b->slope_t > 0.0) || !(b->slope_log_p < 0.0)) return std::nullopt;
     if (!(b->temperature >= scan_temperature(1)) || !(b->temperature <= scan_temperature(scan_steps)))
         return std::nullopt;
-    return incipient_point(b->temperature, *b);
+    return certified(b->temperature, *b);
 }
 
-std::optional<IncipientPoint> certified_pressure(const SystemSpec& spec, double temperature,
+std::optional<CertifiedPoint> certified_pressure(const SystemSpec& spec, double temperature,
                                                  std::span<const double> composition, Direction direction,
                                                  double tolerance, unsigned max_iterations)
 {
@@ -64,7 +70,7 @@ std::optional<IncipientPoint> certified_pressure(const SystemSpec& spec, double 
                                 std::min(max_iterations, newton_limit));
     if (!b || !(std::abs(b->sum - 1.0) < tolerance) || !distinct_phases(*b)) return std::nullopt;
     if (!(b->slope_log_p < 0.0) || !(b->pressure > pressure_floor)) return std::nullopt;
-    return incipient_point(b->pressure, *b);
+    return certified(b->pressure, *b);
 }
 
 }  // namespace kolvar::thermo::flash

@@ -34,7 +34,7 @@ bool one_equation_of_state(const SystemSpec& spec)
 }  // namespace
 
 Judgement judge(const SystemSpec& spec, Direction direction, double temperature, double pressure,
-                std::span<const double> composition, const IncipientPoint& point)
+                std::span<const double> composition, const IncipientPoint& point, const EvaluatedPhases* evaluated)
 {
     const std::size_t n = composition.size();
     const bool bubble = direction == Direction::Bubble;
@@ -46,9 +46,16 @@ Judgement judge(const SystemSpec& spec, Direction direction, double temperature,
     List liquid(n), vapour(n);
     double z_liquid = std::numeric_limits<double>::quiet_NaN();
     double z_vapour = z_liquid;
-    if (!phases.ln_coefficients(Phase::Liquid, x, liquid, &z_liquid) ||
-        !phases.ln_coefficients(Phase::Vapor, y, vapour, &z_vapour))
+    if (evaluated != nullptr && evaluated->ln_phi_liquid.size() == n && evaluated->ln_phi_vapour.size() == n) {
+        liquid = evaluated->ln_phi_liquid;
+        vapour = evaluated->ln_phi_vapour;
+        z_liquid = evaluated->z_liquid;
+        z_vapour = evaluated->z_vapour;
+    }
+    else if (!phases.ln_coefficients(Phase::Liquid, x, liquid, &z_liquid) ||
+             !phases.ln_coefficients(Phase::Vapor, y, vapour, &z_vapour)) {
         return {};
+    }
     double ln_k = 0.0;
     double fugacity_gap = 0.0;
     double apart = 0.0;

@@ -204,6 +204,8 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
             out.slope_log_p = slope_p;
             out.z_liquid = *z_liquid;
             out.z_vapour = *z_vapour;
+            out.ln_phi_liquid = liquid;
+            out.ln_phi_vapour = vapour;
             out.iterations = iteration;
             return out;
         }

@@ -54,7 +54,25 @@ struct NewtonPoint {
     double slope_log_p = 0.0;   // dF/d ln P at the solution
     double z_liquid = 0.0;
     double z_vapour = 0.0;
+    SmallVector<double, 8> ln_phi_liquid;  // the last pass's ln phi_i of the liquid, at z_liquid
+    SmallVector<double, 8> ln_phi_vapour;  // and of the vapour, at z_vapour
     unsigned iterations = 0;
+};
+
+// Both phases of a point as the pass that returned it evaluated them, at its
+// T and P and at the compositions it returns: ln phi_i and the root Z of
+// each. The judge takes them instead of evaluating the phases again.
+struct EvaluatedPhases {
+    SmallVector<double, 8> ln_phi_liquid;
+    SmallVector<double, 8> ln_phi_vapour;
+    double z_liquid = 0.0;
+    double z_vapour = 0.0;
+};
+
+// A fast path's point and its evaluated phases.
+struct CertifiedPoint {
+    IncipientPoint point;
+    EvaluatedPhases phases;
 };
 
 enum class Unknown { Temperature, LogPressure };
@@ -94,10 +112,10 @@ IncipientPoint incipient_point(double value, const NewtonPoint& point);
 // tolerance, no more than max_iterations passes, a point above the pressure
 // floor and, for a temperature, on the rising branch of the point's pressure
 // against T (the first one the scan meets) inside the scanned range.
-std::optional<IncipientPoint> certified_temperature(const SystemSpec& spec, double pressure,
+std::optional<CertifiedPoint> certified_temperature(const SystemSpec& spec, double pressure,
                                                     std::span<const double> composition, Direction direction,
                                                     double tolerance, unsigned max_iterations);
-std::optional<IncipientPoint> certified_pressure(const SystemSpec& spec, double temperature,
+std::optional<CertifiedPoint> certified_pressure(const SystemSpec& spec, double temperature,
                                                  std::span<const double> composition, Direction direction,
                                                  double tolerance, unsigned max_iterations);
 
@@ -129,13 +147,15 @@ std::optional<IncipientPoint> continued_pressure(const SystemSpec& spec, double 
 //               passes ran out near a critical point).
 // A composition that is not n non-negative entries summing to 1 (to 1e-12)
 // is judged only by its fugacities, an evaluation that fails not at all.
+// With `evaluated`, the phases at the point are taken from it.
 enum class Verdict { Answer, Metastable, Trivial, Unsettled };
 struct Judgement {
     Verdict verdict = Verdict::Answer;
     double fugacity_gap = 0.0;  // largest |ln f_i^L - ln f_i^V|
 };
 Judgement judge(const SystemSpec& spec, Direction direction, double temperature, double pressure,
-                std::span<const double> composition, const IncipientPoint& point);
+                std::span<const double> composition, const IncipientPoint& point,
+                const EvaluatedPhases* evaluated = nullptr);
 
 // The stable point where the public procedures found none, or found one whose
 // given phase is unstable (incipient_search.cpp): the first instability of

@@ -70,16 +70,16 @@ ThermoError no_point(Direction direction, Unknown unknown, double given, const c
 // and the largest difference of ln f_i between the phases).
 template <class General, class Search>
 Solved resolve(const SystemSpec& spec, Direction direction, Unknown unknown, double given,
-               std::span<const double> composition, std::optional<IncipientPoint> fast, General&& general_procedure,
+               std::span<const double> composition, std::optional<CertifiedPoint> fast, General&& general_procedure,
                double tolerance, unsigned max_iterations, Search&& search)
 {
     const bool for_pressure = unknown == Unknown::LogPressure;
     const auto at = [&](const IncipientPoint& point) {
         return std::pair{for_pressure ? given : point.value, for_pressure ? point.value : given};
     };
-    const auto judged_point = [&](const IncipientPoint& point) {
+    const auto judged_point = [&](const IncipientPoint& point, const EvaluatedPhases* evaluated = nullptr) {
         const auto [t, p] = at(point);
-        return judge(spec, direction, t, p, composition, point);
+        return judge(spec, direction, t, p, composition, point, evaluated);
     };
     // The search bisects stability tests: it runs only with the budget of its bisection.
     const bool searching = max_iterations >= search_budget;
@@ -90,9 +90,9 @@ Solved resolve(const SystemSpec& spec, Direction direction, Unknown unknown, dou
         return consistent(std::move(point), composition, direction);
     };
     if (fast) {
-        const Verdict verdict = judged_point(*fast).verdict;
-        if (verdict == Verdict::Answer) return consistent(std::move(*fast), composition, direction);
-        if (verdict == Verdict::Metastable) return stable_or(std::move(*fast));
+        const Verdict verdict = judged_point(fast->point, &fast->phases).verdict;
+        if (verdict == Verdict::Answer) return consistent(std::move(fast->point), composition, direction);
+        if (verdict == Verdict::Metastable) return stable_or(std::move(fast->point));
     }
 
     Solved general = general_procedure();
@@ -158,8 +158,11 @@ Solved point_temperature(const SystemSpec& spec, double pressure, std::span<cons
     }
     // The certified Newton point; for an activity liquid under an ideal gas, its own Newton bubble temperature.
     auto fast = certified_temperature(spec, pressure, composition, direction, tolerance, max_iterations);
-    if (!fast && direction == Direction::Bubble)
-        fast = ideal_vapour_bubble_temperature(spec, pressure, composition, tolerance, max_iterations);
+    if (!fast && direction == Direction::Bubble) {
+        // Its phases are evaluated again by the judge.
+        if (auto point = ideal_vapour_bubble_temperature(spec, pressure, composition, tolerance, max_iterations))
+            fast = CertifiedPoint{std::move(*point), {}};
+    }
     return resolve(spec, direction, Unknown::Temperature, pressure, composition, std::move(fast),
                    [&] {
                        return incipient_temperature(spec, pressure, composition, direction, tolerance,

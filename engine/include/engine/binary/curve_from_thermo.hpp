@@ -45,13 +45,22 @@ struct CurveFromThermo {
 // curve_from_thermo, and where the curve's liquid splits: the interior grid
 // liquids at their bubble temperatures are tested by
 // thermo::binary_liquid_splits (a test that fails counts as stable), every
-// other one first and the last one, then each one between two tested
-// neighbours unless the Gibbs energy is convex at both of their temperatures
-// (and so at its own, which lies between them). From the first to the last unstable
-// grid point, each edge is refined by bisection towards its stable
-// neighbour (the pure ends are stable), with a bubble point and a test at
-// every midpoint, until the two are within 1e-6; the edge is the unstable
-// end. `interrupt` is also asked before every test.
+// other one and the last one, and each one between two such neighbours unless
+// the Gibbs energy is convex at both of their temperatures (and so at its
+// own, which lies between them). Only the first and the last unstable grid
+// points bound the split, so the tests run inwards from either end and stop
+// at them. Each edge is then narrowed between the unstable grid point and
+// its stable neighbour (the pure ends are stable) until the two ends are
+// within 1e-6, the edge being the unstable end: the minimum of the
+// tangent-plane distance that showed the grid point's split is followed
+// (thermo::binary_tangent_minimum) to the stable neighbour and through the
+// points between, chosen by regula falsi on its tpd (Illinois), at bubble
+// temperatures from the cubic through the four grid temperatures around
+// them; the unstable end is confirmed by the full test at its own bubble
+// temperature. Where the minimum is lost or the end is not confirmed, the
+// edge is bisected with the full test at every midpoint, and then with a
+// bubble point at every midpoint too. `interrupt` is also asked before every
+// test.
 Result<CurveFromThermo> curve_and_split_from_thermo(const ThermoSystem& system, double pressure,
                                                     std::uint64_t n_points = binary_limits::default_curve_points,
                                                     Interrupt interrupt = {});
