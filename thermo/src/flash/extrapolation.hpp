@@ -8,7 +8,7 @@
 // sequences (a flash near a phase boundary, a stability trial near a
 // critical point) to a fraction, while the fixed point and the convergence
 // test of the plain passes stay what they were. No heap allocation for up
-// to 24 variables (three phases of eight components).
+// to 8 variables.
 #pragma once
 
 #include "thermo/small_vector.hpp"
@@ -65,7 +65,7 @@ private:
     static constexpr unsigned period = 3;
     static constexpr double limit = 0.99;  // no jump of more than 99 steps
 
-    SmallVector<double, 24> previous_;
+    SmallVector<double, 8> previous_;
     unsigned passes_ = 0;
     double before_ = 0.0;  // |s_k|^2 of the step a jump extrapolated
     bool jumped_ = false;
