@@ -62,6 +62,10 @@ std::expected<PhaseStability, ThermoError> phase_stability(const SystemSpec& spe
 // dividing the feed by minimising Michelsen's convex
 //   Q(beta) = sum_k beta_k - sum_i z_i ln(sum_k beta_k / phi_ik),  beta >= 0,
 // and the result is tested again, a third phase joining an unstable pair.
+// The passes are accelerated by Anderson mixing of the phases' ln phi; a
+// split that the mixing leads back to one phase, or that it does not finish,
+// is done again by plain passes. A trial that shows a phase unstable by
+// tm < -1e-3 starts the split from where it stands.
 // Phases whose fraction falls to 0 leave. With one equation of state for
 // both phases, a feed on a single root counts as a vapour, and a vapour on a
 // single root at a molar volume below 1.75 covolumes is reported as the

@@ -1,9 +1,12 @@
 // The stable phase set of a feed: stability analysis, then a multiphase
 // split by successive substitution with Michelsen's phase-fraction
-// minimisation in every pass.
+// minimisation in every pass, accelerated by Anderson mixing of the phases'
+// ln phi.
 #include "thermo/multiphase_flash.hpp"
 
+#include "flash/anderson_mixing.hpp"
 #include "flash/model_checks.hpp"
+#include "flash/phase_fractions.hpp"
 #include "flash/phase_stability.hpp"
 #include "flash/physical_attraction.hpp"
 #include "kolvar/format.hpp"
@@ -12,20 +15,25 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <variant>
 
 namespace kolvar::thermo {
 namespace {
 
+using flash::max_phases;
+using flash::minimise_fractions;
 using flash::TrialList;
+using flash::weights;
 
-constexpr std::size_t max_phases = 3;
 constexpr unsigned split_passes = 2000;
 constexpr double split_change = 1e-10;   // largest |ln phi_new - ln phi_old| of a converged split
-constexpr unsigned fraction_steps = 100;
 constexpr double negligible_fraction = 1e-15;  // a phase with no more of the feed leaves
 constexpr double same_phase = 1e-6;            // two phases of one kind this close are one
 constexpr unsigned stall_passes = 20;  // passes without halving the change before the roots are chosen by G
+// A trial whose tm falls this far below 0 has shown the phase unstable: it
+// stops there and the split goes on from its composition.
+constexpr double settled_enough = -1e-3;
 
 struct SplitPhase {
     Phase kind;
@@ -35,133 +43,7 @@ struct SplitPhase {
 };
 
 using Phases = SmallVector<SplitPhase, max_phases>;
-
-// Solves the m x m system (m <= 3) h s = -g by elimination with partial
-// pivoting; false when it is singular.
-bool solve(std::array<double, 9>& h, std::array<double, 3>& g, std::size_t m)
-{
-    for (std::size_t c = 0; c < m; ++c) {
-        std::size_t p = c;
-        for (std::size_t r = c + 1; r < m; ++r)
-            if (std::abs(h[r * 3 + c]) > std::abs(h[p * 3 + c])) p = r;
-        if (!(std::abs(h[p * 3 + c]) > 1e-300)) return false;
-        if (p != c) {
-            for (std::size_t j = 0; j < m; ++j) std::swap(h[c * 3 + j], h[p * 3 + j]);
-            std::swap(g[c], g[p]);
-        }
-        for (std::size_t r = c + 1; r < m; ++r) {
-            const double f = h[r * 3 + c] / h[c * 3 + c];
-            for (std::size_t j = c; j < m; ++j) h[r * 3 + j] -= f * h[c * 3 + j];
-            g[r] -= f * g[c];
-        }
-    }
-    for (std::size_t c = m; c-- > 0;) {
-        double v = -g[c];
-        for (std::size_t j = c + 1; j < m; ++j) v -= h[c * 3 + j] * g[j];
-        g[c] = v / h[c * 3 + c];
-    }
-    return true;
-}
-
-// E_i = sum_k beta_k / phi_ik.
-void weights(std::span<const double> beta, const SmallVector<TrialList, max_phases>& inverse_phi,
-             std::span<double> e)
-{
-    for (std::size_t i = 0; i < e.size(); ++i) {
-        double sum = 0.0;
-        for (std::size_t k = 0; k < beta.size(); ++k) sum += beta[k] * inverse_phi[k][i];
-        e[i] = sum;
-    }
-}
-
-// Minimises Q(beta) = sum beta_k - sum z_i ln E_i over beta >= 0 by Newton
-// steps on the phases that are present or want to be (gradient below 0),
-// each step shortened to stay inside beta >= 0 and halved until Q falls.
-void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, max_phases>& inverse_phi,
-                        std::span<double> beta, std::span<double> e)
-{
-    const std::size_t m = beta.size();
-    const std::size_t n = z.size();
-    auto q_of = [&](std::span<const double> b, std::span<double> out) {
-        weights(b, inverse_phi, out);
-        double q = 0.0;
-        for (double v : b) q += v;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (z[i] == 0.0) continue;
-            if (!(out[i] > 0.0)) return std::numeric_limits<double>::infinity();
-            q -= z[i] * std::log(out[i]);
-        }
-        return q;
-    };
-    TrialList trial_e(n);
-    std::array<double, 3> trial_beta{};
-    double q = q_of(beta, e);
-    for (unsigned step = 0; step < fraction_steps; ++step) {
-        std::array<double, 3> g{};
-        std::array<double, 9> h{};
-        for (std::size_t k = 0; k < m; ++k) {
-            double grad = 1.0;
-            for (std::size_t i = 0; i < n; ++i) {
-                if (z[i] == 0.0) continue;
-                const double t = z[i] * inverse_phi[k][i] / e[i];
-                grad -= t;
-                for (std::size_t l = 0; l < m; ++l) h[k * 3 + l] += t * inverse_phi[l][i] / e[i];
-            }
-            g[k] = grad;
-        }
-        // The free phases: present, or absent with a falling Q.
-        std::array<std::size_t, 3> free{};
-        std::size_t f = 0;
-        double largest = 0.0;
-        for (std::size_t k = 0; k < m; ++k) {
-            if (beta[k] > 0.0 || g[k] < 0.0) {
-                free[f++] = k;
-                largest = std::fmax(largest, std::abs(g[k]));
-            }
-        }
-        if (f == 0 || largest < 1e-14) return;
-        std::array<double, 9> hf{};
-        std::array<double, 3> s{};
-        for (std::size_t a = 0; a < f; ++a) {
-            s[a] = g[free[a]];
-            for (std::size_t b = 0; b < f; ++b) hf[a * 3 + b] = h[free[a] * 3 + free[b]];
-        }
-        if (!solve(hf, s, f)) {
-            // Two phases alike: a gradient step instead.
-            for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]] / std::fmax(h[free[a] * 3 + free[a]], 1e-300);
-        }
-        double length = 1.0;
-        for (std::size_t a = 0; a < f; ++a)
-            if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
-        double size = 0.0;
-        for (std::size_t a = 0; a < f; ++a) size = std::fmax(size, std::abs(length * s[a]));
-        if (size < 1e-15) return;
-        bool moved = false;
-        for (int halving = 0; halving < 60; ++halving) {
-            if (halving == 30) {
-                // The Newton direction does not lower Q (two phases nearly
-                // alike): steepest descent instead.
-                length = 1.0;
-                for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]];
-                for (std::size_t a = 0; a < f; ++a)
-                    if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
-            }
-            for (std::size_t k = 0; k < m; ++k) trial_beta[k] = beta[k];
-            for (std::size_t a = 0; a < f; ++a) trial_beta[free[a]] = std::fmax(0.0, beta[free[a]] + length * s[a]);
-            const double q_new = q_of(std::span<const double>(trial_beta.data(), m), trial_e);
-            if (q_new <= q + 1e-15 * std::abs(q)) {
-                const bool same = std::equal(beta.begin(), beta.end(), trial_beta.begin());
-                std::copy_n(trial_beta.begin(), m, beta.begin());
-                std::copy(trial_e.begin(), trial_e.end(), e.begin());
-                q = q_new;
-                moved = !same;
-                break;
-            }
-            length *= 0.5;
-        }
-        if (!moved) return;
-    }
-}
+using StateList = SmallVector<double, max_phases * 8>;  // one entry per phase and component
 
 bool one_equation_of_state(const SystemSpec& spec)
 {
@@ -179,6 +61,9 @@ public:
     }
 
     // Fugacity coefficients of every phase at its composition.
+    double temperature() const { return temperature_; }
+    double pressure() const { return pressure_; }
+
     std::expected<void, ThermoError> evaluate(SplitPhase& phase)
     {
         if (!by_gibbs_)
@@ -202,8 +87,8 @@ public:
     }
 
     // Successive substitution on the phases' compositions, starting from
-    // theirs; fractions start equal.
-    std::expected<void, ThermoError> split(Phases& set)
+    // theirs, with Anderson mixing of the phases' ln phi when `accelerate`.
+    std::expected<void, ThermoError> split(Phases& set, bool accelerate)
     {
         const std::size_t m = set.size();
         const std::size_t n = z_.size();
@@ -219,6 +104,13 @@ public:
         double change = std::numeric_limits<double>::infinity();
         double progress = change;
         unsigned stalled = 0;
+        bool was_by_gibbs = by_gibbs_;
+        // The mixing runs on the phases' ln phi as one vector (the present
+        // components only): `values` the evaluated ones, `step` the change of
+        // the pass, `next` where the next pass starts.
+        flash::AndersonMixing mixing(m * n);
+        StateList step(m * n), values(m * n), next(m * n);
+        bool mixed = false;  // this pass starts from a combination of earlier ones
         for (unsigned pass = 0; pass < split_passes; ++pass) {
             if (spec_.stop()) return std::unexpected(ThermoError::stopped());
             for (std::size_t k = 0; k < m; ++k)
@@ -226,6 +118,7 @@ public:
             weights(std::span<const double>(beta.data(), m), inverse_phi, e);
             minimise_fractions(z_, inverse_phi, std::span<double>(beta.data(), m), e);
             change = 0.0;
+            bool same_roots = true;  // no phase changed its root (by_gibbs_) in this pass
             for (std::size_t k = 0; k < m; ++k) {
                 double total = 0.0;
                 for (std::size_t i = 0; i < n; ++i) {
@@ -234,10 +127,15 @@ public:
                 }
                 for (double& v : set[k].x) v /= total;
                 set[k].fraction = beta[k];
-                TrialList before = set[k].ln_phi;
+                const Phase kind = set[k].kind;
+                for (std::size_t i = 0; i < n; ++i) step[k * n + i] = set[k].ln_phi[i];
                 if (auto ok = evaluate(set[k]); !ok) return ok;
-                for (std::size_t i = 0; i < n; ++i)
-                    if (z_[i] > 0.0) change = std::fmax(change, std::abs(set[k].ln_phi[i] - before[i]));
+                same_roots = same_roots && set[k].kind == kind;
+                for (std::size_t i = 0; i < n; ++i) {
+                    double& s = step[k * n + i];
+                    s = z_[i] > 0.0 ? set[k].ln_phi[i] - s : 0.0;
+                    change = std::fmax(change, std::abs(s));
+                }
             }
             // A phase near the end of its liquid (or vapour) root can make the
             // passes cycle between the roots; from then on each phase takes
@@ -254,12 +152,31 @@ public:
             if (!std::isfinite(change))
                 return std::unexpected(ThermoError::evaluation(
                     format::text("non-finite fugacity at T = ", temperature_, " K, P = ", pressure_, " kPa")));
+            // A pass from a mixed point that meets the tolerance is checked by
+            // a plain pass from where it arrived.
+            if (change < split_change && mixed) {
+                mixed = false;
+                mixing.clear();
+                continue;
+            }
             if (change < split_change) {
                 // The fractions of the final coefficients.
+                std::array<bool, max_phases> present{};
+                for (std::size_t k = 0; k < m; ++k) present[k] = beta[k] > 0.0;
                 for (std::size_t k = 0; k < m; ++k)
                     for (std::size_t i = 0; i < n; ++i) inverse_phi[k][i] = std::exp(-set[k].ln_phi[i]);
                 weights(std::span<const double>(beta.data(), m), inverse_phi, e);
                 minimise_fractions(z_, inverse_phi, std::span<double>(beta.data(), m), e);
+                // With more phases than components the fractions need not be
+                // unique: a phase that takes a share only now was evaluated
+                // at a composition it does not have, and the passes go on.
+                bool joined = false;
+                for (std::size_t k = 0; k < m; ++k) joined = joined || (beta[k] > 0.0 && !present[k]);
+                if (joined) {
+                    mixing.clear();
+                    mixed = false;
+                    continue;
+                }
                 for (std::size_t k = 0; k < m; ++k) {
                     set[k].fraction = beta[k];
                     if (!(beta[k] > 0.0)) continue;
@@ -272,6 +189,21 @@ public:
                 }
                 return {};
             }
+            // A pass that switched roots is no step of one smooth sequence:
+            // the mixing starts afresh.
+            if (!accelerate) continue;
+            if (!same_roots || by_gibbs_ != was_by_gibbs) {
+                mixing.clear();
+                mixed = false;
+                was_by_gibbs = by_gibbs_;
+                continue;
+            }
+            for (std::size_t k = 0; k < m; ++k)
+                for (std::size_t i = 0; i < n; ++i) values[k * n + i] = z_[i] > 0.0 ? set[k].ln_phi[i] : 0.0;
+            mixed = mixing.advise(values, step, next);
+            for (std::size_t k = 0; k < m; ++k)
+                for (std::size_t i = 0; i < n; ++i)
+                    if (z_[i] > 0.0) set[k].ln_phi[i] = next[k * n + i];
         }
         return std::unexpected(ThermoError::no_convergence("stable flash", split_passes, change));
     }
@@ -285,6 +217,98 @@ private:
     bool one_eos_;
     bool by_gibbs_ = false;
 };
+
+// The phases of a split that took a share of the feed, a phase that ended on
+// another of the same kind joined to it.
+Phases merged(Phases set)
+{
+    Phases kept;
+    for (SplitPhase& phase : set) {
+        if (!(phase.fraction > negligible_fraction)) continue;
+        SplitPhase* twin = nullptr;
+        for (SplitPhase& other : kept)
+            if (other.kind == phase.kind && flash::composition_distance(other.x, phase.x) < same_phase) twin = &other;
+        if (twin != nullptr) twin->fraction += phase.fraction;
+        else kept.push_back(std::move(phase));
+    }
+    return kept;
+}
+
+// sum_i z_i ln f_i/P of a set of phases in equilibrium (the first phase's
+// fugacities), the Gibbs energy of the set over RT per mole of feed up to
+// terms the same for every set.
+double gibbs(const Phases& set, std::span<const double> z)
+{
+    double g = 0.0;
+    for (std::size_t i = 0; i < z.size(); ++i)
+        if (z[i] > 0.0) g += z[i] * (std::log(set[0].x[i]) + set[0].ln_phi[i]);
+    return g;
+}
+
+// Rounds of stability test and split from the feed's own phase, until the
+// phases are stable or three are present. With `quick`, a trial that shows
+// instability by tm < -1e-3 stops there and the split starts from it with
+// Anderson mixing, then with plain passes; every split must lower the Gibbs
+// energy sum_i z_i ln f_i of the phases it started from (the trial phase
+// proves that it can), and when neither does, the rounds have gone astray
+// (std::nullopt). Without `quick`, every trial runs to its stationary point
+// and every split takes plain passes.
+std::expected<std::optional<Phases>, ThermoError> settle(const SystemSpec& spec, PhaseFugacity& phases,
+                                                         Splitter& splitter, std::span<const double> z, Phases set,
+                                                         bool quick)
+{
+    const std::size_t n = z.size();
+    const double temperature = splitter.temperature();
+    const double pressure = splitter.pressure();
+    TrialList d(n);
+    for (unsigned round = 0; round < max_phases; ++round) {
+        // Every phase has the same ln f_i; the first one's serve as d.
+        const SplitPhase& first = set[0];
+        double g_before = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            d[i] = z[i] > 0.0 ? std::log(first.x[i]) + first.ln_phi[i] : -std::numeric_limits<double>::infinity();
+            if (z[i] > 0.0) g_before += z[i] * d[i];
+        }
+        SmallVector<flash::KnownPhase, max_phases> known;
+        for (const SplitPhase& phase : set) known.push_back({phase.kind, phase.x});
+        // After a split every known phase is a solved equilibrium phase.
+        auto lowest = flash::lowest_trial(spec, phases, temperature, pressure, known[0], d, known, {}, true, round > 0,
+                                          quick ? settled_enough : -std::numeric_limits<double>::infinity());
+        if (!lowest) return std::unexpected(std::move(lowest.error()));
+        if (!(lowest->tpd < unstable_tpd) || set.size() == max_phases) break;
+        Phases joined = set;
+        joined.push_back(SplitPhase{lowest->kind, 0.0, lowest->w, TrialList(n)});
+        if (!quick) {
+            if (auto ok = splitter.split(joined, false); !ok) return std::unexpected(ok.error());
+            set = merged(std::move(joined));
+        }
+        else {
+            bool lowered = false;
+            for (const bool accelerate : {true, false}) {
+                Phases next = joined;
+                if (auto ok = splitter.split(next, accelerate); !ok) {
+                    if (spec.stop()) return std::unexpected(ok.error());
+                    continue;
+                }
+                next = merged(std::move(next));
+                if (next.size() > 1 && gibbs(next, z) < g_before) {
+                    set = std::move(next);
+                    lowered = true;
+                    break;
+                }
+            }
+            if (!lowered) return std::optional<Phases>{};
+        }
+        if (set.size() <= 1) {
+            // The split gave everything back to one phase: the feed as it.
+            set.resize(1);
+            set[0].fraction = 1.0;
+            set[0].x = TrialList(z);
+            if (auto ok = splitter.evaluate(set[0]); !ok) return std::unexpected(ok.error());
+        }
+    }
+    return std::optional<Phases>{std::move(set)};
+}
 
 }  // namespace
 
@@ -326,41 +350,15 @@ std::expected<std::vector<PhaseShare>, ThermoError> stable_flash(const SystemSpe
     Phases set;
     set.push_back(g_vapour <= g_liquid ? as_vapour : as_liquid);
 
-    TrialList d(n);
-    for (unsigned round = 0; round < max_phases; ++round) {
-        // Every phase has the same ln f_i; the first one's serve as d.
-        const SplitPhase& first = set[0];
-        for (std::size_t i = 0; i < n; ++i)
-            d[i] = z[i] > 0.0 ? std::log(first.x[i]) + first.ln_phi[i] : -std::numeric_limits<double>::infinity();
-        SmallVector<flash::KnownPhase, max_phases> known;
-        for (const SplitPhase& phase : set) known.push_back({phase.kind, phase.x});
-        // After a split every known phase is a solved equilibrium phase.
-        auto lowest =
-            flash::lowest_trial(spec, phases, temperature, pressure, known[0], d, known, {}, true, round > 0);
-        if (!lowest) return std::unexpected(std::move(lowest.error()));
-        if (!(lowest->tpd < unstable_tpd) || set.size() == max_phases) break;
-        set.push_back(SplitPhase{lowest->kind, 0.0, lowest->w, TrialList(n)});
-        if (auto ok = splitter.split(set); !ok) return std::unexpected(ok.error());
-        // Phases that took no share of the feed leave, and a phase that ended
-        // on another of the same kind joins it.
-        Phases kept;
-        for (SplitPhase& phase : set) {
-            if (!(phase.fraction > negligible_fraction)) continue;
-            SplitPhase* twin = nullptr;
-            for (SplitPhase& other : kept)
-                if (other.kind == phase.kind && flash::composition_distance(other.x, phase.x) < same_phase) twin = &other;
-            if (twin != nullptr) twin->fraction += phase.fraction;
-            else kept.push_back(std::move(phase));
-        }
-        set = std::move(kept);
-        if (set.size() <= 1) {
-            // The split gave everything back to one phase: the feed as it.
-            set.resize(1);
-            set[0].fraction = 1.0;
-            set[0].x = z;
-            if (auto ok = splitter.evaluate(set[0]); !ok) return std::unexpected(ok.error());
-        }
+    // The quick rounds first; where they go astray, the plain ones.
+    auto settled = settle(spec, phases, splitter, z, set, true);
+    if (!settled) return std::unexpected(std::move(settled.error()));
+    if (!*settled) {
+        Splitter plain(spec, phases, temperature, pressure, z);
+        settled = settle(spec, phases, plain, z, set, false);
+        if (!settled) return std::unexpected(std::move(settled.error()));
     }
+    set = std::move(**settled);
 
     double total = 0.0;
     for (const SplitPhase& phase : set) total += phase.fraction;

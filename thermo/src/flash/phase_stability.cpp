@@ -18,6 +18,7 @@ constexpr double pure_trial = 1e-3;       // the other components' share of a ne
 constexpr double known_tpd = 1e-8;        // |tm| of a trial that ended on a known phase
 constexpr double same_root = 1e-10;       // relative gap of two roots that are one
 constexpr double arrival_distance = 1e-5; // a trial this close to a stationary point has reached it
+constexpr double solved_arrival = 1e-4;   // the same for a solved phase of an equilibrium (tm = 0, a minimum)
 constexpr double near_tested = 1e-4;      // stationary points this close to the tested phase are not waited for
 // A single root at a molar volume below this many covolumes is a liquid's.
 constexpr double dense_volume = 1.75;
@@ -69,7 +70,8 @@ std::expected<void, ThermoError> finite_coefficients(PhaseFugacity& phases, doub
 std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, PhaseFugacity& phases,
                                                     double temperature, double pressure, const KnownPhase& tested,
                                                     std::span<const double> d, std::span<const KnownPhase> known,
-                                                    TrialKinds kinds, bool first_negative, bool solved_known)
+                                                    TrialKinds kinds, bool first_negative, bool solved_known,
+                                                    double enough)
 {
     const std::size_t n = tested.composition.size();
     const std::span<const double> z = tested.composition;
@@ -106,7 +108,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
         const Reached* arrived_at = nullptr;
         const auto arrived = [&](std::span<const double> w) {
             for (const Reached& point : reached) {
-                if (composition_distance(w, point.w) < arrival_distance) {
+                if (composition_distance(w, point.w) < (point.known && solved_known ? solved_arrival : arrival_distance)) {
                     arrived_at = &point;
                     return true;
                 }
@@ -147,7 +149,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
             for (double& v : w) v /= total;
             arrived_at = nullptr;
             auto trial =
-                tangent_plane_trial(term, d, std::move(w), same_kind ? z : std::span<const double>{}, arrived);
+                tangent_plane_trial(term, d, std::move(w), same_kind ? z : std::span<const double>{}, arrived, enough);
             if (!trial) return std::unexpected(std::move(trial.error()));
             if (!std::isfinite(trial->tpd)) return std::unexpected(non_finite_tpd(temperature, pressure));
             if (arrived_at != nullptr) {

@@ -7,6 +7,7 @@
 #include "thermo/phase_fugacity.hpp"
 
 #include <expected>
+#include <limits>
 #include <span>
 
 namespace kolvar::thermo::flash {
@@ -29,15 +30,18 @@ struct Stationary {
 // within 1e-6 of a known phase with |tm| below 1e-8 is that phase (value 0,
 // composition z). With `solved_known` every known phase, the tested one
 // included, is a solved phase of an equilibrium, and a trial that comes
-// within 1e-5 of one has found it; otherwise trials near the tested phase
+// within 1e-4 of one has found it; otherwise trials near the tested phase
 // run on. A trial of the other kind that ends on a single root of
 // the other nature (a liquid reached as a vapour) counts as a trial of that
 // nature, and only when that kind is asked for. With `first_negative` the
-// trials stop at the first value below unstable_tpd.
+// trials stop at the first value below unstable_tpd, and a trial whose tm
+// falls below `enough` ends there (tm < 0 at any trial proves the tested
+// phase unstable), its w the start of a split rather than a stationary point.
 std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, PhaseFugacity& phases,
                                                     double temperature, double pressure, const KnownPhase& tested,
                                                     std::span<const double> d, std::span<const KnownPhase> known,
-                                                    TrialKinds kinds, bool first_negative, bool solved_known = false);
+                                                    TrialKinds kinds, bool first_negative, bool solved_known = false,
+                                                    double enough = -std::numeric_limits<double>::infinity());
 
 // With one equation of state for both phases, the kind the phase evaluated
 // as `labelled` at composition w really is: a vapour whose cubic has a

@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <expected>
+#include <limits>
 #include <span>
 #include <utility>
 
@@ -48,12 +49,14 @@ inline double composition_distance(std::span<const double> a, std::span<const do
 // passes, with extrapolation jumps; `term(w, out)` writes ln f~_i(w) of the
 // trial phase. The passes end when no ln W_i changes by 1e-10 or, when
 // `same` is not empty, once w comes within 1e-6 of it (the tested phase
-// itself). Returns tm and w of the last evaluated pass; once `arrived(w)`
-// says that w has reached a stationary point already known, the passes end
-// before w is evaluated, and only the returned w is that point's.
+// itself), or as soon as tm falls below `enough`. Returns tm and w of the
+// last evaluated pass; once `arrived(w)` says that w has reached a
+// stationary point already known, the passes end before w is evaluated, and
+// only the returned w is that point's.
 template <class Term, class Arrived>
 std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<const double> d, TrialList w,
-                                                      std::span<const double> same, Arrived&& arrived)
+                                                      std::span<const double> same, Arrived&& arrived,
+                                                      double enough = -std::numeric_limits<double>::infinity())
 {
     const std::size_t n = w.size();
     TrialList big_w = w;  // W, the unnormalised amounts
@@ -91,7 +94,8 @@ std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<con
         }
         evaluated.tpd = tpd;
         evaluated.w = w;
-        if (change < trial_change_tolerance || (!same.empty() && composition_distance(w, same) < trivial_distance))
+        if (change < trial_change_tolerance || tpd < enough ||
+            (!same.empty() && composition_distance(w, same) < trivial_distance))
             break;
         const Extrapolation::Advice advice = regular ? extrapolation.advise(step) : Extrapolation::Advice{};
         if (advice.revert) {

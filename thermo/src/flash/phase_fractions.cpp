@@ -1,0 +1,144 @@
+// Michelsen's phase fractions of a multiphase split at given fugacity
+// coefficients.
+#include "flash/phase_fractions.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace kolvar::thermo::flash {
+namespace {
+
+constexpr unsigned fraction_steps = 100;
+
+// Solves the m x m system (m <= 3) h s = -g by elimination with partial
+// pivoting; false when it is singular.
+bool solve(std::array<double, 9>& h, std::array<double, 3>& g, std::size_t m)
+{
+    for (std::size_t c = 0; c < m; ++c) {
+        std::size_t p = c;
+        for (std::size_t r = c + 1; r < m; ++r)
+            if (std::abs(h[r * 3 + c]) > std::abs(h[p * 3 + c])) p = r;
+        if (!(std::abs(h[p * 3 + c]) > 1e-300)) return false;
+        if (p != c) {
+            for (std::size_t j = 0; j < m; ++j) std::swap(h[c * 3 + j], h[p * 3 + j]);
+            std::swap(g[c], g[p]);
+        }
+        for (std::size_t r = c + 1; r < m; ++r) {
+            const double f = h[r * 3 + c] / h[c * 3 + c];
+            for (std::size_t j = c; j < m; ++j) h[r * 3 + j] -= f * h[c * 3 + j];
+            g[r] -= f * g[c];
+        }
+    }
+    for (std::size_t c = m; c-- > 0;) {
+        double v = -g[c];
+        for (std::size_t j = c + 1; j < m; ++j) v -= h[c * 3 + j] * g[j];
+        g[c] = v / h[c * 3 + c];
+    }
+    return true;
+}
+
+}  // namespace
+
+// E_i = sum_k beta_k / phi_ik.
+void weights(std::span<const double> beta, const SmallVector<TrialList, max_phases>& inverse_phi,
+             std::span<double> e)
+{
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        double sum = 0.0;
+        for (std::size_t k = 0; k < beta.size(); ++k) sum += beta[k] * inverse_phi[k][i];
+        e[i] = sum;
+    }
+}
+
+// Minimises Q(beta) = sum beta_k - sum z_i ln E_i over beta >= 0 by Newton
+// steps on the phases that are present or want to be (gradient below 0),
+// each step shortened to stay inside beta >= 0 and halved until Q falls.
+void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, max_phases>& inverse_phi,
+                        std::span<double> beta, std::span<double> e)
+{
+    const std::size_t m = beta.size();
+    const std::size_t n = z.size();
+    auto q_of = [&](std::span<const double> b, std::span<double> out) {
+        weights(b, inverse_phi, out);
+        double q = 0.0;
+        for (double v : b) q += v;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (z[i] == 0.0) continue;
+            if (!(out[i] > 0.0)) return std::numeric_limits<double>::infinity();
+            q -= z[i] * std::log(out[i]);
+        }
+        return q;
+    };
+    TrialList trial_e(n);
+    std::array<double, 3> trial_beta{};
+    double q = q_of(beta, e);
+    for (unsigned step = 0; step < fraction_steps; ++step) {
+        std::array<double, 3> g{};
+        std::array<double, 9> h{};
+        for (std::size_t k = 0; k < m; ++k) {
+            double grad = 1.0;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (z[i] == 0.0) continue;
+                const double t = z[i] * inverse_phi[k][i] / e[i];
+                grad -= t;
+                for (std::size_t l = 0; l < m; ++l) h[k * 3 + l] += t * inverse_phi[l][i] / e[i];
+            }
+            g[k] = grad;
+        }
+        // The free phases: present, or absent with a falling Q.
+        std::array<std::size_t, 3> free{};
+        std::size_t f = 0;
+        double largest = 0.0;
+        for (std::size_t k = 0; k < m; ++k) {
+            if (beta[k] > 0.0 || g[k] < 0.0) {
+                free[f++] = k;
+                largest = std::fmax(largest, std::abs(g[k]));
+            }
+        }
+        if (f == 0 || largest < 1e-14) return;
+        std::array<double, 9> hf{};
+        std::array<double, 3> s{};
+        for (std::size_t a = 0; a < f; ++a) {
+            s[a] = g[free[a]];
+            for (std::size_t b = 0; b < f; ++b) hf[a * 3 + b] = h[free[a] * 3 + free[b]];
+        }
+        if (!solve(hf, s, f)) {
+            // Two phases alike: a gradient step instead.
+            for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]] / std::fmax(h[free[a] * 3 + free[a]], 1e-300);
+        }
+        double length = 1.0;
+        for (std::size_t a = 0; a < f; ++a)
+            if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
+        double size = 0.0;
+        for (std::size_t a = 0; a < f; ++a) size = std::fmax(size, std::abs(length * s[a]));
+        if (size < 1e-15) return;
+        bool moved = false;
+        for (int halving = 0; halving < 60; ++halving) {
+            if (halving == 30) {
+                // The Newton direction does not lower Q (two phases nearly
+                // alike): steepest descent instead.
+                length = 1.0;
+                for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]];
+                for (std::size_t a = 0; a < f; ++a)
+                    if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
+            }
+            for (std::size_t k = 0; k < m; ++k) trial_beta[k] = beta[k];
+            for (std::size_t a = 0; a < f; ++a) trial_beta[free[a]] = std::fmax(0.0, beta[free[a]] + length * s[a]);
+            const double q_new = q_of(std::span<const double>(trial_beta.data(), m), trial_e);
+            if (q_new <= q + 1e-15 * std::abs(q)) {
+                const bool same = std::equal(beta.begin(), beta.end(), trial_beta.begin());
+                std::copy_n(trial_beta.begin(), m, beta.begin());
+                std::copy(trial_e.begin(), trial_e.end(), e.begin());
+                q = q_new;
+                moved = !same;
+                break;
+            }
+            length *= 0.5;
+        }
+        if (!moved) return;
+    }
+}
+
+}  // namespace kolvar::thermo::flash
