@@ -81,7 +81,8 @@ Judgement judge(const SystemSpec& spec, Direction direction, double temperature,
 
     // The given phase against trial phases of the incipient kind (of both
     // kinds when the two phases are nearly one); the incipient phase itself
-    // is known.
+    // is known, and, the phases being distinct, solved: a trial that comes
+    // within 1e-4 of it has found it.
     const Phase given_kind = bubble ? Phase::Liquid : Phase::Vapor;
     const Phase incipient_kind = bubble ? Phase::Vapor : Phase::Liquid;
     const std::span<const double> given = bubble ? x : y;
@@ -93,7 +94,7 @@ Judgement judge(const SystemSpec& spec, Direction direction, double temperature,
     const KnownPhase known[] = {{given_kind, given}, {incipient_kind, incipient}};
     const bool close = apart <= distinct_composition;
     const TrialKinds kinds{.vapour = bubble || close, .liquid = !bubble || close};
-    const auto lowest = lowest_trial(spec, phases, temperature, pressure, known[0], d, known, kinds, true);
+    const auto lowest = lowest_trial(spec, phases, temperature, pressure, known[0], d, known, kinds, true, !close);
     if (!lowest || !(lowest->tpd < unstable_tpd)) return {Verdict::Answer, fugacity_gap};
     return {close ? Verdict::Trivial : Verdict::Metastable, fugacity_gap};
 }
