@@ -84,6 +84,8 @@ def _split_identities(system, t, p, z):
         (["methanol", "water"], 300.0, 101.325, [0.5, 0.5]),
         (["methanol", "water"], 80.0, 101.325, [0.5, 0.5]),
         (["propane", "water"], 360.0, 3000.0, [0.95, 0.05]),
+        # Below the bubble point of the homogeneous liquid, which would split: vapour and water.
+        (["propane", "water"], 355.0, 3000.0, [0.7, 0.3]),
         (["n-hexane", "water"], 330.0, 101.325, [0.4, 0.6]),
         (["water", "n-decane"], 450.0, 1000.0, [0.5, 0.5]),
         (["methane", "n-hexane"], 300.0, 101.325, [0.5, 0.5]),

@@ -259,6 +259,18 @@ std::expected<FlashResult, ThermoError> isothermal_flash(const SystemSpec& spec,
         if (stability && stability->tpd < unstable_tpd) {
             if (auto answer = from_stable_phases(spec, temperature, pressure, z)) return std::move(*answer);
         }
+        // A liquid that would split into two liquids may boil as it splits
+        // (propane with water below the bubble point of their homogeneous
+        // liquid): when the stable phases are a vapour and a liquid, they are
+        // the answer; two liquids leave the liquid answer as it is.
+        else if (liquid && stability) {
+            const auto splitting =
+                phase_stability(spec, temperature, pressure, z, Phase::Liquid, {.vapour = false, .liquid = true});
+            if (splitting && splitting->tpd < unstable_tpd) {
+                auto answer = from_stable_phases(spec, temperature, pressure, z);
+                if (answer && answer->vapour_fraction > 0.0 && answer->vapour_fraction < 1.0) return std::move(*answer);
+            }
+        }
     }
     result.x.assign(x.begin(), x.end());
     result.y.assign(y.begin(), y.end());
