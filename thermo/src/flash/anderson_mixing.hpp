@@ -11,6 +11,7 @@
 // value comes next. No heap allocation for up to 24 variables.
 #pragma once
 
+#include "numerics/elimination.hpp"
 #include "thermo/small_vector.hpp"
 
 #include <array>
@@ -102,28 +103,7 @@ private:
             for (std::size_t i = 0; i < f.size(); ++i) sum += df_[r][i] * f[i];
             gamma[r] = sum;
         }
-        for (std::size_t c = 0; c < p; ++c) {
-            std::size_t pivot = c;
-            for (std::size_t r = c + 1; r < p; ++r)
-                if (std::abs(a[r * depth + c]) > std::abs(a[pivot * depth + c])) pivot = r;
-            if (!(std::abs(a[pivot * depth + c]) > 1e-300)) return false;
-            if (pivot != c) {
-                for (std::size_t j = 0; j < p; ++j) std::swap(a[c * depth + j], a[pivot * depth + j]);
-                std::swap(gamma[c], gamma[pivot]);
-            }
-            for (std::size_t r = c + 1; r < p; ++r) {
-                const double factor = a[r * depth + c] / a[c * depth + c];
-                for (std::size_t j = c; j < p; ++j) a[r * depth + j] -= factor * a[c * depth + j];
-                gamma[r] -= factor * gamma[c];
-            }
-        }
-        for (std::size_t c = p; c-- > 0;) {
-            double v = gamma[c];
-            for (std::size_t j = c + 1; j < p; ++j) v -= a[c * depth + j] * gamma[j];
-            gamma[c] = v / a[c * depth + c];
-            if (!std::isfinite(gamma[c])) return false;
-        }
-        return true;
+        return numerics::solve_in_place(a, std::span<double>(gamma.data(), p), p, depth, 1e-300);
     }
 
     std::array<List, depth> df_, dg_;

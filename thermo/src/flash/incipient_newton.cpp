@@ -1,6 +1,7 @@
 #include "flash/incipient_newton.hpp"
 
 #include "constants.hpp"
+#include "numerics/elimination.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -24,38 +25,6 @@ constexpr double full_newton_change = 1e-2;
 constexpr double distinct_tolerance = 1e-5;
 
 bool bubble(Direction direction) { return direction == Direction::Bubble; }
-
-// Solves a x = b for the m x m row-major matrix a by Gaussian elimination
-// with partial pivoting, leaving x in b; false for a singular or non-finite
-// system.
-bool solve_in_place(std::span<double> a, std::span<double> b, std::size_t m)
-{
-    for (std::size_t col = 0; col < m; ++col) {
-        std::size_t pivot = col;
-        for (std::size_t row = col + 1; row < m; ++row)
-            if (std::abs(a[row * m + col]) > std::abs(a[pivot * m + col])) pivot = row;
-        if (!(std::abs(a[pivot * m + col]) > 0.0) || !std::isfinite(a[pivot * m + col])) return false;
-        if (pivot != col) {
-            for (std::size_t j = 0; j < m; ++j) std::swap(a[col * m + j], a[pivot * m + j]);
-            std::swap(b[col], b[pivot]);
-        }
-        const double inverse = 1.0 / a[col * m + col];
-        for (std::size_t row = col + 1; row < m; ++row) {
-            const double factor = a[row * m + col] * inverse;
-            if (factor == 0.0) continue;
-            for (std::size_t j = col; j < m; ++j) a[row * m + j] -= factor * a[col * m + j];
-            b[row] -= factor * b[col];
-        }
-    }
-    for (std::size_t col = m; col-- > 0;) {
-        double value = b[col];
-        for (std::size_t j = col + 1; j < m; ++j) value -= a[col * m + j] * b[j];
-        b[col] = value / a[col * m + col];
-    }
-    for (std::size_t i = 0; i < m; ++i)
-        if (!std::isfinite(b[i])) return false;
-    return true;
-}
 
 }  // namespace
 
@@ -246,7 +215,7 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
         }
         jacobian[n * m + n] = 0.0;
         step[n] = -(is_bubble ? std::log(start) : -std::log(start));
-        if (!solve_in_place(jacobian, step, m)) return std::nullopt;
+        if (!numerics::solve_in_place(jacobian, step, m, m)) return std::nullopt;
         newton_steps = true;
 
         // Steps no longer than 10 % of T (1 in ln P) and 2 in any ln K.

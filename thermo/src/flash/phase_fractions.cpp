@@ -2,6 +2,8 @@
 // coefficients.
 #include "flash/phase_fractions.hpp"
 
+#include "numerics/elimination.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -12,31 +14,12 @@ namespace {
 
 constexpr unsigned fraction_steps = 100;
 
-// Solves the m x m system (m <= 3) h s = -g by elimination with partial
-// pivoting; false when it is singular.
+// Solves the m x m system (m <= 3) h s = -g, leaving s in g; false when it
+// is singular.
 bool solve(std::array<double, 9>& h, std::array<double, 3>& g, std::size_t m)
 {
-    for (std::size_t c = 0; c < m; ++c) {
-        std::size_t p = c;
-        for (std::size_t r = c + 1; r < m; ++r)
-            if (std::abs(h[r * 3 + c]) > std::abs(h[p * 3 + c])) p = r;
-        if (!(std::abs(h[p * 3 + c]) > 1e-300)) return false;
-        if (p != c) {
-            for (std::size_t j = 0; j < m; ++j) std::swap(h[c * 3 + j], h[p * 3 + j]);
-            std::swap(g[c], g[p]);
-        }
-        for (std::size_t r = c + 1; r < m; ++r) {
-            const double f = h[r * 3 + c] / h[c * 3 + c];
-            for (std::size_t j = c; j < m; ++j) h[r * 3 + j] -= f * h[c * 3 + j];
-            g[r] -= f * g[c];
-        }
-    }
-    for (std::size_t c = m; c-- > 0;) {
-        double v = -g[c];
-        for (std::size_t j = c + 1; j < m; ++j) v -= h[c * 3 + j] * g[j];
-        g[c] = v / h[c * 3 + c];
-    }
-    return true;
+    for (std::size_t i = 0; i < m; ++i) g[i] = -g[i];
+    return numerics::solve_in_place(h, std::span<double>(g.data(), m), m, 3, 1e-300);
 }
 
 }  // namespace
