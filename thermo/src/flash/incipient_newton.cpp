@@ -215,7 +215,7 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
         }
         jacobian[n * m + n] = 0.0;
         step[n] = -(is_bubble ? std::log(start) : -std::log(start));
-        if (!numerics::solve_in_place(jacobian, step, m, m)) return std::nullopt;
+        if (!numerics::solve_in_place<true>(jacobian, step, m, m)) return std::nullopt;
         newton_steps = true;
 
         // Steps no longer than 10 % of T (1 in ln P) and 2 in any ln K.

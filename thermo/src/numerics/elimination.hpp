@@ -12,9 +12,14 @@ namespace kolvar::thermo::numerics {
 
 // Solves a x = b for the m x m matrix a, stored by rows of `stride` entries,
 // leaving x in b and overwriting a. False when a pivot is not finite or not
-// larger in magnitude than `smallest_pivot`, or when x is not finite.
-inline bool solve_in_place(std::span<double> a, std::span<double> b, std::size_t m, std::size_t stride,
-                           double smallest_pivot = 0.0)
+// larger in magnitude than `smallest_pivot`, or when x is not finite. Each
+// row's multiplier is its entry divided by the pivot or, with
+// `by_reciprocal`, multiplied by the pivot's reciprocal (one division a
+// column); the two round differently, and a caller keeps the one its
+// iterations were settled with.
+template <bool by_reciprocal = false>
+bool solve_in_place(std::span<double> a, std::span<double> b, std::size_t m, std::size_t stride,
+                    double smallest_pivot = 0.0)
 {
     for (std::size_t col = 0; col < m; ++col) {
         std::size_t pivot = col;
@@ -28,7 +33,8 @@ inline bool solve_in_place(std::span<double> a, std::span<double> b, std::size_t
         }
         const double inverse = 1.0 / a[col * stride + col];
         for (std::size_t row = col + 1; row < m; ++row) {
-            const double factor = a[row * stride + col] * inverse;
+            const double factor =
+                by_reciprocal ? a[row * stride + col] * inverse : a[row * stride + col] / a[col * stride + col];
             if (factor == 0.0) continue;
             for (std::size_t j = col; j < m; ++j) a[row * stride + j] -= factor * a[col * stride + j];
             b[row] -= factor * b[col];
