@@ -158,6 +158,9 @@ def _column(pressure=101.325, rate=100.0, z=0.44, q=1.0, x_d=0.974, x_b=0.0235):
         (PR, _column(pressure=4500.0), 3.5, RuntimeError,
          "thermo evaluation failed: no bubble point of the liquid [0.0235, 0.9765] at 4500 kPa (is the pressure above "
          "its critical pressure?): "),
+        (PR, _column(pressure=101325.0), 3.5, RuntimeError,
+         "thermo evaluation failed: no bubble point of the liquid [0.974, 0.026000000000000023] at 101325 kPa, above "
+         "the critical pressure of every component (benzene "),
         (T.peng_robinson(["toluene", "benzene"]), BT, 3.5, RuntimeError,
          "thermo evaluation failed: component order looks inverted: the distillate boils at 382.66 K, not below the "
          "bottoms at 353.43 K — list the more volatile component first"),

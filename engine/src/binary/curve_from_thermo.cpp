@@ -2,6 +2,7 @@
 
 #include "kolvar/format.hpp"
 #include "thermo/binary_stability.hpp"
+#include "thermo/pressure_units.hpp"
 
 #include <algorithm>
 #include <array>
@@ -143,15 +144,9 @@ Result<double> split_edge(const ThermoSystem& system, double pressure, std::span
 // pressure in Pa given where kPa is meant. Any other failure is kept.
 EngineError named_pressure(const ThermoSystem& system, double pressure, EngineError failure)
 {
-    std::string critical;
-    for (const thermo::Component& component : system.components()) {
-        if (!(component.pc > 0.0) || !(pressure > component.pc)) return failure;
-        critical += format::text(critical.empty() ? "" : ", ", component.name, " ", component.pc, " kPa");
-    }
-    return EngineError{failure.kind,
-                       format::text("no liquid can boil at ", pressure, " kPa, above the critical pressure of every "
-                                    "component (", critical, "); pressures are in kPa (one atmosphere is "
-                                    "101.325 kPa): a pressure in Pa is 1000 times too large")};
+    const auto above = above_every_critical_pressure(system, pressure);
+    if (!above) return failure;
+    return EngineError{failure.kind, format::text("no liquid can boil at ", pressure, " kPa, ", *above)};
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "kolvar/format.hpp"
 #include "thermo/enthalpy.hpp"
+#include "thermo/pressure_units.hpp"
 
 #include <string>
 #include <utility>
@@ -39,10 +40,12 @@ Result<SaturatedEnthalpy> saturated(Result<BubblePoint> point, const ThermoSyste
         // the caller: at this pressure the phase has no saturation point.
         if (point.error().kind != ErrorKind::ThermoFailed) return std::unexpected(std::move(point.error()));
         const bool liquid = phase == thermo::Phase::Liquid;
-        return thermo_failed(format::text("no ", liquid ? "bubble point of the liquid " : "dew point of the vapour ",
-                                          composition_text(composition), " at ", p,
-                                          " kPa (is the pressure above its critical pressure?): ",
-                                          point.error().message));
+        const std::string what = format::text("no ", liquid ? "bubble point of the liquid " : "dew point of the vapour ",
+                                              composition_text(composition), " at ", p, " kPa");
+        if (const auto above = above_every_critical_pressure(system, p))
+            return thermo_failed(format::text(what, ", ", *above));
+        return thermo_failed(
+            format::text(what, " (is the pressure above its critical pressure?): ", point.error().message));
     }
     auto h = system.enthalpy(point->value, p, composition, phase);
     if (!h) return std::unexpected(std::move(h.error()));
