@@ -27,12 +27,19 @@ thermo::BinaryStability stability_at(const ThermoSystem& system, double pressure
     return tested ? *tested : thermo::BinaryStability{};
 }
 
-// Whether that liquid splits; a bubble point that fails counts as stable.
-bool splits_at(const ThermoSystem& system, double pressure, double x)
+// The bubble temperature of the liquid [x, 1 - x]; nothing when it fails.
+std::optional<double> bubble_temperature_at(const ThermoSystem& system, double pressure, double x)
 {
     const std::array<double, 2> liquid{x, 1.0 - x};
     const auto point = system.bubble_temperature(pressure, liquid);
-    return point && stability_at(system, pressure, x, point->value).splits;
+    return point ? std::optional<double>(point->value) : std::nullopt;
+}
+
+// Whether that liquid splits; a bubble point that fails counts as stable.
+bool splits_at(const ThermoSystem& system, double pressure, double x)
+{
+    const auto temperature = bubble_temperature_at(system, pressure, x);
+    return temperature && stability_at(system, pressure, x, *temperature).splits;
 }
 
 // Bisects between a stable and an unstable x, the test at each midpoint
@@ -131,11 +138,7 @@ Result<double> split_edge(const ThermoSystem& system, double pressure, std::span
     const auto by_interpolation = [&](double x) -> std::optional<double> { return interpolated(x); };
     auto edge = bisected_edge(xs[stable], xs[unstable], interrupt, by_interpolation, system, pressure);
     if (!edge || splits_at(system, pressure, *edge)) return edge;
-    const auto bubble = [&](double x) -> std::optional<double> {
-        const std::array<double, 2> liquid{x, 1.0 - x};
-        const auto point = system.bubble_temperature(pressure, liquid);
-        return point ? std::optional<double>(point->value) : std::nullopt;
-    };
+    const auto bubble = [&](double x) { return bubble_temperature_at(system, pressure, x); };
     return bisected_edge(xs[stable], xs[unstable], interrupt, bubble, system, pressure);
 }
 

@@ -189,10 +189,9 @@ std::expected<std::optional<TangentMinimum>, ThermoError> binary_tangent_minimum
                                                                                  double start)
 {
     if (auto ok = flash::check_models(spec, spec.components.size()); !ok) return std::unexpected(ok.error());
-    const double sum = x.size() == 2 ? x[0] + x[1] : 0.0;
-    if (spec.components.size() != 2 || !(x[0] > 0.0 && x[1] > 0.0 && std::isfinite(sum)) ||
-        !(start > 0.0 && start < 1.0))
-        return std::nullopt;
+    if (spec.components.size() != 2 || x.size() != 2) return std::nullopt;
+    const double sum = x[0] + x[1];
+    if (!(x[0] > 0.0 && x[1] > 0.0 && std::isfinite(sum)) || !(start > 0.0 && start < 1.0)) return std::nullopt;
     const LiquidTerm term(spec, temperature, pressure);
     const std::array<double, 2> liquid{x[0] / sum, x[1] / sum};
     const auto d = tangent(term, liquid, temperature, pressure);

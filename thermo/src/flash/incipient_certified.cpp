@@ -16,8 +16,7 @@ using List = SmallVector<double, 8>;
 
 CertifiedPoint certified(double value, const NewtonPoint& point)
 {
-    return {incipient_point(value, point),
-            EvaluatedPhases{point.ln_phi_liquid, point.ln_phi_vapour, point.z_liquid, point.z_vapour}};
+    return {incipient_point(value, point), point.phases};
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ Judgement judge(const SystemSpec& spec, Direction direction, double temperature,
     List liquid(n), vapour(n);
     double z_liquid = std::numeric_limits<double>::quiet_NaN();
     double z_vapour = z_liquid;
-    if (evaluated != nullptr && evaluated->ln_phi_liquid.size() == n && evaluated->ln_phi_vapour.size() == n) {
+    if (evaluated != nullptr) {
         liquid = evaluated->ln_phi_liquid;
         vapour = evaluated->ln_phi_vapour;
         z_liquid = evaluated->z_liquid;

@@ -48,7 +48,7 @@ bool distinct_phases(double z_liquid, double z_vapour, std::span<const double> k
     return false;
 }
 
-bool distinct_phases(const NewtonPoint& point) { return distinct_phases(point.z_liquid, point.z_vapour, point.k); }
+bool distinct_phases(const NewtonPoint& point) { return distinct_phases(point.phases.z_liquid, point.phases.z_vapour, point.k); }
 
 IncipientPoint incipient_point(double value, const NewtonPoint& point)
 {
@@ -171,10 +171,7 @@ std::optional<NewtonPoint> newton_point(const ClassicalMixture& mixture, Directi
             out.sum = sum;
             out.slope_t = slope_t;
             out.slope_log_p = slope_p;
-            out.z_liquid = *z_liquid;
-            out.z_vapour = *z_vapour;
-            out.ln_phi_liquid = liquid;
-            out.ln_phi_vapour = vapour;
+            out.phases = {liquid, vapour, *z_liquid, *z_vapour};
             out.iterations = iteration;
             return out;
         }

@@ -43,22 +43,6 @@ inline constexpr double pressure_floor = 1e-9;
 std::optional<double> wilson_temperature(std::span<const Component> components, double pressure,
                                          std::span<const double> composition, Direction direction);
 
-// A converged Newton point and what certifies it.
-struct NewtonPoint {
-    double temperature = 0.0;   // K
-    double pressure = 0.0;      // kPa
-    SmallVector<double, 8> incipient;  // from the K at the start of the last pass
-    SmallVector<double, 8> k;          // the last pass's K
-    double sum = 0.0;           // sum x_i K_i (bubble) or sum y_i / K_i (dew) of the last pass
-    double slope_t = 0.0;       // dF/dT at the solution
-    double slope_log_p = 0.0;   // dF/d ln P at the solution
-    double z_liquid = 0.0;
-    double z_vapour = 0.0;
-    SmallVector<double, 8> ln_phi_liquid;  // the last pass's ln phi_i of the liquid, at z_liquid
-    SmallVector<double, 8> ln_phi_vapour;  // and of the vapour, at z_vapour
-    unsigned iterations = 0;
-};
-
 // Both phases of a point as the pass that returned it evaluated them, at its
 // T and P and at the compositions it returns: ln phi_i and the root Z of
 // each. The judge takes them instead of evaluating the phases again.
@@ -69,10 +53,23 @@ struct EvaluatedPhases {
     double z_vapour = 0.0;
 };
 
-// A fast path's point and its evaluated phases.
+// A converged Newton point and what certifies it.
+struct NewtonPoint {
+    double temperature = 0.0;   // K
+    double pressure = 0.0;      // kPa
+    SmallVector<double, 8> incipient;  // from the K at the start of the last pass
+    SmallVector<double, 8> k;          // the last pass's K
+    double sum = 0.0;           // sum x_i K_i (bubble) or sum y_i / K_i (dew) of the last pass
+    double slope_t = 0.0;       // dF/dT at the solution
+    double slope_log_p = 0.0;   // dF/d ln P at the solution
+    EvaluatedPhases phases;     // the last pass's
+    unsigned iterations = 0;
+};
+
+// A fast path's point and, where its procedure has them, its evaluated phases.
 struct CertifiedPoint {
     IncipientPoint point;
-    EvaluatedPhases phases;
+    std::optional<EvaluatedPhases> phases;
 };
 
 enum class Unknown { Temperature, LogPressure };

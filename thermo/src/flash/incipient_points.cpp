@@ -90,7 +90,7 @@ Solved resolve(const SystemSpec& spec, Direction direction, Unknown unknown, dou
         return consistent(std::move(point), composition, direction);
     };
     if (fast) {
-        const Verdict verdict = judged_point(fast->point, &fast->phases).verdict;
+        const Verdict verdict = judged_point(fast->point, fast->phases ? &*fast->phases : nullptr).verdict;
         if (verdict == Verdict::Answer) return consistent(std::move(fast->point), composition, direction);
         if (verdict == Verdict::Metastable) return stable_or(std::move(fast->point));
     }
@@ -161,7 +161,7 @@ Solved point_temperature(const SystemSpec& spec, double pressure, std::span<cons
     if (!fast && direction == Direction::Bubble) {
         // Its phases are evaluated again by the judge.
         if (auto point = ideal_vapour_bubble_temperature(spec, pressure, composition, tolerance, max_iterations))
-            fast = CertifiedPoint{std::move(*point), {}};
+            fast = CertifiedPoint{std::move(*point), std::nullopt};
     }
     return resolve(spec, direction, Unknown::Temperature, pressure, composition, std::move(fast),
                    [&] {

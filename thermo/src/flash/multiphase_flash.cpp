@@ -60,10 +60,10 @@ public:
     {
     }
 
-    // Fugacity coefficients of every phase at its composition.
     double temperature() const { return temperature_; }
     double pressure() const { return pressure_; }
 
+    // Fugacity coefficients of every phase at its composition.
     std::expected<void, ThermoError> evaluate(SplitPhase& phase)
     {
         if (!by_gibbs_)
@@ -264,11 +264,9 @@ std::expected<std::optional<Phases>, ThermoError> settle(const SystemSpec& spec,
     for (unsigned round = 0; round < max_phases; ++round) {
         // Every phase has the same ln f_i; the first one's serve as d.
         const SplitPhase& first = set[0];
-        double g_before = 0.0;
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = 0; i < n; ++i)
             d[i] = z[i] > 0.0 ? std::log(first.x[i]) + first.ln_phi[i] : -std::numeric_limits<double>::infinity();
-            if (z[i] > 0.0) g_before += z[i] * d[i];
-        }
+        const double g_before = gibbs(set, z);
         SmallVector<flash::KnownPhase, max_phases> known;
         for (const SplitPhase& phase : set) known.push_back({phase.kind, phase.x});
         // After a split every known phase is a solved equilibrium phase.
