@@ -22,6 +22,44 @@ bool solve(std::array<double, 9>& h, std::array<double, 3>& g, std::size_t m)
     return numerics::solve_in_place(h, std::span<double>(g.data(), m), m, 3, 1e-300);
 }
 
+// Two phases of two components: where both phases are present, Q's
+// stationary point solves two linear systems, first for u_i = z_i / E_i
+// (sum_i u_i / phi_ik = 1 for each phase), then for beta (E_i = z_i / u_i).
+// Q being convex, that point is its minimum over beta >= 0 when both
+// fractions are positive. Writes beta and E and returns true only then, and
+// only when the gradient there vanishes to 1e-12 (not so when the two
+// phases are nearly alike and the systems nearly singular).
+bool interior_pair(std::span<const double> z, const SmallVector<TrialList, max_phases>& inverse_phi,
+                   std::span<double> beta, std::span<double> e)
+{
+    const double a11 = inverse_phi[0][0];
+    const double a12 = inverse_phi[0][1];
+    const double a21 = inverse_phi[1][0];
+    const double a22 = inverse_phi[1][1];
+    const double det = a11 * a22 - a12 * a21;
+    const double u1 = (a22 - a12) / det;
+    const double u2 = (a11 - a21) / det;
+    if (!(u1 > 0.0 && u2 > 0.0 && std::isfinite(u1) && std::isfinite(u2))) return false;
+    const double e1 = z[0] / u1;
+    const double e2 = z[1] / u2;
+    const double b1 = (e1 * a22 - e2 * a21) / det;
+    const double b2 = (a11 * e2 - a12 * e1) / det;
+    if (!(b1 > 0.0 && b2 > 0.0 && std::isfinite(b1) && std::isfinite(b2))) return false;
+    const std::array<double, 2> b{b1, b2};
+    std::array<double, 2> sums{};
+    weights(b, inverse_phi, sums);
+    if (!(sums[0] > 0.0 && sums[1] > 0.0)) return false;
+    for (std::size_t k = 0; k < 2; ++k) {
+        const double gradient = 1.0 - z[0] * inverse_phi[k][0] / sums[0] - z[1] * inverse_phi[k][1] / sums[1];
+        if (!(std::abs(gradient) < 1e-12)) return false;
+    }
+    beta[0] = b1;
+    beta[1] = b2;
+    e[0] = sums[0];
+    e[1] = sums[1];
+    return true;
+}
+
 }  // namespace
 
 // E_i = sum_k beta_k / phi_ik.
@@ -43,6 +81,7 @@ void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, 
 {
     const std::size_t m = beta.size();
     const std::size_t n = z.size();
+    if (m == 2 && n == 2 && z[0] > 0.0 && z[1] > 0.0 && interior_pair(z, inverse_phi, beta, e)) return;
     auto q_of = [&](std::span<const double> b, std::span<double> out) {
         weights(b, inverse_phi, out);
         double q = 0.0;

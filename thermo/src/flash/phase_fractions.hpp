@@ -22,7 +22,9 @@ void weights(std::span<const double> beta, const SmallVector<TrialList, max_phas
 // Minimises Q from the fractions in `beta` (a warm start; e holding their
 // E) by Newton steps on the phases that are present or want to be (gradient
 // below 0), each step shortened to stay inside beta >= 0 and halved until Q
-// falls. Leaves the fractions in `beta` and their E in `e`.
+// falls; two phases of two present components whose minimum has both
+// fractions positive take it directly, from two 2 x 2 linear systems.
+// Leaves the fractions in `beta` and their E in `e`.
 void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, max_phases>& inverse_phi,
                         std::span<double> beta, std::span<double> e);
 

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <variant>
 
 namespace kolvar::thermo {
@@ -88,11 +89,78 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
     };
     SmallVector<Reached, 9> reached;
 
+    // The trial phases of a kind that are tried: a second phase of the
+    // tested kind needs a composition-dependent term.
+    const auto tried = [&](Phase kind) {
+        if (!(kind == Phase::Vapor ? kinds.vapour : kinds.liquid)) return false;
+        return kind != tested.kind || phases.composition_dependent(kind);
+    };
+    // Start s of a kind's trials: the other kind from Wilson's K-values
+    // (s = 0), then nearly pure trials of every present component; nothing
+    // where that start is not tried.
+    const auto start_of = [&](Phase kind, std::size_t s) -> std::optional<TrialList> {
+        const std::size_t start = s == 0 ? n : s - 1;
+        const bool from_wilson = start == n;
+        if (from_wilson && kind == tested.kind) return std::nullopt;
+        if (!from_wilson && z[start] == 0.0) return std::nullopt;
+        TrialList w(n);
+        double total = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (z[i] == 0.0) w[i] = 0.0;
+            else if (from_wilson) w[i] = kind == Phase::Vapor ? z[i] * wilson[i] : z[i] / wilson[i];
+            else w[i] = i == start ? 1.0 : pure_trial;
+            total += w[i];
+        }
+        for (double& v : w) v /= total;
+        return w;
+    };
+    // Whether a trial of `kind` that ended at w is a phase already known.
+    const auto is_known = [&](Phase kind, std::span<const double> w, double tpd) {
+        if (kind == tested.kind && composition_distance(w, z) < trivial_distance) return true;
+        for (const KnownPhase& phase : known) {
+            if (composition_distance(w, phase.composition) < trivial_distance &&
+                (phase.kind == kind || std::abs(tpd) < known_tpd))
+                return true;
+        }
+        return false;
+    };
+
+    // An unstable phase is mostly shown so by the very first pass of some
+    // trial. When a trial may end as soon as tm falls below `enough`, the
+    // first passes of every trial with a composition-dependent term come
+    // first, and the first of them below `enough` ends the test; the trials
+    // then go on from the terms evaluated here.
+    const std::size_t starts = n + 1;
+    const bool probing = first_negative && enough > -std::numeric_limits<double>::infinity();
+    SmallVector<TrialList, 18> first_terms(probing ? 2 * starts : 0);
+    SmallVector<bool, 18> first_evaluated(probing ? 2 * starts : 0, false);
+    if (probing) {
+        for (const Phase kind : {Phase::Vapor, Phase::Liquid}) {
+            if (!tried(kind) || !phases.composition_dependent(kind)) continue;
+            for (std::size_t s = 0; s < starts; ++s) {
+                auto w = start_of(kind, s);
+                if (!w) continue;
+                if (spec.stop()) return std::unexpected(ThermoError::stopped());
+                TrialList ln_f(n);
+                // A failing evaluation is left to the trial itself, in its turn.
+                if (!phases.ln_coefficients(kind, *w, ln_f)) continue;
+                double tpd = 1.0;
+                for (std::size_t i = 0; i < n; ++i)
+                    if ((*w)[i] > 0.0) tpd += (*w)[i] * (std::log((*w)[i]) + ln_f[i] - d[i] - 1.0);
+                const std::size_t slot = (kind == Phase::Vapor ? 0 : starts) + s;
+                first_terms[slot] = std::move(ln_f);
+                first_evaluated[slot] = true;
+                if (!(tpd < enough) || is_known(kind, *w, tpd)) continue;
+                const Phase nature =
+                    kind == tested.kind ? kind : true_kind(spec, phases, temperature, pressure, kind, *w);
+                if (nature == Phase::Vapor ? kinds.vapour : kinds.liquid) return Stationary{tpd, nature, std::move(*w)};
+            }
+        }
+    }
+
     for (const Phase kind : {Phase::Vapor, Phase::Liquid}) {
-        if (!(kind == Phase::Vapor ? kinds.vapour : kinds.liquid)) continue;
+        if (!tried(kind)) continue;
         const bool same_kind = kind == tested.kind;
-        // A second phase of the tested kind needs a composition-dependent term.
-        if (same_kind && !phases.composition_dependent(kind)) continue;
         const auto term = [&](std::span<const double> w, std::span<double> out) {
             return phases.ln_coefficients(kind, w, out);
         };
@@ -132,24 +200,16 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
         }
         // The other kind from Wilson's K-values first, then nearly pure
         // trials of every present component.
-        for (std::size_t s = 0; s <= n; ++s) {
-            const std::size_t start = s == 0 ? n : s - 1;
-            const bool from_wilson = start == n;
-            if (from_wilson && same_kind) continue;
-            if (!from_wilson && z[start] == 0.0) continue;
+        for (std::size_t s = 0; s < starts; ++s) {
+            auto w = start_of(kind, s);
+            if (!w) continue;
             if (spec.stop()) return std::unexpected(ThermoError::stopped());
-            TrialList w(n);
-            double total = 0.0;
-            for (std::size_t i = 0; i < n; ++i) {
-                if (z[i] == 0.0) w[i] = 0.0;
-                else if (from_wilson) w[i] = kind == Phase::Vapor ? z[i] * wilson[i] : z[i] / wilson[i];
-                else w[i] = i == start ? 1.0 : pure_trial;
-                total += w[i];
-            }
-            for (double& v : w) v /= total;
+            const std::size_t slot = (kind == Phase::Vapor ? 0 : starts) + s;
+            const bool probed = !first_evaluated.empty() && first_evaluated[slot];
             arrived_at = nullptr;
-            auto trial =
-                tangent_plane_trial(term, d, std::move(w), same_kind ? z : std::span<const double>{}, arrived, enough);
+            auto trial = tangent_plane_trial(term, d, std::move(*w), same_kind ? z : std::span<const double>{}, arrived,
+                                             enough, probed ? std::span<const double>(first_terms[slot])
+                                                            : std::span<const double>{});
             if (!trial) return std::unexpected(std::move(trial.error()));
             if (!std::isfinite(trial->tpd)) return std::unexpected(non_finite_tpd(temperature, pressure));
             if (arrived_at != nullptr) {
@@ -160,13 +220,9 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
             else if (reached.size() < decltype(reached)::inline_capacity && apart(trial->w)) {
                 reached.push_back({trial->w, trial->tpd, false});
             }
-            bool found_known = same_kind && composition_distance(trial->w, z) < trivial_distance;
-            for (const KnownPhase& phase : known) {
-                if (composition_distance(trial->w, phase.composition) < trivial_distance &&
-                    (phase.kind == kind || std::abs(trial->tpd) < known_tpd))
-                    found_known = true;
-            }
-            if (found_known) continue;
+            if (is_known(kind, trial->w, trial->tpd)) continue;
+            // Only a trial below the lowest so far needs its true nature.
+            if (!(trial->tpd < best.tpd)) continue;
             Phase nature = kind;
             if (!same_kind) {
                 nature = true_kind(spec, phases, temperature, pressure, kind, trial->w);

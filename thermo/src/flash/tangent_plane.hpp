@@ -14,6 +14,7 @@
 #include "thermo/flash.hpp"
 #include "thermo/small_vector.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <expected>
 #include <limits>
@@ -52,11 +53,13 @@ inline double composition_distance(std::span<const double> a, std::span<const do
 // itself), or as soon as tm falls below `enough`. Returns tm and w of the
 // last evaluated pass; once `arrived(w)` says that w has reached a
 // stationary point already known, the passes end before w is evaluated, and
-// only the returned w is that point's.
+// only the returned w is that point's. A caller that has already evaluated
+// the term at the start w passes it as `first_term`.
 template <class Term, class Arrived>
 std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<const double> d, TrialList w,
                                                       std::span<const double> same, Arrived&& arrived,
-                                                      double enough = -std::numeric_limits<double>::infinity())
+                                                      double enough = -std::numeric_limits<double>::infinity(),
+                                                      std::span<const double> first_term = {})
 {
     const std::size_t n = w.size();
     TrialList big_w = w;  // W, the unnormalised amounts
@@ -76,7 +79,9 @@ std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<con
             evaluated.w = w;
             break;
         }
-        if (auto ok = term(std::span<const double>(w), std::span<double>(ln_f)); !ok) return std::unexpected(ok.error());
+        if (pass == 0 && !first_term.empty()) std::copy(first_term.begin(), first_term.end(), ln_f.begin());
+        else if (auto ok = term(std::span<const double>(w), std::span<double>(ln_f)); !ok)
+            return std::unexpected(ok.error());
         double tpd = 1.0;
         double change = 0.0;
         bool regular = true;  // every present amount positive and finite, so steps are finite
