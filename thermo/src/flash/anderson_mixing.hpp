@@ -38,6 +38,7 @@ public:
     void clear()
     {
         count_ = 0;
+        first_ = 0;
         have_last_ = false;
     }
 
@@ -52,7 +53,7 @@ public:
         if (have_last_ && !(size < last_size_)) count_ = 0;
         else if (have_last_) {
             // Oldest entry out when full.
-            const std::size_t slot = count_ < depth ? count_++ : rotate();
+            const std::size_t slot = count_ < depth ? at(count_++) : replace_oldest();
             for (std::size_t i = 0; i < n; ++i) {
                 df_[slot][i] = f[i] - last_f_[i];
                 dg_[slot][i] = g[i] - last_g_[i];
@@ -72,19 +73,20 @@ public:
             return false;
         }
         for (std::size_t j = 0; j < count_; ++j)
-            for (std::size_t i = 0; i < n; ++i) next[i] -= gamma[j] * dg_[j][i];
+            for (std::size_t i = 0; i < n; ++i) next[i] -= gamma[j] * dg_[at(j)][i];
         return true;
     }
 
 private:
-    // Moves the oldest difference to the last slot and returns that slot.
-    std::size_t rotate()
+    // The differences are kept in a ring: entry j, oldest first, is in slot at(j).
+    std::size_t at(std::size_t j) const { return (first_ + j) % depth; }
+
+    // The slot of the oldest difference, which becomes the newest.
+    std::size_t replace_oldest()
     {
-        for (std::size_t j = 0; j + 1 < depth; ++j) {
-            std::swap(df_[j], df_[j + 1]);
-            std::swap(dg_[j], dg_[j + 1]);
-        }
-        return depth - 1;
+        const std::size_t slot = first_;
+        first_ = (first_ + 1) % depth;
+        return slot;
     }
 
     // gamma minimising |f - dF gamma| by the normal equations with partial
@@ -94,13 +96,16 @@ private:
         const std::size_t p = count_;
         std::array<double, depth * depth> a{};
         for (std::size_t r = 0; r < p; ++r) {
-            for (std::size_t c = 0; c < p; ++c) {
+            const List& row = df_[at(r)];
+            for (std::size_t c = r; c < p; ++c) {
+                const List& column = df_[at(c)];
                 double sum = 0.0;
-                for (std::size_t i = 0; i < f.size(); ++i) sum += df_[r][i] * df_[c][i];
+                for (std::size_t i = 0; i < f.size(); ++i) sum += row[i] * column[i];
                 a[r * depth + c] = sum;
+                a[c * depth + r] = sum;
             }
             double sum = 0.0;
-            for (std::size_t i = 0; i < f.size(); ++i) sum += df_[r][i] * f[i];
+            for (std::size_t i = 0; i < f.size(); ++i) sum += row[i] * f[i];
             gamma[r] = sum;
         }
         return numerics::solve_in_place(a, std::span<double>(gamma.data(), p), p, depth, 1e-300);
@@ -110,6 +115,7 @@ private:
     List last_f_, last_g_;
     double last_size_ = 0.0;
     std::size_t count_ = 0;
+    std::size_t first_ = 0;  // the slot of the oldest difference
     bool have_last_ = false;
 };
 
