@@ -88,7 +88,9 @@ std::expected<Trial, ThermoError> tangent_plane_trial(Term&& term, std::span<con
         for (std::size_t i = 0; i < n; ++i) {
             if (big_w[i] > 0.0) tpd += big_w[i] * (ln_big_w[i] + ln_f[i] - d[i] - 1.0);
             next[i] = std::isinf(d[i]) ? 0.0 : std::exp(d[i] - ln_f[i]);
-            ln_next[i] = std::log(next[i]);
+            // ln of the new W is the exponent itself, unless exp left the
+            // finite positive numbers.
+            ln_next[i] = next[i] > 0.0 && std::isfinite(next[i]) ? d[i] - ln_f[i] : std::log(next[i]);
             step[i] = 0.0;
             if (next[i] > 0.0 || big_w[i] > 0.0) {
                 step[i] = ln_next[i] - ln_big_w[i];
