@@ -95,6 +95,17 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
         if (!(kind == Phase::Vapor ? kinds.vapour : kinds.liquid)) return false;
         return kind != tested.kind || phases.composition_dependent(kind);
     };
+    const bool probing = first_negative && enough > -std::numeric_limits<double>::infinity();
+    // Whether a known phase is of this kind. Wilson's start estimates the
+    // phase of the other kind in equilibrium with the tested one; in a check
+    // after a split, where every known phase is solved, a kind that has one
+    // has that phase already, and its trials start from the pure components
+    // alone.
+    const auto has_known = [&](Phase kind) {
+        for (const KnownPhase& phase : known)
+            if (phase.kind == kind) return true;
+        return false;
+    };
     // Start s of a kind's trials: the other kind from Wilson's K-values
     // (s = 0), then nearly pure trials of every present component; nothing
     // where that start is not tried.
@@ -102,6 +113,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
         const std::size_t start = s == 0 ? n : s - 1;
         const bool from_wilson = start == n;
         if (from_wilson && kind == tested.kind) return std::nullopt;
+        if (from_wilson && probing && solved_known && has_known(kind)) return std::nullopt;
         if (!from_wilson && z[start] == 0.0) return std::nullopt;
         TrialList w(n);
         double total = 0.0;
@@ -131,7 +143,6 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
     // first, and the first of them below `enough` ends the test; the trials
     // then go on from the terms evaluated here.
     const std::size_t starts = n + 1;
-    const bool probing = first_negative && enough > -std::numeric_limits<double>::infinity();
     SmallVector<TrialList, 18> first_terms(probing ? 2 * starts : 0);
     SmallVector<bool, 18> first_evaluated(probing ? 2 * starts : 0, false);
     if (probing) {
