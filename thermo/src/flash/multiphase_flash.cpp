@@ -40,6 +40,7 @@ struct SplitPhase {
     double fraction;
     TrialList x;       // normalised
     TrialList ln_phi;  // ln(f_i/(x_i P)) at x
+    bool evaluated = false;  // ln_phi is the one of x, on this kind's root, as evaluate gives it
 };
 
 using Phases = SmallVector<SplitPhase, max_phases>;
@@ -66,6 +67,7 @@ public:
     // Fugacity coefficients of every phase at its composition.
     std::expected<void, ThermoError> evaluate(SplitPhase& phase)
     {
+        phase.evaluated = true;
         if (!by_gibbs_)
             return flash::finite_coefficients(phases_, temperature_, pressure_, phase.kind, phase.x, phase.ln_phi);
         TrialList other(phase.x.size());
@@ -99,6 +101,7 @@ public:
         // enters when it lowers Q.
         for (std::size_t k = 0; k < m; ++k) {
             beta[k] = set[k].fraction;
+            if (set[k].evaluated && !by_gibbs_) continue;
             if (auto ok = evaluate(set[k]); !ok) return ok;
         }
         double change = std::numeric_limits<double>::infinity();
@@ -187,6 +190,8 @@ public:
                     }
                     for (double& v : set[k].x) v /= total;
                 }
+                // The compositions moved with the final fractions.
+                for (SplitPhase& phase : set) phase.evaluated = false;
                 return {};
             }
             // A pass that switched roots is no step of one smooth sequence:
@@ -276,6 +281,15 @@ std::expected<std::optional<Phases>, ThermoError> settle(const SystemSpec& spec,
         if (!(lowest->tpd < unstable_tpd) || set.size() == max_phases) break;
         Phases joined = set;
         joined.push_back(SplitPhase{lowest->kind, 0.0, lowest->w, TrialList(n)});
+        // The trial's own evaluation at w, when the test kept it.
+        if (!lowest->ln_phi.empty()) {
+            bool finite = true;
+            for (std::size_t i = 0; i < n; ++i) finite = finite && (!(lowest->w[i] > 0.0) || std::isfinite(lowest->ln_phi[i]));
+            if (finite) {
+                joined.back().ln_phi = lowest->ln_phi;
+                joined.back().evaluated = true;
+            }
+        }
         if (!quick) {
             if (auto ok = splitter.split(joined, false); !ok) return std::unexpected(ok.error());
             set = merged(std::move(joined));

@@ -164,7 +164,8 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
                 if (!(tpd < enough) || is_known(kind, *w, tpd)) continue;
                 const Phase nature =
                     kind == tested.kind ? kind : true_kind(spec, phases, temperature, pressure, kind, *w);
-                if (nature == Phase::Vapor ? kinds.vapour : kinds.liquid) return Stationary{tpd, nature, std::move(*w)};
+                if (nature == Phase::Vapor ? kinds.vapour : kinds.liquid)
+                    return Stationary{tpd, nature, std::move(*w), nature == kind ? first_terms[slot] : TrialList()};
             }
         }
     }

@@ -22,6 +22,7 @@ struct Stationary {
     double tpd = 0.0;
     Phase kind = Phase::Liquid;
     TrialList w;
+    TrialList ln_phi;  // the trial's ln(f_i/(w_i P)) at w where the test has it, of kind `kind`; empty otherwise
 };
 
 // The lowest tangent-plane distance against d_i = ln f_i/P of the tested
