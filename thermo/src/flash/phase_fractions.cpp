@@ -126,15 +126,35 @@ void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, 
             s[a] = g[free[a]];
             for (std::size_t b = 0; b < f; ++b) hf[a * 3 + b] = h[free[a] * 3 + free[b]];
         }
-        if (!solve(hf, s, f)) {
-            // Two phases alike: a gradient step instead.
+        // The gradient scaled by the Hessian's diagonal, where Newton's step
+        // is not to be had.
+        const auto scaled_gradient = [&] {
             for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]] / std::fmax(h[free[a] * 3 + free[a]], 1e-300);
-        }
+        };
         double length = 1.0;
-        for (std::size_t a = 0; a < f; ++a)
-            if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
         double size = 0.0;
-        for (std::size_t a = 0; a < f; ++a) size = std::fmax(size, std::abs(length * s[a]));
+        const auto bound_step = [&] {
+            length = 1.0;
+            for (std::size_t a = 0; a < f; ++a)
+                if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
+            size = 0.0;
+            for (std::size_t a = 0; a < f; ++a) size = std::fmax(size, std::abs(length * s[a]));
+        };
+        // Two phases alike make the Hessian singular, and so do more phases
+        // than components, where a phase that should enter may have to
+        // replace one present: a Newton step that then does not descend, or
+        // that a phase held at zero stops at once, gives way to the gradient.
+        const bool newton = solve(hf, s, f);
+        if (!newton) scaled_gradient();
+        bound_step();
+        if (newton) {
+            double slope = 0.0;
+            for (std::size_t a = 0; a < f; ++a) slope += g[free[a]] * s[a];
+            if (size < 1e-15 || !(slope < 0.0)) {
+                scaled_gradient();
+                bound_step();
+            }
+        }
         if (size < 1e-15) return;
         bool moved = false;
         for (int halving = 0; halving < 60; ++halving) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <variant>
 
 namespace kolvar::thermo {
@@ -146,27 +147,32 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
     SmallVector<TrialList, 18> first_terms(probing ? 2 * starts : 0);
     SmallVector<bool, 18> first_evaluated(probing ? 2 * starts : 0, false);
     if (probing) {
-        for (const Phase kind : {Phase::Vapor, Phase::Liquid}) {
+        // Wilson's start of the other kind first, then the nearly pure starts
+        // of the tested kind, then those of the other kind.
+        const Phase other = tested.kind == Phase::Vapor ? Phase::Liquid : Phase::Vapor;
+        SmallVector<std::pair<Phase, std::size_t>, 18> order;
+        order.push_back({other, 0});
+        for (std::size_t s = 1; s < starts; ++s) order.push_back({tested.kind, s});
+        for (std::size_t s = 1; s < starts; ++s) order.push_back({other, s});
+        for (const auto& [kind, s] : order) {
             if (!tried(kind) || !phases.composition_dependent(kind)) continue;
-            for (std::size_t s = 0; s < starts; ++s) {
-                auto w = start_of(kind, s);
-                if (!w) continue;
-                if (spec.stop()) return std::unexpected(ThermoError::stopped());
-                TrialList ln_f(n);
-                // A failing evaluation is left to the trial itself, in its turn.
-                if (!phases.ln_coefficients(kind, *w, ln_f)) continue;
-                double tpd = 1.0;
-                for (std::size_t i = 0; i < n; ++i)
-                    if ((*w)[i] > 0.0) tpd += (*w)[i] * (std::log((*w)[i]) + ln_f[i] - d[i] - 1.0);
-                const std::size_t slot = (kind == Phase::Vapor ? 0 : starts) + s;
-                first_terms[slot] = std::move(ln_f);
-                first_evaluated[slot] = true;
-                if (!(tpd < enough) || is_known(kind, *w, tpd)) continue;
-                const Phase nature =
-                    kind == tested.kind ? kind : true_kind(spec, phases, temperature, pressure, kind, *w);
-                if (nature == Phase::Vapor ? kinds.vapour : kinds.liquid)
-                    return Stationary{tpd, nature, std::move(*w), nature == kind ? first_terms[slot] : TrialList()};
-            }
+            auto w = start_of(kind, s);
+            if (!w) continue;
+            if (spec.stop()) return std::unexpected(ThermoError::stopped());
+            TrialList ln_f(n);
+            // A failing evaluation is left to the trial itself, in its turn.
+            if (!phases.ln_coefficients(kind, *w, ln_f)) continue;
+            double tpd = 1.0;
+            for (std::size_t i = 0; i < n; ++i)
+                if ((*w)[i] > 0.0) tpd += (*w)[i] * (std::log((*w)[i]) + ln_f[i] - d[i] - 1.0);
+            const std::size_t slot = (kind == Phase::Vapor ? 0 : starts) + s;
+            first_terms[slot] = std::move(ln_f);
+            first_evaluated[slot] = true;
+            if (!(tpd < enough) || is_known(kind, *w, tpd)) continue;
+            const Phase nature =
+                kind == tested.kind ? kind : true_kind(spec, phases, temperature, pressure, kind, *w);
+            if (nature == Phase::Vapor ? kinds.vapour : kinds.liquid)
+                return Stationary{tpd, nature, std::move(*w), nature == kind ? first_terms[slot] : TrialList()};
         }
     }
 
