@@ -290,24 +290,51 @@ std::expected<std::optional<Phases>, ThermoError> settle(const SystemSpec& spec,
                 joined.back().evaluated = true;
             }
         }
+        // With one equation of state, a trial on a single root is a vapour or
+        // a liquid only by its density; when the split from it does not lower
+        // the Gibbs energy (it falls back to the phases it started from), it
+        // is tried as the other kind.
+        SmallVector<Phase, 2> labels;
+        labels.push_back(lowest->kind);
+        if (one_equation_of_state(spec))
+            labels.push_back(lowest->kind == Phase::Vapor ? Phase::Liquid : Phase::Vapor);
+        const auto relabelled = [&](Phase label) {
+            Phases start = joined;
+            if (label != start.back().kind) {
+                start.back().kind = label;
+                start.back().evaluated = false;
+            }
+            return start;
+        };
         if (!quick) {
-            if (auto ok = splitter.split(joined, false); !ok) return std::unexpected(ok.error());
-            set = merged(std::move(joined));
+            std::optional<Phases> first;
+            for (const Phase label : labels) {
+                Phases next = relabelled(label);
+                if (auto ok = splitter.split(next, false); !ok) return std::unexpected(ok.error());
+                next = merged(std::move(next));
+                const bool lowered = next.size() > 1 && gibbs(next, z) < g_before;
+                if (!first || lowered) first = std::move(next);
+                if (lowered) break;
+            }
+            set = std::move(*first);
         }
         else {
             bool lowered = false;
-            for (const bool accelerate : {true, false}) {
-                Phases next = joined;
-                if (auto ok = splitter.split(next, accelerate); !ok) {
-                    if (spec.stop()) return std::unexpected(ok.error());
-                    continue;
+            for (const Phase label : labels) {
+                for (const bool accelerate : {true, false}) {
+                    Phases next = relabelled(label);
+                    if (auto ok = splitter.split(next, accelerate); !ok) {
+                        if (spec.stop()) return std::unexpected(ok.error());
+                        continue;
+                    }
+                    next = merged(std::move(next));
+                    if (next.size() > 1 && gibbs(next, z) < g_before) {
+                        set = std::move(next);
+                        lowered = true;
+                        break;
+                    }
                 }
-                next = merged(std::move(next));
-                if (next.size() > 1 && gibbs(next, z) < g_before) {
-                    set = std::move(next);
-                    lowered = true;
-                    break;
-                }
+                if (lowered) break;
             }
             if (!lowered) return std::optional<Phases>{};
         }

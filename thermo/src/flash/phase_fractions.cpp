@@ -131,12 +131,19 @@ void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, 
         const auto scaled_gradient = [&] {
             for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]] / std::fmax(h[free[a] * 3 + free[a]], 1e-300);
         };
+        // The longest step inside beta >= 0, and the phase whose bound ends it.
         double length = 1.0;
         double size = 0.0;
+        std::size_t stop = f;
         const auto bound_step = [&] {
             length = 1.0;
-            for (std::size_t a = 0; a < f; ++a)
-                if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
+            stop = f;
+            for (std::size_t a = 0; a < f; ++a) {
+                if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0 && beta[free[a]] / -s[a] < length) {
+                    length = beta[free[a]] / -s[a];
+                    stop = a;
+                }
+            }
             size = 0.0;
             for (std::size_t a = 0; a < f; ++a) size = std::fmax(size, std::abs(length * s[a]));
         };
@@ -155,19 +162,27 @@ void minimise_fractions(std::span<const double> z, const SmallVector<TrialList, 
                 bound_step();
             }
         }
-        if (size < 1e-15) return;
+        if (size < 1e-15) {
+            // A phase left with a share of rounding size blocks every step
+            // that takes it out: it leaves, and the phases that remain go on.
+            if (stop == f || !(beta[free[stop]] < 1e-12)) return;
+            beta[free[stop]] = 0.0;
+            q = q_of(beta, e);
+            continue;
+        }
         bool moved = false;
         for (int halving = 0; halving < 60; ++halving) {
             if (halving == 30) {
                 // The Newton direction does not lower Q (two phases nearly
                 // alike): steepest descent instead.
-                length = 1.0;
                 for (std::size_t a = 0; a < f; ++a) s[a] = -g[free[a]];
-                for (std::size_t a = 0; a < f; ++a)
-                    if (s[a] < 0.0 && beta[free[a]] + s[a] < 0.0) length = std::fmin(length, beta[free[a]] / -s[a]);
+                bound_step();
             }
             for (std::size_t k = 0; k < m; ++k) trial_beta[k] = beta[k];
             for (std::size_t a = 0; a < f; ++a) trial_beta[free[a]] = std::fmax(0.0, beta[free[a]] + length * s[a]);
+            // The whole step to a bound leaves that phase at zero exactly,
+            // not at a rounding remainder.
+            if (halving % 30 == 0 && stop < f) trial_beta[free[stop]] = 0.0;
             const double q_new = q_of(std::span<const double>(trial_beta.data(), m), trial_e);
             if (q_new <= q + 1e-15 * std::abs(q)) {
                 const bool same = std::equal(beta.begin(), beta.end(), trial_beta.begin());

@@ -169,8 +169,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
             first_terms[slot] = std::move(ln_f);
             first_evaluated[slot] = true;
             if (!(tpd < enough) || is_known(kind, *w, tpd)) continue;
-            const Phase nature =
-                kind == tested.kind ? kind : true_kind(spec, phases, temperature, pressure, kind, *w);
+            const Phase nature = true_kind(spec, phases, temperature, pressure, kind, *w);
             if (nature == Phase::Vapor ? kinds.vapour : kinds.liquid)
                 return Stationary{tpd, nature, std::move(*w), nature == kind ? first_terms[slot] : TrialList()};
         }
@@ -241,11 +240,8 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
             if (is_known(kind, trial->w, trial->tpd)) continue;
             // Only a trial below the lowest so far needs its true nature.
             if (!(trial->tpd < best.tpd)) continue;
-            Phase nature = kind;
-            if (!same_kind) {
-                nature = true_kind(spec, phases, temperature, pressure, kind, trial->w);
-                if (nature != kind && !(nature == Phase::Vapor ? kinds.vapour : kinds.liquid)) continue;
-            }
+            const Phase nature = true_kind(spec, phases, temperature, pressure, kind, trial->w);
+            if (nature != kind && !(nature == Phase::Vapor ? kinds.vapour : kinds.liquid)) continue;
             if (trial->tpd < best.tpd) best = Stationary{trial->tpd, nature, std::move(trial->w)};
             if (first_negative && best.tpd < unstable_tpd) return best;
         }
