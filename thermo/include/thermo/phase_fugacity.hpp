@@ -92,11 +92,8 @@ public:
     std::expected<void, ThermoError> term(Phase phase, std::span<const double> w, std::span<Real> out,
                                           double* compressibility = nullptr)
     {
-        // The equation-of-state phases, the ones the solvers iterate on, inline.
         if (writer(phase) != Writer::EquationOfState) return model_term(phase, w, out);
-        if (auto ok = mixture_ln_phi(mixture_, parameters(phase), w, phase, out, compressibility); !ok)
-            return std::unexpected(ThermoError::evaluation(ok.error().text()));
-        return {};
+        return eos_term(phase, w, out, compressibility);
     }
 
     // f0_i [kPa] of the Activity form's liquid; empty for a Coefficient-form
@@ -121,6 +118,11 @@ private:
         return vapour ? vapour_parameters_ : liquid_parameters_;
     }
     void prepare(bool vapour);
+    // term of an equation-of-state phase: mixture_ln_phi, or for Classical
+    // mixing without kij and a two-parameter variant, its two steps on
+    // parameters kept between calls (the mixture checked once).
+    std::expected<void, ThermoError> eos_term(Phase phase, std::span<const double> w, std::span<Real> out,
+                                              double* compressibility);
     // term of the phases without an equation of state.
     std::expected<void, ThermoError> model_term(Phase phase, std::span<const double> w, std::span<Real> out);
     std::expected<void, ThermoError> references();
@@ -139,6 +141,11 @@ private:
     SmallVector<Real, 8> reference_;  // Activity form: f0_i; Grayson-Streed: ln nu_i
     bool vapour_ready_ = false;
     bool liquid_ready_ = false;
+    // The parameter set's mixture is Classical without kij on a two-parameter
+    // variant and passes its checks at n components.
+    bool vapour_classical_ = false;
+    bool liquid_classical_ = false;
+    BasicMixtureParameters<Real> mixed_;  // the last composition's, for those
     bool references_ready_ = false;
 };
 

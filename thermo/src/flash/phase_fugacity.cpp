@@ -5,6 +5,8 @@
 #include "flash/liquid_reference.hpp"
 #include "flash/model_checks.hpp"
 #include "flash/virial.hpp"
+#include "mixture/rule_table.hpp"
+#include "mixture/rules.hpp"
 #include "kolvar/format.hpp"
 #include "numerics/dual.hpp"
 #include "thermo/activity.hpp"
@@ -36,15 +38,44 @@ BasicPhaseFugacity<Real>::BasicPhaseFugacity(const SystemSpec& spec, Real temper
 template <class Real>
 void BasicPhaseFugacity<Real>::prepare(bool vapour)
 {
+    const Eos eos = vapour ? spec_.vapor.eos : std::get_if<liquid::PhiPhi>(&spec_.liquid)->eos;
+    const std::size_t n = spec_.components.size();
+    const bool classical = rule_data::row(mixture_.rule).stage == rule_data::AbStage::Classical &&
+                           mixture_.kij.empty() && !is_three_parameter(eos) && check_mixture(mixture_, eos, n);
+    if (classical) {
+        mixed_.a_bar.resize_for_overwrite(n);
+        mixed_.b_bar.resize_for_overwrite(n);
+        mixed_.u_bar.resize_for_overwrite(n);
+        mixed_.w_bar.resize_for_overwrite(n);
+    }
     if (vapour) {
-        component_parameters(spec_.components, spec_.vapor.eos, temperature_, pressure_, vapour_parameters_);
+        component_parameters(spec_.components, eos, temperature_, pressure_, vapour_parameters_);
+        vapour_classical_ = classical;
         vapour_ready_ = true;
     }
     else {
-        const Eos eos = std::get_if<liquid::PhiPhi>(&spec_.liquid)->eos;
         component_parameters(spec_.components, eos, temperature_, pressure_, liquid_parameters_);
+        liquid_classical_ = classical;
         liquid_ready_ = true;
     }
+}
+
+template <class Real>
+std::expected<void, ThermoError> BasicPhaseFugacity<Real>::eos_term(Phase phase, std::span<const double> w,
+                                                                    std::span<Real> out, double* compressibility)
+{
+    const BasicComponentParameters<Real>& components = parameters(phase);
+    const bool classical = phase == Phase::Vapor || shared_ ? vapour_classical_ : liquid_classical_;
+    std::expected<void, EosError> ok;
+    if (classical && w.size() == spec_.components.size() && out.size() == w.size()) {
+        rules::classical_two_parameter(components, w, mixed_);
+        ok = rules::ln_phi_of_mixture(mixed_, components.eos, phase, out, compressibility);
+    }
+    else {
+        ok = mixture_ln_phi(mixture_, components, w, phase, out, compressibility);
+    }
+    if (!ok) return std::unexpected(ThermoError::evaluation(ok.error().text()));
+    return {};
 }
 
 template <class Real>

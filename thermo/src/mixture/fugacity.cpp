@@ -3,6 +3,7 @@
 
 #include "eos/attraction.hpp"
 #include "mixture/phase_root.hpp"
+#include "mixture/rules.hpp"
 #include "kolvar/format.hpp"
 
 #include <cmath>
@@ -48,7 +49,14 @@ std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const Basi
     if (out.size() != n)
         return std::unexpected(EosError::dimension_mismatch(
             format::text("output.len()=", out.size(), " but components.len()=", n)));
+    return rules::ln_phi_of_mixture(m, components.eos, phase, out, compressibility);
+}
 
+template <class Real>
+std::expected<void, EosError> rules::ln_phi_of_mixture(const BasicMixtureParameters<Real>& m, Eos eos, Phase phase,
+                                                       std::span<Real> out, double* compressibility)
+{
+    const std::size_t n = out.size();
     const BasicCubicCoefficients<Real> k = cubic_coefficients(m.a, m.b, m.u, m.w);
     const auto root = phase_root(values_of(k), value_of(m.b), phase);
     if (!root) return std::unexpected(EosError::cubic_failed(root.error()));
@@ -57,7 +65,7 @@ std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const Basi
     if (compressibility) *compressibility = **root;
 
     const Real ln_free = log(z - m.b);
-    if (!is_three_parameter(components.eos) && m.b > 0.0) {
+    if (!is_three_parameter(eos) && m.b > 0.0) {
         // Two-parameter variants have U = u B and W = w B^2 whatever the a/b
         // rule, and with the equation of state at the root, Z - 1 =
         // B/(Z - B) - Z A/Q, the form below reduces to
@@ -83,6 +91,10 @@ std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const Basi
     return {};
 }
 
+template std::expected<void, EosError> rules::ln_phi_of_mixture(const MixtureParameters&, Eos, Phase, std::span<double>,
+                                                                 double*);
+template std::expected<void, EosError> rules::ln_phi_of_mixture(const BasicMixtureParameters<Dual>&, Eos, Phase,
+                                                                 std::span<Dual>, double*);
 template std::expected<void, EosError> mixture_ln_phi(const MixtureSpec&, const ComponentParameters&,
                                                       std::span<const double>, Phase, std::span<double>, double*);
 template std::expected<void, EosError> mixture_ln_phi(const MixtureSpec&, const BasicComponentParameters<Dual>&,

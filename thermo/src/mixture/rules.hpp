@@ -2,11 +2,14 @@
 // MixtureParameters; the lists are already sized to n and the checks passed.
 #pragma once
 
+#include "thermo/eos_error.hpp"
 #include "thermo/mixing_rule.hpp"
+#include "thermo/phase.hpp"
 
 #include "mixture/rule_table.hpp"
 #include "numerics/dual.hpp"
 
+#include <expected>
 #include <span>
 #include <vector>
 
@@ -33,6 +36,12 @@ template <class Real>
 void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityInputs& activity,
               const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
               BasicMixtureParameters<Real>& out);
+
+// ln phi_i into out[0..n) from the mixture's parameters (the lists n long):
+// what mixture_ln_phi does once they are formed.
+template <class Real>
+std::expected<void, EosError> ln_phi_of_mixture(const BasicMixtureParameters<Real>& m, Eos eos, Phase phase,
+                                                std::span<Real> out, double* compressibility);
 
 // U/W stage: U, W, u_bar, w_bar from B, b_bar and the variant's third parameter.
 template <class Real>
