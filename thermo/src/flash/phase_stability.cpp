@@ -20,7 +20,7 @@ constexpr double pure_trial = 1e-3;       // the other components' share of a ne
 constexpr double known_tpd = 1e-8;        // |tm| of a trial that ended on a known phase
 constexpr double same_root = 1e-10;       // relative gap of two roots that are one
 constexpr double arrival_distance = 1e-5; // a trial this close to a stationary point has reached it
-constexpr double solved_arrival = 1e-4;   // the same for a solved phase of an equilibrium (tm = 0, a minimum)
+constexpr double solved_arrival = 1e-3;   // the same for a solved phase of an equilibrium (tm = 0, a minimum)
 constexpr double near_tested = 1e-4;      // stationary points this close to the tested phase are not waited for
 // A single root at a molar volume below this many covolumes is a liquid's.
 constexpr double dense_volume = 1.75;
