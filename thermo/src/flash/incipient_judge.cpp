@@ -82,7 +82,7 @@ Judgement judge(const SystemSpec& spec, Direction direction, double temperature,
     // The given phase against trial phases of the incipient kind (of both
     // kinds when the two phases are nearly one); the incipient phase itself
     // is known, and, the phases being distinct, solved: a trial that comes
-    // within 1e-4 of it has found it.
+    // near it has found it (lowest_trial says how near).
     const Phase given_kind = bubble ? Phase::Liquid : Phase::Vapor;
     const Phase incipient_kind = bubble ? Phase::Vapor : Phase::Liquid;
     const std::span<const double> given = bubble ? x : y;

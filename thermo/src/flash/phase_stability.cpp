@@ -20,7 +20,11 @@ constexpr double pure_trial = 1e-3;       // the other components' share of a ne
 constexpr double known_tpd = 1e-8;        // |tm| of a trial that ended on a known phase
 constexpr double same_root = 1e-10;       // relative gap of two roots that are one
 constexpr double arrival_distance = 1e-5; // a trial this close to a stationary point has reached it
-constexpr double solved_arrival = 1e-3;   // the same for a solved phase of an equilibrium (tm = 0, a minimum)
+// The same for a solved phase of an equilibrium (tm = 0, a minimum), and
+// wider when the solved phases lie well apart.
+constexpr double solved_arrival = 1e-4;
+constexpr double solved_arrival_apart = 1e-3;
+constexpr double well_apart = 1e-2;
 constexpr double near_tested = 1e-4;      // stationary points this close to the tested phase are not waited for
 // A single root at a molar volume below this many covolumes is a liquid's.
 constexpr double dense_volume = 1.75;
@@ -89,6 +93,11 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
         bool known;
     };
     SmallVector<Reached, 9> reached;
+    double gap = std::numeric_limits<double>::infinity();  // of the closest two known phases
+    for (std::size_t a = 0; a < known.size(); ++a)
+        for (std::size_t b = a + 1; b < known.size(); ++b)
+            gap = std::fmin(gap, composition_distance(known[a].composition, known[b].composition));
+    const double solved_radius = gap >= well_apart ? solved_arrival_apart : solved_arrival;
 
     // The trial phases of a kind that are tried: a second phase of the
     // tested kind needs a composition-dependent term.
@@ -193,7 +202,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
         const Reached* arrived_at = nullptr;
         const auto arrived = [&](std::span<const double> w) {
             for (const Reached& point : reached) {
-                if (composition_distance(w, point.w) < (point.known && solved_known ? solved_arrival : arrival_distance)) {
+                if (composition_distance(w, point.w) < (point.known && solved_known ? solved_radius : arrival_distance)) {
                     arrived_at = &point;
                     return true;
                 }

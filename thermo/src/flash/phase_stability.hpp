@@ -31,8 +31,8 @@ struct Stationary {
 // within 1e-6 of a known phase with |tm| below 1e-8 is that phase (value 0,
 // composition z). With `solved_known` every known phase, the tested one
 // included, is a solved phase of an equilibrium, and a trial that comes
-// within 1e-4 of one has found it; otherwise trials near the tested phase
-// run on. A trial of the other kind that ends on a single root of
+// within 1e-4 of one has found it (within 1e-3 when no two known phases are
+// closer than 1e-2); otherwise trials near the tested phase run on. A trial of the other kind that ends on a single root of
 // the other nature (a liquid reached as a vapour) counts as a trial of that
 // nature, and only when that kind is asked for. With `first_negative` the
 // trials stop at the first value below unstable_tpd, and a trial whose tm
