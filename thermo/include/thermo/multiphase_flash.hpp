@@ -68,8 +68,9 @@ std::expected<PhaseStability, ThermoError> phase_stability(const SystemSpec& spe
 // tm < -1e-3 starts the split from where it stands.
 // Phases whose fraction falls to 0 leave. With one equation of state for
 // both phases, a feed on a single root counts as a vapour, and a vapour on a
-// single root at a molar volume below 1.75 covolumes is reported as the
-// liquid it is.
+// single root at a molar volume below 1.75 covolumes is reported (and split)
+// as the liquid it is; a trial on a single root whose split falls back to
+// the phases it started from is tried as the other kind.
 //
 // The result: the vapour first, then the liquids, the one richer in the
 // first component first; fractions summing to 1, sum_k beta_k x_ik = z_i to

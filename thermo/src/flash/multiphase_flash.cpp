@@ -284,7 +284,8 @@ std::expected<std::optional<Phases>, ThermoError> settle(const SystemSpec& spec,
         // The trial's own evaluation at w, when the test kept it.
         if (!lowest->ln_phi.empty()) {
             bool finite = true;
-            for (std::size_t i = 0; i < n; ++i) finite = finite && (!(lowest->w[i] > 0.0) || std::isfinite(lowest->ln_phi[i]));
+            for (std::size_t i = 0; i < n; ++i)
+                finite = finite && (!(lowest->w[i] > 0.0) || std::isfinite(lowest->ln_phi[i]));
             if (finite) {
                 joined.back().ln_phi = lowest->ln_phi;
                 joined.back().evaluated = true;

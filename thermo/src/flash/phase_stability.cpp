@@ -251,7 +251,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
             if (!(trial->tpd < best.tpd)) continue;
             const Phase nature = true_kind(spec, phases, temperature, pressure, kind, trial->w);
             if (nature != kind && !(nature == Phase::Vapor ? kinds.vapour : kinds.liquid)) continue;
-            if (trial->tpd < best.tpd) best = Stationary{trial->tpd, nature, std::move(trial->w)};
+            best = Stationary{trial->tpd, nature, std::move(trial->w)};
             if (first_negative && best.tpd < unstable_tpd) return best;
         }
     }

@@ -32,12 +32,17 @@ struct Stationary {
 // composition z). With `solved_known` every known phase, the tested one
 // included, is a solved phase of an equilibrium, and a trial that comes
 // within 1e-4 of one has found it (within 1e-3 when no two known phases are
-// closer than 1e-2); otherwise trials near the tested phase run on. A trial of the other kind that ends on a single root of
-// the other nature (a liquid reached as a vapour) counts as a trial of that
-// nature, and only when that kind is asked for. With `first_negative` the
-// trials stop at the first value below unstable_tpd, and a trial whose tm
+// closer than 1e-2); otherwise trials near the tested phase run on. A vapour
+// trial that ends on a single root of a liquid's density (one equation of
+// state for both phases) counts as a liquid trial, and only when liquids are
+// asked for. With `first_negative` the trials stop at the first value below
+// unstable_tpd. A finite `enough` (with `first_negative`) makes the test
+// quick: the first pass of every trial comes first, and a trial whose tm
 // falls below `enough` ends there (tm < 0 at any trial proves the tested
-// phase unstable), its w the start of a split rather than a stationary point.
+// phase unstable), its w the start of a split rather than a stationary point
+// and its ln phi in `ln_phi`; after a split (`solved_known`), a kind that has
+// a known phase takes no trial from Wilson's start, which estimates that
+// phase.
 std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, PhaseFugacity& phases,
                                                     double temperature, double pressure, const KnownPhase& tested,
                                                     std::span<const double> d, std::span<const KnownPhase> known,
