@@ -2,13 +2,14 @@
 // items (the grid points of a curve, the reflux values of a sweep) asks its
 // Interrupt between items whether to go on. The Interrupt reads a steady
 // clock and calls its poll at most once per interval, so asking costs at
-// most one clock read per item; a poll that answers "stop" ends the work with an
-// Interrupted error. Items that come quickly read the clock less often: the
-// stride between readings doubles, up to 16 items, while the items between
-// two readings take less than a 64th of the interval, and is one item
-// otherwise (always, with a zero interval). The poll's owner knows why it
-// stopped (a pending signal) and reports that instead of the error. The thermodynamic solvers ask the
-// same Interrupt through their stop request, between their own steps.
+// most one clock read per item; a poll that answers "stop" ends the work
+// with an Interrupted error. Items that come quickly read the clock less
+// often: the stride between readings doubles, up to 16 items, while the
+// items between two readings take less than a 64th of the interval, and is
+// one item otherwise (always, with a zero interval). The poll's owner knows
+// why it stopped (a pending signal) and reports that instead of the error.
+// The thermodynamic solvers ask the same Interrupt through their stop
+// request, between their own steps.
 #pragma once
 
 #include "engine/error.hpp"
