@@ -107,10 +107,10 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
     };
     const bool probing = first_negative && enough > -std::numeric_limits<double>::infinity();
     // Whether a known phase is of this kind. Wilson's start estimates the
-    // phase of the other kind in equilibrium with the tested one; in a check
-    // after a split, where every known phase is solved, a kind that has one
-    // has that phase already, and its trials start from the pure components
-    // alone.
+    // phase of the other kind in equilibrium with the tested one; where every
+    // known phase is solved (after a split, or at an incipient point), a kind
+    // that has one has that phase already, and its trials start from the pure
+    // components alone.
     const auto has_known = [&](Phase kind) {
         for (const KnownPhase& phase : known)
             if (phase.kind == kind) return true;
@@ -123,7 +123,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
         const std::size_t start = s == 0 ? n : s - 1;
         const bool from_wilson = start == n;
         if (from_wilson && kind == tested.kind) return std::nullopt;
-        if (from_wilson && probing && solved_known && has_known(kind)) return std::nullopt;
+        if (from_wilson && solved_known && has_known(kind)) return std::nullopt;
         if (!from_wilson && z[start] == 0.0) return std::nullopt;
         TrialList w(n);
         double total = 0.0;

@@ -40,9 +40,8 @@ struct Stationary {
 // quick: the first pass of every trial comes first, and a trial whose tm
 // falls below `enough` ends there (tm < 0 at any trial proves the tested
 // phase unstable), its w the start of a split rather than a stationary point
-// and its ln phi in `ln_phi`; after a split (`solved_known`), a kind that has
-// a known phase takes no trial from Wilson's start, which estimates that
-// phase.
+// and its ln phi in `ln_phi`. With `solved_known`, a kind that has a known
+// phase takes no trial from Wilson's start, which estimates that phase.
 std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, PhaseFugacity& phases,
                                                     double temperature, double pressure, const KnownPhase& tested,
                                                     std::span<const double> d, std::span<const KnownPhase> known,
