@@ -283,13 +283,8 @@ std::expected<std::optional<Phases>, ThermoError> settle(const SystemSpec& spec,
         joined.push_back(SplitPhase{lowest->kind, 0.0, lowest->w, TrialList(n)});
         // The trial's own evaluation at w, when the test kept it.
         if (!lowest->ln_phi.empty()) {
-            bool finite = true;
-            for (std::size_t i = 0; i < n; ++i)
-                finite = finite && (!(lowest->w[i] > 0.0) || std::isfinite(lowest->ln_phi[i]));
-            if (finite) {
-                joined.back().ln_phi = lowest->ln_phi;
-                joined.back().evaluated = true;
-            }
+            joined.back().ln_phi = lowest->ln_phi;
+            joined.back().evaluated = true;
         }
         // With one equation of state, a trial on a single root is a vapour or
         // a liquid only by its density; when the split from it does not lower

@@ -65,11 +65,9 @@ std::expected<void, ThermoError> finite_coefficients(PhaseFugacity& phases, doub
                                                      double* compressibility)
 {
     if (auto ok = phases.ln_coefficients(kind, w, out, compressibility); !ok) return ok;
-    for (std::size_t i = 0; i < w.size(); ++i) {
-        if (w[i] > 0.0 && !std::isfinite(out[i]))
-            return std::unexpected(ThermoError::evaluation(
-                format::text("non-finite fugacity at T = ", temperature, " K, P = ", pressure, " kPa")));
-    }
+    if (!finite_where_present(w, out))
+        return std::unexpected(ThermoError::evaluation(
+            format::text("non-finite fugacity at T = ", temperature, " K, P = ", pressure, " kPa")));
     return {};
 }
 
@@ -153,8 +151,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
     // first, and the first of them below `enough` ends the test; the trials
     // then go on from the terms evaluated here.
     const std::size_t starts = n + 1;
-    SmallVector<TrialList, 18> first_terms(probing ? 2 * starts : 0);
-    SmallVector<bool, 18> first_evaluated(probing ? 2 * starts : 0, false);
+    SmallVector<TrialList, 18> first_terms(probing ? 2 * starts : 0);  // empty where not evaluated
     if (probing) {
         // Wilson's start of the other kind first, then the nearly pure starts
         // of the tested kind, then those of the other kind.
@@ -176,11 +173,12 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
                 if ((*w)[i] > 0.0) tpd += (*w)[i] * (std::log((*w)[i]) + ln_f[i] - d[i] - 1.0);
             const std::size_t slot = (kind == Phase::Vapor ? 0 : starts) + s;
             first_terms[slot] = std::move(ln_f);
-            first_evaluated[slot] = true;
             if (!(tpd < enough) || is_known(kind, *w, tpd)) continue;
             const Phase nature = true_kind(spec, phases, temperature, pressure, kind, *w);
             if (nature == Phase::Vapor ? kinds.vapour : kinds.liquid)
-                return Stationary{tpd, nature, std::move(*w), nature == kind ? first_terms[slot] : TrialList()};
+                return Stationary{tpd, nature, std::move(*w),
+                                  nature == kind && finite_where_present(*w, first_terms[slot]) ? first_terms[slot]
+                                                                                                 : TrialList()};
         }
     }
 
@@ -231,7 +229,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
             if (!w) continue;
             if (spec.stop()) return std::unexpected(ThermoError::stopped());
             const std::size_t slot = (kind == Phase::Vapor ? 0 : starts) + s;
-            const bool probed = !first_evaluated.empty() && first_evaluated[slot];
+            const bool probed = !first_terms.empty() && !first_terms[slot].empty();
             arrived_at = nullptr;
             auto trial = tangent_plane_trial(term, d, std::move(*w), same_kind ? z : std::span<const double>{}, arrived,
                                              enough, probed ? std::span<const double>(first_terms[slot])

@@ -6,6 +6,7 @@
 #include "thermo/multiphase_flash.hpp"
 #include "thermo/phase_fugacity.hpp"
 
+#include <cmath>
 #include <expected>
 #include <limits>
 #include <span>
@@ -22,7 +23,7 @@ struct Stationary {
     double tpd = 0.0;
     Phase kind = Phase::Liquid;
     TrialList w;
-    TrialList ln_phi;  // the trial's ln(f_i/(w_i P)) at w where the test has it, of kind `kind`; empty otherwise
+    TrialList ln_phi;  // the trial's ln(f_i/(w_i P)) at w, of kind `kind`, where the test has it finite; else empty
 };
 
 // The lowest tangent-plane distance against d_i = ln f_i/P of the tested
@@ -56,6 +57,14 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
 // evaluated the vapour at w passes its root as `vapour_root`.
 Phase true_kind(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
                 Phase labelled, std::span<const double> w, const double* vapour_root = nullptr);
+
+// Whether values_i is finite for every component present in w.
+inline bool finite_where_present(std::span<const double> w, std::span<const double> values)
+{
+    for (std::size_t i = 0; i < w.size(); ++i)
+        if (w[i] > 0.0 && !std::isfinite(values[i])) return false;
+    return true;
+}
 
 // ln(f_i/(w_i P)) of the phase; Evaluation "non-finite fugacity at T = {T}
 // K, P = {P} kPa" when some entry of a present component is not finite.
