@@ -17,13 +17,13 @@ Result<ColumnEnergy> column_energy(const ThermoSystem& system, const BinaryColum
     const auto distillate = distillate_rate(column);
     if (!distillate) return std::unexpected(distillate.error());
 
-    const double feed = column.feed.rate;
     const double q = column.feed.q;
+    const SectionFlows flows = constant_overflow_flows(reflux, *distillate, column.feed.rate, q);
     ColumnEnergy out;
-    out.reflux_flow = reflux * *distillate;
-    out.vapour_flow = (reflux + 1.0) * *distillate;
-    out.stripping_liquid_flow = out.reflux_flow + q * feed;
-    out.boilup = out.vapour_flow - (1.0 - q) * feed;
+    out.reflux_flow = flows.reflux_flow;
+    out.vapour_flow = flows.vapour_flow;
+    out.stripping_liquid_flow = flows.stripping_liquid_flow;
+    out.boilup = flows.boilup;
     // A feed that takes away more liquid (or vapour) than the reflux brings
     // leaves the stripping section without one of its phases: no column runs so.
     if (!(out.stripping_liquid_flow > 0.0))

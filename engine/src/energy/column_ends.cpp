@@ -1,7 +1,7 @@
 // The saturated states at the ends of a binary column and its duties.
 #include "column_ends.hpp"
 
-#include "engine/energy/column_balance.hpp"
+#include "engine/column/energy_balance.hpp"
 #include "engine/energy/saturated_enthalpy.hpp"
 
 #include "kolvar/format.hpp"
@@ -20,14 +20,14 @@ std::array<double, 2> binary(double x) { return {x, 1.0 - x}; }
 
 }  // namespace
 
-Result<void> check_balance_inputs(const ThermoSystem& system, const BinaryColumn& column, double reflux,
-                                  std::string_view what)
+Result<void> check_balance_inputs(const ThermoSystem& system, const BinaryColumn& column,
+                                  std::optional<double> reflux, std::string_view what)
 {
     const std::size_t n = system.components().size();
     if (n != 2)
         return invalid_input(text(what, " needs a binary system, got ", static_cast<std::uint64_t>(n), " components"));
-    if (!(reflux > 0.0)) return invalid_input(text("reflux ratio must be positive, got ", reflux));
-    if (!std::isfinite(reflux)) return invalid_input(text("reflux ratio must be finite, got ", reflux));
+    if (reflux && !(*reflux > 0.0)) return invalid_input(text("reflux ratio must be positive, got ", *reflux));
+    if (reflux && !std::isfinite(*reflux)) return invalid_input(text("reflux ratio must be finite, got ", *reflux));
     const double p = column.pressure;
     if (!(std::isfinite(p) && p > 0.0)) return invalid_input(text("pressure must be positive and finite, got ", p, " kPa"));
     if (!std::isfinite(column.feed.q)) return invalid_input(text("q must be finite, got ", column.feed.q));
@@ -86,7 +86,7 @@ Result<double> top_difference_height(const ThermoSystem& system, double p, const
     return (reflux + 1.0) * *inlet - reflux * top.reflux_enthalpy;
 }
 
-Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& column, double reflux)
+Result<ColumnEnds> column_states(const ThermoSystem& system, const BinaryColumn& column)
 {
     const double p = column.pressure;
     const auto d = distillate_rate(column);
@@ -112,29 +112,33 @@ Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& c
 
     const auto feed = feed_enthalpy(system, p, binary(column.feed.z), column.feed.q);
     if (!feed) return std::unexpected(feed.error());
-    const double h_feed = *feed;
-    ends.feed_enthalpy = h_feed;
+    ends.feed_enthalpy = *feed;
+    return ends;
+}
 
-    // Flows in kmol/h times enthalpies in J/mol = kJ/kmol: heat flows in kJ/h.
-    const double distillate = ends.distillate_rate;
-    const double liquid = reflux * distillate;
-    const double vapour = (reflux + 1.0) * distillate;
-    double removed = 0.0;
-    if (top->condenser == CondenserKind::Total) {
-        removed = vapour * (top->overhead_enthalpy - top->distillate_enthalpy);
-    } else {
-        const auto inlet = condenser_inlet_enthalpy(system, p, *top, reflux);
-        if (!inlet) return std::unexpected(inlet.error());
-        removed = vapour * *inlet - liquid * top->reflux_enthalpy - distillate * top->distillate_enthalpy;
+Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& column, double reflux)
+{
+    auto ends = column_states(system, column);
+    if (!ends) return ends;
+    const ColumnTop& top = ends->top;
+    const double distillate = ends->distillate_rate;
+    // The vapour entering the condenser: of the distillate's composition into
+    // a total one, richer in the heavy component into a partial one.
+    double inlet = top.overhead_enthalpy;
+    if (top.condenser == CondenserKind::Partial) {
+        const auto vapour = condenser_inlet_enthalpy(system, column.pressure, top, reflux);
+        if (!vapour) return std::unexpected(vapour.error());
+        inlet = *vapour;
     }
-    constexpr double per_kw = kilojoules_per_hour_per_kilowatt;
-    ends.condenser_duty = removed / per_kw;
-    ends.reboiler_duty = (distillate * top->distillate_enthalpy + ends.bottoms_rate * ends.bottoms_enthalpy + removed -
-                          column.feed.rate * h_feed) /
-                         per_kw;
-    if (!(std::isfinite(ends.condenser_duty) && std::isfinite(ends.reboiler_duty)))
-        return thermo_failed(text("the duties are no finite numbers: Q_C = ", ends.condenser_duty, " kW, Q_R = ",
-                                  ends.reboiler_duty, " kW"));
+    const Overhead overhead{.condenser = top.condenser,
+                            .vapour = {(reflux + 1.0) * distillate, inlet},
+                            .reflux = {reflux * distillate, top.reflux_enthalpy},
+                            .distillate = {distillate, top.distillate_enthalpy}};
+    const Stream feed{column.feed.rate, ends->feed_enthalpy};
+    const auto duties = column_duties(overhead, {ends->bottoms_rate, ends->bottoms_enthalpy}, {&feed, 1});
+    if (!duties) return std::unexpected(duties.error());
+    ends->condenser_duty = duties->condenser;
+    ends->reboiler_duty = duties->reboiler;
     return ends;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/error.hpp"
 #include "engine/thermo/system.hpp"
 
+#include <optional>
 #include <string_view>
 
 namespace kolvar::engine::detail {
@@ -35,12 +36,12 @@ struct ColumnEnds {
 };
 
 // The checks every energy balance of a column makes first, in order:
-// "{what} needs a binary system, got {n} components", the reflux ratio
-// positive and finite (the messages of the McCabe-Thiele construction),
-// "pressure must be positive and finite, got {P} kPa", "q must be finite,
-// got {q}". All InvalidInput.
-Result<void> check_balance_inputs(const ThermoSystem& system, const BinaryColumn& column, double reflux,
-                                  std::string_view what);
+// "{what} needs a binary system, got {n} components", the reflux ratio (when
+// one is given) positive and finite (the messages of the McCabe-Thiele
+// construction), "pressure must be positive and finite, got {P} kPa", "q must
+// be finite, got {q}". All InvalidInput.
+Result<void> check_balance_inputs(const ThermoSystem& system, const BinaryColumn& column,
+                                  std::optional<double> reflux, std::string_view what);
 
 // The saturated states at the top of the column at pressure p.
 Result<ColumnTop> column_top(const ThermoSystem& system, double p, double x_distillate, CondenserKind condenser);
@@ -50,11 +51,16 @@ Result<ColumnTop> column_top(const ThermoSystem& system, double p, double x_dist
 // R h_L(x_0), with y_in = (R x_0 + x_D)/(R + 1) and its dew point solved.
 Result<double> top_difference_height(const ThermoSystem& system, double p, const ColumnTop& top, double reflux);
 
-// The ends and the duties of a column that passed check_balance_inputs: the
-// failures of the saturated states, then ThermoFailed "component order looks
-// inverted: the distillate boils at {T_top:.2} K, not below the bottoms at
-// {T_bottom:.2} K — list the more volatile component first", then
-// ThermoFailed "the duties are no finite numbers: ...".
+// The ends of a column that passed check_balance_inputs, its duties not yet
+// set: the failures of the saturated states at the top and the bottom, then
+// ThermoFailed "component order looks inverted: the distillate boils at
+// {T_top:.2} K, not below the bottoms at {T_bottom:.2} K — list the more
+// volatile component first", then the failures of the feed's enthalpy.
+Result<ColumnEnds> column_states(const ThermoSystem& system, const BinaryColumn& column);
+
+// column_states, then the duties at reflux R by column_duties: the failure
+// of the partial condenser's inlet vapour, then ThermoFailed "the duties are
+// no finite numbers: ...".
 Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& column, double reflux);
 
 }  // namespace kolvar::engine::detail

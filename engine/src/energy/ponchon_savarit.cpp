@@ -9,11 +9,12 @@
 #include "binary/design_checks.hpp"
 
 #include "engine/binary/limits.hpp"
-#include "engine/energy/column_balance.hpp"
+#include "engine/column/energy_balance.hpp"
 #include "engine/energy/enthalpy_curve.hpp"
 
 #include "kolvar/format.hpp"
 
+#include <optional>
 #include <utility>
 
 namespace kolvar::engine {
@@ -105,15 +106,49 @@ Result<void> step(const EnthalpyCurve& sampled, const detail::TieLines& lines, P
         text("exceeded ", binary_limits::max_stages, " stages without reaching x_B = ", x_b, " — spec pinched"));
 }
 
+// The checks that come before any thermodynamics, the reflux's among them
+// when one is given.
+Result<void> check_design(const ThermoSystem& system, const BinaryColumn& column, std::optional<double> reflux)
+{
+    if (auto ok = detail::check_balance_inputs(system, column, reflux, "the enthalpy-composition design"); !ok)
+        return ok;
+    return detail::check_compositions(column.x_distillate, column.x_bottoms, column.feed.z);
+}
+
+struct Minimum {
+    double r_min = 0.0;
+    Point pinch;
+};
+
+// The minimum reflux on the sampled tie lines, for the column's ends.
+Result<Minimum> minimum_reflux(const ThermoSystem& system, const BinaryColumn& column, const detail::ColumnEnds& ends,
+                               const detail::TieLines& lines)
+{
+    const auto minimum = detail::minimum_top_height(lines, column, ends.feed_enthalpy);
+    if (!minimum) return std::unexpected(minimum.error());
+    const auto r_min = detail::reflux_for_height(system, column.pressure, ends.top, minimum->height);
+    if (!r_min) return std::unexpected(r_min.error());
+    return Minimum{*r_min, minimum->pinch};
+}
+
 }  // namespace
+
+Result<double> ponchon_savarit_min_reflux(const ThermoSystem& system, const BinaryColumn& column, Interrupt interrupt)
+{
+    if (auto ok = check_design(system, column, std::nullopt); !ok) return std::unexpected(std::move(ok.error()));
+    const auto ends = detail::column_states(system, column);
+    if (!ends) return std::unexpected(ends.error());
+    const auto sampled = enthalpy_curve(system, column.pressure, binary_limits::default_curve_points, interrupt);
+    if (!sampled) return std::unexpected(sampled.error());
+    const auto minimum = minimum_reflux(system, column, *ends, detail::TieLines(*sampled));
+    if (!minimum) return std::unexpected(minimum.error());
+    return minimum->r_min;
+}
 
 Result<PonchonSavaritResult> ponchon_savarit(const ThermoSystem& system, const BinaryColumn& column, double reflux,
                                              Interrupt interrupt)
 {
-    if (auto ok = detail::check_balance_inputs(system, column, reflux, "the enthalpy-composition design"); !ok)
-        return std::unexpected(std::move(ok.error()));
-    if (auto ok = detail::check_compositions(column.x_distillate, column.x_bottoms, column.feed.z); !ok)
-        return std::unexpected(std::move(ok.error()));
+    if (auto ok = check_design(system, column, reflux); !ok) return std::unexpected(std::move(ok.error()));
 
     // The column's ends first: they say which composition has no saturation
     // point at the pressure, and they cost a few of the sweep's points.
@@ -124,16 +159,15 @@ Result<PonchonSavaritResult> ponchon_savarit(const ThermoSystem& system, const B
     if (!sampled) return std::unexpected(sampled.error());
     const detail::TieLines lines(*sampled);
 
-    const auto minimum = detail::minimum_top_height(lines, column, ends->feed_enthalpy);
+    const auto minimum = minimum_reflux(system, column, *ends, lines);
     if (!minimum) return std::unexpected(minimum.error());
-    const auto r_min = detail::reflux_for_height(system, p, ends->top, minimum->height);
-    if (!r_min) return std::unexpected(r_min.error());
-    if (!(*r_min < reflux)) return at_or_below_minimum(reflux, *r_min);
+    const double r_min = minimum->r_min;
+    if (!(r_min < reflux)) return at_or_below_minimum(reflux, r_min);
 
     PonchonSavaritResult out;
     out.column = column;
     out.reflux = reflux;
-    out.r_min = *r_min;
+    out.r_min = r_min;
     out.pinch = minimum->pinch;
     out.condenser_duty = ends->condenser_duty;
     out.reboiler_duty = ends->reboiler_duty;
@@ -152,7 +186,7 @@ Result<PonchonSavaritResult> ponchon_savarit(const ThermoSystem& system, const B
     out.bottom_difference_point = {x_b, bottom_height};
 
     const auto x_switch = detail::liquid_crossing(lines, {x_d, top_height}, {x_b, bottom_height}, x_b, x_d);
-    if (!x_switch || !(*x_switch > x_b)) return at_or_below_minimum(reflux, *r_min);
+    if (!x_switch || !(*x_switch > x_b)) return at_or_below_minimum(reflux, r_min);
 
     out.stages.reserve(reserved_stages);
     if (auto stepped = step(*sampled, lines, out, *x_switch); !stepped) return std::unexpected(stepped.error());

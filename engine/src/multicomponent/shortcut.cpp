@@ -2,7 +2,7 @@
 // Underwood, Gilliland and Kirkbride in turn, and the energy balance.
 #include "steps.hpp"
 
-#include "engine/energy/column_balance.hpp"
+#include "engine/column/energy_balance.hpp"
 #include "engine/energy/saturated_enthalpy.hpp"
 #include "kolvar/format.hpp"
 
@@ -96,16 +96,16 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     if (!bottoms_liquid) return std::unexpected(bottoms_liquid.error());
     const auto h_feed = feed_enthalpy(system, spec.pressure, z, spec.q);
     if (!h_feed) return std::unexpected(h_feed.error());
-    // Flows in kmol/h times enthalpies in J/mol = kJ/kmol: heat flows in kJ/h.
-    const double removed =
-        (out.reflux + 1.0) * out.distillate_rate * (distillate_vapour->enthalpy - distillate_liquid->enthalpy);
-    out.condenser_duty = removed / kilojoules_per_hour_per_kilowatt;
-    out.reboiler_duty = (out.distillate_rate * distillate_liquid->enthalpy +
-                         out.bottoms_rate * bottoms_liquid->enthalpy + removed - spec.feed_rate * *h_feed) /
-                        kilojoules_per_hour_per_kilowatt;
-    if (!(std::isfinite(out.condenser_duty) && std::isfinite(out.reboiler_duty)))
-        return thermo_failed(text("the duties are no finite numbers: Q_C = ", out.condenser_duty, " kW, Q_R = ",
-                                  out.reboiler_duty, " kW"));
+    const double d = out.distillate_rate;
+    const Overhead overhead{.condenser = CondenserKind::Total,
+                            .vapour = {(out.reflux + 1.0) * d, distillate_vapour->enthalpy},
+                            .reflux = {out.reflux * d, distillate_liquid->enthalpy},
+                            .distillate = {d, distillate_liquid->enthalpy}};
+    const Stream feed_stream{spec.feed_rate, *h_feed};
+    const auto duties = column_duties(overhead, {out.bottoms_rate, bottoms_liquid->enthalpy}, {&feed_stream, 1});
+    if (!duties) return std::unexpected(duties.error());
+    out.condenser_duty = duties->condenser;
+    out.reboiler_duty = duties->reboiler;
     return out;
 }
 

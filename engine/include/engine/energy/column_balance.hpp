@@ -6,14 +6,11 @@
 #pragma once
 
 #include "engine/column.hpp"
+#include "engine/column/energy_balance.hpp"
 #include "engine/error.hpp"
 #include "engine/thermo/system.hpp"
 
 namespace kolvar::engine {
-
-// kJ/h in one kW: a flow [kmol/h] times an enthalpy [J/mol] is a heat flow in
-// kJ/h, and over this a duty in kW.
-inline constexpr double kilojoules_per_hour_per_kilowatt = 3600.0;
 
 struct ColumnEnergy {
     double distillate_rate = 0.0;        // D, kmol/h

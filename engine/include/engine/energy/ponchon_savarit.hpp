@@ -91,4 +91,11 @@ struct PonchonSavaritResult {
 Result<PonchonSavaritResult> ponchon_savarit(const ThermoSystem& system, const BinaryColumn& column, double reflux,
                                              Interrupt interrupt = {});
 
+// The minimum reflux of ponchon_savarit for `column`, no reflux asked: the
+// same number as its result's r_min at any reflux. Its failures are those of
+// ponchon_savarit in their order, less the reflux's checks, the duties and
+// the stepping.
+Result<double> ponchon_savarit_min_reflux(const ThermoSystem& system, const BinaryColumn& column,
+                                          Interrupt interrupt = {});
+
 }  // namespace kolvar::engine
