@@ -102,6 +102,17 @@ const auto ponchon_savarit_function = function(
     required<Float>("reflux"))
     .without_lock();
 
+// The sweep of Ponchon-Savarit's tie lines, without the stepping.
+const auto ponchon_savarit_min_reflux_function = function(
+    "_ponchon_savarit_min_reflux",
+    "The minimum reflux of the enthalpy-balanced design of a binary column: the\n"
+    "`r_min` of `kolvar.ponchon_savarit` at any reflux, with its refusals.",
+    [](const ThermoSystem& system, const engine::BinaryColumn& column, engine::Interrupt interrupt) {
+        return engine::ponchon_savarit_min_reflux(system, column, interrupt);
+    },
+    required<Instance<ThermoSystem>>("system"), required<Instance<engine::BinaryColumn>>("column"))
+    .without_lock();
+
 using Samples = std::vector<double>;
 
 const auto enthalpy_curve_function = function(
@@ -128,6 +139,7 @@ const auto enthalpy_curve_function = function(
 PyMethodDef column_energy_def() { return def<column_energy_function>(); }
 PyMethodDef ponchon_savarit_def() { return def<ponchon_savarit_function>(); }
 PyMethodDef enthalpy_curve_def() { return def<enthalpy_curve_function>(); }
+PyMethodDef ponchon_savarit_min_reflux_def() { return def<ponchon_savarit_min_reflux_function>(); }
 
 std::vector<PyMethodDef> thermo_system_energy_methods()
 {

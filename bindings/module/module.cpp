@@ -44,6 +44,8 @@ const std::array entries = {
     Entry{"_column_energy", &make_function_entry<&column_energy_def>, Listing::Private},
     Entry{"_ponchon_savarit", &make_function_entry<&ponchon_savarit_def>, Listing::Private},
     Entry{"_enthalpy_curve", &make_function_entry<&enthalpy_curve_def>, Listing::Private},
+    Entry{"_ponchon_savarit_min_reflux", &make_function_entry<&ponchon_savarit_min_reflux_def>, Listing::Private},
+    Entry{"_stage_table", &make_function_entry<&stage_table_def>, Listing::Private},
 };
 
 }  // namespace

@@ -20,6 +20,9 @@ __all__ = ["design", "ColumnDesign"]
 
 METHODS = ("mccabe_thiele", "ponchon_savarit")
 
+# The columns of stage_table(), in their order.
+_TABLE_KEYS = ("stage", "x", "y", "t", "liquid_flow", "vapour_flow")
+
 # The attributes in their order: the keys of to_dict() and the pickled state.
 _FIELDS = (
     "system",
@@ -100,31 +103,8 @@ class ColumnDesign:
         passes the bottoms B down, and a partial condenser (stage 1) the
         distillate D up.
         """
-        if self.method == "ponchon_savarit":
-            return [
-                {"stage": s.index, "x": s.x, "y": s.y, "t": s.t, "liquid_flow": s.liquid_flow,
-                 "vapour_flow": s.vapour_flow}
-                for s in self.staircase.stages
-            ]
-        energy = self.energy
-        stages = self.staircase.stages
-        pressure = self.column.pressure
-        partial = self.column.condenser == _engine.CondenserKind.Partial
-        table = []
-        for stage in stages:
-            n = stage.index
-            if n == len(stages):
-                liquid = energy.bottoms_rate
-            else:
-                liquid = energy.reflux_flow if n < self.feed_stage else energy.stripping_liquid_flow
-            if partial and n == 1:
-                vapour = energy.distillate_rate
-            else:
-                vapour = energy.vapour_flow if n <= self.feed_stage else energy.boilup
-            t = self.system.bubble_temperature(pressure, [stage.x, 1.0 - stage.x])[0]
-            table.append({"stage": n, "x": stage.x, "y": stage.y, "t": t, "liquid_flow": liquid,
-                          "vapour_flow": vapour})
-        return table
+        rows = _engine._stage_table(self.system, self.column, self.staircase, self.energy)
+        return [dict(zip(_TABLE_KEYS, row)) for row in rows]
 
     def to_dict(self) -> Dict[str, Any]:
         """The attributes as plain Python data, in their order: the native
@@ -263,30 +243,13 @@ def design(
     else:
         if reflux is not None:
             r = float(reflux)
-            staircase = ponchon_savarit(system, column, r)
         else:
-            probe = _enthalpy_balanced_probe(system, column, analysis.r_min)
-            r = reflux_factor * probe.r_min
-            staircase = ponchon_savarit(system, column, r)
+            r = reflux_factor * _engine._ponchon_savarit_min_reflux(system, column)
+        staircase = ponchon_savarit(system, column, r)
         r_min = staircase.r_min
         energy = _enthalpy_balanced_energy(system, column, staircase)
     return _make(system, column, method, r, curve, analysis, r_min, staircase, energy,
                  staircase.n_stages, staircase.feed_stage)
-
-
-def _enthalpy_balanced_probe(system: ThermoSystem, column: BinaryColumn, r_min_cmo: float) -> PonchonSavaritResult:
-    """A Ponchon–Savarit design at some reflux above its minimum, for that minimum.
-
-    The minimum does not depend on the reflux asked for; the first try is well
-    above the constant-molar-overflow minimum and each next one doubles it.
-    """
-    trial = max(4.0 * r_min_cmo, 1.0)
-    for _ in range(6):
-        try:
-            return ponchon_savarit(system, column, trial)
-        except RuntimeError:
-            trial *= 4.0
-    return ponchon_savarit(system, column, trial)
 
 
 def _enthalpy_balanced_energy(

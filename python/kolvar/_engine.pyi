@@ -126,6 +126,17 @@ def _enthalpy_curve(
 ) -> tuple[list[float], list[float], list[float], list[float], list[float]]:
     """The saturated lines (x, y, t, h_liquid, h_vapour) of a binary system at `pressure`."""
 
+def _ponchon_savarit_min_reflux(system: ThermoSystem, column: BinaryColumn) -> float:
+    """The minimum reflux of the enthalpy-balanced design; ``kolvar.ponchon_savarit`` documents it."""
+
+def _stage_table(
+    system: ThermoSystem,
+    column: BinaryColumn,
+    staircase: McCabeThieleResult | PonchonSavaritResult,
+    energy: ColumnEnergy,
+) -> list[tuple[int, float, float, float, float, float]]:
+    """The stages of a binary design as (stage, x, y, t, liquid_flow, vapour_flow)."""
+
 @final
 class ThermoSystem:
     """An owned mixture plus model selection that answers equilibrium questions."""
