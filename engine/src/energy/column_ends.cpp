@@ -34,49 +34,6 @@ Result<void> check_balance_inputs(const ThermoSystem& system, const BinaryColumn
     return {};
 }
 
-Result<ColumnTop> column_top(const ThermoSystem& system, double p, double x_distillate, CondenserKind condenser)
-{
-    const auto distillate = binary(x_distillate);
-    ColumnTop top{.condenser = condenser, .x_distillate = x_distillate};
-    if (condenser == CondenserKind::Partial) {
-        // The distillate leaves as vapour; the reflux is the liquid in
-        // equilibrium with it, at the same (dew) temperature.
-        const auto dew = dew_enthalpy(system, p, distillate);
-        if (!dew) return std::unexpected(dew.error());
-        top.temperature = dew->temperature;
-        top.distillate_enthalpy = dew->enthalpy;
-        top.reflux_liquid = dew->incipient[0];
-        const auto reflux = system.enthalpy(dew->temperature, p, binary(top.reflux_liquid), thermo::Phase::Liquid);
-        if (!reflux) return std::unexpected(reflux.error());
-        top.reflux_enthalpy = *reflux;
-        return top;
-    }
-    // The whole overhead vapour x_D condenses to saturated liquid.
-    const auto bubble = bubble_enthalpy(system, p, distillate);
-    if (!bubble) return std::unexpected(bubble.error());
-    const auto dew = dew_enthalpy(system, p, distillate);
-    if (!dew) return std::unexpected(dew.error());
-    top.temperature = bubble->temperature;
-    top.distillate_enthalpy = bubble->enthalpy;
-    top.reflux_liquid = x_distillate;
-    top.reflux_enthalpy = bubble->enthalpy;
-    top.overhead_enthalpy = dew->enthalpy;
-    return top;
-}
-
-namespace {
-
-// H_V(y_in) of the vapour entering a partial condenser at reflux R.
-Result<double> condenser_inlet_enthalpy(const ThermoSystem& system, double p, const ColumnTop& top, double reflux)
-{
-    const double y_in = (reflux * top.reflux_liquid + top.x_distillate) / (reflux + 1.0);
-    const auto inlet = dew_enthalpy(system, p, binary(y_in));
-    if (!inlet) return std::unexpected(inlet.error());
-    return inlet->enthalpy;
-}
-
-}  // namespace
-
 Result<double> top_difference_height(const ThermoSystem& system, double p, const ColumnTop& top, double reflux)
 {
     if (top.condenser == CondenserKind::Total)
@@ -95,18 +52,19 @@ Result<ColumnEnds> column_states(const ThermoSystem& system, const BinaryColumn&
     ends.distillate_rate = *d;
     ends.bottoms_rate = column.feed.rate - *d;
 
-    auto top = column_top(system, p, column.x_distillate, column.condenser);
+    auto top = column_top(system, p, binary(column.x_distillate), column.condenser);
     if (!top) return std::unexpected(std::move(top.error()));
-    ends.top = *top;
+    ends.top = std::move(*top);
+    const double t_top = ends.top.temperature;
 
     const auto bottoms = bubble_enthalpy(system, p, binary(column.x_bottoms));
     if (!bottoms) return std::unexpected(bottoms.error());
     ends.bottom_temperature = bottoms->temperature;
     ends.bottoms_enthalpy = bottoms->enthalpy;
     // Light component first: the top of a column is its cold end.
-    if (!(top->temperature < bottoms->temperature))
+    if (!(t_top < bottoms->temperature))
         return thermo_failed(text("component order looks inverted: the distillate boils at ",
-                                  format::Fixed{top->temperature, 2}, " K, not below the bottoms at ",
+                                  format::Fixed{t_top, 2}, " K, not below the bottoms at ",
                                   format::Fixed{bottoms->temperature, 2},
                                   " K — list the more volatile component first"));
 
@@ -121,19 +79,9 @@ Result<ColumnEnds> column_ends(const ThermoSystem& system, const BinaryColumn& c
     auto ends = column_states(system, column);
     if (!ends) return ends;
     const ColumnTop& top = ends->top;
-    const double distillate = ends->distillate_rate;
-    // The vapour entering the condenser: of the distillate's composition into
-    // a total one, richer in the heavy component into a partial one.
-    double inlet = top.overhead_enthalpy;
-    if (top.condenser == CondenserKind::Partial) {
-        const auto vapour = condenser_inlet_enthalpy(system, column.pressure, top, reflux);
-        if (!vapour) return std::unexpected(vapour.error());
-        inlet = *vapour;
-    }
-    const Overhead overhead{.condenser = top.condenser,
-                            .vapour = {(reflux + 1.0) * distillate, inlet},
-                            .reflux = {reflux * distillate, top.reflux_enthalpy},
-                            .distillate = {distillate, top.distillate_enthalpy}};
+    const auto inlet = condenser_inlet_enthalpy(system, column.pressure, top, reflux);
+    if (!inlet) return std::unexpected(inlet.error());
+    const Overhead overhead = overhead_streams(top, reflux, ends->distillate_rate, *inlet);
     const Stream feed{column.feed.rate, ends->feed_enthalpy};
     const auto duties = column_duties(overhead, {ends->bottoms_rate, ends->bottoms_enthalpy}, {&feed, 1});
     if (!duties) return std::unexpected(duties.error());

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/column.hpp"
+#include "engine/column/column_top.hpp"
 #include "engine/error.hpp"
 #include "engine/thermo/system.hpp"
 
@@ -12,17 +13,6 @@
 #include <string_view>
 
 namespace kolvar::engine::detail {
-
-// The top of the column apart from the reflux ratio.
-struct ColumnTop {
-    CondenserKind condenser = CondenserKind::Total;
-    double x_distillate = 0.0;
-    double temperature = 0.0;          // bubble T of x_D, or its dew T with a partial condenser, K
-    double distillate_enthalpy = 0.0;  // h_D: h_L(x_D), or H_V(x_D) with a partial condenser, J/mol
-    double reflux_liquid = 0.0;        // x_0: x_D, or the liquid in equilibrium with the vapour x_D
-    double reflux_enthalpy = 0.0;      // h_L(x_0), J/mol
-    double overhead_enthalpy = 0.0;    // total condenser: H_V(x_D), the vapour it condenses
-};
 
 struct ColumnEnds {
     double distillate_rate = 0.0;  // D, kmol/h
@@ -42,9 +32,6 @@ struct ColumnEnds {
 // be finite, got {q}". All InvalidInput.
 Result<void> check_balance_inputs(const ThermoSystem& system, const BinaryColumn& column,
                                   std::optional<double> reflux, std::string_view what);
-
-// The saturated states at the top of the column at pressure p.
-Result<ColumnTop> column_top(const ThermoSystem& system, double p, double x_distillate, CondenserKind condenser);
 
 // The height of the top difference point, h_D + Q_C/D in J/mol, at reflux R:
 // total (R + 1)(H_V(x_D) - h_L(x_D)) + h_L(x_D); partial (R + 1) H_V(y_in) -

@@ -2,6 +2,7 @@
 // Underwood, Gilliland and Kirkbride in turn, and the energy balance.
 #include "steps.hpp"
 
+#include "engine/column/column_top.hpp"
 #include "engine/column/energy_balance.hpp"
 #include "engine/energy/saturated_enthalpy.hpp"
 #include "kolvar/format.hpp"
@@ -88,19 +89,14 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     out.feed_stage = static_cast<std::uint64_t>(std::round(out.rectifying_stages)) + 1;
 
     // The total condenser turns the top vapour x_D into saturated liquid.
-    const auto distillate_liquid = bubble_enthalpy(system, spec.pressure, out.distillate);
-    if (!distillate_liquid) return std::unexpected(distillate_liquid.error());
-    const auto distillate_vapour = dew_enthalpy(system, spec.pressure, out.distillate);
-    if (!distillate_vapour) return std::unexpected(distillate_vapour.error());
+    const auto top_states = column_top(system, spec.pressure, out.distillate, CondenserKind::Total);
+    if (!top_states) return std::unexpected(top_states.error());
     const auto bottoms_liquid = bubble_enthalpy(system, spec.pressure, out.bottoms);
     if (!bottoms_liquid) return std::unexpected(bottoms_liquid.error());
     const auto h_feed = feed_enthalpy(system, spec.pressure, z, spec.q);
     if (!h_feed) return std::unexpected(h_feed.error());
-    const double d = out.distillate_rate;
-    const Overhead overhead{.condenser = CondenserKind::Total,
-                            .vapour = {(out.reflux + 1.0) * d, distillate_vapour->enthalpy},
-                            .reflux = {out.reflux * d, distillate_liquid->enthalpy},
-                            .distillate = {d, distillate_liquid->enthalpy}};
+    const Overhead overhead =
+        overhead_streams(*top_states, out.reflux, out.distillate_rate, top_states->overhead_enthalpy);
     const Stream feed_stream{spec.feed_rate, *h_feed};
     const auto duties = column_duties(overhead, {out.bottoms_rate, bottoms_liquid->enthalpy}, {&feed_stream, 1});
     if (!duties) return std::unexpected(duties.error());
