@@ -188,6 +188,16 @@ def _cases() -> list[Case]:
              repeat=20),
         Case("enthalpy curve", lambda: e._enthalpy_curve(system, 101.325, 11), [system], repeat=100),
     ]
+    energy = e._column_energy(system, column, 2.0)
+    stepped = e.mccabe_thiele(e.EquilibriumCurve.constant_alpha(4.0), 0.95, 0.05, 0.4, 2.0)
+    balanced = e._ponchon_savarit(system, column, 2.0)
+    cases += [
+        Case("stage tables", lambda: [e._stage_table(system, column, s, energy) for s in (stepped, balanced)],
+             [system, column, stepped, balanced, energy], repeat=50),
+        Case("stage table wrong class", lambda: e._stage_table(system, column, energy, energy), [energy], repeat=2000),
+        Case("ponchon_savarit minimum reflux", lambda: e._ponchon_savarit_min_reflux(system, column), [system, column],
+             repeat=20),
+    ]
     pickled = [pickle.dumps(value) for value in (DESIGN, TOTAL, MEASURED, COLUMN, wilson)]
     damaged = (DESIGN.__reduce__()[1][0], DESIGN.__reduce__()[1][1][:-1] + ([(0.5, 0.5)],))
     cases += [

@@ -40,6 +40,7 @@ struct StageProfile {
     std::vector<ProfileStage> stages;  // top-down
     Product distillate;
     Product bottoms;
+    std::vector<Product> side_draws;  // one per side draw of the column, in its order
     double condenser_duty = 0.0;  // kW
     double reboiler_duty = 0.0;   // kW
 };
