@@ -5,7 +5,7 @@ equilibrium thermodynamics behind it.  Units: K, kPa absolute, kmol/h;
 compositions are mole fractions of the light (more volatile) component.
 """
 
-from collections.abc import Mapping, Sequence
+from collections.abc import Callable, Mapping, Sequence
 from typing import Any, ClassVar, Literal, SupportsFloat, SupportsIndex, final, type_check_only
 
 from typing_extensions import TypeAlias
@@ -125,6 +125,11 @@ def _enthalpy_curve(
     system: ThermoSystem, pressure: _Float, n_points: SupportsIndex = 101
 ) -> tuple[list[float], list[float], list[float], list[float], list[float]]:
     """The saturated lines (x, y, t, h_liquid, h_vapour) of a binary system at `pressure`."""
+
+def _set_component_resolver(
+    resolver: Callable[[str, str], Mapping[str, str | float | Sequence[float] | None] | str] | None,
+) -> None:
+    """Registers what the constructors ask about a compound name the database does not know."""
 
 @final
 class ThermoSystem:
