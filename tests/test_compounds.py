@@ -3,9 +3,11 @@ the optional chemicals package."""
 
 import math
 import pickle
+import re
 import subprocess
 import sys
 import threading
+from pathlib import Path
 
 import pytest
 
@@ -85,6 +87,15 @@ def test_a_looked_up_system_answers_pickles_and_builds_its_record_once():
     assert len(records) == 4 and all(r is records[0] for r in records)
     assert kolvar.component("98-82-8") is records[0]
     assert pickle.loads(pickle.dumps(records[0])).to_dict() == records[0].to_dict()
+
+
+@needs_chemicals
+def test_the_readme_section_prints_what_it_shows(capsys):
+    readme = (Path(__file__).resolve().parent.parent / "README.md").read_text(encoding="utf-8")
+    section = re.search(r"\n## Compounds beyond the database\n(.*?)\n## ", readme, re.S).group(1)
+    script, output = re.search(r"```python\n(.*?)```\n\nprints\n\n```text\n(.*?)```", section, re.S).groups()
+    exec(compile(script, "README.md", "exec"), {})
+    assert capsys.readouterr().out == output
 
 
 @needs_chemicals

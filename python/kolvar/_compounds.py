@@ -66,7 +66,9 @@ class Compound(Mapping[str, Any]):
             {key: tuple(value) if isinstance(value, list) else value for key, value in constants.items()})
         self.formula: str = fields["formula"]
         self.cas: str = fields["cas"]
-        self.sources: Mapping[str, str] = types.MappingProxyType(dict(fields["sources"]))
+        given = fields["sources"]
+        self.sources: Mapping[str, str] = types.MappingProxyType(
+            {key: given[key] for key in [*constants, *given] if key in given})
         self.psat_t_range: Tuple[float, float] = tuple(fields["psat_t_range"])  # type: ignore[assignment]
         self.psat_error: float = fields["psat_error"]
         self.cp_t_range: Tuple[float, float] = tuple(fields["cp_t_range"])  # type: ignore[assignment]
