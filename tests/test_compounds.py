@@ -159,8 +159,10 @@ def test_an_unknown_name_is_told_the_closest_names(name, ours, theirs):
 
 def test_without_the_extra_the_message_says_how_to_get_it(monkeypatch):
     monkeypatch.setattr(_compounds, "_chemicals", lambda: None)
+    _compounds.unknown_tail.cache_clear()
     with pytest.raises(RuntimeError) as info:
         T.peng_robinson(["benzenx"])
+    _compounds.unknown_tail.cache_clear()
     assert str(info.value) == f"thermo evaluation failed: {MISS.format('benzenx')}; did you mean benzene? Or {HINT}"
     # The core never imports chemicals for database names.
     code = "import sys, kolvar; kolvar.ThermoSystem.peng_robinson(['IPA', 'water']); print('chemicals' in sys.modules)"

@@ -169,13 +169,13 @@ def _liquid_volume(cas: str, c: Dict[str, float], sources: Dict[str, str]) -> Op
     perry = _row(volume.rho_data_Perry_8E_105_l, cas)
     if perry is not None and perry.Tmin <= LIQUID_T <= perry.Tmax:
         sources["liquid_volume"] = "liquid volume at 298.15 K: DIPPR 105 of chemicals' rho_data_Perry_8E_105_l"
-        return 1e6 / dippr.EQ105(LIQUID_T, perry.C1, perry.C2, perry.C3, perry.C4)
+        return float(1e6 / dippr.EQ105(LIQUID_T, perry.C1, perry.C2, perry.C3, perry.C4))
     vdi = _row(volume.rho_data_VDI_PPDS_2, cas)
     if vdi is not None and LIQUID_T < vdi.Tc:
         tau = 1.0 - LIQUID_T / vdi.Tc
         rho = vdi.rhoc + vdi.A * tau**0.35 + vdi.B * tau ** (2.0 / 3.0) + vdi.C * tau + vdi.D * tau ** (4.0 / 3.0)
         sources["liquid_volume"] = "liquid volume at 298.15 K: chemicals' rho_data_VDI_PPDS_2"
-        return 1000.0 * vdi.MW / rho
+        return float(1000.0 * vdi.MW / rho)
     if LIQUID_T < c["tc"]:
         sources["liquid_volume"] = "liquid volume at 298.15 K: COSTALD estimate from tc, vc and omega"
         return 1e6 * volume.COSTALD(LIQUID_T, c["tc"], c["vc"] * 1e-6, c["omega"])

@@ -17,6 +17,7 @@ per process, under a lock, and kept by CAS number.
 from __future__ import annotations
 
 import difflib
+import functools
 import threading
 import types
 from typing import Any, Dict, Iterator, List, Mapping, Optional, Tuple, Union
@@ -69,9 +70,9 @@ class Compound(Mapping[str, Any]):
         given = fields["sources"]
         self.sources: Mapping[str, str] = types.MappingProxyType(
             {key: given[key] for key in [*constants, *given] if key in given})
-        self.psat_t_range: Tuple[float, float] = tuple(fields["psat_t_range"])  # type: ignore[assignment]
+        self.psat_t_range: Tuple[float, float] = tuple(fields["psat_t_range"])
         self.psat_error: float = fields["psat_error"]
-        self.cp_t_range: Tuple[float, float] = tuple(fields["cp_t_range"])  # type: ignore[assignment]
+        self.cp_t_range: Tuple[float, float] = tuple(fields["cp_t_range"])
         self.cp_error: float = fields["cp_error"]
 
     def __getitem__(self, key: str) -> Any:
@@ -132,13 +133,14 @@ def _cas_number(key: str) -> Optional[str]:
     """The CAS number ``chemicals`` gives a name, synonym or CAS number; None when it has none."""
     if key in _cas_of_name:
         return _cas_of_name[key]
-    database = _chemicals()
-    if database is None:
-        return None
-    found = database.search_CAS(key) if _looks_like_cas(key) else database.search_name(key)
-    cas = found.CASs if found else None
-    _cas_of_name[key] = cas
-    return cas
+    with _lock:  # the package loads its identifiers on first use
+        database = _chemicals()
+        if database is None:
+            return None
+        found = database.search_CAS(key) if _looks_like_cas(key) else database.search_name(key)
+        cas = found.CASs if found else None
+        _cas_of_name[key] = cas
+        return cas
 
 
 def _looks_like_cas(key: str) -> bool:
@@ -192,8 +194,12 @@ def resolve(name: str, message: str) -> Union[Dict[str, Any], str]:
     return message + unknown_tail(name)
 
 
+@functools.lru_cache(maxsize=256)
 def unknown_tail(name: str) -> str:
-    """What follows the database's miss message: the closest names and what to do next."""
+    """What follows the database's miss message: the closest names and what to do next.
+
+    Kept for the last names asked about: a program that retries a wrong name
+    pays for the search of the closest names once."""
     key = _key(name)
     ours = _closest(key, [*_engine.ThermoSystem._database_names(), *ALIASES])
     suggestion = f"; did you mean {_choices(ours)}?" if ours else ""
