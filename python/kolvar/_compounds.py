@@ -88,9 +88,11 @@ class Compound(Mapping[str, Any]):
         return (_rebuilt, (self.to_dict(),))
 
     def to_dict(self) -> Dict[str, Any]:
-        """The constants, then ``formula``, ``cas`` and ``sources``, as plain data."""
+        """Plain data: the constants, then ``formula``, ``cas``, ``sources`` and the fits' ranges and errors."""
         return {**{k: list(v) if isinstance(v, tuple) else v for k, v in self._constants.items()},
-                "formula": self.formula, "cas": self.cas, "sources": dict(self.sources)}
+                "formula": self.formula, "cas": self.cas, "sources": dict(self.sources),
+                "psat_t_range": list(self.psat_t_range), "psat_error": self.psat_error,
+                "cp_t_range": list(self.cp_t_range), "cp_error": self.cp_error}
 
     def __repr__(self) -> str:
         lines = [f"Compound({self['name']!r}, {self.formula}, CAS {self.cas})"]
@@ -99,11 +101,12 @@ class Compound(Mapping[str, Any]):
         return "\n".join(lines)
 
 
+_EXTRAS = ("formula", "cas", "sources", "psat_t_range", "psat_error", "cp_t_range", "cp_error")
+
+
 def _rebuilt(data: Dict[str, Any]) -> Compound:
-    constants = {k: v for k, v in data.items() if k not in ("formula", "cas", "sources")}
-    return Compound({"constants": constants, "formula": data["formula"], "cas": data["cas"],
-                     "sources": data["sources"], "psat_t_range": (0.0, 0.0), "psat_error": 0.0,
-                     "cp_t_range": (0.0, 0.0), "cp_error": 0.0})
+    return Compound({"constants": {k: v for k, v in data.items() if k not in _EXTRAS},
+                     **{k: data[k] for k in _EXTRAS}})
 
 
 class Refusal(str):
