@@ -44,7 +44,7 @@ def _constant(key: str, what: str, function: Callable[..., Any], methods: Callab
     value = function(cas)
     if value is None or not math.isfinite(value):
         return None
-    sources[key] = f"{what}: {function.__module__}.{function.__name__}, table {available[0]}"
+    sources[key] = f"{what}: {function.__module__}.{function.__name__}, method {available[0]}"
     return float(value)
 
 
