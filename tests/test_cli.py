@@ -284,7 +284,7 @@ def test_a_liquid_split_in_the_design_range_is_one_warning(options, warning, cap
         (["--parameters", "1", "2"], "--parameters needs --activity MODEL"),
         (["--vapour", "Virial"], "--vapour applies to an activity-coefficient liquid"),
         (["--eos", "RKS1972", *WILSON, "--vapour", "Virial"], "--vapour applies to an activity-coefficient"),
-        (["--eos", "PR"], 'unknown equation of state "PR" (valid names: PR1976, '),
+        (["--eos", "PR2"], 'unknown equation of state "PR2" (valid names: PR1976, '),
         (["--kij", "x"], "argument --kij: invalid float value: 'x'"),
         (["--activity", "NRTL", "--parameters", '{"a": '], "argument --parameters: invalid JSON: "),
         (["--activity", "NRTL", "--parameters", "1", "2"], "dimension mismatch: activity model NRTL takes parameters "

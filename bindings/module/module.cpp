@@ -1,5 +1,6 @@
 // kolvar._engine: registration of the module's names, in order.
 #include "module/classes.hpp"
+#include "module/component_names.hpp"
 #include "module/design.hpp"
 #include "module/energy.hpp"
 #include "module/functions.hpp"
@@ -46,6 +47,7 @@ const std::array entries = {
     Entry{"_enthalpy_curve", &make_function_entry<&enthalpy_curve_def>, Listing::Private},
     Entry{"_ponchon_savarit_min_reflux", &make_function_entry<&ponchon_savarit_min_reflux_def>, Listing::Private},
     Entry{"_stage_table", &make_function_entry<&stage_table_def>, Listing::Private},
+    Entry{"_set_component_resolver", &make_function_entry<&set_component_resolver_def>, Listing::Private},
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "module/thermo_conversions.hpp"
 
+#include "module/component_names.hpp"
+
 #include "toolkit/errors.hpp"
 #include "toolkit/ref.hpp"
 #include "toolkit/to_python.hpp"
@@ -65,16 +67,15 @@ bool mapping_entries(PyObject* mapping, Entries& out, ValueOf value_of)
     return true;
 }
 
-bool constants(PyObject* mapping, thermo::ComponentConstants& out)
-{
-    return mapping_entries(mapping, out, constant_value);
-}
-
 bool component_source(PyObject* item, engine::ComponentSource& out)
 {
-    if (PyUnicode_Check(item)) return Text::convert(item, out.emplace<std::string>());
+    if (PyUnicode_Check(item)) {
+        std::string name;
+        return Text::convert(item, name) && named_component(name, out);
+    }
     // Read through items(), so that is what makes an object a mapping here.
-    if (PyObject_HasAttrString(item, "items")) return constants(item, out.emplace<thermo::ComponentConstants>());
+    if (PyObject_HasAttrString(item, "items"))
+        return component_constants(item, out.emplace<thermo::ComponentConstants>());
     return refuse_type(item, "str or Mapping");
 }
 
@@ -131,6 +132,11 @@ PyObject* keyed_value_object(const engine::KeyedValue& value)
 }
 
 }  // namespace
+
+bool component_constants(PyObject* mapping, thermo::ComponentConstants& out)
+{
+    return mapping_entries(mapping, out, constant_value);
+}
 
 bool ActivityParametersArg::convert(PyObject* object, Value& out)
 {

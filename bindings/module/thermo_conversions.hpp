@@ -140,6 +140,10 @@ struct ActivityParametersArg {
 // a dict, or None.
 PyObject* parameters_object(const std::optional<engine::ActivityParameters>& parameters);
 
+// A mapping of a compound's constants read through items(), as ComponentList
+// reads one.
+bool component_constants(PyObject* mapping, thermo::ComponentConstants& out);
+
 // A compound's constants as a new dict, in the form ComponentList accepts.
 PyObject* constants_dict(const thermo::ComponentConstants& constants);
 

@@ -1,5 +1,6 @@
 // ThermoSystem and the end-to-end smoke check.
 #include "module/classes.hpp"
+#include "module/component_names.hpp"
 #include "module/energy.hpp"
 #include "module/stable_flash.hpp"
 #include "module/system_state.hpp"
@@ -32,15 +33,19 @@ const auto system_peng_robinson = static_method(
     "ThermoSystem", "peng_robinson",
     "A φ–φ system: Peng–Robinson in both phases, classical mixing, kij = 0, the\n"
     "components taken by name from the built-in database.",
-    [](std::vector<std::string> names) { return ThermoSystem::peng_robinson(names); },
-    required<TextList>("names"));
+    [](std::vector<engine::ComponentSource> names) {
+        return ThermoSystem::restore(names, engine::PengRobinsonRecipe{});
+    },
+    required<NameList>("names"));
 
 const auto system_van_laar = static_method(
     "ThermoSystem", "van_laar",
     "A γ–φ system for a binary pair: van Laar liquid and ideal-gas vapour; a12 and\n"
     "a21 are the dimensionless van Laar parameters in the given component order.",
-    [](std::array<std::string, 2> names, double a12, double a21) { return ThermoSystem::van_laar(names, a12, a21); },
-    required<TextPair>("names"), required<Float>("a12"), required<Float>("a21"));
+    [](std::vector<engine::ComponentSource> names, double a12, double a21) {
+        return ThermoSystem::restore(names, engine::VanLaarRecipe{a12, a21});
+    },
+    required<NamePair>("names"), required<Float>("a12"), required<Float>("a21"));
 
 const auto system_bubble_temperature = method<ThermoSystem>(
     "ThermoSystem", "bubble_temperature",

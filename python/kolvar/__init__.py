@@ -16,7 +16,7 @@ liquid-split test), :mod:`kolvar.plot` and :mod:`kolvar.cli`.
 import types as _types
 import typing as _typing
 
-from . import _engine
+from . import _compounds, _engine
 from ._engine import *  # noqa: F401,F403
 from ._engine import __version__
 from ._engine import _CompositionWarning as CompositionWarning
@@ -30,7 +30,25 @@ __all__ = [*_engine.__all__, "shortcut", "CompositionWarning", "LiquidSplitWarni
 
 
 def components() -> _typing.List[str]:
-    """The names of the 24 compounds of the built-in database, in table order."""
+    """The names of the 24 compounds of the built-in database, in table order.
+
+    Constructors, :func:`component` and the command line also take these
+    names for them (in any case): isopropanol, isopropyl alcohol, IPA and
+    propan-2-ol for 2-propanol; methyl alcohol and MeOH for methanol; ethyl
+    alcohol and EtOH for ethanol; propanone and dimethyl ketone for acetone;
+    trichloromethane for chloroform; methylbenzene for toluene; butane,
+    pentane, hexane, heptane, octane, nonane and decane for the n-alkanes;
+    2-methylpropane and i-butane for isobutane; 2-methylbutane and i-pentane
+    for isopentane; hexahydrotoluene for methylcyclohexane; and each
+    compound's CAS number.  Equations of state are also named PR or
+    Peng-Robinson (PR1976), SRK or Soave-Redlich-Kwong (RKS1972), RK or
+    Redlich-Kwong (RK1949), VdW or van der Waals (VdW1870) and PRSV
+    (PRSV1986).
+
+    With the optional ``chemicals`` package (``pip install
+    'kolvar[chemicals]'``), any other name, synonym or CAS number that it
+    knows names a compound too: see :func:`component`.
+    """
     return list(_engine.ThermoSystem._database_names())
 
 
@@ -46,8 +64,27 @@ def component(name: str) -> _typing.Mapping[str, _typing.Any]:
     tc=...)`` starts a new compound from a known one.  Coefficient lists are
     tuples; nothing in the mapping can be changed.  An unknown name raises the
     same error as a constructor given that name.
+
+    A name the database does not know may be an alias of one of its compounds
+    (see :func:`components`) or, with the ``chemicals`` package installed, a
+    compound of that package: its record has the same keys, and shows its
+    ``formula``, ``cas`` and ``sources`` (the table or correlation each
+    constant came from, with the range and largest error of each fit).
     """
-    constants = _engine.ThermoSystem._database_component(name)
+    try:
+        constants = _engine.ThermoSystem._database_component(name)
+    except RuntimeError as error:
+        found = _compounds.lookup(name)
+        if isinstance(found, _compounds.Compound):
+            return found
+        if found is None or isinstance(found, _compounds.Refusal):
+            prefix = str(error)[: str(error).index("component ")]
+            text = str(found) if found is not None else str(error)[len(prefix):] + _compounds.unknown_tail(name)
+            raise RuntimeError(prefix + text) from None
+        constants = _engine.ThermoSystem._database_component(found)
     return _types.MappingProxyType(
         {key: tuple(value) if isinstance(value, list) else value for key, value in constants.items()}
     )
+
+
+_engine._set_component_resolver(_compounds.resolve)

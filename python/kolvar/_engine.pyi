@@ -5,7 +5,7 @@ equilibrium thermodynamics behind it.  Units: K, kPa absolute, kmol/h;
 compositions are mole fractions of the light (more volatile) component.
 """
 
-from collections.abc import Mapping, Sequence
+from collections.abc import Callable, Mapping, Sequence
 from typing import Any, ClassVar, Literal, SupportsFloat, SupportsIndex, final, type_check_only
 
 from typing_extensions import TypeAlias
@@ -136,6 +136,11 @@ def _stage_table(
     energy: ColumnEnergy,
 ) -> list[tuple[int, float, float, float, float, float]]:
     """The stages of a binary design as (stage, x, y, t, liquid_flow, vapour_flow)."""
+
+def _set_component_resolver(
+    resolver: Callable[[str, str], Mapping[str, str | float | Sequence[float] | None] | str] | None,
+) -> None:
+    """Registers what the constructors ask about a compound name the database does not know."""
 
 @final
 class ThermoSystem:

@@ -10,10 +10,19 @@ from typing import Dict, List, Optional, Tuple, Union
 from .thermo import model_names
 
 
+# The short names of equations of state that the constructors also take.
+EOS_ALIASES = {"pr": "PR1976", "peng-robinson": "PR1976", "srk": "RKS1972", "soave-redlich-kwong": "RKS1972",
+               "rk": "RK1949", "redlich-kwong": "RK1949", "vdw": "VdW1870", "van der waals": "VdW1870",
+               "prsv": "PRSV1986"}
+
+
 def canonical(kind: str, name: Optional[str]) -> Optional[str]:
-    """The listed spelling of a ``kind`` model name given in any case (an unknown name as given)."""
+    """The listed spelling of a ``kind`` model name given in any case, or of an
+    equation of state's short name (an unknown name as given)."""
     if name is None:
         return None
+    if kind in ("eos", "vapour") and name.lower() in EOS_ALIASES:
+        return EOS_ALIASES[name.lower()]
     return next((known for known in model_names()[kind] if known.lower() == name.lower()), name)
 
 

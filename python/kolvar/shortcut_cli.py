@@ -18,6 +18,7 @@ import sys
 from typing import List, Optional, Sequence, TextIO, Union
 
 from . import ThermoSystem, __version__
+from ._model_options import canonical
 from ._shortcut import shortcut
 from .cli import BROKEN_PIPE_STATUS, PROG, UsageError, _discard_standard_output, _Parser, _names
 
@@ -92,7 +93,8 @@ def run(args: argparse.Namespace, out: TextIO) -> None:
     if args.eos is None:
         system, model = ThermoSystem.peng_robinson(args.components), "Peng-Robinson"
     else:
-        system, model = ThermoSystem.cubic(args.components, eos=args.eos), f"{args.eos}, Classical"
+        eos = canonical("eos", args.eos)
+        system, model = ThermoSystem.cubic(args.components, eos=eos), f"{eos}, Classical"
     factor = 1.3 if args.reflux is None and args.reflux_factor is None else args.reflux_factor
     design = shortcut(system, args.pressure, args.feed_rate, args.z, args.light_key, args.heavy_key,
                       *args.recoveries, reflux=args.reflux, reflux_factor=factor, q=args.q)

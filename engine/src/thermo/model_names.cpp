@@ -4,6 +4,7 @@
 #include "thermo/saturation.hpp"
 
 #include <cstddef>
+#include <utility>
 
 namespace kolvar::engine {
 namespace {
@@ -49,6 +50,15 @@ bool offered(thermo::MixingRule rule)
     return false;
 }
 
+// The short names by which the common equations of state are known.
+constexpr std::pair<std::string_view, thermo::Eos> eos_aliases[] = {
+    {"PR", thermo::Eos::PR1976},        {"Peng-Robinson", thermo::Eos::PR1976},
+    {"SRK", thermo::Eos::RKS1972},      {"Soave-Redlich-Kwong", thermo::Eos::RKS1972},
+    {"RK", thermo::Eos::RK1949},        {"Redlich-Kwong", thermo::Eos::RK1949},
+    {"VdW", thermo::Eos::VdW1870},      {"van der Waals", thermo::Eos::VdW1870},
+    {"PRSV", thermo::Eos::PRSV1986},
+};
+
 constexpr std::size_t activity_model_count = thermo::activity_data::model_count;
 constexpr std::size_t saturation_model_count = static_cast<std::size_t>(thermo::SaturationModel::Maxwell) + 1;
 
@@ -77,7 +87,13 @@ std::vector<std::string> vapour_model_names()
     return out;
 }
 
-std::optional<thermo::Eos> eos_named(std::string_view name) { return named<thermo::Eos>(name, thermo::eos_count); }
+std::optional<thermo::Eos> eos_named(std::string_view name)
+{
+    if (auto eos = named<thermo::Eos>(name, thermo::eos_count)) return eos;
+    for (const auto& [alias, eos] : eos_aliases)
+        if (same_name(name, alias)) return eos;
+    return std::nullopt;
+}
 std::optional<thermo::MixingRule> mixing_rule_named(std::string_view name)
 {
     return named<thermo::MixingRule>(name, thermo::mixing_rule_count);

@@ -30,7 +30,9 @@ std::vector<std::string> vapour_model_names();
 
 // The variant of a name, or nothing. mixing_rule_named also knows the
 // C-parameter rules and saturation_model_named Maxwell, so that a system can
-// refuse them with the library's own text.
+// refuse them with the library's own text. eos_named also takes the short
+// names PR (and Peng-Robinson), SRK (Soave-Redlich-Kwong), RK (Redlich-Kwong),
+// VdW (van der Waals) and PRSV, in any case.
 std::optional<thermo::Eos> eos_named(std::string_view name);
 std::optional<thermo::MixingRule> mixing_rule_named(std::string_view name);
 std::optional<thermo::ActivityModel> activity_model_named(std::string_view name);
