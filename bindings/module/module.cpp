@@ -44,6 +44,7 @@ const std::array entries = {
     Entry{"_column_energy", &make_function_entry<&column_energy_def>, Listing::Private},
     Entry{"_ponchon_savarit", &make_function_entry<&ponchon_savarit_def>, Listing::Private},
     Entry{"_enthalpy_curve", &make_function_entry<&enthalpy_curve_def>, Listing::Private},
+    Entry{unit_warning.attribute, &make_warning_category<unit_warning>, Listing::Private},
 };
 
 }  // namespace

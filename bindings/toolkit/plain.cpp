@@ -211,10 +211,24 @@ PyObject* plain_value(PyObject* value)
         return value;
     }
     if (PyList_Check(value) || PyTuple_Check(value)) return plain_list(value);
+    if (PyDict_Check(value)) return plain_dict_of(value);
     bool found = false;
     PyObject* plain = plain_instance(value, found);
     if (found || PyErr_Occurred()) return plain;
     return PyObject_Str(value);
+}
+
+PyObject* plain_dict_of(PyObject* dict)
+{
+    Ref out = Ref::steal(PyDict_New());
+    if (!out) return nullptr;
+    Py_ssize_t position = 0;
+    PyObject *key, *value;  // borrowed
+    while (PyDict_Next(dict, &position, &key, &value)) {
+        Ref plain = Ref::steal(plain_value(value));
+        if (!plain || PyDict_SetItem(out.get(), key, plain.get()) < 0) return nullptr;
+    }
+    return out.release();
 }
 
 PyObject* html_table(const char* class_name, PyObject* plain)

@@ -25,6 +25,9 @@ namespace kolvar::bind {
 // exception set.
 PyObject* plain_value(PyObject* value);
 
+// A new dict of the plain forms of a dict's values, nested dicts too.
+PyObject* plain_dict_of(PyObject* dict);
+
 // The HTML table (a str) of an instance of `class_name` whose plain form is
 // `plain` (a dict); null with an exception set on failure.
 PyObject* html_table(const char* class_name, PyObject* plain);
