@@ -299,6 +299,7 @@ PyObject* create_class(ClassSpec<T> spec)
         def.doc = attribute.doc;
         def.closure = const_cast<Attribute<T>*>(&attribute);
         parts.getset.push_back(def);
+        note_unit(attribute.name, attribute.doc);
     }
     state_reader<T> = {kept, spec.state};
     Ref type = Ref::steal(create_type(std::move(parts)));
