@@ -9,11 +9,14 @@
 
 namespace kolvar::thermo::db {
 
-enum class Field : unsigned { Formula, Cas, Mw, Tc, Pc, Omega, Zc, Vc, Tb, PsatCoeffs, CpCoeffs, LiquidVolume };
+enum class Field : unsigned {
+    Formula, Cas, Mw, Tc, Pc, Omega, Zc, Vc, Tb, PsatCoeffs, CpCoeffs, LiquidVolume, UnifacGroups, DortmundGroups
+};
 
-inline constexpr std::size_t field_count = 12;
+inline constexpr std::size_t field_count = 14;
 inline constexpr std::array<std::string_view, field_count> field_names = {
-    "formula", "cas", "mw", "tc", "pc", "omega", "zc", "vc", "tb", "psat_coeffs", "cp_coeffs", "liquid_volume"};
+    "formula", "cas",         "mw",        "tc",           "pc",           "omega",          "zc",
+    "vc",      "tb",          "psat_coeffs", "cp_coeffs", "liquid_volume", "unifac_groups", "dortmund_groups"};
 
 inline std::optional<Field> field_of(std::string_view key)
 {
@@ -27,5 +30,7 @@ inline std::string_view field_name(Field f) { return field_names[static_cast<std
 
 inline bool is_text_field(Field f) { return f == Field::Formula || f == Field::Cas; }
 inline bool is_list_field(Field f) { return f == Field::PsatCoeffs || f == Field::CpCoeffs; }
+// Subgroup counts: a map from subgroup names (or numbers) to counts.
+inline bool is_group_field(Field f) { return f == Field::UnifacGroups || f == Field::DortmundGroups; }
 
 }  // namespace kolvar::thermo::db
