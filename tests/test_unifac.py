@@ -3,6 +3,8 @@ parameters wherever an activity model goes, h^E from the excess Gibbs energy,
 compounds of one's own by their subgroups, travel, and the refusals."""
 
 import pickle
+import re
+from pathlib import Path
 
 import numpy as np
 import pytest
@@ -114,3 +116,11 @@ def test_refusals(call, exception, message):
     with pytest.raises(exception) as caught:
         call()
     assert str(caught.value).startswith("dimension mismatch: " + message)
+
+
+def test_the_readme_example_prints_what_it_shows(capsys):
+    readme = (Path(__file__).resolve().parent.parent / "README.md").read_text(encoding="utf-8")
+    script, output = re.search(r"### Predictive liquids: UNIFAC\n.*?```python\n(.*?)```\n\nprints\n\n```text\n(.*?)```",
+                               readme, re.S).groups()
+    exec(compile(script, "README.md", "exec"), {})
+    assert capsys.readouterr().out == output
