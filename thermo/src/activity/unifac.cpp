@@ -106,8 +106,12 @@ void group_contribution(Real temperature, std::span<const Fraction> x, const Gro
         const std::size_t begin = g.pure_begin[i];
         const std::size_t own = g.pure_begin[i + 1] - begin;
         const auto members = [&g, begin](std::size_t j) { return g.pure_group[begin + j]; };
-        residual_terms<Real, double>(g, psi, members, std::span<const double>(g.pure_theta).subspan(begin, own),
-                                     std::span<Real>(s).first(own), std::span<Real>(ln_pure).first(own));
+        if (own == 1) {
+            ln_pure[0] = 0.0;  // one subgroup: theta = 1 and Psi = 1 give Q (1 - ln 1 - 1) = 0
+        } else {
+            residual_terms<Real, double>(g, psi, members, std::span<const double>(g.pure_theta).subspan(begin, own),
+                                         std::span<Real>(s).first(own), std::span<Real>(ln_pure).first(own));
+        }
         Real residual = 0.0;
         for (std::size_t j = 0; j < own; ++j) {
             const std::size_t k = members(j);
