@@ -55,7 +55,8 @@ struct GroupMixture {
 };
 
 // The mixture of `components` under `model`, or the first fault:
-//   UNIFAC cannot describe component "methane": it has no UNIFAC groups
+//   UNIFAC cannot describe component "methane": it has no UNIFAC groups (a
+//   compound of your own takes them as unifac_groups)
 //   UNIFAC has no interaction between main groups CH2 and H2S (needed by "a", "b")
 // Allocates; done once, when a system is built.
 std::expected<GroupMixture, std::string> prepare_groups(GroupModel model, std::span<const Component> components);

@@ -58,9 +58,8 @@ std::expected<GroupMixture, std::string> prepare_groups(GroupModel model, std::s
         const auto& groups = groups_of(c, model);
         if (groups.empty())
             return std::unexpected(text(model_name, " cannot describe component ", Quoted{c.name}, ": it has no ",
-                                        model_name, " groups (", model == GroupModel::Original ? "unifac_groups"
-                                                                                                : "dortmund_groups",
-                                        " of a compound given by its constants)"));
+                                        model_name, " groups (a compound of your own takes them as ",
+                                        model == GroupModel::Original ? "unifac_groups" : "dortmund_groups", ")"));
         for (const GroupCount& count : groups) {
             if (std::find(subgroups.begin(), subgroups.end(), count.subgroup) != subgroups.end()) continue;
             subgroups.push_back(count.subgroup);

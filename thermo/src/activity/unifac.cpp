@@ -21,7 +21,7 @@ namespace {
 constexpr double half_coordination = 5.0;
 // Inline room of the per-call arrays: subgroups, and main-group pairs.
 constexpr std::size_t stack_subgroups = 32;
-constexpr std::size_t stack_pairs = 144;
+constexpr std::size_t stack_pairs = 256;
 
 // Psi_mn between main-group indices, row m; the Dortmund form reads b and c.
 template <class Real>
