@@ -4,7 +4,7 @@
     python benchmarks/bench_python.py design     # only the binary design
     python benchmarks/bench_python.py energy     # only the enthalpies, the feed condition and the column's energy
     python benchmarks/bench_python.py shortcut   # only the multicomponent shortcut
-    python benchmarks/bench_python.py activity   # only the NRTL and UNIQUAC bubble temperatures
+    python benchmarks/bench_python.py activity   # only the NRTL, UNIQUAC and UNIFAC bubble temperatures
     python benchmarks/bench_python.py people     # kolvar.design, plain data and notebook tables
 
 Each figure is the best of several repeats of many calls, in microseconds
@@ -110,7 +110,8 @@ def activity():
         "a": [[0, -0.8009], [3.4578, 0]], "b": [[0, 246.18], [-586.0809, 0]], "alpha": [[0, 0.3], [0.3, 0]]})
     uniquac = kv.ThermoSystem.activity(["ethanol", "water"], "UNIQUAC", {
         "r": [2.1055, 0.92], "q": [1.972, 1.4], "a": [[0, 0.1], [-0.2, 0]], "b": [[0, -150.0], [-30.0, 0]]})
-    for label, system, target in (("NRTL", nrtl, 5), ("UNIQUAC", uniquac, None)):
+    unifac = kv.ThermoSystem.activity(["ethanol", "water"], "UNIFAC")
+    for label, system, target in (("NRTL", nrtl, 5), ("UNIQUAC", uniquac, None), ("UNIFAC", unifac, 6)):
         for x1 in (0.1, 0.5, 0.9):
             x = [x1, 1.0 - x1]
             report(f"bubble_temperature, {label}, x = {x1}",

@@ -872,8 +872,9 @@ def random_system(ch):
             kij = _random_matrix(ch, n, -0.1, 0.15) if ch.chance(0.6) else None
             ge_model = ge_parameters = None
             if rule in GE_RULES:
-                ge_model = ch.pick(["VanLaar", "Margules", "Wilson", "IdealLiquid"])
+                ge_model = ch.pick(["VanLaar", "Margules", "Wilson", "IdealLiquid", "UNIFAC-Dortmund"])
                 ge_parameters = (_random_matrix(ch, n, -500.0, 3000.0) if ge_model == "Wilson"
+                                 else None if ge_model in ("IdealLiquid", "UNIFAC-Dortmund")
                                  else _random_matrix(ch, n, -0.5, 2.5))
             eos_parameters = ([[ch.uniform(-0.3, 0.3) for _ in range(4)] for _ in range(n)]
                               if ch.chance(0.3) else None)
@@ -882,6 +883,7 @@ def random_system(ch):
             model = ch.pick(MODEL_NAMES["activity"])
             parameters = (_random_matrix(ch, n, -500.0, 3000.0) if model == "Wilson"
                           else _keyed_parameters(ch, model, n) if model in ("NRTL", "UNIQUAC")
+                          else None if model.startswith("UNIFAC")
                           else _random_matrix(ch, n, -0.5, 2.5))
             solubility = [ch.uniform(7.0, 24.0) for _ in range(n)] if model == "RegularSolution" else None
             saturation = [ch.pick(MODEL_NAMES["saturation"]) for _ in range(n)] if ch.chance(0.2) else None

@@ -34,7 +34,8 @@ def test_model_names_and_database():
     assert NAMES["eos"][0] == "PR1976" and len(NAMES["eos"]) == 22
     # The C-parameter rules are implied by the three-parameter equations of state, never offered as a rule.
     assert len(NAMES["mixing_rule"]) == 8 and not set(C_RULES) & set(NAMES["mixing_rule"])
-    assert NAMES["activity"] == ["VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid", "NRTL", "UNIQUAC"]
+    assert NAMES["activity"] == ["VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid", "NRTL", "UNIQUAC",
+                                 "UNIFAC", "UNIFAC-Dortmund"]
     assert NAMES["saturation"] == ["Antoine", "Riedel", "Muller", "RPM", "Polynomial"]
     assert NAMES["vapour"] == ["IdealGas", "Virial", *NAMES["eos"]]
     names = T._database_names()
@@ -99,9 +100,9 @@ WILSON = T.activity(["methanol", "water"], "Wilson", WILSON_MW)
          'unknown equation of state "PR2" (valid names: ' + ", ".join(NAMES["eos"]) + ")"),
         (lambda: T.cubic(["water"], mixing_rule="classic"), ValueError,
          'unknown mixing rule "classic" (valid names: ' + ", ".join(NAMES["mixing_rule"]) + ")"),
-        (lambda: T.activity(["water"], "UNIFAC"), ValueError,
-         'unknown activity model "UNIFAC" (valid names: VanLaar, Wilson, RegularSolution, Margules, IdealLiquid, NRTL, '
-         'UNIQUAC)'),
+        (lambda: T.activity(["water"], "ASOG"), ValueError,
+         'unknown activity model "ASOG" (valid names: VanLaar, Wilson, RegularSolution, Margules, IdealLiquid, NRTL, '
+         'UNIQUAC, UNIFAC, UNIFAC-Dortmund)'),
         (lambda: T.ideal_solution(["water"], vapour="Ideal"), ValueError,
          'unknown vapour model "Ideal" (valid names: ' + ", ".join(NAMES["vapour"]) + ")"),
         (lambda: T.ideal_solution(["water"], saturation=["antoin"]), ValueError,
@@ -166,7 +167,7 @@ WILSON = T.activity(["methanol", "water"], "Wilson", WILSON_MW)
          "dimension mismatch: component constants need a name (a non-empty text under the key name)"),
         (lambda: T.cubic([constants("water", Tc=1)]), ValueError,
          'dimension mismatch: component "water": unknown key "Tc" (accepted: name, tc, pc, omega, zc, vc, tb, mw, '
-         "psat_coeffs, cp_coeffs, liquid_volume, tm)"),
+         "psat_coeffs, cp_coeffs, liquid_volume, tm, unifac_groups, dortmund_groups)"),
         (lambda: T.cubic([without("water", "pc")]), ValueError, 'dimension mismatch: component "water": missing key pc'),
         (lambda: T.cubic([constants("water", tc=[1.0])]), ValueError,
          'dimension mismatch: component "water": tc must be a number, got a list'),

@@ -34,6 +34,19 @@ PyObject* to_python(const StabilityResult& result)
 namespace kolvar::bind {
 namespace {
 
+// A subgroup as a mapping's key names it: its name, or its number.
+bool group_key(PyObject* key, std::string& out)
+{
+    if (PyLong_Check(key) && !PyBool_Check(key)) {
+        Ref text = Ref::steal(PyObject_Str(key));
+        return text && Text::convert(text.get(), out);
+    }
+    if (!PyUnicode_Check(key)) return refuse_type(key, "str or int");
+    return Text::convert(key, out);
+}
+
+bool group_mapping(PyObject* mapping, thermo::GroupMapping& out);
+
 bool constant_value(PyObject* value, thermo::ConstantValue& out)
 {
     if (value == Py_None) {
@@ -41,15 +54,18 @@ bool constant_value(PyObject* value, thermo::ConstantValue& out)
         return true;
     }
     if (PyUnicode_Check(value)) return Text::convert(value, out.emplace<std::string>());
+    // Subgroup counts, read through items() as the constants themselves are.
+    if (PyObject_HasAttrString(value, "items")) return group_mapping(value, out.emplace<thermo::GroupMapping>());
     if (PySequence_Check(value)) return FloatList::convert(value, out.emplace<std::vector<double>>());
     if (PyNumber_Check(value)) return Float::convert(value, out.emplace<double>());
     return refuse_type(value, "number or Sequence");
 }
 
-// A mapping read through items() into (text key, value) entries, each value
-// converted by `value_of`: the components' constants and keyed parameters.
-template <class Entries, class ValueOf>
-bool mapping_entries(PyObject* mapping, Entries& out, ValueOf value_of)
+// A mapping read through items() into (text key, value) entries, each key
+// converted by `key_of` and each value by `value_of`: the components'
+// constants, their subgroup counts and keyed parameters.
+template <class Entries, class ValueOf, class KeyOf = decltype(&Text::convert)>
+bool mapping_entries(PyObject* mapping, Entries& out, ValueOf value_of, KeyOf key_of = &Text::convert)
 {
     Ref items = Ref::steal(PyMapping_Items(mapping));
     if (!items) return false;
@@ -61,10 +77,15 @@ bool mapping_entries(PyObject* mapping, Entries& out, ValueOf value_of)
         // A mapping other than a dict may give anything as an item.
         if (!PyTuple_Check(pair) || PyTuple_Size(pair) != 2) return refuse_type(pair, "(key, value) pair");
         auto& entry = out.emplace_back();
-        if (!Text::convert(PyTuple_GetItem(pair, 0), entry.first) || !value_of(PyTuple_GetItem(pair, 1), entry.second))
+        if (!key_of(PyTuple_GetItem(pair, 0), entry.first) || !value_of(PyTuple_GetItem(pair, 1), entry.second))
             return false;
     }
     return true;
+}
+
+bool group_mapping(PyObject* mapping, thermo::GroupMapping& out)
+{
+    return mapping_entries(mapping, out, &Float::convert, &group_key);
 }
 
 bool component_source(PyObject* item, engine::ComponentSource& out)
@@ -79,6 +100,20 @@ bool component_source(PyObject* item, engine::ComponentSource& out)
     return refuse_type(item, "str or Mapping");
 }
 
+// {name: count}, with an int key for a subgroup given by its number.
+PyObject* groups_dict(const thermo::GroupMapping& groups)
+{
+    Ref dict = Ref::steal(PyDict_New());
+    if (!dict) return nullptr;
+    for (const auto& [key, count] : groups) {
+        const bool number = !key.empty() && key.find_first_not_of("0123456789") == std::string::npos;
+        Ref k = Ref::steal(number ? PyLong_FromString(key.c_str(), nullptr, 10) : to_python(key));
+        Ref v = Ref::steal(PyLong_FromDouble(count));
+        if (!k || !v || PyDict_SetItem(dict.get(), k.get(), v.get()) != 0) return nullptr;
+    }
+    return dict.release();
+}
+
 PyObject* constant_to_python(const thermo::ConstantValue& value)
 {
     struct Convert {
@@ -86,6 +121,7 @@ PyObject* constant_to_python(const thermo::ConstantValue& value)
         PyObject* operator()(const std::string& v) const { return to_python(v); }
         PyObject* operator()(double v) const { return to_python(v); }
         PyObject* operator()(const std::vector<double>& v) const { return to_python(v); }
+        PyObject* operator()(const thermo::GroupMapping& groups) const { return groups_dict(groups); }
     };
     return std::visit(Convert{}, value);
 }

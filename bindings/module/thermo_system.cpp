@@ -81,7 +81,8 @@ const auto system_cubic = static_method(
     "`eos_parameters` gives p1…p4 per component for the equations of state that\n"
     "read them (0 in the database). `solubility` gives the regular-solution δ\n"
     "values in (cal/cm3)^½ of `ge_model=\"RegularSolution\"`. The `ge_parameters`\n"
-    "of NRTL and UNIQUAC are a mapping, as for `activity`.",
+    "of NRTL and UNIQUAC are a mapping, as for `activity`; UNIFAC and\n"
+    "UNIFAC-Dortmund take none (MHV1 with UNIFAC is a predictive cubic).",
     [](std::vector<ComponentSource> components, thermo::Eos eos, thermo::MixingRule rule, OptionalMatrix kij,
        std::optional<thermo::ActivityModel> ge_model, OptionalParameters ge_parameters, OptionalMatrix eos_parameters,
        std::optional<std::vector<double>> solubility) {
@@ -111,7 +112,9 @@ const auto system_activity = static_method(
     "- UNIQUAC `{\"r\": [...], \"q\": [...], \"a\": A, \"b\": B}`: τ_ij =\n"
     "  exp(a_ij + b_ij/T), z = 10, r_i and q_i > 0.\n\n"
     "b is (g_ij − g_jj)/R in K (for UNIQUAC, −(u_ij − u_jj)/R): parameters given\n"
-    "in J/mol or cal/mol are divided by R in those units. `vapour` is \"IdealGas\",\n"
+    "in J/mol or cal/mol are divided by R in those units. \"UNIFAC\" and\n"
+    "\"UNIFAC-Dortmund\" take no parameters: they predict the liquid from the\n"
+    "components' subgroups (`unifac_groups`, `dortmund_groups`). `vapour` is \"IdealGas\",\n"
     "\"Virial\" or an equation-of-state name; `saturation` None (each component's\n"
     "own correlation), one correlation name for every component, or one name per\n"
     "component. `poynting=True`\n"

@@ -62,12 +62,17 @@ def component(name: str) -> _typing.Mapping[str, _typing.Any]:
     [cm3/mol], ``tb`` [K], ``mw`` [g/mol], ``psat_coeffs`` (reduced Antoine
     a1, a2, a3: ln(Psat/pc) = a1 − a2/(a3 + T)), ``cp_coeffs`` (ideal-gas
     Cp/R = Σ a_k T^k) and, when the database has them, ``liquid_volume``
-    [cm3/mol] and ``tm``, the melting point [K] at 101.325 kPa (for carbon
-    dioxide, which sublimes there, its triple point).  This is the shape the ``ThermoSystem`` constructors accept for
-    a compound given by its constants, so ``dict(component("water"), name=...,
-    tc=...)`` starts a new compound from a known one.  Coefficient lists are
-    tuples; nothing in the mapping can be changed.  An unknown name raises the
-    same error as a constructor given that name.
+    [cm3/mol], ``tm``, the melting point [K] at 101.325 kPa (for carbon
+    dioxide, which sublimes there, its triple point), and the subgroup counts
+    of the group-contribution liquids, ``unifac_groups`` (UNIFAC) and
+    ``dortmund_groups`` (UNIFAC-Dortmund), as ``{subgroup name: count}``.
+    This is the shape the ``ThermoSystem`` constructors accept for a compound
+    given by its constants, so ``dict(component("water"), name=..., tc=...)``
+    starts a new compound from a known one; a compound of your own takes its
+    groups the same way, keyed by subgroup name or number (``{"CH3": 2,
+    "CH2": 4}`` or ``{1: 2, 2: 4}``).  Coefficient lists are tuples and group
+    counts read-only mappings; nothing in the mapping can be changed.  An
+    unknown name raises the same error as a constructor given that name.
 
     A name the database does not know may be an alias of one of its compounds
     (see :func:`components`) or, with the ``chemicals`` package installed, a
@@ -86,9 +91,15 @@ def component(name: str) -> _typing.Mapping[str, _typing.Any]:
             text = str(found) if found is not None else str(error)[len(prefix):] + _compounds.unknown_tail(name)
             raise RuntimeError(prefix + text) from None
         constants = _engine.ThermoSystem._database_component(found)
-    return _types.MappingProxyType(
-        {key: tuple(value) if isinstance(value, list) else value for key, value in constants.items()}
-    )
+    return _types.MappingProxyType({key: _frozen(value) for key, value in constants.items()})
+
+
+def _frozen(value: _typing.Any) -> _typing.Any:
+    if isinstance(value, list):
+        return tuple(value)
+    if isinstance(value, dict):
+        return _types.MappingProxyType(value)
+    return value
 
 
 _engine._set_component_resolver(_compounds.resolve)

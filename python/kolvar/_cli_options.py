@@ -170,7 +170,7 @@ def _add_thermo_options(parser: argparse.ArgumentParser) -> None:
         help="the activity model's binary parameters: A12 A21, the matrix [[0, A12], [A21, 0]] "
         "(van Laar and Margules dimensionless, Wilson energies in J/mol), or for NRTL and UNIQUAC one JSON "
         'mapping, \'{"a": [[0, A12], [A21, 0]], "b": ..., "alpha": ...}\' (NRTL, b in K) or '
-        '\'{"r": [R1, R2], "q": [Q1, Q2], "a": ..., "b": ...}\' (UNIQUAC)',
+        '\'{"r": [R1, R2], "q": [Q1, Q2], "a": ..., "b": ...}\' (UNIQUAC); UNIFAC and UNIFAC-Dortmund take none',
     )
     thermo.add_argument(
         "--vapour",

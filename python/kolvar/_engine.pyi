@@ -16,11 +16,13 @@ _Float: TypeAlias = SupportsFloat | SupportsIndex
 _Point: TypeAlias = tuple[float, float]
 _Matrix: TypeAlias = Sequence[Sequence[_Float]]
 # An activity model's parameters: a matrix, or for NRTL and UNIQUAC a mapping
-# of keys to matrices and lists.
+# of keys to matrices and lists (UNIFAC and UNIFAC-Dortmund take none).
 _ActivityParameters: TypeAlias = _Matrix | Mapping[str, _Matrix | Sequence[_Float]]
 # A database name, or a mapping of constants with the keys of
-# ``ThermoSystem._database_component`` (liquid_volume optional).
-_Component: TypeAlias = str | Mapping[str, str | _Float | Sequence[_Float] | None]
+# ``ThermoSystem._database_component`` (liquid_volume optional, and
+# unifac_groups and dortmund_groups, which map subgroup names or numbers to
+# counts).
+_Component: TypeAlias = str | Mapping[str, str | _Float | Sequence[_Float] | Mapping[str | int, _Float] | None]
 _Incipient: TypeAlias = tuple[float, list[float], list[float]]
 
 # Every instance pickles (it reduces to the private ``_rebuild``), and, as
@@ -195,7 +197,7 @@ class ThermoSystem:
     @staticmethod
     def _database_names() -> list[str]: ...
     @staticmethod
-    def _database_component(name: str) -> dict[str, str | float | list[float]]: ...
+    def _database_component(name: str) -> dict[str, str | float | list[float] | dict[str | int, int]]: ...
     @staticmethod
     def _model_names() -> dict[str, list[str]]: ...
     @staticmethod

@@ -151,6 +151,8 @@ void ln_gamma(ActivityModel model, Real temperature, std::span<const double> x, 
         return;
     case ActivityModel::NRTL: activity::nrtl(temperature, x, inputs, out); return;
     case ActivityModel::UNIQUAC: activity::uniquac(temperature, x, inputs, out); return;
+    case ActivityModel::UNIFAC:
+    case ActivityModel::UNIFACDortmund: activity::unifac(temperature, x, inputs, out); return;
     }
 }
 

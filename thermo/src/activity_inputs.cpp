@@ -3,6 +3,7 @@
 // first. What each model reads comes from its row of the model table.
 #include "thermo/activity.hpp"
 #include "thermo/activity_table.hpp"
+#include "thermo/group_contribution.hpp"
 
 #include "kolvar/format.hpp"
 
@@ -52,6 +53,7 @@ const char* described(Input input)
     case Input::Alpha: return "a matrix alpha";
     case Input::R: return "values of r";
     case Input::Q: return "values of q";
+    case Input::Groups: return "the subgroups";
     }
     return "?";
 }
@@ -72,7 +74,12 @@ std::expected<void, std::string> check_activity_inputs(ActivityModel model, cons
     for (std::size_t k = 0; k < activity_data::input_count; ++k) {
         const auto input = static_cast<Input>(k);
         if (!row.reads.has(input)) continue;
-        if (activity_data::shape(input) == activity_data::Shape::Matrix) {
+        if (activity_data::shape(input) == activity_data::Shape::Prepared) {
+            // The subgroups are prepared for one mixture and fit no other.
+            if (inputs.groups == nullptr || inputs.groups->components != n)
+                return std::unexpected(text("activity model ", m, " needs ", described(input), " of ", n,
+                                            " components"));
+        } else if (activity_data::shape(input) == activity_data::Shape::Matrix) {
             const std::size_t size = row.fixed_size != 0 ? row.fixed_size : n;
             const ParameterRows rows = matrix_of(inputs, input);
             if (!(row.fixed_size == 2 ? pair_fits(rows) : matrix_fits(rows, n)))

@@ -1,5 +1,6 @@
 #include "thermo/activity.hpp"
 #include "thermo/activity_table.hpp"
+#include "thermo/group_contribution.hpp"
 
 #include "numerics/dual.hpp"
 
@@ -7,6 +8,7 @@
 
 #include <array>
 #include <cmath>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,8 +28,9 @@ struct Mixture {
     std::vector<std::vector<double>> alpha{};
     std::vector<double> r{};
     std::vector<double> q{};
+    std::shared_ptr<const GroupMixture> groups{};
 
-    ActivityInputs inputs() const { return {parameters, volumes, deltas, b, alpha, r, q}; }
+    ActivityInputs inputs() const { return {parameters, volumes, deltas, b, alpha, r, q, groups.get()}; }
 
     std::vector<double> ln_gamma(const std::vector<double>& x) const
     {
@@ -43,6 +46,15 @@ struct Mixture {
 };
 
 void PrintTo(const Mixture& m, std::ostream* os) { *os << m.label; }
+
+// A group-contribution model of database compounds, with its subgroups prepared.
+Mixture group_mixture(std::string label, ActivityModel model, double temperature, std::vector<std::string> names)
+{
+    const auto components = find_components(names);
+    auto groups = prepare_groups(*group_model(model), components.value());
+    return {std::move(label), model, temperature, {}, {}, {}, {}, {}, {}, {},
+            std::make_shared<const GroupMixture>(std::move(groups.value()))};
+}
 
 std::vector<Mixture> binary_mixtures()
 {
@@ -62,6 +74,9 @@ std::vector<Mixture> binary_mixtures()
          {{0.0, -150.0}, {420.0, 0.0}}, {{0.0, 0.47}, {0.2, 0.0}}},
         {"UNIQUAC_acetone_water", ActivityModel::UNIQUAC, 330.0, {{0.0, 0.1}, {-0.2, 0.0}}, {}, {},
          {{0.0, -150.0}, {-30.0, 0.0}}, {}, {2.5735, 0.92}, {2.336, 1.4}},
+        group_mixture("UNIFAC_ethanol_water", ActivityModel::UNIFAC, 351.0, {"ethanol", "water"}),
+        group_mixture("UNIFAC_Dortmund_methylcyclohexane_2_propanol", ActivityModel::UNIFACDortmund, 360.0,
+                      {"methylcyclohexane", "2-propanol"}),
     };
 }
 
@@ -195,6 +210,8 @@ std::vector<Mixture> ternary_mixtures()
          {{0, 246.0, -120.0}, {-586.0, 0, 310.0}, {95.0, -40.0, 0}}, {{0, 0.3, 0.45}, {0.3, 0, 0.2}, {0.47, 0.2, 0}}},
         {"UNIQUAC", ActivityModel::UNIQUAC, 340.0, {{0, 0.2, -0.5}, {-0.1, 0, 0.3}, {0.4, -0.6, 0}}, {}, {},
          {{0, -120.0, 80.0}, {-60.0, 0, -200.0}, {150.0, 30.0, 0}}, {}, {2.1055, 0.92, 3.1878}, {1.972, 1.4, 2.4}},
+        group_mixture("UNIFAC", ActivityModel::UNIFAC, 340.0, {"acetone", "methanol", "water"}),
+        group_mixture("UNIFAC_Dortmund", ActivityModel::UNIFACDortmund, 340.0, {"toluene", "ethanol", "water"}),
     };
 }
 
@@ -278,7 +295,8 @@ TEST(Activity, MargulesOutsideABinaryGivesNaN)
 
 TEST(Activity, ModelNames)
 {
-    const char* expected[] = {"VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid", "NRTL", "UNIQUAC"};
+    const char* expected[] = {"VanLaar", "Wilson",  "RegularSolution", "Margules",       "IdealLiquid",
+                              "NRTL",    "UNIQUAC", "UNIFAC",          "UNIFAC-Dortmund"};
     ASSERT_EQ(activity_data::model_count, std::size(expected));
     for (unsigned i = 0; i < std::size(expected); ++i) EXPECT_STREQ(name(static_cast<ActivityModel>(i)), expected[i]);
 }

@@ -151,6 +151,8 @@ Result<void> take_parameters(thermo::ActivityModel model, std::string_view what,
         if (!row.takes_parameters()) return invalid_input(text("activity model ", row.name, " takes no ", what));
         return invalid_input(text("activity model ", row.name, " takes ", what, " as a matrix, not a mapping"));
     }
+    // A matrix for a model that reads none would be kept and never used.
+    if (given && !row.takes_parameters()) return invalid_input(text("activity model ", row.name, " takes no ", what));
     if (given) out.parameters = std::get<Matrix>(*given);
     return {};
 }

@@ -12,6 +12,7 @@
 #include "thermo/saturation.hpp"
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 namespace kolvar::engine {
@@ -129,6 +130,17 @@ Result<void> solubility_values(const std::vector<double>& solubility, std::size_
     return finite_entries("solubility", solubility);
 }
 
+// The subgroup bookkeeping of a group-contribution model, prepared once.
+Result<void> prepare_groups(ActivityModel model, std::span<const Component> components, ActivityData& out)
+{
+    const auto table = thermo::group_model(model);
+    if (!table) return {};
+    auto groups = thermo::prepare_groups(*table, components);
+    if (!groups) return invalid_input(std::move(groups.error()));
+    out.groups = std::make_shared<const thermo::GroupMixture>(std::move(*groups));
+    return {};
+}
+
 Result<void> check_activity(ActivityModel model, const thermo::ActivityInputs& inputs, std::size_t n)
 {
     if (auto ok = thermo::check_activity_inputs(model, inputs, n); !ok) return invalid_input(std::move(ok.error()));
@@ -174,6 +186,8 @@ Result<ThermoSystem> ThermoSystem::cubic(std::span<const ComponentSource> source
             !ok)
             return std::unexpected(std::move(ok.error()));
         if (options.solubility) model.activity.solubility = *options.solubility;
+        if (auto ok = prepare_groups(*options.ge_model, *components, model.activity); !ok)
+            return std::unexpected(std::move(ok.error()));
         if (model_reads(*options.ge_model, Input::Volumes)) {
             auto volumes = liquid_volumes(*components, thermo::name(*options.ge_model));
             if (!volumes) return std::unexpected(std::move(volumes.error()));
@@ -224,6 +238,8 @@ Result<ThermoSystem> ThermoSystem::activity(std::span<const ComponentSource> sou
             return invalid_input(text("solubility is read by RegularSolution only, not by ", model_name));
         model.activity.solubility = *options.solubility;
     }
+    if (auto ok = prepare_groups(activity_model, *components, model.activity); !ok)
+        return std::unexpected(std::move(ok.error()));
     if (model_reads(activity_model, Input::Volumes)) {
         auto volumes = liquid_volumes(*components, model_name);
         if (!volumes) return std::unexpected(std::move(volumes.error()));

@@ -12,10 +12,15 @@ namespace kolvar::thermo {
 
 // Declaration order is fixed; new models go at the end and get a row in
 // activity_table.hpp, which also counts them.
-enum class ActivityModel : unsigned { VanLaar, Wilson, RegularSolution, Margules, IdealLiquid, NRTL, UNIQUAC };
+enum class ActivityModel : unsigned {
+    VanLaar, Wilson, RegularSolution, Margules, IdealLiquid, NRTL, UNIQUAC, UNIFAC, UNIFACDortmund
+};
 
-// "VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid", "NRTL", "UNIQUAC"
+// "VanLaar", "Wilson", "RegularSolution", "Margules", "IdealLiquid", "NRTL", "UNIQUAC", "UNIFAC",
+// "UNIFAC-Dortmund"
 const char* name(ActivityModel model);
+
+struct GroupMixture;  // thermo/group_contribution.hpp
 
 // Rows of a parameter matrix, borrowed.
 using ParameterRows = std::span<const std::vector<double>>;
@@ -35,6 +40,7 @@ struct ActivityInputs {
     ParameterRows alpha{};                            // NRTL's non-randomness
     std::span<const double> r{};                      // UNIQUAC's volume parameters
     std::span<const double> q{};                      // UNIQUAC's area parameters
+    const GroupMixture* groups = nullptr;             // UNIFAC's prepared subgroups
 };
 
 // The shapes above, checked for n components: the first missing input as a
@@ -63,6 +69,16 @@ std::expected<void, std::string> check_activity_inputs(ActivityModel model, cons
 //              + q_i [1 - ln(sum_j theta_j tau_ji) - sum_j theta_j tau_ij/sum_k theta_k tau_kj],
 // the ratios Phi_i/x_i and theta_i/Phi_i taken in closed form, so that a
 // component with x_i = 0 gets its infinite-dilution value.
+// UNIFAC and UNIFAC-Dortmund, from the prepared subgroups (nu_ki, R_k, Q_k,
+// r_i = sum_k nu_ki R_k, q_i = sum_k nu_ki Q_k), with V_i = r_i/sum_j x_j r_j,
+// F_i = q_i/sum_j x_j q_j and V'_i = V_i for UNIFAC,
+// V'_i = r_i^(3/4)/sum_j x_j r_j^(3/4) for UNIFAC-Dortmund:
+//   ln gamma_i = 1 - V'_i + ln V'_i - 5 q_i (1 - V_i/F_i + ln(V_i/F_i))
+//              + sum_k nu_ki (ln Gamma_k - ln Gamma_k^(i)),
+//   ln Gamma_k = Q_k [1 - ln(sum_m theta_m Psi_mk) - sum_m theta_m Psi_km/sum_n theta_n Psi_nm],
+// theta_m = Q_m X_m/sum_n Q_n X_n over the group fractions X_m of the mixture
+// (of pure component i for Gamma_k^(i)), Psi_mn = exp(-a_mn/T) for UNIFAC and
+// exp(-(a_mn + b_mn T + c_mn T^2)/T) for UNIFAC-Dortmund, by main group.
 template <class Real>
 void ln_gamma(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
               std::type_identity_t<std::span<Real>> out);

@@ -22,9 +22,10 @@ enum class Input : unsigned {
     Alpha,       // alpha: n x n, off-diagonal entries >= 0
     R,           // r: n values > 0
     Q,           // q: n values > 0
+    Groups,      // groups: the prepared subgroups of n components
 };
 
-inline constexpr std::size_t input_count = 7;
+inline constexpr std::size_t input_count = 8;
 
 constexpr unsigned bit(Input input) { return 1u << static_cast<unsigned>(input); }
 
@@ -42,11 +43,12 @@ constexpr Inputs reads(std::initializer_list<Input> inputs)
 }
 
 // How an input is shaped and which values it takes.
-enum class Shape { Matrix, List };
+enum class Shape { Matrix, List, Prepared };
 enum class Bound { Finite, NonNegativeOffDiagonal, Positive };
 
 constexpr Shape shape(Input input)
 {
+    if (input == Input::Groups) return Shape::Prepared;
     return input == Input::Matrix || input == Input::B || input == Input::Alpha ? Shape::Matrix : Shape::List;
 }
 
@@ -88,7 +90,7 @@ struct ModelRow {
 using enum Input;
 
 // Indexed by the model's declaration index.
-inline constexpr std::array<ModelRow, 7> models{{
+inline constexpr std::array<ModelRow, 9> models{{
     // model                          name               reads                              size  T      keys
     {ActivityModel::VanLaar,         "VanLaar",         reads({Matrix}),                     0,    false, {}},
     {ActivityModel::Wilson,          "Wilson",          reads({Matrix, Volumes}),            0,    true,  {}},
@@ -99,6 +101,8 @@ inline constexpr std::array<ModelRow, 7> models{{
      {{{"a", Matrix}, {"b", B}, {"alpha", Alpha}, {}}}},
     {ActivityModel::UNIQUAC,         "UNIQUAC",         reads({Matrix, B, R, Q}),            0,    true,
      {{{"r", R}, {"q", Q}, {"a", Matrix}, {"b", B}}}},
+    {ActivityModel::UNIFAC,          "UNIFAC",          reads({Groups}),                     0,    true,  {}},
+    {ActivityModel::UNIFACDortmund,  "UNIFAC-Dortmund", reads({Groups}),                     0,    true,  {}},
 }};
 
 inline constexpr std::size_t model_count = models.size();
@@ -109,11 +113,11 @@ constexpr bool same_text(const char* a, const char* b) { return std::string_view
 
 // Every row filled, in declaration order, the last enumerator last, and
 // consistent: keys name distinct inputs the model reads and cover every input
-// a caller gives by key (all but the volumes and solubility parameters,
-// which have their own sources); a fixed-size model reads a matrix.
+// a caller gives by key (all but the volumes, solubility parameters and
+// groups, which have their own sources); a fixed-size model reads a matrix.
 constexpr bool models_complete()
 {
-    if (static_cast<std::size_t>(ActivityModel::UNIQUAC) + 1 != models.size()) return false;  // the last model
+    if (static_cast<std::size_t>(ActivityModel::UNIFACDortmund) + 1 != models.size()) return false;  // the last model
     for (std::size_t i = 0; i < models.size(); ++i) {
         const ModelRow& m = models[i];
         if (static_cast<std::size_t>(m.model) != i || m.name == nullptr || m.name[0] == '\0') return false;
@@ -131,7 +135,7 @@ constexpr bool models_complete()
             for (std::size_t other = 0; other < k; ++other)
                 if (same_text(m.keys[other].name, key.name)) return false;
         }
-        if (keyed != (m.reads.bits & ~(bit(Volumes) | bit(Solubility)))) return false;
+        if (keyed != (m.reads.bits & ~(bit(Volumes) | bit(Solubility) | bit(Groups)))) return false;
     }
     return true;
 }

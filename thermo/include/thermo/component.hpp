@@ -21,6 +21,17 @@ namespace kolvar::thermo {
 // Saturation-pressure correlations (see saturation.hpp); text forms are the names.
 enum class SaturationModel : unsigned { Antoine, Riedel, Muller, RPM, Polynomial, Maxwell };
 
+// One subgroup of a group-contribution table and how often a molecule holds
+// it (thermo/group_contribution.hpp).
+struct GroupCount {
+    int subgroup = 0;  // the table's subgroup number
+    int count = 0;
+    friend bool operator==(const GroupCount&, const GroupCount&) = default;
+};
+
+// Subgroup counts as a caller writes them: {subgroup name or number: count}.
+using GroupMapping = std::vector<std::pair<std::string, double>>;
+
 struct Component {
     std::string name;                  // table key, lower case
     std::vector<double> psat_coeffs;   // reduced Antoine [a1, a2, a3] for database compounds
@@ -36,6 +47,8 @@ struct Component {
     std::optional<double> tm;             // melting point at 101.325 kPa, K (triple point where it sublimes)
     SaturationModel saturation_model = SaturationModel::Antoine;
     std::array<double, 4> eos_params{};   // p1..p4 of some equations of state
+    std::vector<GroupCount> unifac_groups;    // UNIFAC subgroups; empty where the table has none
+    std::vector<GroupCount> dortmund_groups;  // UNIFAC-Dortmund subgroups; likewise
 };
 
 // A name that is not in the table. `message` is the full text:
@@ -59,12 +72,13 @@ std::expected<std::vector<Component>, LookupError> find_components(std::span<con
 std::span<const std::string> database_names();
 
 // One constant of a compound as a caller states it: absent (None), a text,
-// a number or a list of numbers.
-using ConstantValue = std::variant<std::monostate, std::string, double, std::vector<double>>;
+// a number, a list of numbers or subgroup counts.
+using ConstantValue = std::variant<std::monostate, std::string, double, std::vector<double>, GroupMapping>;
 
 // A compound given by its constants rather than by a database name: the keys
 // name, tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs and the
-// optional liquid_volume and tm, each at most once, in any order.
+// optional liquid_volume, tm, unifac_groups and dortmund_groups, each at
+// most once, in any order.
 using ComponentConstants = std::vector<std::pair<std::string, ConstantValue>>;
 
 // The record of those constants, every one checked; the first fault is the
@@ -84,15 +98,18 @@ using ComponentConstants = std::vector<std::pair<std::string, ConstantValue>>;
 //   component "x": cp_coeffs must have 5 entries, got 4
 //   component "x": liquid_volume must be positive and finite, got 0
 //   component "x": tm must lie below tc = 300 K, got 350
+//   component "x": unifac_groups has no UNIFAC subgroup "XY" (and the other
+//   checks of checked_groups in thermo/group_contribution.hpp)
 // Keys are checked in the order written above: the name first, then unknown
 // and mistyped keys in the order given, then the required keys in the order
-// tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs, liquid_volume, tm. The
+// tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs, liquid_volume, tm,
+// unifac_groups, dortmund_groups. The
 // saturation model is Antoine for 3 coefficients and Polynomial for 5; the
 // equation-of-state parameters p1..p4 are 0.
 std::expected<Component, std::string> component_from_constants(const ComponentConstants& constants);
 
 // The constants of a record in the form component_from_constants reads
-// (liquid_volume and tm only when present).
+// (liquid_volume, tm and the group counts only when present).
 ComponentConstants constants_of(const Component& component);
 
 }  // namespace kolvar::thermo

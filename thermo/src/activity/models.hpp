@@ -17,4 +17,10 @@ void nrtl(Real temperature, std::span<const double> x, const ActivityInputs& inp
 template <class Real>
 void uniquac(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out);
 
+// ln gamma_i of UNIFAC and UNIFAC-Dortmund from inputs.groups, which says
+// which of the two it is. No allocation for up to 32 subgroups in 16 main
+// groups.
+template <class Real>
+void unifac(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out);
+
 }  // namespace kolvar::thermo::activity

@@ -6,10 +6,12 @@
 #include "db/component_fields.hpp"
 #include "db/component_table.hpp"
 #include "kolvar/format.hpp"
+#include "thermo/group_contribution.hpp"
 
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <tuple>
 
 namespace kolvar::thermo {
 namespace {
@@ -17,11 +19,20 @@ namespace {
 using format::text;
 
 // The keys a caller may give, in the order of the checks.
-constexpr std::array<db::Field, 11> accepted_fields = {
-    db::Field::Tc, db::Field::Pc, db::Field::Omega, db::Field::Zc, db::Field::Vc,
-    db::Field::Tb, db::Field::Mw, db::Field::PsatCoeffs, db::Field::CpCoeffs, db::Field::LiquidVolume, db::Field::Tm};
+constexpr std::array<db::Field, 13> accepted_fields = {
+    db::Field::Tc,           db::Field::Pc,           db::Field::Omega,     db::Field::Zc,
+    db::Field::Vc,           db::Field::Tb,           db::Field::Mw,        db::Field::PsatCoeffs,
+    db::Field::CpCoeffs,     db::Field::LiquidVolume, db::Field::Tm,        db::Field::UnifacGroups,
+    db::Field::DortmundGroups};
 
-const char* accepted_keys = "name, tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs, liquid_volume, tm";
+const char* accepted_keys =
+    "name, tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs, liquid_volume, tm, unifac_groups, dortmund_groups";
+
+// The keys a compound may leave out.
+bool optional_field(db::Field f)
+{
+    return db::is_optional_field(f) || db::is_group_field(f);
+}
 
 bool accepted(db::Field f)
 {
@@ -36,7 +47,8 @@ const char* kind_of(const ConstantValue& value)
     case 0: return "None";
     case 1: return "a text";
     case 2: return "a number";
-    default: return "a list";
+    case 3: return "a list";
+    default: return "a mapping";
     }
 }
 
@@ -104,13 +116,20 @@ std::expected<Component, std::string> component_from_constants(const ComponentCo
         if (slot) return check.fail("key ", key, " given twice");
         slot = &value;
         const bool list = db::is_list_field(*field);
-        const bool absent_volume = db::is_optional_field(*field) && std::holds_alternative<std::monostate>(value);
-        if (!absent_volume && !(list ? std::holds_alternative<std::vector<double>>(value)
-                                     : std::holds_alternative<double>(value)))
-            return check.fail(key, " must be ", list ? "a list of numbers" : "a number", ", got ", kind_of(value));
+        const bool groups = db::is_group_field(*field);
+        const bool absent = optional_field(*field) && std::holds_alternative<std::monostate>(value);
+        const bool fits = list     ? std::holds_alternative<std::vector<double>>(value)
+                          : groups ? std::holds_alternative<GroupMapping>(value)
+                                   : std::holds_alternative<double>(value);
+        if (!absent && !fits)
+            return check.fail(key, " must be ",
+                              list     ? "a list of numbers"
+                              : groups ? "a mapping of subgroups to counts"
+                                       : "a number",
+                              ", got ", kind_of(value));
     }
     for (db::Field f : accepted_fields)
-        if (!db::is_optional_field(f) && !given[static_cast<std::size_t>(f)])
+        if (!optional_field(f) && !given[static_cast<std::size_t>(f)])
             return check.fail("missing key ", db::field_name(f));
 
     auto number = [&](db::Field f) { return std::get<double>(*given[static_cast<std::size_t>(f)]); };
@@ -171,6 +190,16 @@ std::expected<Component, std::string> component_from_constants(const ComponentCo
         if (!(*tm < c.tc)) return check.fail("tm must lie below tc = ", c.tc, " K, got ", *tm);
         c.tm = *tm;
     }
+    for (const auto& [field, model, target] :
+         {std::tuple{db::Field::UnifacGroups, GroupModel::Original, &c.unifac_groups},
+          std::tuple{db::Field::DortmundGroups, GroupModel::Dortmund, &c.dortmund_groups}}) {
+        const ConstantValue* value = given[static_cast<std::size_t>(field)];
+        if (value == nullptr || !std::holds_alternative<GroupMapping>(*value)) continue;
+        auto groups = checked_groups(model, std::get<GroupMapping>(*value),
+                                     text("component ", format::Quoted{c.name}, ": ", db::field_name(field)));
+        if (!groups) return std::unexpected(std::move(groups.error()));
+        *target = std::move(*groups);
+    }
     return c;
 }
 
@@ -181,6 +210,9 @@ ComponentConstants constants_of(const Component& c)
                            {"psat_coeffs", c.psat_coeffs},       {"cp_coeffs", c.cp_coeffs}};
     if (c.liquid_volume) out.emplace_back("liquid_volume", *c.liquid_volume);
     if (c.tm) out.emplace_back("tm", *c.tm);
+    if (!c.unifac_groups.empty()) out.emplace_back("unifac_groups", group_mapping(GroupModel::Original, c.unifac_groups));
+    if (!c.dortmund_groups.empty())
+        out.emplace_back("dortmund_groups", group_mapping(GroupModel::Dortmund, c.dortmund_groups));
     return out;
 }
 

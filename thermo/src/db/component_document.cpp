@@ -1,6 +1,7 @@
 #include "db/component_document.hpp"
 
 #include "db/component_fields.hpp"
+#include "thermo/group_contribution.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -31,9 +32,12 @@ struct RawComponent {
     std::vector<double> cp_coeffs;
     std::optional<double> liquid_volume;
     std::optional<double> tm;
+    GroupMapping unifac_groups;
+    GroupMapping dortmund_groups;
 };
 
-Component to_component(std::string name, RawComponent raw)
+// The record of a compound; its subgroup counts must name subgroups of the tables.
+std::expected<Component, std::string> to_component(std::string name, RawComponent raw)
 {
     Component c;
     c.name = std::move(name);
@@ -49,6 +53,13 @@ Component to_component(std::string name, RawComponent raw)
     c.liquid_volume = raw.liquid_volume;
     c.tm = raw.tm;
     c.saturation_model = SaturationModel::Antoine;
+    auto unifac = checked_groups(GroupModel::Original, raw.unifac_groups, "compound `" + c.name + "`: unifac_groups");
+    if (!unifac) return std::unexpected(std::move(unifac.error()));
+    auto dortmund =
+        checked_groups(GroupModel::Dortmund, raw.dortmund_groups, "compound `" + c.name + "`: dortmund_groups");
+    if (!dortmund) return std::unexpected(std::move(dortmund.error()));
+    c.unifac_groups = std::move(*unifac);
+    c.dortmund_groups = std::move(*dortmund);
     return c;
 }
 
@@ -92,6 +103,11 @@ public:
             seen_fields_ = {};
             break;
         case Expect::FieldValue:
+            if (!is_group_field(field_)) return wrong_type("map");
+            group_target().clear();
+            level_ = Level::Groups;
+            break;
+        case Expect::GroupCount:
         case Expect::ListElement:
         case Expect::Key: return wrong_type("map");
         }
@@ -131,6 +147,10 @@ public:
             expect_ = Expect::FieldValue;
             return true;
         }
+        case Level::Groups:
+            group_target().emplace_back(k, 0.0);
+            expect_ = Expect::GroupCount;
+            return true;
         case Level::None:
         case Level::List: break;
         }
@@ -141,11 +161,15 @@ public:
     {
         if (skip_depth_ > 0) return end_skipped();
         switch (level_) {
-        case Level::Compound:
-            components_.emplace(compound_name_, to_component(compound_name_, std::move(raw_)));
+        case Level::Compound: {
+            auto component = to_component(compound_name_, std::move(raw_));
+            if (!component) return fail(std::move(component.error()));
+            components_.emplace(compound_name_, std::move(*component));
             if (order_) order_->push_back(compound_name_);
             level_ = Level::Compounds;
             break;
+        }
+        case Level::Groups: level_ = Level::Compound; break;
         case Level::Compounds: level_ = Level::Document; break;
         case Level::Document:
             if (!seen_compounds_) return fail("missing field `compounds`");
@@ -188,9 +212,9 @@ public:
     }
 
 private:
-    enum class Level { None, Document, Compounds, Compound, List };
+    enum class Level { None, Document, Compounds, Compound, List, Groups };
     // What the next value stands for.
-    enum class Expect { Root, Key, Skip, CompoundsValue, CompoundValue, FieldValue, ListElement };
+    enum class Expect { Root, Key, Skip, CompoundsValue, CompoundValue, FieldValue, ListElement, GroupCount };
 
     bool fail(std::string message)
     {
@@ -206,15 +230,19 @@ private:
         case Expect::CompoundsValue: expected = "a map from compound names to compounds"; break;
         case Expect::CompoundValue: expected = "struct RawComponent"; break;
         case Expect::FieldValue:
-            expected = is_text_field(field_) ? "a string" : is_list_field(field_) ? "a sequence of numbers" : "f64";
+            expected = is_text_field(field_)    ? "a string"
+                       : is_list_field(field_)  ? "a sequence of numbers"
+                       : is_group_field(field_) ? "a map from subgroups to counts"
+                                                : "f64";
             break;
-        case Expect::ListElement: expected = "f64"; break;
+        case Expect::ListElement:
+        case Expect::GroupCount: expected = "f64"; break;
         case Expect::Key:
         case Expect::Skip: expected = "a value"; break;
         }
         std::string message = "invalid type: " + std::string(found) + ", expected " + expected;
         if (expect_ == Expect::CompoundValue) message += " (compound `" + compound_name_ + "`)";
-        if (expect_ == Expect::FieldValue || expect_ == Expect::ListElement) {
+        if (expect_ == Expect::FieldValue || expect_ == Expect::ListElement || expect_ == Expect::GroupCount) {
             message += " (compound `" + compound_name_ + "`, field `" +
                        std::string(field_name(field_)) + "`)";
         }
@@ -228,6 +256,7 @@ private:
     }
 
     std::vector<double>& list_target() { return field_ == Field::PsatCoeffs ? raw_.psat_coeffs : raw_.cp_coeffs; }
+    GroupMapping& group_target() { return field_ == Field::UnifacGroups ? raw_.unifac_groups : raw_.dortmund_groups; }
 
     // Every non-container value. `number` is set for numbers, `text` for strings.
     bool scalar(std::string_view kind, std::optional<double> number, string_t* text)
@@ -238,6 +267,11 @@ private:
         case Expect::ListElement:
             if (!number) return wrong_type(kind);
             list_target().push_back(*number);
+            return true;
+        case Expect::GroupCount:
+            if (!number) return wrong_type(kind);
+            group_target().back().second = *number;
+            expect_ = Expect::Key;
             return true;
         case Expect::FieldValue: break;
         case Expect::Root:
@@ -251,7 +285,7 @@ private:
             (field_ == Field::Formula ? raw_.formula : raw_.cas) = std::move(*text);
         } else if (is_optional_field(field_) && kind == "null") {
             optional_field().reset();  // an explicit null is an absent value
-        } else if (!number || is_list_field(field_)) {
+        } else if (!number || is_list_field(field_) || is_group_field(field_)) {
             return wrong_type(kind);
         } else if (is_optional_field(field_)) {
             optional_field() = *number;

@@ -9,11 +9,14 @@
 
 namespace kolvar::thermo::db {
 
-enum class Field : unsigned { Formula, Cas, Mw, Tc, Pc, Omega, Zc, Vc, Tb, PsatCoeffs, CpCoeffs, LiquidVolume, Tm };
+enum class Field : unsigned {
+    Formula, Cas, Mw, Tc, Pc, Omega, Zc, Vc, Tb, PsatCoeffs, CpCoeffs, LiquidVolume, Tm, UnifacGroups, DortmundGroups
+};
 
-inline constexpr std::size_t field_count = 13;
+inline constexpr std::size_t field_count = 15;
 inline constexpr std::array<std::string_view, field_count> field_names = {
-    "formula", "cas", "mw", "tc", "pc", "omega", "zc", "vc", "tb", "psat_coeffs", "cp_coeffs", "liquid_volume", "tm"};
+    "formula",   "cas",         "mw",            "tc", "pc",            "omega",          "zc", "vc",
+    "tb",        "psat_coeffs", "cp_coeffs", "liquid_volume", "tm", "unifac_groups", "dortmund_groups"};
 
 inline std::optional<Field> field_of(std::string_view key)
 {
@@ -26,9 +29,11 @@ inline std::optional<Field> field_of(std::string_view key)
 inline std::string_view field_name(Field f) { return field_names[static_cast<std::size_t>(f)]; }
 
 inline bool is_text_field(Field f) { return f == Field::Formula || f == Field::Cas; }
-// The keys that may be absent (or null): the liquid volume and the melting point.
+// The numbers that may be absent (or null): the liquid volume and the melting point.
 inline bool is_optional_field(Field f) { return f == Field::LiquidVolume || f == Field::Tm; }
 
 inline bool is_list_field(Field f) { return f == Field::PsatCoeffs || f == Field::CpCoeffs; }
+// Subgroup counts: a map from subgroup names (or numbers) to counts.
+inline bool is_group_field(Field f) { return f == Field::UnifacGroups || f == Field::DortmundGroups; }
 
 }  // namespace kolvar::thermo::db

@@ -9,12 +9,14 @@
 
 #include "thermo/component.hpp"
 #include "thermo/flash.hpp"
+#include "thermo/group_contribution.hpp"
 #include "thermo/isothermal_flash.hpp"
 #include "thermo/phase.hpp"
 #include "thermo/phase_properties.hpp"
 #include "thermo/stability.hpp"
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -56,10 +58,12 @@ struct ActivityData {
     Matrix alpha;                     // the key "alpha"
     std::vector<double> r;            // the key "r"
     std::vector<double> q;            // the key "q"
+    // UNIFAC's subgroups of the system's components, prepared when it is built.
+    std::shared_ptr<const thermo::GroupMixture> groups;
 
     thermo::ActivityInputs view() const noexcept
     {
-        return {parameters, volumes, solubility, b, alpha, r, q};
+        return {parameters, volumes, solubility, b, alpha, r, q, groups.get()};
     }
 };
 
