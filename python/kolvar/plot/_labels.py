@@ -31,8 +31,9 @@ _MARK_HALF = 4.5  # points: half the side of the box a mark covers
 _MARGIN = 1.5  # points between a label and the frame
 
 # A stage corner lies on the equilibrium curve, its step's lines run right
-# and down from it: up-left is outside both, then straight up, left, up-right.
-STAGE_SPOTS: Tuple[Spot, ...] = ((-1, 1), (0, 1), (-1, 0), (1, 1), (-1, -1))
+# and down from it: up-left is outside both, and so are straight up and left
+# where the curve is flat or steep.
+STAGE_SPOTS: Tuple[Spot, ...] = ((-1, 1), (0, 1), (-1, 0))
 # A mark on the diagonal: below it, outside the staircase, right then left.
 _MARK_SPOTS: Tuple[Spot, ...] = ((1, -1), (-1, -1), (1, 1), (-1, 1))
 
