@@ -11,9 +11,9 @@ from ._common import (
     _MARKS,
     _QLINE,
     _RECTIFYING,
-    _STAIRS,
     _STRIPPING,
     _axes,
+    _binary_names,
     _finish_diagram,
     _light_name,
     _mark_split,
@@ -49,18 +49,20 @@ def mccabe_thiele(
     diagonal, and the minimum-reflux pinch.  ``components`` (two names, light
     component first) names the axes; a curve does not carry them.  Given the
     ``system`` the curve was made from (``EquilibriumCurve.from_thermo``),
-    the x range where its bubble-point liquid splits into two liquids
-    (``kolvar.thermo.liquid_split``) is shaded: the curve is metastable there.
+    its components name the axes, and the x range where its bubble-point
+    liquid splits into two liquids (``kolvar.thermo.liquid_split``) is
+    shaded: the curve is metastable there.
     """
-    light = _light_name(components)
     split = None
     if system is not None:
         from ..thermo import _split_along_curve
 
         if not isinstance(system, ThermoSystem):
             raise TypeError(f"system must be a ThermoSystem, got {type(system).__name__}")
+        components = _binary_names(system, components)
         _require_matplotlib()  # before the stability tests, which are the slow part
         split = _split_along_curve(system, curve)
+    light = _light_name(components)
     ax = _axes(ax)
     _mark_split(ax, split)
     spec = result.spec
@@ -72,12 +74,13 @@ def mccabe_thiele(
     ax.plot([x_d, x_int], [x_d, y_int], color=_RECTIFYING, linewidth=1.3, label="rectifying line", gid="rectifying")
     ax.plot([x_int, x_b], [y_int, x_b], color=_STRIPPING, linewidth=1.3, label="stripping line", gid="stripping")
     analysis = result.rmin
+    pinch = (analysis.pinch, "tangent" if analysis.tangent else "feed", analysis.r_min)
     summary = (
         f"{result.n_stages:.2f} theoretical stages, feed on stage {result.feed_stage}, "
         f"R = {spec.reflux:.3g}, q = {spec.q:.3g}"
     )
     return _stages_and_marks(
-        ax, result.staircase, result.stages, result.feed_stage, (x_d, x_b, z_f), (analysis.pinch, "tangent" if analysis.tangent else "feed", analysis.r_min),
+        ax, result.staircase, result.stages, result.feed_stage, (x_d, x_b, z_f), pinch,
         lambda: _finish_diagram(ax, light, curve, components, summary),
     )
 

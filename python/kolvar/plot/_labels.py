@@ -116,7 +116,7 @@ def _place(
     required: bool,
     gap: float = _GAP,
 ) -> None:
-    size = label.get_fontsize()
+    size = float(label.get_fontsize())
     width = _CHAR_WIDTH * size * len(label.get_text()) * scale
     height = _LINE_HEIGHT * size * scale
     px, py = ax.transData.transform(label.xy)

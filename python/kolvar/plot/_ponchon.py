@@ -41,7 +41,10 @@ class _TieLines:
         """The tie line whose liquid end is x: (x, h_L, y, H_V), both ends moving linearly between samples."""
         k = min(max(bisect.bisect_right(self.x, x) - 1, 0), len(self.x) - 2)
         s = min(max((x - self.x[k]) / (self.x[k + 1] - self.x[k]), 0.0), 1.0)
-        lerp = lambda v: v[k] + s * (v[k + 1] - v[k])  # noqa: E731
+
+        def lerp(v: Sequence[float]) -> float:
+            return v[k] + s * (v[k + 1] - v[k])
+
         return x, lerp(self.h), lerp(self.y), lerp(self.H)
 
     def vapour_crossing(self, pole: Point, x: float) -> Optional[float]:
