@@ -110,7 +110,13 @@ def test_json_is_the_design_and_the_feed_temperature_sets_q(capsys):
     made = kolvar.design(system, kolvar.BinaryColumn(101.325, kolvar.Feed(80, 0.5), 0.95, 0.05), reflux_factor=1.5,
                          n_points=21)
     status, out, err = run([*argv, "--json"], capsys)
-    assert (status, err) == (0, "") and json.loads(out) == json.loads(json.dumps(made.to_dict()))
+    data = json.loads(out)
+    assert (status, err) == (0, "") and {k: data[k] for k in made.to_dict()} == json.loads(json.dumps(made.to_dict()))
+    # The stages carry what the report prints, and every quantity has its unit.
+    assert data["stages"] == json.loads(json.dumps(made.stage_table()))
+    assert set(data["stages"][0]) == {"stage", "x", "y", "t", "liquid_flow", "vapour_flow"}
+    assert data["units"]["t"] == "K" and data["units"]["liquid_flow"] == "kmol/h" and data["units"]["pressure"][:3] == "kPa"
+    assert kolvar.ThermoSystem.from_dict(data["system"]).to_dict() == system.to_dict()
     _, out, _ = run([*argv, "--json", "--feed-temperature", "340"], capsys)
     assert json.loads(out)["column"]["feed"]["q"] == system.feed_quality(340.0, 101.325, [0.5, 0.5]) > 1.0
     # The report shows the design's energy and a temperature for every stage.

@@ -24,7 +24,7 @@ def test_all_starts_with_version_and_is_reexported():
         assert getattr(kolvar, name) is getattr(e, name)
     # The package adds its Python-level functions and its warnings after the native names.
     assert kolvar.__all__ == [*e.__all__, "shortcut", "CompositionWarning", "LiquidSplitWarning", "column_energy",
-                              "ponchon_savarit", "design", "ColumnDesign"]
+                              "ponchon_savarit", "design", "ColumnDesign", "UnitWarning"]
     assert all(callable(getattr(kolvar, name)) for name in kolvar.__all__[len(e.__all__) :])
 
 

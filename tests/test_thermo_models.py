@@ -40,7 +40,7 @@ def test_model_names_and_database():
     names = T._database_names()
     assert len(names) == 24 and names[:2] == ["methane", "ethane"]
     methane = T._database_component("methane")
-    assert list(methane) == ["name", "tc", "pc", "omega", "zc", "vc", "tb", "mw", "psat_coeffs", "cp_coeffs"]
+    assert list(methane) == ["name", "tc", "pc", "omega", "zc", "vc", "tb", "mw", "psat_coeffs", "cp_coeffs", "tm"]
     assert T._database_component("n-butane")["liquid_volume"] == 100.4
     with pytest.raises(RuntimeError, match='^thermo evaluation failed: component "benzen", not in the korrin database'):
         T._database_component("benzen")
@@ -166,7 +166,7 @@ WILSON = T.activity(["methanol", "water"], "Wilson", WILSON_MW)
          "dimension mismatch: component constants need a name (a non-empty text under the key name)"),
         (lambda: T.cubic([constants("water", Tc=1)]), ValueError,
          'dimension mismatch: component "water": unknown key "Tc" (accepted: name, tc, pc, omega, zc, vc, tb, mw, '
-         "psat_coeffs, cp_coeffs, liquid_volume)"),
+         "psat_coeffs, cp_coeffs, liquid_volume, tm)"),
         (lambda: T.cubic([without("water", "pc")]), ValueError, 'dimension mismatch: component "water": missing key pc'),
         (lambda: T.cubic([constants("water", tc=[1.0])]), ValueError,
          'dimension mismatch: component "water": tc must be a number, got a list'),

@@ -3,6 +3,7 @@
 
 #include "module/classes.hpp"
 #include "module/thermo_conversions.hpp"
+#include "module/unit_note.hpp"
 
 #include "toolkit/callable.hpp"
 
@@ -61,18 +62,32 @@ const auto system_feed_quality = method<ThermoSystem>(
     "q = (H_V − h_F)/(H_V − h_L) with H_V the vapour enthalpy at the dew\n"
     "temperature, h_L the liquid enthalpy at the bubble temperature and h_F the\n"
     "feed's own (the flash's two phases between the two). 1 at the bubble point,\n"
-    "0 at the dew point, above 1 subcooled and below 0 superheated.",
-    [](const ThermoSystem& system, double t, double p, std::vector<double> z) { return system.feed_quality(t, p, z); },
+    "0 at the dew point, above 1 subcooled and below 0 superheated. Issues\n"
+    "kolvar.UnitWarning when no liquid of the system can be at `t` (a temperature\n"
+    "in °C, most often).",
+    [](const ThermoSystem& system, double t, double p, std::vector<double> z) {
+        return engine::noted(system.feed_quality(t, p, z), system, t);
+    },
     required<Float>("t"), required<Float>("p"), required<FloatList>("z"))
     .without_lock();
+
+const auto system_implausible_temperature = method<ThermoSystem>(
+    "ThermoSystem", "_implausible_temperature",
+    "Why no liquid of the system can be at `t` [K] (\"74 K is below benzene's\n"
+    "melting point (278.7 K)\"), or None: below every component's melting point or\n"
+    "below 0.3·T_c of every component.",
+    [](const ThermoSystem& system, double t) { return engine::implausible_temperature(system, t); },
+    required<Float>("t"));
 
 const auto feed_from_conditions = static_method(
     "Feed", "from_conditions",
     "The feed of a binary `system` at `temperature` [K] and `pressure` [kPa]:\n"
     "`Feed(rate, z, q)` with q = system.feed_quality(temperature, pressure,\n"
-    "[z, 1 − z]); `rate` in kmol/h, `z` the light-component mole fraction.",
+    "[z, 1 − z]); `rate` in kmol/h, `z` the light-component mole fraction.\n"
+    "Issues kolvar.UnitWarning as `feed_quality` does.",
     [](const ThermoSystem& system, double rate, double z, double temperature, double pressure) {
-        return engine::feed_from_conditions(system, rate, z, temperature, pressure);
+        return engine::noted(engine::feed_from_conditions(system, rate, z, temperature, pressure), system,
+                             temperature);
     },
     required<Instance<ThermoSystem>>("system"), required<Float>("rate"), required<Float>("z"),
     required<Float>("temperature"), required<Float>("pressure"))
@@ -143,7 +158,7 @@ PyMethodDef ponchon_savarit_min_reflux_def() { return def<ponchon_savarit_min_re
 
 std::vector<PyMethodDef> thermo_system_energy_methods()
 {
-    return {def<system_enthalpy>(), def<system_feed_quality>()};
+    return {def<system_enthalpy>(), def<system_feed_quality>(), def<system_implausible_temperature>()};
 }
 
 PyMethodDef feed_from_conditions_def() { return def<feed_from_conditions>(); }

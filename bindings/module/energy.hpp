@@ -1,4 +1,5 @@
-// The energy methods: ThermoSystem.enthalpy and ThermoSystem.feed_quality,
+// The energy methods: ThermoSystem.enthalpy, ThermoSystem.feed_quality and
+// the private ThermoSystem._implausible_temperature,
 // appended to ThermoSystem's methods, and Feed.from_conditions; the module's
 // private energy functions _column_energy, _ponchon_savarit,
 // _ponchon_savarit_min_reflux and _enthalpy_curve (their result classes are

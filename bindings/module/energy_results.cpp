@@ -8,7 +8,10 @@
 
 #include "engine/energy/restore.hpp"
 
+#include "kolvar/format.hpp"
+
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -58,6 +61,29 @@ const auto design_rebuild = constructor<PonchonSavaritResult>(
     required<Float>("distillate_rate"), required<Float>("bottoms_rate"), required<XY>("top_difference_point"),
     required<XY>("bottom_difference_point"));
 
+// "ColumnEnergy(D = 50 kmol/h, B = 50 kmol/h, top 353.25 K, Q_C = 1815.2 kW, Q_R = 1186.0 kW)".
+std::string column_energy_repr(const ColumnEnergy& e)
+{
+    return format::text("ColumnEnergy(D = ", format::Fixed{e.distillate_rate, 3}, " kmol/h, B = ",
+                        format::Fixed{e.bottoms_rate, 3}, " kmol/h, top ", format::Fixed{e.top_temperature, 2},
+                        " K, Q_C = ", format::Fixed{e.condenser_duty, 1}, " kW, Q_R = ",
+                        format::Fixed{e.reboiler_duty, 1}, " kW)");
+}
+
+// "PonchonSavaritStage(3, x = 0.7012, y = 0.8432, T = 360.12 K)".
+std::string stage_repr(const PonchonSavaritStage& s)
+{
+    return format::text("PonchonSavaritStage(", s.index, ", x = ", format::Fixed{s.x, 4}, ", y = ",
+                        format::Fixed{s.y, 4}, ", T = ", format::Fixed{s.t, 2}, " K)");
+}
+
+// "PonchonSavaritResult(N = 12.3, feed on 6, R = 1.500, R_min = 1.012)".
+std::string design_repr(const PonchonSavaritResult& r)
+{
+    return format::text("PonchonSavaritResult(N = ", format::Fixed{r.n_stages, 1}, ", feed on ", r.feed_stage,
+                        ", R = ", format::Fixed{r.reflux, 3}, ", R_min = ", format::Fixed{r.r_min, 3}, ")");
+}
+
 PyObject* make_column_energy()
 {
     ClassSpec<ColumnEnergy> spec{
@@ -81,6 +107,7 @@ PyObject* make_column_energy()
                                             "Heat added in the reboiler, **kW**, from the overall energy balance."),
     };
     spec.rebuilt_by<column_energy_rebuild>();
+    spec.repr = repr_of<ColumnEnergy, &column_energy_repr>;
     return create_class(std::move(spec));
 }
 const DeclaredClass<ColumnEnergy> column_energy_class{"ColumnEnergy", &make_column_energy,
@@ -98,6 +125,7 @@ PyObject* make_ponchon_savarit_stage()
         field<&PonchonSavaritStage::vapour_flow>("vapour_flow", "Vapour leaving the stage in **kmol/h**."),
     };
     spec.rebuilt_by<stage_rebuild>();
+    spec.repr = repr_of<PonchonSavaritStage, &stage_repr>;
     return create_class(std::move(spec));
 }
 const DeclaredClass<PonchonSavaritStage> ponchon_savarit_stage_class{
@@ -131,6 +159,7 @@ PyObject* make_ponchon_savarit_result()
             "bottom_difference_point", "The bottom difference point `(x_B, h_B − Q_R/B)`, enthalpy in J/mol."),
     };
     spec.rebuilt_by<design_rebuild>();
+    spec.repr = repr_of<PonchonSavaritResult, &design_repr>;
     return create_class(std::move(spec));
 }
 const DeclaredClass<PonchonSavaritResult> ponchon_savarit_result_class{

@@ -48,6 +48,7 @@ const std::array entries = {
     Entry{"_ponchon_savarit_min_reflux", &make_function_entry<&ponchon_savarit_min_reflux_def>, Listing::Private},
     Entry{"_stage_table", &make_function_entry<&stage_table_def>, Listing::Private},
     Entry{"_set_component_resolver", &make_function_entry<&set_component_resolver_def>, Listing::Private},
+    Entry{unit_warning.attribute, &make_warning_category<unit_warning>, Listing::Private},
 };
 
 }  // namespace

@@ -7,8 +7,11 @@
 
 #include "engine/multicomponent/restore.hpp"
 
+#include "kolvar/format.hpp"
+
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -81,6 +84,14 @@ const auto shortcut_rebuild = constructor<ShortcutResult>(
     required<Float>("top_temperature"), required<Float>("bottom_temperature"), required<Float>("condenser_duty"),
     required<Float>("reboiler_duty"), required<FloatList>("alpha"));
 
+// "ShortcutResult(4 components, N = 21.1, feed on 12, R = 1.187)".
+std::string shortcut_repr(const ShortcutResult& r)
+{
+    return format::text("ShortcutResult(", static_cast<std::uint64_t>(r.distillate.size()), " components, N = ",
+                        format::Fixed{r.n_stages, 1}, ", feed on ", r.feed_stage, ", R = ", format::Fixed{r.reflux, 3},
+                        ")");
+}
+
 PyObject* make_shortcut_result()
 {
     ClassSpec<ShortcutResult> spec{
@@ -116,6 +127,7 @@ PyObject* make_shortcut_result()
             "distillate's and the bottoms' bubble points (the heavy key's is 1)."),
     };
     spec.rebuilt_by<shortcut_rebuild>();
+    spec.repr = repr_of<ShortcutResult, &shortcut_repr>;
     return create_class(std::move(spec));
 }
 const DeclaredClass<ShortcutResult> shortcut_result_class{"ShortcutResult", &make_shortcut_result,

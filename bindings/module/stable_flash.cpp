@@ -9,6 +9,8 @@
 
 #include "engine/thermo/stable_flash.hpp"
 
+#include "kolvar/format.hpp"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +45,16 @@ const auto phase_rebuild = constructor<EquilibriumPhase>(
     },
     required<Text>("kind"), required<Float>("fraction"), required<FloatList>("composition"));
 
+// "EquilibriumPhase(liquid, 0.4202, [0.3127, 0.6873])": kind, share, composition.
+std::string phase_repr(const EquilibriumPhase& phase)
+{
+    std::string composition;
+    for (double x : phase.composition)
+        composition += format::text(composition.empty() ? "" : ", ", format::Fixed{x, 4});
+    return format::text("EquilibriumPhase(", phase.kind, ", ", format::Fixed{phase.fraction, 4}, ", [", composition,
+                        "])");
+}
+
 PyObject* make_equilibrium_phase()
 {
     ClassSpec<EquilibriumPhase> spec{"One phase of an equilibrium found by `ThermoSystem.stable_flash`."};
@@ -52,6 +64,7 @@ PyObject* make_equilibrium_phase()
         field<&EquilibriumPhase::composition>("composition", "Mole fractions, in the system's component order."),
     };
     spec.rebuilt_by<phase_rebuild>();
+    spec.repr = repr_of<EquilibriumPhase, &phase_repr>;
     return create_class(std::move(spec));
 }
 const DeclaredClass<EquilibriumPhase> equilibrium_phase_class{"EquilibriumPhase", &make_equilibrium_phase,

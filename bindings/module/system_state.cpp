@@ -9,7 +9,9 @@
 
 #include "kolvar/format.hpp"
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -160,6 +162,118 @@ bool SystemModel::convert(PyObject* object, SystemRecipe& out)
     return false;
 }
 
+// Sets dict[key] to `value`, a new reference that this consumes.
+bool put(PyObject* dict, const char* key, PyObject* value)
+{
+    Ref owned = Ref::steal(value);
+    return owned && PyDict_SetItemString(dict, key, owned.get()) == 0;
+}
+
+// The names of the model tuple's items after the constructor: the
+// constructors' own parameter names, the keys of the model in to_dict().
+struct ModelKeys {
+    std::string_view constructor;
+    std::initializer_list<const char*> keys;
+};
+const std::array<ModelKeys, 6> model_keys{{
+    {"peng_robinson", {}},
+    {"van_laar", {"a12", "a21"}},
+    {"cubic", {"eos", "mixing_rule", "kij", "ge_model", "ge_parameters", "eos_parameters", "solubility"}},
+    {"activity", {"model", "parameters", "vapour", "saturation", "poynting", "solubility"}},
+    {"ideal_solution", {"vapour", "saturation"}},
+    {"grayson_streed", {"vapour"}},
+}};
+
+const ModelKeys* keys_of(std::string_view constructor)
+{
+    for (const ModelKeys& model : model_keys)
+        if (model.constructor == constructor) return &model;
+    return nullptr;
+}
+
+// {"components": names, "model": {"constructor": name, key: value, ...},
+// "constants": the components' constants}, read from the pickled state.
+PyObject* system_record(const ThermoSystem& system)
+{
+    Ref state = Ref::steal(system_state(system));
+    if (!state) return nullptr;
+    PyObject* model = PyTuple_GetItem(state.get(), 1);  // borrowed
+    std::string constructor;
+    if (!Text::convert(PyTuple_GetItem(model, 0), constructor)) return nullptr;
+    const ModelKeys* keys = keys_of(constructor);
+    Ref named = Ref::steal(PyDict_New());
+    if (!named || keys == nullptr || !put(named.get(), "constructor", to_python(constructor))) return nullptr;
+    Py_ssize_t i = 1;
+    for (const char* key : keys->keys) {
+        PyObject* item = PyTuple_GetItem(model, i++);
+        Py_INCREF(item);
+        if (!put(named.get(), key, item)) return nullptr;
+    }
+    Ref record = Ref::steal(PyDict_New());
+    if (!record || !put(record.get(), "components", to_python(system.component_names())) ||
+        !put(record.get(), "model", named.release()))
+        return nullptr;
+    PyObject* constants = PyTuple_GetItem(state.get(), 0);
+    Py_INCREF(constants);
+    if (!put(record.get(), "constants", constants)) return nullptr;
+    return record.release();
+}
+
+// The item `key` of a dict (borrowed), or null with a ValueError naming it.
+PyObject* record_item(PyObject* record, const char* key, std::string_view what)
+{
+    PyObject* item = PyDict_GetItemString(record, key);
+    if (item == nullptr) raise(PyExc_ValueError, format::text(what, " has no key ", format::Quoted{key}));
+    return item;
+}
+
+// A record of to_dict() as the state that pickling reads: the constants (or,
+// without them, the names) and the model tuple, every key checked.
+struct SystemRecord {
+    using Value = std::pair<std::vector<engine::ComponentSource>, SystemRecipe>;
+    static bool convert(PyObject* object, Value& out);
+};
+
+bool SystemRecord::convert(PyObject* object, Value& out)
+{
+    if (!PyDict_Check(object)) return refuse_type(object, "dict");
+    PyObject* model = record_item(object, "model", "a ThermoSystem record");
+    if (model == nullptr) return false;
+    if (!PyDict_Check(model)) return refuse_type(model, "dict");
+    PyObject* name = record_item(model, "constructor", "a ThermoSystem model");
+    std::string constructor;
+    if (name == nullptr || !Text::convert(name, constructor)) return false;
+    const ModelKeys* keys = keys_of(constructor);
+    Ref items = Ref::steal(PyList_New(0));
+    if (!items || PyList_Append(items.get(), name) < 0) return false;
+    Py_ssize_t known = 1;
+    for (const char* key : keys == nullptr ? std::initializer_list<const char*>{} : keys->keys) {
+        PyObject* value = PyDict_GetItemString(model, key);
+        known += value != nullptr;
+        if (PyList_Append(items.get(), value == nullptr ? Py_None : value) < 0) return false;
+    }
+    if (keys != nullptr && known != PyDict_Size(model)) {
+        std::string accepted = "constructor";
+        for (const char* key : keys->keys) accepted += format::text(", ", key);
+        raise(PyExc_ValueError, format::text("a ", constructor, " model takes the keys ", accepted));
+        return false;
+    }
+    Ref tuple = Ref::steal(PyList_AsTuple(items.get()));
+    if (!tuple || !SystemModel::convert(tuple.get(), out.second)) return false;
+    PyObject* components = PyDict_GetItemString(object, "constants");
+    if (components == nullptr) components = record_item(object, "components", "a ThermoSystem record");
+    return components != nullptr && ComponentList::convert(components, out.first);
+}
+
+const auto system_from_dict = static_method(
+    "ThermoSystem", "from_dict",
+    "The system a `to_dict()` record describes, also after a trip through JSON:\n"
+    "its `model` names the constructor and that constructor's arguments, and\n"
+    "its `constants` (else its `components`, as database names) the components.\n"
+    "The system is made through that constructor's checks.",
+    [](SystemRecord::Value record) { return ThermoSystem::restore(record.first, record.second); },
+    required<SystemRecord>("data"));
+
 const auto system_rebuild = constructor<ThermoSystem>(
     "ThermoSystem", "",
     [](std::vector<engine::ComponentSource> components, SystemRecipe model) {
@@ -169,6 +283,11 @@ const auto system_rebuild = constructor<ThermoSystem>(
 
 }  // namespace
 
-void declare_travel(ClassSpec<ThermoSystem>& spec) { spec.rebuilt_by<system_rebuild>(&system_state); }
+void declare_travel(ClassSpec<ThermoSystem>& spec)
+{
+    spec.rebuilt_by<system_rebuild>(&system_state);
+    spec.record = &system_record;
+    spec.methods.push_back(def<system_from_dict>());
+}
 
 }  // namespace kolvar::bind

@@ -22,7 +22,11 @@
 
 namespace kolvar::bind {
 
-// Declares the state and rebuild of the ThermoSystem class.
+// Declares the state and rebuild of the ThermoSystem class, and its plain
+// data: to_dict() names the model tuple's items by the constructor's
+// parameters, {"components": names, "model": {"constructor": "cubic", "eos":
+// ..., ...}, "constants": [...]}, and the static from_dict() reads that back
+// through the same conversions and checks as a pickle.
 void declare_travel(ClassSpec<engine::ThermoSystem>& spec);
 
 }  // namespace kolvar::bind

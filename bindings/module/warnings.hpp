@@ -1,5 +1,6 @@
-// The warning categories of the package, kolvar.CompositionWarning and
-// kolvar.LiquidSplitWarning, which kolvar/__init__.py re-exports.
+// The warning categories of the package, kolvar.CompositionWarning,
+// kolvar.LiquidSplitWarning and kolvar.UnitWarning, which kolvar/__init__.py
+// re-exports.
 #pragma once
 
 #include "toolkit/warnings.hpp"
@@ -17,5 +18,11 @@ inline constexpr WarningCategory liquid_split_warning{
     "The bubble-point liquid of an equilibrium curve splits into two liquids over\n"
     "part of its range: the curve is metastable there (see\n"
     "kolvar.thermo.liquid_split)."};
+
+inline constexpr WarningCategory unit_warning{
+    "_UnitWarning", "kolvar.UnitWarning",
+    "A temperature or pressure that no liquid of the system can have: most often\n"
+    "a temperature in °C where K is meant, or a pressure in bar or Pa where kPa\n"
+    "is meant. The value is used as given."};
 
 }  // namespace kolvar::bind

@@ -33,6 +33,11 @@
 // members instead:
 //
 //   spec.plain = &condenser_name;
+//
+// A class whose plain data is more than its attributes declares the dict
+// itself (plain values, with the attributes' names where it has them):
+//
+//   spec.record = &system_record;
 #pragma once
 
 #include "toolkit/box.hpp"
@@ -119,6 +124,9 @@ struct ClassSpec {
     // whose plain form is the dict of its attributes.
     PyObject* (*plain)(const T&) = nullptr;
 
+    // The dict of to_dict() when it is not that of the attributes.
+    PyObject* (*record)(const T&) = nullptr;
+
     template <const auto& Decl>
     void constructor()
     {
@@ -185,6 +193,19 @@ PyObject* attribute_dict(PyObject* self)
 template <class T>
 inline PyObject* (*member_plain)(const T&) = nullptr;
 
+// The declared record of a class (see ClassSpec::record), or null.
+template <class T>
+inline PyObject* (*declared_record)(const T&) = nullptr;
+
+// The plain dict of an instance: its declared record, or its attributes.
+template <Registered T>
+PyObject* plain_dict(PyObject* self)
+{
+    if (declared_record<T> == nullptr) return attribute_dict<T>(self);
+    Ref record = Ref::steal(declared_record<T>(unbox<T>(self)));
+    return record ? plain_dict_of(record.get()) : nullptr;
+}
+
 template <Registered T>
 PyObject* member_form(PyObject* self)
 {
@@ -194,14 +215,14 @@ PyObject* member_form(PyObject* self)
 template <Registered T>
 PyObject* to_dict_entry(PyObject* self, PyObject*)
 {
-    return guarded([&]() -> PyObject* { return attribute_dict<T>(self); });
+    return guarded([&]() -> PyObject* { return plain_dict<T>(self); });
 }
 
 template <Registered T>
 PyObject* repr_html_entry(PyObject* self, PyObject*)
 {
     return guarded([&]() -> PyObject* {
-        Ref plain = Ref::steal(attribute_dict<T>(self));
+        Ref plain = Ref::steal(plain_dict<T>(self));
         return plain ? html_table(class_name<T>(), plain.get()) : nullptr;
     });
 }
@@ -268,6 +289,7 @@ PyObject* create_class(ClassSpec<T> spec)
         parts.methods.push_back(repr_html_def(&repr_html_entry<T>));
     }
     member_plain<T> = spec.plain;
+    declared_record<T> = spec.record;
     // Getters and __reduce__ point into the attributes for as long as the type lives.
     auto* kept = new std::vector<Attribute<T>>(std::move(spec.attributes));
     for (const Attribute<T>& attribute : *kept) {
@@ -277,6 +299,7 @@ PyObject* create_class(ClassSpec<T> spec)
         def.doc = attribute.doc;
         def.closure = const_cast<Attribute<T>*>(&attribute);
         parts.getset.push_back(def);
+        note_unit(attribute.name, attribute.doc);
     }
     state_reader<T> = {kept, spec.state};
     Ref type = Ref::steal(create_type(std::move(parts)));
@@ -284,7 +307,7 @@ PyObject* create_class(ClassSpec<T> spec)
     ModuleState* state = module_state();
     if (state == nullptr) return reinterpret_cast<PyObject*>(missing_type());
     state->rebuilds[PyClass<T>::slot] = spec.rebuild;
-    state->plain_forms[PyClass<T>::slot] = spec.plain != nullptr ? &member_form<T> : &attribute_dict<T>;
+    state->plain_forms[PyClass<T>::slot] = spec.plain != nullptr ? &member_form<T> : &plain_dict<T>;
     return type.release();
 }
 

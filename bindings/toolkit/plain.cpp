@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kolvar::bind {
 namespace {
@@ -19,6 +21,38 @@ namespace {
 constexpr Py_ssize_t shown_values = 8;
 constexpr Py_ssize_t shown_rows = 40;
 constexpr int table_digits = 6;
+
+// The units of attribute names, noted as the classes are made (under the
+// interpreter lock, once per process).
+std::vector<std::pair<std::string, std::string>>& units()
+{
+    static std::vector<std::pair<std::string, std::string>> noted;
+    return noted;
+}
+
+std::string_view unit_of(std::string_view name)
+{
+    for (const auto& [known, unit] : units())
+        if (known == name) return unit;
+    return {};
+}
+
+// The text between `open` and `close` first found in `doc`, if it looks like a unit.
+std::string_view marked(std::string_view doc, std::string_view open, std::string_view close, std::size_t& at)
+{
+    at = doc.find(open);
+    if (at == std::string_view::npos) return {};
+    const std::size_t start = at + open.size();
+    const std::size_t end = doc.find(close, start);
+    if (end == std::string_view::npos) return {};
+    const std::string_view text = doc.substr(start, end - start);
+    constexpr std::size_t longest_unit = 10;
+    if (text.empty() || text.size() > longest_unit || text.find_first_of(" \n`") != std::string_view::npos) return {};
+    return text;
+}
+
+// A header cell's text: the name, and its unit in brackets when one is noted.
+bool append_header(std::string& out, PyObject* key);
 
 bool is_scalar(PyObject* value)
 {
@@ -125,7 +159,7 @@ bool append_records(std::string& out, PyObject* list, Py_ssize_t size)
     out.append("<table><tr>");
     for (Py_ssize_t c = 0; c < columns; ++c) {
         out.append("<th>");
-        if (!append_scalar(out, PyList_GetItem(keys.get(), c))) return false;
+        if (!append_header(out, PyList_GetItem(keys.get(), c))) return false;
         out.append("</th>");
     }
     out.append("</tr>");
@@ -140,7 +174,7 @@ bool append_records(std::string& out, PyObject* list, Py_ssize_t size)
         out.append("<tr>");
         for (Py_ssize_t c = 0; c < columns; ++c) {
             PyObject* cell = PyDict_GetItem(record, PyList_GetItem(keys.get(), c));  // borrowed
-            out.append("<td>");
+            out.append(cell != nullptr && PyFloat_Check(cell) ? "<td style=\"text-align:right\">" : "<td>");
             if (cell != nullptr && !append_html(out, cell)) return false;
             out.append("</td>");
         }
@@ -181,12 +215,25 @@ bool append_dict(std::string& out, PyObject* dict, const char* caption)
     PyObject *key, *value;  // borrowed
     while (PyDict_Next(dict, &position, &key, &value)) {
         out.append("<tr><th style=\"text-align:left\">");
-        if (!append_scalar(out, key)) return false;
-        out.append("</th><td style=\"text-align:left\">");
+        if (!append_header(out, key)) return false;
+        out.append(PyFloat_Check(value) ? "</th><td style=\"text-align:right\">" : "</th><td style=\"text-align:left\">");
         if (!append_html(out, value)) return false;
         out.append("</td></tr>");
     }
     out.append("</table>");
+    return true;
+}
+
+bool append_header(std::string& out, PyObject* key)
+{
+    std::string name;
+    if (!utf8_of(key, name)) return false;
+    append_escaped(out, name);
+    if (const std::string_view unit = unit_of(name); !unit.empty()) {
+        out.append(" [");
+        append_escaped(out, unit);
+        out.push_back(']');
+    }
     return true;
 }
 
@@ -211,10 +258,34 @@ PyObject* plain_value(PyObject* value)
         return value;
     }
     if (PyList_Check(value) || PyTuple_Check(value)) return plain_list(value);
+    if (PyDict_Check(value)) return plain_dict_of(value);
     bool found = false;
     PyObject* plain = plain_instance(value, found);
     if (found || PyErr_Occurred()) return plain;
     return PyObject_Str(value);
+}
+
+void note_unit(const char* name, const char* doc)
+{
+    if (name == nullptr || doc == nullptr || !unit_of(name).empty()) return;
+    std::size_t bracket = 0, bold = 0;
+    const std::string_view in_brackets = marked(doc, "[", "]", bracket);
+    const std::string_view in_bold = marked(doc, "**", "**", bold);
+    const std::string_view unit = in_brackets.empty() || (!in_bold.empty() && bold < bracket) ? in_bold : in_brackets;
+    if (!unit.empty()) units().emplace_back(name, unit);
+}
+
+PyObject* plain_dict_of(PyObject* dict)
+{
+    Ref out = Ref::steal(PyDict_New());
+    if (!out) return nullptr;
+    Py_ssize_t position = 0;
+    PyObject *key, *value;  // borrowed
+    while (PyDict_Next(dict, &position, &key, &value)) {
+        Ref plain = Ref::steal(plain_value(value));
+        if (!plain || PyDict_SetItem(out.get(), key, plain.get()) < 0) return nullptr;
+    }
+    return out.release();
 }
 
 PyObject* html_table(const char* class_name, PyObject* plain)

@@ -9,9 +9,11 @@
 //                  own dict, an enumeration member its name ("Total"), a tuple
 //                  a list, and a NaN or infinite float None (JSON has neither).
 //   _repr_html_()  the same data as a compact table for notebooks: numbers
-//                  to six significant digits, nested instances as nested
-//                  tables, a list of instances as one table with a row each,
-//                  long lists shortened, None as a dash.
+//                  to six significant digits and right-aligned, nested
+//                  instances as nested tables, a list of instances as one
+//                  table with a row each, long lists shortened, None as a
+//                  dash; each attribute's unit, read from its docstring
+//                  ("... [K]", "... in **kmol/h**"), beside its name.
 //
 // An enumeration declares its plain form instead (ClassSpec::plain) and gets
 // neither method.
@@ -25,9 +27,17 @@ namespace kolvar::bind {
 // exception set.
 PyObject* plain_value(PyObject* value);
 
+// A new dict of the plain forms of a dict's values, nested dicts too.
+PyObject* plain_dict_of(PyObject* dict);
+
 // The HTML table (a str) of an instance of `class_name` whose plain form is
 // `plain` (a dict); null with an exception set on failure.
 PyObject* html_table(const char* class_name, PyObject* plain);
+
+// Notes the unit that an attribute's docstring states, its first "[unit]" or
+// "**unit**" (a short word without blanks), for the tables' headers. The
+// first class to declare a name sets its unit: one name, one quantity.
+void note_unit(const char* name, const char* doc);
 
 // The method-table entries of the two methods.
 PyMethodDef to_dict_def(PyCFunction entry);

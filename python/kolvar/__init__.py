@@ -2,8 +2,10 @@
 vapour–liquid equilibrium thermodynamics behind it.
 
 ``__all__`` holds the names of the native module :mod:`kolvar._engine`,
-:func:`shortcut`, the shortcut design of a multicomponent column, the two
-warnings :class:`CompositionWarning` and :class:`LiquidSplitWarning`, and
+:func:`shortcut`, the shortcut design of a multicomponent column, the
+warnings :class:`CompositionWarning`, :class:`LiquidSplitWarning` and
+:class:`UnitWarning` (a temperature or pressure no liquid can have: most
+often °C or bar where K or kPa are meant), and
 :func:`column_energy` and :func:`ponchon_savarit`, the flows and duties of a
 binary column and its enthalpy-balanced design, and :func:`design`, the
 whole design of a binary column in one call, with the :class:`ColumnDesign`
@@ -21,12 +23,13 @@ from ._engine import *  # noqa: F401,F403
 from ._engine import __version__
 from ._engine import _CompositionWarning as CompositionWarning
 from ._engine import _LiquidSplitWarning as LiquidSplitWarning
+from ._engine import _UnitWarning as UnitWarning
 from ._design import ColumnDesign, design
 from ._energy import column_energy, ponchon_savarit
 from ._shortcut import shortcut
 
 __all__ = [*_engine.__all__, "shortcut", "CompositionWarning", "LiquidSplitWarning", "column_energy",
-           "ponchon_savarit", "design", "ColumnDesign"]
+           "ponchon_savarit", "design", "ColumnDesign", "UnitWarning"]
 
 
 def components() -> _typing.List[str]:
@@ -58,8 +61,9 @@ def component(name: str) -> _typing.Mapping[str, _typing.Any]:
     Keys: ``name``, ``tc`` [K], ``pc`` [kPa], ``omega``, ``zc``, ``vc``
     [cm3/mol], ``tb`` [K], ``mw`` [g/mol], ``psat_coeffs`` (reduced Antoine
     a1, a2, a3: ln(Psat/pc) = a1 − a2/(a3 + T)), ``cp_coeffs`` (ideal-gas
-    Cp/R = Σ a_k T^k) and, when the database has it, ``liquid_volume``
-    [cm3/mol].  This is the shape the ``ThermoSystem`` constructors accept for
+    Cp/R = Σ a_k T^k) and, when the database has them, ``liquid_volume``
+    [cm3/mol] and ``tm``, the melting point [K] at 101.325 kPa (for carbon
+    dioxide, which sublimes there, its triple point).  This is the shape the ``ThermoSystem`` constructors accept for
     a compound given by its constants, so ``dict(component("water"), name=...,
     tc=...)`` starts a new compound from a known one.  Coefficient lists are
     tuples; nothing in the mapping can be changed.  An unknown name raises the

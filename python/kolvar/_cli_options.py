@@ -8,6 +8,7 @@ import os
 from typing import NoReturn, Optional, Sequence
 
 from . import __version__
+from . import _units
 from ._model_options import activity_parameters
 from .thermo import model_names
 
@@ -44,6 +45,25 @@ def _fraction(text: str) -> float:
     return value
 
 
+def temperature(text: str) -> float:
+    """A temperature option: K, or the unit it names (74C, 347.15K)."""
+    try:
+        return _units.temperature(text)
+    except ValueError as exc:
+        raise argparse.ArgumentTypeError(str(exc)) from None
+
+
+def pressure(text: str) -> float:
+    """A pressure option: kPa absolute, or the unit it names (1atm, 1.01325bar, 101325Pa)."""
+    try:
+        return _units.pressure(text)
+    except ValueError as exc:
+        raise argparse.ArgumentTypeError(str(exc)) from None
+
+
+PRESSURE_HELP = "with a unit (1atm, 1.01325bar, 101325Pa, 14.7psia) or a bare number in kPa"
+
+
 def build_parser() -> argparse.ArgumentParser:
     parser = _Parser(
         prog=PROG,
@@ -66,7 +86,7 @@ def build_parser() -> argparse.ArgumentParser:
         "--alpha", type=float, metavar="A", help="constant relative volatility instead of a thermodynamic curve"
     )
     curve.add_argument(
-        "--pressure", type=float, metavar="KPA", help="column pressure in kPa absolute (default: 101.325)"
+        "--pressure", type=pressure, metavar="P", help=f"column pressure, absolute: {PRESSURE_HELP} (default: 101.325)"
     )
     curve.add_argument("--points", type=int, default=101, metavar="N", help="curve samples (default: 101)")
     _add_thermo_options(parser)
@@ -81,9 +101,10 @@ def build_parser() -> argparse.ArgumentParser:
     )
     condition.add_argument(
         "--feed-temperature",
-        type=float,
+        type=temperature,
         metavar="T",
-        help="feed temperature in K: q from the feed's enthalpy at the column pressure (needs --components)",
+        help="feed temperature with a unit (74C, 347.15K) or a bare number in K: q from the feed's enthalpy at the "
+        "column pressure (needs --components)",
     )
     design.add_argument(
         "--feed-rate", type=float, default=100.0, metavar="F", help="feed in kmol/h (default: 100)"
@@ -188,10 +209,15 @@ def parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
     if args.points < MIN_POINTS:
         raise UsageError(f"--points must be at least {MIN_POINTS}, got {args.points}")
     if args.plot is not None:
-        extension = os.path.splitext(args.plot)[1].lower()
-        if extension not in PLOT_FORMATS:
-            raise UsageError(f"--plot needs a .png, .svg or .pdf file name, got {args.plot!r}")
-        from . import plot
-
-        plot._require_matplotlib()  # before any work: fails with the install hint
+        check_plot_file(args.plot)
     return args
+
+
+def check_plot_file(path: str) -> None:
+    """Refuse a --plot file of an unknown format, or a plot without matplotlib, before any work."""
+    extension = os.path.splitext(path)[1].lower()
+    if extension not in PLOT_FORMATS:
+        raise UsageError(f"--plot needs a .png, .svg or .pdf file name, got {path!r}")
+    from . import plot
+
+    plot._require_matplotlib()  # fails with the install hint

@@ -32,6 +32,11 @@ def write_plot(path: str, run: Dict[str, Any]) -> None:
         design.plot(ax)
     else:
         plot.mccabe_thiele(run["curve"], run["result"], ax)
+    save_figure(figure, path)
+
+
+def save_figure(figure: Any, path: str) -> None:
+    """Save ``figure`` to ``path`` in the format of its extension."""
     try:
         figure.savefig(path, format=PLOT_FORMATS[os.path.splitext(path)[1].lower()], dpi=150)
     except OSError as exc:

@@ -1,14 +1,19 @@
 """What ``python -m kolvar`` prints: the text report of a design, or its plain
-data as JSON."""
+data as JSON with its stage table and the unit of every quantity.
+``ColumnDesign.report()`` prints the same report from the design alone."""
 
 from __future__ import annotations
 
 import argparse
 import json
-from typing import Any, Dict, Optional, Tuple
+from typing import TYPE_CHECKING, Any, Dict, List, Optional, Tuple
 
 from . import __version__
-from ._design import ColumnDesign
+from ._units import units_of
+
+if TYPE_CHECKING:  # pragma: no cover - only for type checkers
+    from ._design import ColumnDesign
+    from ._engine import ThermoSystem
 
 _TITLES = {"mccabe_thiele": "McCabe-Thiele design", "ponchon_savarit": "Ponchon-Savarit design"}
 
@@ -77,13 +82,17 @@ def text_report(args: argparse.Namespace, run: Dict[str, Any]) -> str:
 
 
 def json_report(run: Dict[str, Any]) -> str:
-    """The design's ``to_dict()`` as JSON; a synthetic curve has no system,
-    column or energy, which are null."""
+    """The design's ``to_dict()`` as JSON, with ``n_min`` (total reflux), the
+    ``stages`` (one row each: ``stage``, ``x``, ``y`` and, from a system, the
+    temperature ``t`` and the flows ``liquid_flow`` and ``vapour_flow``
+    leaving it) and ``units``, the unit of every quantity by its key.  A
+    synthetic curve has no system, column or energy, which are null."""
     design: Optional[ColumnDesign] = run["design"]
+    result = run["result"]
     if design is not None:
         data = design.to_dict()
+        stages: List[Dict[str, Any]] = design.stage_table()
     else:
-        result = run["result"]
         data = {
             "system": None,
             "column": None,
@@ -97,6 +106,75 @@ def json_report(run: Dict[str, Any]) -> str:
             "n_stages": result.n_stages,
             "feed_stage": result.feed_stage,
         }
+        stages = [{"stage": s.index, "x": s.x, "y": s.y} for s in result.stages]
+    data["n_min"] = run["minimum"].n_min
+    data["stages"] = stages
+    data["units"] = units_of(data)
     return json.dumps(data, indent=2, allow_nan=False) + "\n"
 
 
+def model_text(system: ThermoSystem) -> str:
+    """How the report names a system's model, read from its ``to_dict()``:
+    "Peng-Robinson", "PR1976, Classical, kij = 0.01", "Wilson (A12 = 449.3,
+    A21 = 1964.6) liquid, IdealGas vapour", ..."""
+    model = system.to_dict()["model"]
+    kind = model["constructor"]
+    if kind == "peng_robinson":
+        return "Peng-Robinson"
+    if kind == "van_laar":
+        return f"van Laar (A12 = {model['a12']:g}, A21 = {model['a21']:g}) liquid, IdealGas vapour"
+    if kind == "cubic":
+        text = f"{model['eos']}, {model['mixing_rule']}"
+        if model["ge_model"] is not None:
+            text += f" with {_activity_text(model['ge_model'], model['ge_parameters'])}"
+        kij = model["kij"]
+        if kij is not None and len(kij) == 2 and kij[0][1] == kij[1][0]:
+            text += f", kij = {kij[0][1]:g}"
+        elif kij is not None:
+            text += ", kij given"
+        return text
+    if kind == "activity":
+        return f"{_activity_text(model['model'], model['parameters'])} liquid, {model['vapour']} vapour"
+    if kind == "ideal_solution":
+        return f"ideal solution, {model['vapour']} vapour"
+    return f"Grayson-Streed, {model['vapour']} vapour"
+
+
+def _activity_text(name: str, parameters: Any) -> str:
+    """'Wilson (A12 = 449.3, A21 = 1964.6)', 'NRTL (a, b, alpha)', or the bare name without parameters."""
+    if parameters is None:
+        return name
+    if isinstance(parameters, dict):
+        return f"{name} ({', '.join(map(str, parameters))})"
+    if len(parameters) == 2:
+        return f"{name} (A12 = {parameters[0][1]:g}, A21 = {parameters[1][0]:g})"
+    return f"{name} (parameters given)"
+
+
+def design_report(design: ColumnDesign) -> str:
+    """The command line's text report of a design (see ``ColumnDesign.report``)."""
+    from ._engine import CondenserKind, total_reflux
+
+    column, feed = design.column, design.column.feed
+    murphree = design.staircase.spec.murphree if design.method == "mccabe_thiele" else 1.0
+    args = argparse.Namespace(
+        xd=column.x_distillate,
+        xb=column.x_bottoms,
+        zf=feed.z,
+        murphree=murphree,
+        condenser="partial" if column.condenser == CondenserKind.Partial else "total",
+        feed_temperature=None,
+        feed_rate=feed.rate,
+    )
+    run = {
+        "curve": design.curve,
+        "source": f"{' / '.join(design.system.components)}, {model_text(design.system)}",
+        "q": feed.q,
+        "rmin": design.rmin,
+        "reflux": design.reflux,
+        "reflux_note": f"{design.reflux / design.r_min:.4g} x R_min",
+        "result": design.staircase,
+        "minimum": total_reflux(design.curve, column.x_distillate, column.x_bottoms, murphree),
+        "design": design,
+    }
+    return text_report(args, run)

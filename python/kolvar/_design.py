@@ -3,7 +3,6 @@
 
 from __future__ import annotations
 
-import html
 import math
 from typing import TYPE_CHECKING, Any, Dict, List, Optional, Tuple, Union
 
@@ -91,6 +90,16 @@ class ColumnDesign:
             f"{self.n_stages:.2f} stages, feed on stage {self.feed_stage}>"
         )
 
+    def report(self) -> str:
+        """The text report that ``python -m kolvar`` prints for this design: the
+        curve and its model, the specification, R_min with its pinch, the
+        stages and N_min, the flows, end temperatures and duties, and the
+        stage table with the feed stage marked.  The reflux is stated as its
+        multiple of R_min."""
+        from ._cli_report import design_report
+
+        return design_report(self)
+
     def stage_table(self) -> List[Dict[str, float]]:
         """The stages top-down, one dict each: ``stage``, ``x``, ``y``, ``t``
         (K, the bubble temperature of the stage's liquid), ``liquid_flow`` and
@@ -137,40 +146,9 @@ class ColumnDesign:
         return plot._design._enthalpy_balanced_stairs(self, ax)
 
     def _repr_html_(self) -> str:
-        energy = self.energy
-        column = self.column
-        feed = column.feed
-        rows = [
-            ("components", " / ".join(self.system.components)),
-            ("method", self.method),
-            ("pressure", f"{column.pressure:.6g} kPa"),
-            ("feed", f"{feed.rate:.6g} kmol/h, z = {feed.z:.6g}, q = {feed.q:.6g}"),
-            ("products", f"x_D = {column.x_distillate:.6g}, x_B = {column.x_bottoms:.6g}, "
-                         f"{'partial' if column.condenser == _engine.CondenserKind.Partial else 'total'} condenser"),
-            ("reflux", f"R = {self.reflux:.6g}, R_min = {self.r_min:.6g}"),
-            ("stages", f"{self.n_stages:.4g}, feed on stage {self.feed_stage}"),
-            ("distillate, bottoms", f"D = {energy.distillate_rate:.6g}, B = {energy.bottoms_rate:.6g} kmol/h"),
-            ("flows", f"L = {energy.reflux_flow:.6g}, V = {energy.vapour_flow:.6g}, "
-                      f"L' = {energy.stripping_liquid_flow:.6g}, V' = {energy.boilup:.6g} kmol/h"),
-            ("temperatures", f"top {energy.top_temperature:.6g} K, bottom {energy.bottom_temperature:.6g} K"),
-            ("duties", f"condenser {energy.condenser_duty:.6g} kW, reboiler {energy.reboiler_duty:.6g} kW"),
-        ]
-        parts = ['<div class="kolvar-design">', '<table><caption style="text-align:left"><b>ColumnDesign</b></caption>']
-        parts += [f'<tr><th style="text-align:left">{html.escape(k)}</th><td style="text-align:left">'
-                  f'{html.escape(v)}</td></tr>' for k, v in rows]
-        parts.append("</table>")
-        table = self.stage_table()
-        heads = ("stage", "x", "y", "T [K]", "L [kmol/h]", "V [kmol/h]")
-        parts.append("<table><tr>" + "".join(f"<th>{h}</th>" for h in heads) + "</tr>")
-        for row in table:
-            cells = [str(row["stage"])] + [f"{row[k]:.6g}" for k in ("x", "y", "t", "liquid_flow", "vapour_flow")]
-            parts.append("<tr>" + "".join(f"<td>{c}</td>" for c in cells) + "</tr>")
-        parts.append("</table>")
-        svg = self._svg()
-        if svg:
-            parts.append(svg)
-        parts.append("</div>")
-        return "".join(parts)
+        from ._design_sheet import design_sheet
+
+        return design_sheet(self, self._svg())
 
     def _svg(self) -> str:
         """The diagram as inline SVG, or '' without matplotlib."""

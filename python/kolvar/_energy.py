@@ -6,6 +6,7 @@ from __future__ import annotations
 from typing import TYPE_CHECKING
 
 from . import _engine
+from ._units import warn_column_top
 
 if TYPE_CHECKING:
     from ._engine import BinaryColumn, ColumnEnergy, PonchonSavaritResult, ThermoSystem
@@ -37,9 +38,15 @@ def column_energy(system: ThermoSystem, column: BinaryColumn, reflux: float) -> 
     of x_D, its dew point with a partial condenser), ``bottom_temperature``,
     ``condenser_duty`` and ``reboiler_duty``.  A refused input raises
     ValueError; a composition without a bubble or dew point at the column
-    pressure raises RuntimeError.
+    pressure raises RuntimeError, which explains kPa when the pressure lies
+    above every component's critical pressure.  A top temperature that no
+    liquid of the system can have (below every component's melting point, or
+    that of the distillate's main component: a pressure in bar, most often)
+    issues ``kolvar.UnitWarning``.
     """
-    return _engine._column_energy(system, column, reflux)
+    energy = _engine._column_energy(system, column, reflux)
+    warn_column_top(system, energy.top_temperature, [column.x_distillate, 1.0 - column.x_distillate])
+    return energy
 
 
 def ponchon_savarit(system: ThermoSystem, column: BinaryColumn, reflux: float) -> PonchonSavaritResult:

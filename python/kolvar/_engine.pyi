@@ -26,10 +26,11 @@ _Incipient: TypeAlias = tuple[float, list[float], list[float]]
 # Every instance pickles (it reduces to the private ``_rebuild``), and, as
 # instances are immutable, copy.copy and copy.deepcopy return the instance.
 
-# The package's warnings, re-exported as kolvar.CompositionWarning and
-# kolvar.LiquidSplitWarning.
+# The package's warnings, re-exported as kolvar.CompositionWarning,
+# kolvar.LiquidSplitWarning and kolvar.UnitWarning.
 class _CompositionWarning(UserWarning): ...
 class _LiquidSplitWarning(UserWarning): ...
+class _UnitWarning(UserWarning): ...
 
 __version__: str
 __all__ = [
@@ -197,6 +198,9 @@ class ThermoSystem:
     def _database_component(name: str) -> dict[str, str | float | list[float]]: ...
     @staticmethod
     def _model_names() -> dict[str, list[str]]: ...
+    @staticmethod
+    def from_dict(data: dict[str, Any]) -> ThermoSystem:
+        """The system a `to_dict()` record describes (after a trip through JSON too)."""
     @property
     def components(self) -> list[str]:
         """Component names, in composition-index order."""
@@ -239,13 +243,14 @@ class ThermoSystem:
         """Molar enthalpy [J/mol] of one phase; reference: ideal-gas components at 298.15 K."""
 
     def feed_quality(self, t: _Float, p: _Float, z: Sequence[_Float]) -> float:
-        """Thermal condition q of the feed `z` at `t` [K] and `p` [kPa]."""
+        """Thermal condition q of the feed `z` at `t` [K] and `p` [kPa]; kolvar.UnitWarning for an implausible `t`."""
 
+    def _implausible_temperature(self, t: _Float) -> str | None: ...
     def stable_flash(self, t: _Float, p: _Float, z: Sequence[_Float]) -> list[EquilibriumPhase]:
         """The stable phases of the feed `z`: the vapour first, then up to two liquids."""
 
     def to_dict(self) -> dict[str, Any]:
-        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+        """`components` (names), `model` (the constructor and its arguments) and `constants` (of each component)."""
 
     def _repr_html_(self) -> str: ...
     def __copy__(self) -> ThermoSystem: ...

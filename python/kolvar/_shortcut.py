@@ -5,6 +5,7 @@ from __future__ import annotations
 from typing import TYPE_CHECKING, Optional, Sequence, Union
 
 from . import _engine
+from ._units import warn_column_top
 
 if TYPE_CHECKING:
     from ._engine import ShortcutResult, ThermoSystem
@@ -67,9 +68,12 @@ def shortcut(
     ``distillate``, ``bottoms``, ``distillate_rate``, ``bottoms_rate``,
     ``top_temperature``, ``bottom_temperature``, ``condenser_duty``,
     ``reboiler_duty`` (kW) and ``alpha``.  A refused
-    specification raises ValueError; a failed bubble point RuntimeError.
+    specification raises ValueError; a failed bubble point RuntimeError (which
+    explains kPa when the pressure lies above every critical pressure).  A top
+    temperature below every component's melting point, or that of the
+    distillate's main component, issues ``kolvar.UnitWarning``.
     """
-    return _engine._shortcut(
+    result = _engine._shortcut(
         system,
         pressure,
         feed_rate,
@@ -82,3 +86,5 @@ def shortcut(
         reflux_factor,
         q,
     )
+    warn_column_top(system, result.top_temperature, result.distillate)
+    return result

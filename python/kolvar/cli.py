@@ -9,9 +9,12 @@ saturated-liquid feed with z_F = 0.5 and R = 1.5·R_min, by McCabe–Thiele
 (``--method ponchon-savarit`` balances the enthalpies instead).  A curve from
 components is designed with ``kolvar.design``, so the report adds the flows,
 the top and bottom temperatures, the duties and the stage temperatures;
-``--feed-temperature T`` takes q from the feed's enthalpy.  ``--json`` prints
-the design's ``to_dict()`` instead of the report, and ``--plot FILE`` also
-writes the diagram (PNG, SVG or PDF, by the file's extension).
+``--feed-temperature T`` takes q from the feed's enthalpy.  ``--pressure`` and
+``--feed-temperature`` take a unit (``1atm``, ``1.01325bar``, ``74C``); a bare
+number is in kPa or K, and one that no liquid of the system can have is
+reported as a warning line.  ``--json`` prints the design's ``to_dict()``
+with its stage table and units instead of the report, and ``--plot FILE``
+also writes the diagram (PNG, SVG or PDF, by the file's extension).
 
 The options are parsed in kolvar._cli_options, the report is written by
 kolvar._cli_report and the diagram by kolvar._cli_plot.
@@ -32,13 +35,24 @@ quietly with status 141, as a Unix tool killed by SIGPIPE reports it.
 from __future__ import annotations
 
 import argparse
+import contextlib
 import os
 import signal
 import sys
 import warnings
-from typing import Any, Dict, List, Optional, Sequence, TextIO, Tuple
+from typing import Any, Dict, Iterator, List, Optional, Sequence, TextIO, Tuple
 
-from . import BinaryColumn, EquilibriumCurve, Feed, LiquidSplitWarning, ThermoSystem, mccabe_thiele, rmin, total_reflux
+from . import (
+    BinaryColumn,
+    EquilibriumCurve,
+    Feed,
+    LiquidSplitWarning,
+    ThermoSystem,
+    UnitWarning,
+    mccabe_thiele,
+    rmin,
+    total_reflux,
+)
 from ._cli_options import (  # noqa: F401 - the shortcut command and tests reach these here
     METHODS,
     MIN_POINTS,
@@ -51,7 +65,7 @@ from ._cli_options import (  # noqa: F401 - the shortcut command and tests reach
 )
 from ._cli_options import parse as _parse
 from ._cli_plot import write_plot
-from ._cli_report import json_report, text_report
+from ._cli_report import json_report, model_text, text_report
 from ._design import design
 from ._model_options import canonical
 from .thermo import _split_along_curve
@@ -60,8 +74,8 @@ from .thermo import _split_along_curve
 BROKEN_PIPE_STATUS = 128 + getattr(signal, "SIGPIPE", 13)
 
 
-def _system(args: argparse.Namespace, names: List[str]) -> Tuple[ThermoSystem, str]:
-    """The thermodynamic system the options choose, and how the report names its model."""
+def _system(args: argparse.Namespace, names: List[str]) -> ThermoSystem:
+    """The thermodynamic system the options choose."""
     parameters = args.parameters
     if isinstance(parameters, tuple):
         parameters = [[0.0, parameters[0]], [parameters[1], 0.0]]
@@ -70,25 +84,28 @@ def _system(args: argparse.Namespace, names: List[str]) -> Tuple[ThermoSystem, s
         eos = canonical("eos", "PR1976" if args.eos is None else args.eos)
         rule = canonical("mixing_rule", "Classical" if args.mixing_rule is None else args.mixing_rule)
         kij = None if args.kij is None else [[0.0, args.kij], [args.kij, 0.0]]
-        system = ThermoSystem.cubic(
+        return ThermoSystem.cubic(
             names, eos=eos, mixing_rule=rule, kij=kij, ge_model=args.activity, ge_parameters=parameters
         )
-        model = f"{eos}, {rule}" + ("" if args.activity is None else f" with {_activity_text(args)}")
-        return system, model + ("" if args.kij is None else f", kij = {args.kij:g}")
     if args.activity is not None:
         vapour = canonical("vapour", "IdealGas" if args.vapour is None else args.vapour)
-        system = ThermoSystem.activity(names, args.activity, parameters, vapour=vapour)
-        return system, f"{_activity_text(args)} liquid, {vapour} vapour"
-    return ThermoSystem.peng_robinson(names), "Peng-Robinson"
+        return ThermoSystem.activity(names, args.activity, parameters, vapour=vapour)
+    return ThermoSystem.peng_robinson(names)
 
 
-def _activity_text(args: argparse.Namespace) -> str:
-    """'Wilson (A12 = 449.3, A21 = 1964.6)', 'NRTL (a, b, alpha)', or the bare name without --parameters."""
-    if args.parameters is None:
-        return str(args.activity)
-    if isinstance(args.parameters, dict):
-        return f"{args.activity} ({', '.join(map(str, args.parameters))})"
-    return f"{args.activity} (A12 = {args.parameters[0]:g}, A21 = {args.parameters[1]:g})"
+@contextlib.contextmanager
+def unit_warnings_as_lines(err: Optional[TextIO]) -> Iterator[None]:
+    """Report each kolvar.UnitWarning as one line "kolvar: warning: ..." on
+    ``err`` (stderr); other warnings go on as usual."""
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always", UnitWarning)
+        yield
+    for warning in caught:
+        if issubclass(warning.category, UnitWarning):
+            print(f"{PROG}: warning: {warning.message} (options take a unit: --feed-temperature 74C, "
+                  "--pressure 1atm)", file=sys.stderr if err is None else err)
+        else:
+            warnings.warn_explicit(warning.message, warning.category, warning.filename, warning.lineno)
 
 
 def _split_warning(system: ThermoSystem, curve: EquilibriumCurve, x_b: float, x_d: float) -> Optional[str]:
@@ -116,8 +133,8 @@ def _source(args: argparse.Namespace) -> Tuple[str, Optional[ThermoSystem], floa
         return f"constant relative volatility, alpha = {args.alpha:g}", None, 0.0
     names = list(args.components) if args.components else ["benzene", "toluene"]
     pressure = 101.325 if args.pressure is None else args.pressure
-    system, model = _system(args, names)
-    return f"{' / '.join(system.components)}, {model}", system, pressure
+    system = _system(args, names)
+    return f"{' / '.join(system.components)}, {model_text(system)}", system, pressure
 
 
 def compute(args: argparse.Namespace, err: Optional[TextIO] = None) -> Dict[str, Any]:
@@ -160,7 +177,8 @@ def compute(args: argparse.Namespace, err: Optional[TextIO] = None) -> Dict[str,
 
 
 def run(args: argparse.Namespace, out: TextIO, err: Optional[TextIO] = None) -> None:
-    computed = compute(args, err)
+    with unit_warnings_as_lines(err):
+        computed = compute(args, err)
     out.write(json_report(computed) if args.json else text_report(args, computed))
     if args.plot is not None:
         write_plot(args.plot, computed)

@@ -7,7 +7,8 @@
 namespace kolvar::thermo {
 namespace {
 
-// Every database compound survives the way through its constants unchanged,
+// Every database compound survives the way through its constants unchanged
+// (its melting point too),
 // and the table lists the names in the document's order.
 TEST(ComponentConstants, EveryDatabaseCompoundRoundTrips)
 {
@@ -24,6 +25,12 @@ TEST(ComponentConstants, EveryDatabaseCompoundRoundTrips)
         EXPECT_EQ(made->psat_coeffs, record.psat_coeffs);
         EXPECT_EQ(made->cp_coeffs, record.cp_coeffs);
         EXPECT_EQ(made->liquid_volume, record.liquid_volume);
+        // Every compound has its melting point, below its normal boiling point;
+        // carbon dioxide sublimes at 101.325 kPa, so its tb is the sublimation
+        // point and its tm the triple point, above it.
+        EXPECT_EQ(made->tm, record.tm);
+        ASSERT_TRUE(record.tm.has_value());
+        EXPECT_EQ(*record.tm < record.tb, name != "carbon dioxide");
         EXPECT_EQ(made->saturation_model, record.saturation_model);
         EXPECT_EQ(made->eos_params, record.eos_params);
         for (auto field : {&Component::tc, &Component::pc, &Component::omega, &Component::tb, &Component::mw,

@@ -5,6 +5,7 @@
 #include "engine/column/column_top.hpp"
 #include "engine/column/energy_balance.hpp"
 #include "engine/energy/saturated_enthalpy.hpp"
+#include "thermo/pressure_units.hpp"
 #include "kolvar/format.hpp"
 
 #include <cmath>
@@ -22,7 +23,13 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     const std::vector<double>& z = checked->z;
 
     auto feed = system.bubble_temperature(spec.pressure, z);
-    if (!feed) return std::unexpected(std::move(feed.error()));
+    if (!feed) {
+        // Above every critical pressure no liquid boils: most often a pressure in Pa.
+        if (const auto above = above_every_critical_pressure(system, spec.pressure))
+            return std::unexpected(EngineError{feed.error().kind, text("no liquid can boil at ", spec.pressure,
+                                                                      " kPa, ", *above)});
+        return std::unexpected(std::move(feed.error()));
+    }
     if (!(feed->k[light] > feed->k[heavy])) {
         return invalid_input(text("light key ", component_name(system, light), " is not more volatile than heavy key ",
                                   component_name(system, heavy), " at the feed's bubble point (", feed->value,

@@ -34,6 +34,17 @@ from ._design import _curve_and_diagonal, mccabe_thiele, n_vs_r, total_reflux  #
 from ._enthalpy import enthalpy_composition
 from ._labels import _diagonal_mark, _staircase  # noqa: F401
 from ._ponchon import ponchon_savarit
+from ._shortcut import shortcut
 from ._phase import _dew_line, _finish_phase_diagram, _txy_of_system, pxy, txy  # noqa: F401
 
-__all__ = ["mccabe_thiele", "ponchon_savarit", "total_reflux", "n_vs_r", "txy", "pxy", "enthalpy_composition", "GIDS"]
+__all__ = [
+    "mccabe_thiele",
+    "ponchon_savarit",
+    "total_reflux",
+    "n_vs_r",
+    "txy",
+    "pxy",
+    "enthalpy_composition",
+    "shortcut",
+    "GIDS",
+]

@@ -27,6 +27,7 @@ GIDS = {
     "pinch": "controlling minimum-reflux pinch point (the tie line of R_min in an enthalpy-balanced design)",
     "n-vs-r": "stage count against reflux ratio",
     "r-min": "vertical line at the minimum reflux ratio",
+    "product": "bars of a product's (or the feed's) mole fractions by component, of a shortcut design",
     "bubble": "bubble line T(x) or P(x)",
     "dew": "dew line T(y) or P(y)",
     "liquid-split": "shaded x range where the bubble-point liquid splits into two liquids",

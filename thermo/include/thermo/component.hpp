@@ -33,6 +33,7 @@ struct Component {
     double vc = 0.0;                   // critical molar volume, cm3/mol
     std::vector<double> cp_coeffs;     // ideal-gas Cp/R = sum a_k T^k
     std::optional<double> liquid_volume;  // cm3/mol near 298 K
+    std::optional<double> tm;             // melting point at 101.325 kPa, K (triple point where it sublimes)
     SaturationModel saturation_model = SaturationModel::Antoine;
     std::array<double, 4> eos_params{};   // p1..p4 of some equations of state
 };
@@ -63,7 +64,7 @@ using ConstantValue = std::variant<std::monostate, std::string, double, std::vec
 
 // A compound given by its constants rather than by a database name: the keys
 // name, tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs and the
-// optional liquid_volume, each at most once, in any order.
+// optional liquid_volume and tm, each at most once, in any order.
 using ComponentConstants = std::vector<std::pair<std::string, ConstantValue>>;
 
 // The record of those constants, every one checked; the first fault is the
@@ -82,15 +83,16 @@ using ComponentConstants = std::vector<std::pair<std::string, ConstantValue>>;
 //   component "x": psat_coeffs[2] = -400 leaves Antoine undefined at tb = 350 K
 //   component "x": cp_coeffs must have 5 entries, got 4
 //   component "x": liquid_volume must be positive and finite, got 0
+//   component "x": tm must lie below tc = 300 K, got 350
 // Keys are checked in the order written above: the name first, then unknown
 // and mistyped keys in the order given, then the required keys in the order
-// tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs, liquid_volume. The
+// tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs, liquid_volume, tm. The
 // saturation model is Antoine for 3 coefficients and Polynomial for 5; the
 // equation-of-state parameters p1..p4 are 0.
 std::expected<Component, std::string> component_from_constants(const ComponentConstants& constants);
 
 // The constants of a record in the form component_from_constants reads
-// (liquid_volume only when present).
+// (liquid_volume and tm only when present).
 ComponentConstants constants_of(const Component& component);
 
 }  // namespace kolvar::thermo

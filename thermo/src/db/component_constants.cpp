@@ -17,11 +17,11 @@ namespace {
 using format::text;
 
 // The keys a caller may give, in the order of the checks.
-constexpr std::array<db::Field, 10> accepted_fields = {
+constexpr std::array<db::Field, 11> accepted_fields = {
     db::Field::Tc, db::Field::Pc, db::Field::Omega, db::Field::Zc, db::Field::Vc,
-    db::Field::Tb, db::Field::Mw, db::Field::PsatCoeffs, db::Field::CpCoeffs, db::Field::LiquidVolume};
+    db::Field::Tb, db::Field::Mw, db::Field::PsatCoeffs, db::Field::CpCoeffs, db::Field::LiquidVolume, db::Field::Tm};
 
-const char* accepted_keys = "name, tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs, liquid_volume";
+const char* accepted_keys = "name, tc, pc, omega, zc, vc, tb, mw, psat_coeffs, cp_coeffs, liquid_volume, tm";
 
 bool accepted(db::Field f)
 {
@@ -104,13 +104,13 @@ std::expected<Component, std::string> component_from_constants(const ComponentCo
         if (slot) return check.fail("key ", key, " given twice");
         slot = &value;
         const bool list = db::is_list_field(*field);
-        const bool absent_volume = *field == db::Field::LiquidVolume && std::holds_alternative<std::monostate>(value);
+        const bool absent_volume = db::is_optional_field(*field) && std::holds_alternative<std::monostate>(value);
         if (!absent_volume && !(list ? std::holds_alternative<std::vector<double>>(value)
                                      : std::holds_alternative<double>(value)))
             return check.fail(key, " must be ", list ? "a list of numbers" : "a number", ", got ", kind_of(value));
     }
     for (db::Field f : accepted_fields)
-        if (f != db::Field::LiquidVolume && !given[static_cast<std::size_t>(f)])
+        if (!db::is_optional_field(f) && !given[static_cast<std::size_t>(f)])
             return check.fail("missing key ", db::field_name(f));
 
     auto number = [&](db::Field f) { return std::get<double>(*given[static_cast<std::size_t>(f)]); };
@@ -164,6 +164,13 @@ std::expected<Component, std::string> component_from_constants(const ComponentCo
         if (!v) return std::unexpected(v.error());
         c.liquid_volume = *v;
     }
+    if (const ConstantValue* melting = given[static_cast<std::size_t>(db::Field::Tm)];
+        melting && std::holds_alternative<double>(*melting)) {
+        auto tm = check.positive("tm", std::get<double>(*melting));
+        if (!tm) return std::unexpected(tm.error());
+        if (!(*tm < c.tc)) return check.fail("tm must lie below tc = ", c.tc, " K, got ", *tm);
+        c.tm = *tm;
+    }
     return c;
 }
 
@@ -173,6 +180,7 @@ ComponentConstants constants_of(const Component& c)
                            {"zc", c.zc},           {"vc", c.vc}, {"tb", c.tb}, {"mw", c.mw},
                            {"psat_coeffs", c.psat_coeffs},       {"cp_coeffs", c.cp_coeffs}};
     if (c.liquid_volume) out.emplace_back("liquid_volume", *c.liquid_volume);
+    if (c.tm) out.emplace_back("tm", *c.tm);
     return out;
 }
 

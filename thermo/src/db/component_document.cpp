@@ -30,6 +30,7 @@ struct RawComponent {
     std::vector<double> psat_coeffs;
     std::vector<double> cp_coeffs;
     std::optional<double> liquid_volume;
+    std::optional<double> tm;
 };
 
 Component to_component(std::string name, RawComponent raw)
@@ -46,6 +47,7 @@ Component to_component(std::string name, RawComponent raw)
     c.vc = raw.vc;
     c.cp_coeffs = std::move(raw.cp_coeffs);
     c.liquid_volume = raw.liquid_volume;
+    c.tm = raw.tm;
     c.saturation_model = SaturationModel::Antoine;
     return c;
 }
@@ -247,18 +249,21 @@ private:
         if (is_text_field(field_)) {
             if (!text) return wrong_type(kind);
             (field_ == Field::Formula ? raw_.formula : raw_.cas) = std::move(*text);
-        } else if (field_ == Field::LiquidVolume && kind == "null") {
-            raw_.liquid_volume.reset();  // an explicit null is an absent volume
+        } else if (is_optional_field(field_) && kind == "null") {
+            optional_field().reset();  // an explicit null is an absent value
         } else if (!number || is_list_field(field_)) {
             return wrong_type(kind);
-        } else if (field_ == Field::LiquidVolume) {
-            raw_.liquid_volume = *number;
+        } else if (is_optional_field(field_)) {
+            optional_field() = *number;
         } else {
             number_field() = *number;
         }
         expect_ = Expect::Key;
         return true;
     }
+
+    // The member behind an optional number field.
+    std::optional<double>& optional_field() { return field_ == Field::Tm ? raw_.tm : raw_.liquid_volume; }
 
     // The member behind a plain number field.
     double& number_field()
