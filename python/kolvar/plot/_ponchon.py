@@ -156,7 +156,8 @@ def _operating_curves(lines: _TieLines, result: Any) -> Tuple[List[Point], List[
         points = [(v, lines.vapour_crossing(pole, v)) for v in sorted(xs, reverse=True)]
         return [(v, w) for v, w in points if w is not None]
 
-    meeting = (x_switch, lines.vapour_crossing(top, x_switch) or math.nan)
+    y_switch = lines.vapour_crossing(top, x_switch)
+    meeting = (x_switch, math.nan if y_switch is None else y_switch)
     rectifying = [(x_d, x_d)] + run(top, x_d, x_switch) + [meeting]
     stripping = [meeting] + run(bottom, x_switch, x_b) + [(x_b, x_b)]
     return rectifying, stripping
