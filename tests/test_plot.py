@@ -176,7 +176,8 @@ def test_txy_refuses_a_curve_without_temperatures(ax):
 def test_txy_of_a_thermodynamic_curve(ax):
     system = kolvar.ThermoSystem.peng_robinson(["benzene", "toluene"])
     curve = EquilibriumCurve.from_thermo(system, 101.325, 21)
-    plot.txy(curve, ax)
+    plot.txy(curve, ax, system=system)
+    assert (ax.get_xlabel(), ax.get_title()) == ("x, y (benzene)", "benzene / toluene, P = 101.325 kPa")
     bubble, dew = one_line(ax, "bubble"), one_line(ax, "dew")
     # The two lines meet at the pure components, and the dew line lies above.
     assert bubble[0] == dew[0] and bubble[-1] == dew[-1]
@@ -272,20 +273,26 @@ def test_a_dew_point_the_solver_misses_is_a_gap_named_in_the_legend(failing, not
         plot._dew_line(fails, grid)
 
 
-def test_crowded_stage_labels_never_overlap_and_titles_carry_q_alpha_and_azeotropes():
-    figure = Figure(figsize=(4.0, 4.0))
-    FigureCanvasAgg(figure)
-    ax = figure.add_subplot()
+def test_crowded_stage_labels_stay_apart_and_in_the_frame_and_titles_carry_q_alpha_and_azeotropes():
     curve = EquilibriumCurve.constant_alpha(2.5)
     result = mccabe_thiele(curve, 0.99, 0.01, 0.5, 1.02 * rmin(curve, 0.99, 0.01, 0.5, 0.8).r_min, 0.8)
-    plot.mccabe_thiele(curve, result, ax)
-    figure.canvas.draw()
-    renderer = figure.canvas.get_renderer()
-    shown = [label for label in by_gid(ax, "stage-label") if label.get_visible()]
-    assert {label.get_text() for label in shown} >= {"1", str(len(result.stages)), str(result.feed_stage)}
-    assert len(shown) < len(result.stages)  # a pinch this close crowds the corners
-    boxes = [label.get_window_extent(renderer) for label in shown]
-    assert not any(a.overlaps(b) for i, a in enumerate(boxes) for b in boxes[i + 1 :])
+    for layout in (None, "constrained"):
+        figure = Figure(figsize=(4.0, 4.0), layout=layout)
+        FigureCanvasAgg(figure)
+        ax = figure.add_subplot()
+        plot.mccabe_thiele(curve, result, ax)
+        figure.canvas.draw()
+        renderer = figure.canvas.get_renderer()
+        shown = [label for label in by_gid(ax, "stage-label") if label.get_visible()]
+        assert {label.get_text() for label in shown} >= {"1", str(len(result.stages)), str(result.feed_stage)}
+        assert len(shown) < len(result.stages)  # a pinch this close crowds the corners
+        # Stage numbers and the marks' names inside the frame, apart from
+        # each other and from the marks on the diagonal.
+        texts = shown + [t for name in ("x_D", "x_B", "z_F") for t in by_gid(ax, name + "-label")]
+        boxes = [t.get_window_extent(renderer) for t in texts]
+        marks = [line.get_window_extent(renderer) for name in ("x_D", "x_B") for line in by_gid(ax, name)]
+        assert not any(a.overlaps(b) for i, a in enumerate(boxes) for b in boxes[i + 1 :] + marks)
+        assert all(ax.bbox.contains(b.x0, b.y0) and ax.bbox.contains(b.x1, b.y1) for b in boxes)
     assert ax.get_title().startswith("α = 2.5\n") and ax.get_title().endswith("q = 0.8")
 
     # A maximum-boiling azeotrope is marked where the bubble and dew lines touch.
@@ -295,6 +302,11 @@ def test_crowded_stage_labels_never_overlap_and_titles_carry_q_alpha_and_azeotro
     ((x, t),) = one_line(txy_ax, "azeotrope")
     assert system.bubble_temperature(101.325, [x, 1 - x])[1][0] == pytest.approx(x, abs=2e-3)
     assert t == pytest.approx(system.bubble_temperature(101.325, [x, 1 - x])[0], abs=0.01)
+    pxy_ax = Figure().add_subplot()
+    plot.pxy(system, 330.0, pxy_ax, n_points=41)
+    ((x, p),) = one_line(pxy_ax, "azeotrope")
+    assert system.bubble_pressure(330.0, [x, 1 - x])[1][0] == pytest.approx(x, abs=2e-3)
+    assert by_gid(pxy_ax, "azeotrope")[0].get_label().endswith(f"P = {p:.4g} kPa")
     zeotropic = Figure().add_subplot()
     xs = [0, 0.25, 0.5, 0.75, 1]
     plot.txy(EquilibriumCurve.from_points(xs, [0, 0.45, 0.7, 0.88, 1], [380, 370, 360, 355, 350]), zeotropic)
@@ -315,6 +327,12 @@ def test_enthalpy_composition_draws_the_design_on_its_own_lines(ax, condenser):
         assert [p[0] for p in drawn] == xs and [p[1] for p in drawn] == pytest.approx([h / 1000 for h in hs])
     ties = [list(zip(*line.get_data())) for line in ax.lines if line.get_gid() == "stage-tie-line"]
     assert [(t[0][0], t[1][0]) for t in ties] == [(s.x, s.y) for s in result.stages]
+    # Each tie line carries its stage's number, at its liquid end above the
+    # feed stage and at its vapour end from it down.
+    numbers = by_gid(ax, "stage-label")
+    ends = [t[0] if s.index < result.feed_stage else t[1] for t, s in zip(ties, result.stages)]
+    assert [(n.get_text(), n.xy) for n in numbers] == [(str(s.index), e) for s, e in zip(result.stages, ends)]
+    assert ax.get_ylabel() == "h [kJ/mol] (reference: ideal gas at 298.15 K)"
 
     # Each construction line runs from a difference point through a stage's
     # liquid end and the next stage's vapour end: the three are collinear.
@@ -346,3 +364,40 @@ def test_enthalpy_composition_refusals(ax):
         plot.enthalpy_composition(kolvar.ThermoSystem.peng_robinson(["methanol", "water", "ethanol"]), 101.325)
     plot.enthalpy_composition(PR_BENZENE_TOLUENE, 101.325, None, ax)
     assert len(by_gid(ax, "tie-line")) == 11
+
+
+@pytest.mark.parametrize("condenser", ["total", "partial"])
+def test_ponchon_savarit_draws_its_curved_construction(ax, condenser):
+    column = kolvar.BinaryColumn(101.325, kolvar.Feed(100.0, 0.44, 0.6), 0.974, 0.0235, condenser)
+    result = kolvar.ponchon_savarit(PR_BENZENE_TOLUENE, column, 3.5)
+    assert plot.ponchon_savarit(PR_BENZENE_TOLUENE, result, ax) is ax
+    rectifying, stripping, q_line = one_line(ax, "rectifying"), one_line(ax, "stripping"), one_line(ax, "q-line")
+    assert rectifying[0] == (0.974, 0.974) and stripping[-1] == (0.0235, 0.0235)
+    assert rectifying[-1] == stripping[0] == q_line[-1] and q_line[0] == (0.44, 0.44)
+    # The operating curves bend (unequal latent heats), and every corner
+    # (x_n, y_(n+1)) of the staircase is a point of the one of its section.
+    slopes = [(b[1] - a[1]) / (b[0] - a[0]) for a, b in zip(rectifying, rectifying[1:])]
+    assert max(slopes) - min(slopes) > 1e-3
+    stages = result.stages
+    for stage, below in zip(stages, stages[1:]):
+        drawn = rectifying if stage.index < result.feed_stage else stripping
+        assert min(abs(x - stage.x) + abs(y - below.y) for x, y in drawn) < 1e-9
+    assert one_line(ax, "feed-stage") == [(stages[result.feed_stage - 1].x, stages[result.feed_stage - 1].y)]
+    (pinch,) = by_gid(ax, "pinch")
+    assert list(zip(pinch.get_xdata(), pinch.get_ydata())) == [result.pinch]
+    assert pinch.get_label() == f"feed pinch, R_min = {result.r_min:.3f}"
+    assert len(by_gid(ax, "stage-label")) == len(stages)
+
+
+def test_a_ponchon_savarit_design_plots_and_its_command_line_diagram_has_the_enthalpies_beside(ax, tmp_path):
+    column = kolvar.BinaryColumn(101.325, kolvar.Feed(100.0, 0.5), 0.95, 0.05)
+    design = kolvar.design(PR_BENZENE_TOLUENE, column, reflux=2.0, method="ponchon_savarit")
+    design.plot(ax)
+    assert len(by_gid(ax, "rectifying")) == len(by_gid(ax, "q-line")) == 1
+
+    from kolvar.cli import main
+
+    path = tmp_path / "d.svg"
+    assert main(["--method", "ponchon-savarit", "--plot", str(path)]) == 0
+    drawing = path.read_text()
+    assert all(f'id="{gid}' in drawing for gid in ("stripping", "pinch", "vapour-enthalpy", "difference-line"))

@@ -30,9 +30,21 @@ from ._common import (  # noqa: F401
     _square_frame,
     _system_line,
 )
-from ._design import _curve_and_diagonal, _diagonal_mark, _staircase, mccabe_thiele, n_vs_r, total_reflux  # noqa: F401
+from ._design import _curve_and_diagonal, mccabe_thiele, n_vs_r, total_reflux  # noqa: F401
 from ._enthalpy import enthalpy_composition
+from ._labels import _diagonal_mark, _staircase  # noqa: F401
+from ._ponchon import ponchon_savarit
 from ._shortcut import shortcut
 from ._phase import _dew_line, _finish_phase_diagram, _txy_of_system, pxy, txy  # noqa: F401
 
-__all__ = ["mccabe_thiele", "total_reflux", "n_vs_r", "txy", "pxy", "enthalpy_composition", "shortcut", "GIDS"]
+__all__ = [
+    "mccabe_thiele",
+    "ponchon_savarit",
+    "total_reflux",
+    "n_vs_r",
+    "txy",
+    "pxy",
+    "enthalpy_composition",
+    "shortcut",
+    "GIDS",
+]

@@ -9,6 +9,7 @@ from typing import TYPE_CHECKING, Optional, Sequence, Tuple
 from .. import _engine
 from .._engine import ThermoSystem
 from ._common import _CURVE, _MARKS, _QLINE, _RECTIFYING, _STAIRS, _STRIPPING, _axes, _binary_names, _require_matplotlib
+from ._labels import _place_labels
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from matplotlib.axes import Axes
@@ -16,6 +17,7 @@ if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from .._engine import PonchonSavaritResult
 
 _J_PER_KJ = 1000.0  # the diagram's enthalpies in kJ/mol; the library's are J/mol
+_ENTHALPY_AXIS = "h [kJ/mol] (reference: ideal gas at 298.15 K)"
 
 
 def _on_line(xs: Sequence[float], hs: Sequence[float], x: float) -> float:
@@ -42,23 +44,21 @@ def enthalpy_composition(
     Shows the saturated-liquid line h_L(x) at the bubble points and the
     saturated-vapour line H_V(y) at the dew points (the vapour in equilibrium
     with each bubble point), in kJ/mol on the reference of
-    ``ThermoSystem.enthalpy``.  Without a design, every tenth tie line of the
+    ``ThermoSystem.enthalpy`` (the components as ideal gases at 298.15 K),
+    which the axis names.  Without a design, every tenth tie line of the
     sample is drawn faintly.  With ``design``, a ``PonchonSavaritResult`` of
     ``kolvar.ponchon_savarit`` on the same system and pressure, it adds the
-    tie line of each stage, the two difference points, the line joining them
-    through the feed point, and the construction line from the active
-    difference point through each stage's liquid to the next stage's vapour.
-    The lines between samples are straight, as the design reads them.
+    tie line of each stage with the stage's number, the two difference
+    points, the line joining them through the feed point, and the
+    construction line from the active difference point through each stage's
+    liquid to the next stage's vapour.  The lines between samples are
+    straight, as the design reads them.  ``kolvar.plot.ponchon_savarit``
+    draws the same design on the x–y diagram.
     """
     names = _binary_names(system, None)
     pressure = float(pressure)
     if design is not None:
-        if type(design).__name__ != "PonchonSavaritResult" or type(design).__module__ != "builtins":
-            raise TypeError(f"design must be a result of kolvar.ponchon_savarit, got {type(design).__name__}")
-        if design.column.pressure != pressure:
-            raise ValueError(
-                f"the design is at {design.column.pressure:g} kPa, not at the diagram's {pressure:g} kPa"
-            )
+        _check_design(design, pressure)
     _require_matplotlib()  # before the sweep, which is the slow part
     x, y, _, h_liquid, h_vapour = _engine._enthalpy_curve(system, pressure)
     liquid = [h / _J_PER_KJ for h in h_liquid]
@@ -77,12 +77,41 @@ def enthalpy_composition(
                   f"R = {design.reflux:.4g} (R_min = {design.r_min:.3f})")
     ax.set_xlim(0.0, 1.0)
     ax.set_xlabel(f"x, y ({names[0]})")
-    ax.set_ylabel("h [kJ/mol]")
+    ax.set_ylabel(_ENTHALPY_AXIS)
     ax.set_title(title, fontsize=10)
     ax.grid(True, color="0.9", linewidth=0.6)
     ax.set_axisbelow(True)
     ax.legend(loc="best", fontsize=8, framealpha=0.9)
+    if design is not None:
+        _number_tie_lines(ax, design, (x, y, liquid, vapour))
     return ax
+
+
+def _check_design(design: PonchonSavaritResult, pressure: float) -> None:
+    if type(design).__name__ != "PonchonSavaritResult" or type(design).__module__ != "builtins":
+        raise TypeError(f"design must be a result of kolvar.ponchon_savarit, got {type(design).__name__}")
+    if design.column.pressure != pressure:
+        raise ValueError(f"the design is at {design.column.pressure:g} kPa, not at the diagram's {pressure:g} kPa")
+
+
+def _number_tie_lines(
+    ax: Axes,
+    design: PonchonSavaritResult,
+    lines: Tuple[Sequence[float], Sequence[float], Sequence[float], Sequence[float]],
+) -> None:
+    """Each stage's number at an end of its tie line that no construction line
+    passes: below the liquid end above the feed stage (the top difference
+    point's lines end there), above the vapour end from it down."""
+    x, y, liquid, vapour = lines
+    labels, spots = [], []
+    for stage in design.stages:
+        upper = stage.index < design.feed_stage
+        end = (stage.x, _on_line(x, liquid, stage.x)) if upper else (stage.y, _on_line(y, vapour, stage.y))
+        label = ax.annotate(str(stage.index), end, textcoords="offset points", xytext=(0, 0), fontsize=7)
+        label.set_gid("stage-label")
+        labels.append(label)
+        spots.append(((0, -1), (1, -1), (-1, -1)) if upper else ((0, 1), (-1, 1), (1, 1)))
+    _place_labels(ax, labels, design.feed_stage, spots=spots)
 
 
 def _draw_design(

@@ -28,6 +28,7 @@ def txy(
     components: Optional[Sequence[str]] = None,
     pressure: Optional[float] = None,
     n_points: int = 101,
+    system: Optional[ThermoSystem] = None,
 ) -> Axes:
     """Draw the T–x–y diagram: bubble line T(x) and dew line T(y).
 
@@ -40,7 +41,10 @@ def txy(
     same grid of y; where the bubble-point liquid splits into two liquids
     (``kolvar.thermo.liquid_split``) the x range is shaded.  From a curve,
     the dew line joins each bubble point's vapour (y*, T), which is a dew
-    point too, and no split can be tested.
+    point too.  A curve does not carry its components: give the ``system``
+    it was made from (``EquilibriumCurve.from_thermo``) to name them and to
+    shade its liquid split, or name them with ``components``.  An azeotrope,
+    where the bubble and dew lines touch, is marked.
     """
     if isinstance(source, ThermoSystem):
         if pressure is None:
@@ -49,6 +53,13 @@ def txy(
     if pressure is not None:
         raise ValueError("pressure applies to txy of a ThermoSystem; a curve carries its own")
     curve = source
+    split = None
+    if system is not None:
+        from ..thermo import _split_along_curve
+
+        components = _binary_names(system, components)
+        _require_matplotlib()  # before the stability tests, which are the slow part
+        split = _split_along_curve(system, curve)
     temperatures = curve.t
     if not temperatures:
         raise ValueError(
@@ -59,6 +70,7 @@ def txy(
     ax = _axes(ax)
     ax.plot(curve.x, temperatures, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
     ax.plot(curve.y, temperatures, color=_STRIPPING, linewidth=1.6, label="dew line T(y)", gid="dew")
+    _mark_split(ax, split)
     _mark_azeotropes(ax, curve.x, curve.y, temperatures)
     return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, components), "upper right")
 
@@ -95,10 +107,14 @@ def _azeotropes(xs: Sequence[float], ys: Sequence[float], ts: Sequence[float]) -
     return found
 
 
-def _mark_azeotropes(ax: Axes, xs: Sequence[float], ys: Sequence[float], ts: Sequence[float]) -> None:
-    for x, t in _azeotropes(xs, ys, ts):
-        ax.plot([x], [t], linestyle="none", marker="o", markersize=6, markerfacecolor="white",
-                markeredgecolor="0.15", zorder=5, label=f"azeotrope, x = {x:.3f}, T = {t:.4g} K", gid="azeotrope")
+def _mark_azeotropes(
+    ax: Axes, xs: Sequence[float], ys: Sequence[float], values: Sequence[float], quantity: str = "T = {:.4g} K"
+) -> None:
+    """Mark each azeotrope at (x, value), named with ``quantity`` formatted with the value."""
+    for x, value in _azeotropes(xs, ys, values):
+        ax.plot([x], [value], linestyle="none", marker="o", markersize=6, markerfacecolor="white",
+                markeredgecolor="0.15", zorder=5, label=f"azeotrope, x = {x:.3f}, " + quantity.format(value),
+                gid="azeotrope")
 
 
 def pxy(
@@ -114,7 +130,8 @@ def pxy(
     The bubble line P(x) comes from ``bubble_pressure`` and the dew line P(y)
     from ``dew_pressure``, on an even grid of ``n_points`` (at least 5)
     compositions of the first component; where the bubble-point liquid
-    splits into two liquids the x range is shaded.
+    splits into two liquids the x range is shaded, and an azeotrope, where
+    the two lines touch, is marked.
     """
     from ..thermo import _split_at_temperature
 
@@ -125,13 +142,15 @@ def pxy(
     _require_matplotlib()
     t = float(t)
     grid = [i / (n_points - 1) for i in range(n_points)]
-    bubble = [system.bubble_pressure(t, [x, 1.0 - x])[0] for x in grid]
+    points = [system.bubble_pressure(t, [x, 1.0 - x]) for x in grid]
+    bubble = [point[0] for point in points]
     dew, missing = _dew_line(lambda y: system.dew_pressure(t, [y, 1.0 - y])[0], grid)
     split = _split_at_temperature(system, t, grid, bubble)
     ax = _axes(ax)
     ax.plot(grid, bubble, color=_CURVE, linewidth=1.6, label="bubble line P(x)", gid="bubble")
     ax.plot(grid, dew, color=_STRIPPING, linewidth=1.6, label="dew line P(y)" + missing, gid="dew")
     _mark_split(ax, split)
+    _mark_azeotropes(ax, grid, [point[1][0] for point in points], bubble, "P = {:.4g} kPa")
     title = f"{' / '.join(names)}, T = {t:g} K"
     return _finish_phase_diagram(ax, light, "P [kPa]", title, "best")
 
