@@ -1,6 +1,8 @@
 // Liquid-phase activity-coefficient models: ln gamma_i(T, x) and g^E/RT.
 #pragma once
 
+#include "thermo/scalar.hpp"
+
 #include <cstddef>
 #include <expected>
 #include <span>
@@ -64,13 +66,13 @@ std::expected<void, std::string> check_activity_inputs(ActivityModel model, cons
 // the ratios Phi_i/x_i and theta_i/Phi_i taken in closed form, so that a
 // component with x_i = 0 gets its infinite-dilution value.
 template <class Real>
-void ln_gamma(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
+void ln_gamma(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs,
               std::type_identity_t<std::span<Real>> out);
 
 // Writes ln gamma_i into out and returns g^E/RT = sum x_i ln gamma_i
 // (NaN for Margules with n != 2).
 template <class Real>
-Real excess_gibbs(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
+Real excess_gibbs(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs,
                   std::type_identity_t<std::span<Real>> out);
 
 }  // namespace kolvar::thermo

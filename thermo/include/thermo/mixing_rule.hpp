@@ -99,7 +99,7 @@ std::expected<void, EosError> check_mixture(const MixtureSpec& spec, Eos eos, st
 template <class Real>
 std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec,
                                                  const BasicComponentParameters<Real>& components,
-                                                 std::span<const double> x, BasicMixtureParameters<Real>& out);
+                                                 std::span<const StateScalar<Real>> x, BasicMixtureParameters<Real>& out);
 
 // The same from scratch at (eos, T, P); bit-identical to the form above.
 std::expected<MixtureParameters, EosError> mixture_parameters(const MixtureSpec& spec, Eos eos, double temperature,

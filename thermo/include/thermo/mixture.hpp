@@ -42,7 +42,7 @@ namespace kolvar::thermo {
 // those of the double evaluation).
 template <class Real>
 std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const BasicComponentParameters<Real>& components,
-                                             std::span<const double> composition, Phase phase,
+                                             std::span<const StateScalar<Real>> composition, Phase phase,
                                              std::type_identity_t<std::span<Real>> out,
                                              double* compressibility = nullptr);
 
