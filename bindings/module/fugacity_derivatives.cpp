@@ -53,7 +53,8 @@ PyObject* make_fugacity_derivatives()
         field<&FugacityDerivatives::ln_phi>("ln_phi", "ln φ_i, in the system's component order."),
         field<&FugacityDerivatives::d_temperature>("d_temperature",
                                                    "∂ln φ_i/∂T [1/K] at fixed pressure and amounts."),
-        field<&FugacityDerivatives::d_pressure>("d_pressure", "∂ln φ_i/∂P [1/kPa] at fixed temperature and amounts."),
+        field<&FugacityDerivatives::d_pressure>("d_pressure",
+                                                "∂ln φ_i/∂P [1/kPa] at fixed temperature and amounts."),
         field<&FugacityDerivatives::d_amounts>(
             "d_amounts", "∂ln φ_i/∂n_j [1/mol] at a total of one mole: row i, column j (symmetric)."),
     };

@@ -45,7 +45,8 @@ void van_laar(std::span<const StateScalar<Real>> x, ParameterRows a, std::span<R
 template <class Real>
 class WilsonTerms {
 public:
-    WilsonTerms(Real temperature, std::span<const StateScalar<Real>> x, ParameterRows a, std::span<const double> volumes)
+    WilsonTerms(Real temperature, std::span<const StateScalar<Real>> x, ParameterRows a,
+                std::span<const double> volumes)
         : rt_(constants::gas_constant * temperature), x_(x), a_(a), volumes_(volumes)
     {
         if (x_.size() <= wilson_stack_components) {
@@ -82,7 +83,8 @@ private:
 };
 
 template <class Real>
-void wilson(Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs, std::span<Real> out)
+void wilson(Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs,
+            std::span<Real> out)
 {
     const WilsonTerms<Real> terms(temperature, x, inputs.parameters, inputs.molar_volumes);
     for (std::size_t i = 0; i < x.size(); ++i) {
@@ -140,8 +142,8 @@ const char* name(ActivityModel model)
 }
 
 template <class Real>
-void ln_gamma(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs,
-              std::type_identity_t<std::span<Real>> out)
+void ln_gamma(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x,
+              const ActivityInputs& inputs, std::type_identity_t<std::span<Real>> out)
 {
     switch (model) {
     case ActivityModel::VanLaar: van_laar(x, inputs.parameters, out); return;
@@ -157,8 +159,8 @@ void ln_gamma(ActivityModel model, Real temperature, std::span<const StateScalar
 }
 
 template <class Real>
-Real excess_gibbs(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs,
-                  std::type_identity_t<std::span<Real>> out)
+Real excess_gibbs(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x,
+                  const ActivityInputs& inputs, std::type_identity_t<std::span<Real>> out)
 {
     ln_gamma(model, temperature, x, inputs, out);
     if (model == ActivityModel::Margules && x.size() != 2) return std::numeric_limits<double>::quiet_NaN();

@@ -52,7 +52,9 @@ std::expected<void, std::string> check_activity_inputs(ActivityModel model, cons
 // to NaN, so the misuse shows up downstream instead of as a plausible number.
 // Real is double, or the library's Dual: a Dual temperature gives
 // d ln gamma_i/dT at fixed x as well (exactly 0 for the models whose row says
-// they do not depend on temperature).
+// they do not depend on temperature). With a Tangent temperature the
+// mole fractions are Tangents too (StateScalar), and ln gamma_i carries its
+// derivative along the seeded direction of T and x.
 //
 // NRTL, with tau_ij = a_ij + b_ij/T and G_ij = exp(-alpha_ij tau_ij) off the
 // diagonal (tau_ii = 0, G_ii = 1: diagonals are not read):
@@ -66,13 +68,13 @@ std::expected<void, std::string> check_activity_inputs(ActivityModel model, cons
 // the ratios Phi_i/x_i and theta_i/Phi_i taken in closed form, so that a
 // component with x_i = 0 gets its infinite-dilution value.
 template <class Real>
-void ln_gamma(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs,
-              std::type_identity_t<std::span<Real>> out);
+void ln_gamma(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x,
+              const ActivityInputs& inputs, std::type_identity_t<std::span<Real>> out);
 
 // Writes ln gamma_i into out and returns g^E/RT = sum x_i ln gamma_i
 // (NaN for Margules with n != 2).
 template <class Real>
-Real excess_gibbs(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs,
-                  std::type_identity_t<std::span<Real>> out);
+Real excess_gibbs(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x,
+                  const ActivityInputs& inputs, std::type_identity_t<std::span<Real>> out);
 
 }  // namespace kolvar::thermo

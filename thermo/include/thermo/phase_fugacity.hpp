@@ -35,6 +35,9 @@
 // Real is double, or the library's Dual: constructed at a Dual temperature
 // (value T, slope 1) every result carries its exact derivative along T at
 // fixed P and composition; the values are those of the double evaluation.
+// With Real a Tangent the pressure and the mole fractions are Tangents too
+// (StateScalar), so each result carries its derivative along the direction
+// seeded in T, P and w (fugacity_derivatives.hpp seeds them one by one).
 #pragma once
 
 #include "thermo/component_parameters.hpp"
@@ -104,7 +107,8 @@ public:
     std::expected<std::span<const Real>, ThermoError> standard_fugacities();
 
     // ln(f_i / (w_i P)) of the phase at mole fractions w into out[0..n).
-    std::expected<void, ThermoError> ln_coefficients(Phase phase, std::span<const StateScalar<Real>> w, std::span<Real> out,
+    std::expected<void, ThermoError> ln_coefficients(Phase phase, std::span<const StateScalar<Real>> w,
+                                                     std::span<Real> out,
                                                      double* compressibility = nullptr);
 
 private:

@@ -133,7 +133,8 @@ std::expected<std::span<const Real>, ThermoError> BasicPhaseFugacity<Real>::stan
 }
 
 template <class Real>
-std::expected<void, ThermoError> BasicPhaseFugacity<Real>::ln_coefficients(Phase phase, std::span<const StateScalar<Real>> w,
+std::expected<void, ThermoError> BasicPhaseFugacity<Real>::ln_coefficients(Phase phase,
+                                                                           std::span<const StateScalar<Real>> w,
                                                                            std::span<Real> out,
                                                                            double* compressibility)
 {

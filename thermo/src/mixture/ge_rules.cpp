@@ -52,8 +52,8 @@ void huron_vidal_simplified(const BasicComponentParameters<Real>& p, std::span<c
 // alpha solves q2 alpha^2 + q1 alpha - r = 0 (the larger root; a negative
 // discriminant gives NaN, which the cubic solver reports).
 template <class Real>
-void mhv2(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x, const GeState<Real>& g, double q1,
-          double q2, BasicMixtureParameters<Real>& out)
+void mhv2(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x, const GeState<Real>& g,
+          double q1, double q2, BasicMixtureParameters<Real>& out)
 {
     const Real b = out.b;
     Real log_b_ratio = 0.0;

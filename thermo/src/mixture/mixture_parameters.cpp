@@ -18,7 +18,8 @@ void rules::internal_fault(const char* what)
 template <class Real>
 std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec,
                                                  const BasicComponentParameters<Real>& components,
-                                                 std::span<const StateScalar<Real>> x, BasicMixtureParameters<Real>& out)
+                                                 std::span<const StateScalar<Real>> x,
+                                                 BasicMixtureParameters<Real>& out)
 {
     if (auto checked = check_mixture(spec, components.eos, x.size()); !checked) return checked;
     const std::size_t n = spec.components.size();

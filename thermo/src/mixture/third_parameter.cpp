@@ -34,7 +34,8 @@ void from_c(Real c, std::span<const Real> c_bar, BasicMixtureParameters<Real>& o
 
 // PatelTejaC: C = sum x_i C_i.
 template <class Real>
-void patel_teja(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x, BasicMixtureParameters<Real>& out)
+void patel_teja(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
+                BasicMixtureParameters<Real>& out)
 {
     Real c = 0.0;
     for (std::size_t i = 0; i < x.size(); ++i) c += x[i] * p.c[i];

@@ -44,11 +44,17 @@ struct BasicDual {
     friend constexpr BasicDual operator+(const BasicDual& a) { return a; }
     friend constexpr BasicDual operator-(const BasicDual& a) { return {-a.value, -a.dt}; }
 
-    friend constexpr BasicDual operator+(const BasicDual& a, const BasicDual& b) { return {a.value + b.value, a.dt + b.dt}; }
+    friend constexpr BasicDual operator+(const BasicDual& a, const BasicDual& b)
+    {
+        return {a.value + b.value, a.dt + b.dt};
+    }
     friend constexpr BasicDual operator+(const BasicDual& a, double b) { return {a.value + b, a.dt}; }
     friend constexpr BasicDual operator+(double a, const BasicDual& b) { return {a + b.value, b.dt}; }
 
-    friend constexpr BasicDual operator-(const BasicDual& a, const BasicDual& b) { return {a.value - b.value, a.dt - b.dt}; }
+    friend constexpr BasicDual operator-(const BasicDual& a, const BasicDual& b)
+    {
+        return {a.value - b.value, a.dt - b.dt};
+    }
     friend constexpr BasicDual operator-(const BasicDual& a, double b) { return {a.value - b, a.dt}; }
     friend constexpr BasicDual operator-(double a, const BasicDual& b) { return {a - b.value, -b.dt}; }
 
