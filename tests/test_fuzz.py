@@ -1003,6 +1003,14 @@ def _finite_per_component(system, _bound):
     return lambda v: type(v) is list and len(v) == n and all(_finite(item) for item in v)
 
 
+def _derivatives_result(system, _bound):
+    n = _size(system)
+    lists = ("ln_phi", "d_temperature", "d_pressure")
+    return lambda v: (type(v).__name__ == "FugacityDerivatives" and type(repr(v)) is str
+                      and all(len(getattr(v, name)) == n and all(map(_finite, getattr(v, name))) for name in lists)
+                      and len(v.d_amounts) == n and all(len(row) == n and all(map(_finite, row)) for row in v.d_amounts))
+
+
 def _saturation_result(system, _bound):
     """Finite and non-negative: far below the normal boiling point the pressure underflows to 0."""
     n = _size(system)
@@ -1067,6 +1075,8 @@ def _thermo_entries() -> list[Entry]:
         method("k_values", [("t", temperature), ("p", pressure), ("x", composition)], Contextual(_k_values_result)),
         method("ln_phi", [("t", temperature), ("p", pressure), ("composition", composition),
                           ("phase", lambda ch: ch.pick(PHASES))], Contextual(_finite_per_component)),
+        method("ln_phi_derivatives", [("t", temperature), ("p", pressure), ("composition", composition),
+                                      ("phase", lambda ch: ch.pick(PHASES))], Contextual(_derivatives_result)),
         method("ln_gamma", [("t", temperature), ("x", composition)], Contextual(_finite_per_component)),
         method("saturation_pressure", [("t", temperature)], Contextual(_saturation_result)),
         method("liquid_stability", [("t", temperature), ("p", pressure), ("x", composition)],

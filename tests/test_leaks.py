@@ -169,6 +169,7 @@ def _cases() -> list[Case]:
                                       system.stable_flash(300.0, 101.325, [0.4, 0.6])), [system], repeat=300),
         Case("single-state answers", lambda: (system.k_values(345.0, 101.325, [0.4, 0.6]),
                                               system.ln_phi(345.0, 101.325, [0.4, 0.6], "liquid"),
+                                              system.ln_phi_derivatives(345.0, 101.325, [0.4, 0.6], "vapour"),
                                               wilson.ln_gamma(345.0, [0.4, 0.6]), wilson.saturation_pressure(345.0)),
              [system, wilson], repeat=2000),
         Case("single-state refused", lambda: wilson.ln_phi(345.0, 101.325, [0.4, 0.6], "liquid"), [wilson]),

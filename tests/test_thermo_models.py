@@ -459,3 +459,28 @@ def test_poynting_factor_only_when_switched_on(poynting):
     volumes = [T._database_component(name)["liquid_volume"] for name in ("methanol", "water")]
     expected = [math.exp((p - s) * v * 0.001 / (8.31451 * t)) if poynting else 1.0 for s, v in zip(psat, volumes)]
     assert [k_i * p / (s * g) for k_i, s, g in zip(k, psat, gamma)] == pytest.approx(expected, rel=1e-13)
+
+
+@pytest.mark.parametrize("system, phase", [
+    (T.peng_robinson(["benzene", "toluene", "n-heptane"]), "liquid"),
+    (T.cubic(["methanol", "water"], "PR1976", "MHV2", None, "Wilson", WILSON_MW), "vapour"),
+    (T.activity(["methanol", "water"], "Wilson", WILSON_MW, "Virial", None, True), "liquid"),
+])
+def test_ln_phi_derivatives_are_the_differences_of_its_values_and_travel(system, phase):
+    import pickle
+
+    n = len(system.components)
+    t, p, z = 350.0, 150.0, [0.5, 0.3, 0.2] if n == 3 else [0.6, 0.4]  # a total of one mole
+    d = system.ln_phi_derivatives(t, p, z, phase)
+
+    def ln_phi(t=t, p=p, z=z):
+        return np.array(system.ln_phi_derivatives(t, p, z, phase).ln_phi)
+
+    assert np.allclose(d.d_temperature, (ln_phi(t=t + 1e-3) - ln_phi(t=t - 1e-3)) / 2e-3, rtol=1e-6, atol=1e-9)
+    assert np.allclose(d.d_pressure, (ln_phi(p=p + 1e-3) - ln_phi(p=p - 1e-3)) / 2e-3, rtol=1e-6, atol=1e-9)
+    for j in range(n):
+        step = np.eye(n)[j] * 1e-6
+        column = (ln_phi(z=list(z + step)) - ln_phi(z=list(z - step))) / 2e-6
+        assert np.allclose(np.array(d.d_amounts)[:, j], column, rtol=1e-5, atol=1e-8)
+    back = pickle.loads(pickle.dumps(d))
+    assert back.to_dict() == d.to_dict() and repr(back) == repr(d)

@@ -61,7 +61,7 @@ def _samples():
     ]
     results = [DESIGN, DESIGN.spec, DESIGN.rmin, DESIGN.stripping, DESIGN.stages[-1],
                e.total_reflux(CURVE, 0.95, 0.05, 0.7), e.CondenserKind.Partial, SHORTCUT, ENERGY, BALANCED,
-               BALANCED.stages[0], *PHASES]
+               BALANCED.stages[0], *PHASES, PR.ln_phi_derivatives(350.0, 101.325, [0.5, 0.5], "liquid")]
     return columns + [columns[0].feed] + curves + systems + results
 
 

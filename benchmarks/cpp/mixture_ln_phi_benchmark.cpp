@@ -2,10 +2,12 @@
 // liquid, in the simple form (parameters and result list per call), the
 // two-stage form (parameters once, result into a caller's array; target
 // <= 100 ns) and the bubble-point fast path's kernel, with and without its
-// slopes along T and ln P. The "allocs/call" counter counts heap allocations
-// per evaluation.
+// slopes along T and ln P, and the any-model entry point with its exact
+// gradient in T, P and the amounts (the result's lists reused between
+// calls). The "allocs/call" counter counts heap allocations per evaluation.
 #include "kolvar/testing/allocation_counter.hpp"
 #include "thermo/component.hpp"
+#include "thermo/fugacity_derivatives.hpp"
 #include "thermo/mixture.hpp"
 
 #include "flash/classical_fugacity.hpp"
@@ -100,6 +102,19 @@ void fast_path_kernel(benchmark::State& state, const Case& c, bool with_slopes)
     report_allocations(state, before);
 }
 
+void gradient(benchmark::State& state, const Case& c)
+{
+    const SystemSpec system{.components = methanol_water(), .vapor = VaporModel::equation_of_state(Eos::PR1976)};
+    FugacityDerivatives out;
+    const long before = kolvar::testing::allocation_count();
+    for (auto _ : state) {
+        auto ok = fugacity_derivatives(system, c.temperature, c.pressure, c.composition, c.phase, out);
+        benchmark::DoNotOptimize(ok);
+        benchmark::DoNotOptimize(out);
+    }
+    report_allocations(state, before);
+}
+
 BENCHMARK_CAPTURE(simple_form, vapour, vapour);
 BENCHMARK_CAPTURE(simple_form, liquid, liquid);
 BENCHMARK_CAPTURE(two_stage_form, vapour, vapour);
@@ -108,6 +123,8 @@ BENCHMARK_CAPTURE(fast_path_kernel, vapour, vapour, false);
 BENCHMARK_CAPTURE(fast_path_kernel, liquid, liquid, false);
 BENCHMARK_CAPTURE(fast_path_kernel, vapour_with_slopes, vapour, true);
 BENCHMARK_CAPTURE(fast_path_kernel, liquid_with_slopes, liquid, true);
+BENCHMARK_CAPTURE(gradient, vapour, vapour);
+BENCHMARK_CAPTURE(gradient, liquid, liquid);
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "engine/energy/column_balance.hpp"
 #include "engine/energy/ponchon_savarit.hpp"
 #include "engine/multicomponent/shortcut.hpp"
+#include "engine/thermo/fugacity_derivatives.hpp"
 #include "engine/thermo/stable_flash.hpp"
 #include "engine/thermo/system.hpp"
 
@@ -35,7 +36,8 @@ using ModuleClasses = ClassList<engine::ThermoSystem,
                                 engine::ColumnEnergy,
                                 engine::PonchonSavaritStage,
                                 engine::PonchonSavaritResult,
-                                engine::EquilibriumPhase>;
+                                engine::EquilibriumPhase,
+                                engine::FugacityDerivatives>;
 
 template <class T>
     requires(ModuleClasses::contains<T>)

@@ -2,6 +2,7 @@
 #include "module/classes.hpp"
 #include "module/component_names.hpp"
 #include "module/energy.hpp"
+#include "module/fugacity_derivatives.hpp"
 #include "module/stable_flash.hpp"
 #include "module/system_state.hpp"
 #include "module/thermo.hpp"
@@ -279,6 +280,7 @@ PyObject* make_thermo_system()
                     def<system_liquid_stability>()};
     for (const PyMethodDef& energy : thermo_system_energy_methods()) spec.methods.push_back(energy);
     spec.methods.push_back(thermo_system_stable_flash_def());
+    spec.methods.push_back(thermo_system_ln_phi_derivatives_def());
     spec.repr = repr_of<ThermoSystem, &system_repr>;
     declare_travel(spec);
     return create_class(std::move(spec));

@@ -230,6 +230,11 @@ class ThermoSystem:
     ) -> list[float]:
         """ln φ_i of one phase of the given composition."""
 
+    def ln_phi_derivatives(
+        self, t: _Float, p: _Float, composition: Sequence[_Float], phase: Literal["liquid", "vapour"]
+    ) -> FugacityDerivatives:
+        """ln φ_i of one phase with its exact derivatives in T, P and the amounts."""
+
     def ln_gamma(self, t: _Float, x: Sequence[_Float]) -> list[float]:
         """ln γ_i of the liquid `x` (activity-coefficient systems)."""
 
@@ -809,3 +814,32 @@ class EquilibriumPhase:
     def _repr_html_(self) -> str: ...
     def __copy__(self) -> EquilibriumPhase: ...
     def __deepcopy__(self, memo: object, /) -> EquilibriumPhase: ...
+
+# Reached through ThermoSystem.ln_phi_derivatives only: the class is no module attribute.
+@final
+@type_check_only
+class FugacityDerivatives:
+    """ln φ_i of one phase with its exact gradient, from `ThermoSystem.ln_phi_derivatives`."""
+
+    @property
+    def ln_phi(self) -> list[float]:
+        """ln φ_i, in the system's component order."""
+
+    @property
+    def d_temperature(self) -> list[float]:
+        """∂ln φ_i/∂T [1/K] at fixed pressure and amounts."""
+
+    @property
+    def d_pressure(self) -> list[float]:
+        """∂ln φ_i/∂P [1/kPa] at fixed temperature and amounts."""
+
+    @property
+    def d_amounts(self) -> list[list[float]]:
+        """∂ln φ_i/∂n_j [1/mol] at a total of one mole: row i, column j (symmetric)."""
+
+    def to_dict(self) -> dict[str, Any]:
+        """The attributes as plain Python data (nested dicts, names, lists, None for NaN)."""
+
+    def _repr_html_(self) -> str: ...
+    def __copy__(self) -> FugacityDerivatives: ...
+    def __deepcopy__(self, memo: object, /) -> FugacityDerivatives: ...

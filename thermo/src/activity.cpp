@@ -21,21 +21,22 @@ constexpr std::size_t wilson_stack_components = 16;
 
 // Temperature-independent: the dimensionless parameters are used as given.
 template <class Real>
-void van_laar(std::span<const double> x, ParameterRows a, std::span<Real> out)
+void van_laar(std::span<const StateScalar<Real>> x, ParameterRows a, std::span<Real> out)
 {
+    using X = StateScalar<Real>;
     const std::size_t n = x.size();
     for (std::size_t i = 0; i < n; ++i) {
-        double row = 0.0;     // sum_j A_ij x_j
-        double column = 0.0;  // sum_j x_j A_ji
+        X row = 0.0;     // sum_j A_ij x_j
+        X column = 0.0;  // sum_j x_j A_ji
         for (std::size_t j = 0; j < n; ++j) {
             row += a[i][j] * x[j];
             column += x[j] * a[j][i];
         }
-        const double denominator = column * (1.0 - x[i]) + row * x[i];
-        if (std::abs(denominator) < van_laar_denominator_floor) {
+        const X denominator = column * (1.0 - x[i]) + row * x[i];
+        if (std::abs(value_of(denominator)) < van_laar_denominator_floor) {
             out[i] = 0.0;
         } else {
-            const double ratio = column / denominator;
+            const X ratio = column / denominator;
             out[i] = row * (1.0 - x[i]) * ratio * ratio;
         }
     }
@@ -44,7 +45,8 @@ void van_laar(std::span<const double> x, ParameterRows a, std::span<Real> out)
 template <class Real>
 class WilsonTerms {
 public:
-    WilsonTerms(Real temperature, std::span<const double> x, ParameterRows a, std::span<const double> volumes)
+    WilsonTerms(Real temperature, std::span<const StateScalar<Real>> x, ParameterRows a,
+                std::span<const double> volumes)
         : rt_(constants::gas_constant * temperature), x_(x), a_(a), volumes_(volumes)
     {
         if (x_.size() <= wilson_stack_components) {
@@ -74,14 +76,15 @@ private:
     }
 
     Real rt_;
-    std::span<const double> x_;
+    std::span<const StateScalar<Real>> x_;
     ParameterRows a_;
     std::span<const double> volumes_;
     std::array<Real, wilson_stack_components> sums_{};
 };
 
 template <class Real>
-void wilson(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out)
+void wilson(Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs,
+            std::span<Real> out)
 {
     const WilsonTerms<Real> terms(temperature, x, inputs.parameters, inputs.molar_volumes);
     for (std::size_t i = 0; i < x.size(); ++i) {
@@ -92,28 +95,29 @@ void wilson(Real temperature, std::span<const double> x, const ActivityInputs& i
 }
 
 template <class Real>
-void regular_solution(Real temperature, std::span<const double> x, const ActivityInputs& inputs,
+void regular_solution(Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs,
                       std::span<Real> out)
 {
     const auto volumes = inputs.molar_volumes;
     const auto delta = inputs.solubility_parameters;
-    double total_volume = 0.0;  // sum x_l V_l
-    double weighted = 0.0;      // sum x_k V_k delta_k
+    using X = StateScalar<Real>;
+    X total_volume = 0.0;  // sum x_l V_l
+    X weighted = 0.0;      // sum x_k V_k delta_k
     for (std::size_t k = 0; k < x.size(); ++k) {
         total_volume += x[k] * volumes[k];
         weighted += x[k] * volumes[k] * delta[k];
     }
-    const double mean_delta = weighted / total_volume;
+    const X mean_delta = weighted / total_volume;
     const Real rt = constants::gas_constant_calorie * temperature;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const double difference = delta[i] - mean_delta;
+        const X difference = delta[i] - mean_delta;
         out[i] = volumes[i] * difference * difference / rt;
     }
 }
 
 // Temperature-independent, as van Laar.
 template <class Real>
-void margules(std::span<const double> x, ParameterRows a, std::span<Real> out)
+void margules(std::span<const StateScalar<Real>> x, ParameterRows a, std::span<Real> out)
 {
     if (x.size() != 2) {
         // A two-component model: any other size has no meaning, and NaN makes
@@ -123,8 +127,8 @@ void margules(std::span<const double> x, ParameterRows a, std::span<Real> out)
     }
     const double a12 = a[0][1];
     const double a21 = a[1][0];
-    const double x1 = x[0];
-    const double x2 = x[1];
+    const StateScalar<Real> x1 = x[0];
+    const StateScalar<Real> x2 = x[1];
     out[0] = x2 * x2 * (a12 + 2.0 * (a21 - a12) * x1);
     out[1] = x1 * x1 * (a21 + 2.0 * (a12 - a21) * x2);
 }
@@ -138,8 +142,8 @@ const char* name(ActivityModel model)
 }
 
 template <class Real>
-void ln_gamma(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
-              std::type_identity_t<std::span<Real>> out)
+void ln_gamma(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x,
+              const ActivityInputs& inputs, std::type_identity_t<std::span<Real>> out)
 {
     switch (model) {
     case ActivityModel::VanLaar: van_laar(x, inputs.parameters, out); return;
@@ -157,8 +161,8 @@ void ln_gamma(ActivityModel model, Real temperature, std::span<const double> x, 
 }
 
 template <class Real>
-Real excess_gibbs(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
-                  std::type_identity_t<std::span<Real>> out)
+Real excess_gibbs(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x,
+                  const ActivityInputs& inputs, std::type_identity_t<std::span<Real>> out)
 {
     ln_gamma(model, temperature, x, inputs, out);
     if (model == ActivityModel::Margules && x.size() != 2) return std::numeric_limits<double>::quiet_NaN();
@@ -172,5 +176,8 @@ template void ln_gamma(ActivityModel, Dual, std::span<const double>, const Activ
 template double excess_gibbs(ActivityModel, double, std::span<const double>, const ActivityInputs&,
                              std::span<double>);
 template Dual excess_gibbs(ActivityModel, Dual, std::span<const double>, const ActivityInputs&, std::span<Dual>);
+template void ln_gamma(ActivityModel, Tangent, std::span<const Tangent>, const ActivityInputs&, std::span<Tangent>);
+template Tangent excess_gibbs(ActivityModel, Tangent, std::span<const Tangent>, const ActivityInputs&,
+                              std::span<Tangent>);
 
 }  // namespace kolvar::thermo

@@ -154,5 +154,6 @@ std::expected<Real, SaturationError> saturation_pressure(SaturationModel model, 
 
 template std::expected<double, SaturationError> saturation_pressure(SaturationModel, const Component&, double);
 template std::expected<Dual, SaturationError> saturation_pressure(SaturationModel, const Component&, Dual);
+template std::expected<Tangent, SaturationError> saturation_pressure(SaturationModel, const Component&, Tangent);
 
 }  // namespace kolvar::thermo

@@ -1,6 +1,8 @@
 // Liquid-phase activity-coefficient models: ln gamma_i(T, x) and g^E/RT.
 #pragma once
 
+#include "thermo/scalar.hpp"
+
 #include <cstddef>
 #include <expected>
 #include <span>
@@ -56,7 +58,9 @@ std::expected<void, std::string> check_activity_inputs(ActivityModel model, cons
 // to NaN, so the misuse shows up downstream instead of as a plausible number.
 // Real is double, or the library's Dual: a Dual temperature gives
 // d ln gamma_i/dT at fixed x as well (exactly 0 for the models whose row says
-// they do not depend on temperature).
+// they do not depend on temperature). With a Tangent temperature the
+// mole fractions are Tangents too (StateScalar), and ln gamma_i carries its
+// derivative along the seeded direction of T and x.
 //
 // NRTL, with tau_ij = a_ij + b_ij/T and G_ij = exp(-alpha_ij tau_ij) off the
 // diagonal (tau_ii = 0, G_ii = 1: diagonals are not read):
@@ -80,13 +84,13 @@ std::expected<void, std::string> check_activity_inputs(ActivityModel model, cons
 // (of pure component i for Gamma_k^(i)), Psi_mn = exp(-a_mn/T) for UNIFAC and
 // exp(-(a_mn + b_mn T + c_mn T^2)/T) for UNIFAC-Dortmund, by main group.
 template <class Real>
-void ln_gamma(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
-              std::type_identity_t<std::span<Real>> out);
+void ln_gamma(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x,
+              const ActivityInputs& inputs, std::type_identity_t<std::span<Real>> out);
 
 // Writes ln gamma_i into out and returns g^E/RT = sum x_i ln gamma_i
 // (NaN for Margules with n != 2).
 template <class Real>
-Real excess_gibbs(ActivityModel model, Real temperature, std::span<const double> x, const ActivityInputs& inputs,
-                  std::type_identity_t<std::span<Real>> out);
+Real excess_gibbs(ActivityModel model, Real temperature, std::span<const StateScalar<Real>> x,
+                  const ActivityInputs& inputs, std::type_identity_t<std::span<Real>> out);
 
 }  // namespace kolvar::thermo

@@ -4,6 +4,7 @@
 
 #include "thermo/component.hpp"
 #include "thermo/eos.hpp"
+#include "thermo/scalar.hpp"
 #include "thermo/small_vector.hpp"
 
 #include <cstddef>
@@ -13,12 +14,14 @@ namespace kolvar::thermo {
 
 // Inline up to 8 components (64 pair products); no heap allocation below that.
 // Real is double, or the library's Dual: then every temperature-dependent
-// entry carries its derivative along T.
+// entry carries its derivative along T; or a Tangent: then the pressure too
+// is a Tangent, and every entry carries its derivative along the direction
+// seeded in T and P.
 template <class Real>
 struct BasicComponentParameters {
     Eos eos = Eos::PR1976;
     Real temperature = 0.0;    // K
-    double pressure = 0.0;     // kPa
+    StateScalar<Real> pressure = 0.0;  // kPa
     double family_u = 0.0;     // u and w of the variant's family (0 for the
     double family_w = 0.0;     //   three-parameter variants)
     SmallVector<Real, 8> a;          // A_i
@@ -41,7 +44,8 @@ ComponentParameters component_parameters(std::span<const Component> components, 
 
 // Same, writing into `out` and reusing its storage.
 template <class Real>
-void component_parameters(std::span<const Component> components, Eos eos, Real temperature, double pressure,
+void component_parameters(std::span<const Component> components, Eos eos, Real temperature,
+                          std::type_identity_t<StateScalar<Real>> pressure,
                           BasicComponentParameters<Real>& out);
 
 }  // namespace kolvar::thermo

@@ -63,7 +63,9 @@ struct MixtureSpec {
     ActivityInputs activity{};
 };
 
-// Real is double, or the library's Dual (each entry with its T-derivative).
+// Real is double, or the library's Dual (each entry with its T-derivative),
+// or a Tangent (each entry with its derivative along the direction seeded in
+// T, P and the composition, which is then a list of Tangents: StateScalar).
 template <class Real>
 struct BasicMixtureParameters {
     Real a = 0.0;
@@ -99,7 +101,8 @@ std::expected<void, EosError> check_mixture(const MixtureSpec& spec, Eos eos, st
 template <class Real>
 std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec,
                                                  const BasicComponentParameters<Real>& components,
-                                                 std::span<const double> x, BasicMixtureParameters<Real>& out);
+                                                 std::span<const StateScalar<Real>> x,
+                                                 BasicMixtureParameters<Real>& out);
 
 // The same from scratch at (eos, T, P); bit-identical to the form above.
 std::expected<MixtureParameters, EosError> mixture_parameters(const MixtureSpec& spec, Eos eos, double temperature,

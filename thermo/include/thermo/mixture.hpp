@@ -39,10 +39,13 @@ namespace kolvar::thermo {
 // Real is double, or the library's Dual: parameters computed at a Dual
 // temperature give ln phi_i with d ln phi_i/dT at fixed P and composition
 // (the root's slope by implicit differentiation of the cubic, the values
-// those of the double evaluation).
+// those of the double evaluation). With Tangent parameters (a Tangent
+// temperature and pressure) the composition is a list of Tangents too, and
+// ln phi_i carries its derivative along whichever direction was seeded in
+// T, P and the mole fractions.
 template <class Real>
 std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const BasicComponentParameters<Real>& components,
-                                             std::span<const double> composition, Phase phase,
+                                             std::span<const StateScalar<Real>> composition, Phase phase,
                                              std::type_identity_t<std::span<Real>> out,
                                              double* compressibility = nullptr);
 

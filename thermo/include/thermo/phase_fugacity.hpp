@@ -35,17 +35,22 @@
 // Real is double, or the library's Dual: constructed at a Dual temperature
 // (value T, slope 1) every result carries its exact derivative along T at
 // fixed P and composition; the values are those of the double evaluation.
+// With Real a Tangent the pressure and the mole fractions are Tangents too
+// (StateScalar), so each result carries its derivative along the direction
+// seeded in T, P and w (fugacity_derivatives.hpp seeds them one by one).
 #pragma once
 
 #include "thermo/component_parameters.hpp"
 #include "thermo/flash.hpp"
 #include "thermo/mixture.hpp"
 #include "thermo/phase.hpp"
+#include "thermo/scalar.hpp"
 #include "thermo/small_vector.hpp"
 
 #include <cstddef>
 #include <expected>
 #include <span>
+#include <type_traits>
 
 namespace kolvar::thermo {
 
@@ -68,7 +73,7 @@ class BasicPhaseFugacity {
     enum class Writer : unsigned char { EquationOfState, Virial, IdealGas, ActivityModel, IdealSolution, GraysonStreed };
 
 public:
-    BasicPhaseFugacity(const SystemSpec& spec, Real temperature, double pressure);
+    BasicPhaseFugacity(const SystemSpec& spec, Real temperature, std::type_identity_t<StateScalar<Real>> pressure);
 
     FugacityForm form(Phase phase) const
     {
@@ -89,7 +94,7 @@ public:
     // state phase writes its polished root Z into `compressibility` when
     // given. Failures: the fugacity layer's error and a failing saturation
     // correlation, as Evaluation errors carrying their text.
-    std::expected<void, ThermoError> term(Phase phase, std::span<const double> w, std::span<Real> out,
+    std::expected<void, ThermoError> term(Phase phase, std::span<const StateScalar<Real>> w, std::span<Real> out,
                                           double* compressibility = nullptr)
     {
         if (writer(phase) != Writer::EquationOfState) return model_term(phase, w, out);
@@ -102,7 +107,8 @@ public:
     std::expected<std::span<const Real>, ThermoError> standard_fugacities();
 
     // ln(f_i / (w_i P)) of the phase at mole fractions w into out[0..n).
-    std::expected<void, ThermoError> ln_coefficients(Phase phase, std::span<const double> w, std::span<Real> out,
+    std::expected<void, ThermoError> ln_coefficients(Phase phase, std::span<const StateScalar<Real>> w,
+                                                     std::span<Real> out,
                                                      double* compressibility = nullptr);
 
 private:
@@ -121,16 +127,16 @@ private:
     // term of an equation-of-state phase: mixture_ln_phi, or for Classical
     // mixing without kij and a two-parameter variant, its two steps on
     // parameters kept between calls (the mixture checked once).
-    std::expected<void, ThermoError> eos_term(Phase phase, std::span<const double> w, std::span<Real> out,
+    std::expected<void, ThermoError> eos_term(Phase phase, std::span<const StateScalar<Real>> w, std::span<Real> out,
                                               double* compressibility);
     // term of the phases without an equation of state.
-    std::expected<void, ThermoError> model_term(Phase phase, std::span<const double> w, std::span<Real> out);
+    std::expected<void, ThermoError> model_term(Phase phase, std::span<const StateScalar<Real>> w, std::span<Real> out);
     std::expected<void, ThermoError> references();
 
     const SystemSpec& spec_;
     const MixtureSpec mixture_;
     const Real temperature_;
-    const double pressure_;
+    const StateScalar<Real> pressure_;
     Writer vapour_ = Writer::IdealGas;
     Writer liquid_ = Writer::IdealSolution;
     bool shared_ = false;  // a phi-phi liquid with the vapour's equation of state uses the vapour's parameters

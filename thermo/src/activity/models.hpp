@@ -1,5 +1,7 @@
 // The activity models written in their own files, each once over the scalar
-// type (double, or Dual for the temperature slope) and instantiated for both.
+// type (double, Dual for the temperature slope, Tangent for a slope along
+// T, P or an amount; the composition is StateScalar<Real>) and instantiated
+// for the three.
 #pragma once
 
 #include "thermo/activity.hpp"
@@ -12,10 +14,10 @@ namespace kolvar::thermo::activity {
 // the formulas are in thermo/activity.hpp. No allocation for up to 8
 // components.
 template <class Real>
-void nrtl(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out);
+void nrtl(Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs, std::span<Real> out);
 
 template <class Real>
-void uniquac(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out);
+void uniquac(Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs, std::span<Real> out);
 
 // ln gamma_i of UNIFAC and UNIFAC-Dortmund from inputs.groups, which says
 // which of the two it is. No allocation for up to 32 subgroups in 16 main

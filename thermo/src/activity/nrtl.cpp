@@ -9,7 +9,7 @@
 namespace kolvar::thermo::activity {
 
 template <class Real>
-void nrtl(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out)
+void nrtl(Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs, std::span<Real> out)
 {
     const std::size_t n = x.size();
     const ParameterRows a = inputs.parameters;
@@ -52,5 +52,6 @@ void nrtl(Real temperature, std::span<const double> x, const ActivityInputs& inp
 
 template void nrtl(double, std::span<const double>, const ActivityInputs&, std::span<double>);
 template void nrtl(Dual, std::span<const double>, const ActivityInputs&, std::span<Dual>);
+template void nrtl(Tangent, std::span<const Tangent>, const ActivityInputs&, std::span<Tangent>);
 
 }  // namespace kolvar::thermo::activity

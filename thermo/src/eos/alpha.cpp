@@ -133,5 +133,6 @@ Real alpha(Eos eos, Real tr, const Component& component)
 
 template double alpha(Eos, double, const Component&);
 template Dual alpha(Eos, Dual, const Component&);
+template Tangent alpha(Eos, Tangent, const Component&);
 
 }  // namespace kolvar::thermo

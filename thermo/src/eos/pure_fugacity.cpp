@@ -28,5 +28,6 @@ Real pure_ln_phi_vapor(Eos eos, const Component& component, Real temperature, Re
 
 template double pure_ln_phi_vapor(Eos, const Component&, double, double);
 template Dual pure_ln_phi_vapor(Eos, const Component&, Dual, Dual);
+template Tangent pure_ln_phi_vapor(Eos, const Component&, Tangent, Tangent);
 
 }  // namespace kolvar::thermo

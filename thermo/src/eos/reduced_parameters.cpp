@@ -84,5 +84,6 @@ BasicReducedParameters<Real> reduced_parameters(Eos eos, const Component& compon
 template ReducedParameters reduced_parameters(Eos, const Component&, double, double);
 template BasicReducedParameters<Dual> reduced_parameters(Eos, const Component&, Dual, double);
 template BasicReducedParameters<Dual> reduced_parameters(Eos, const Component&, Dual, Dual);
+template BasicReducedParameters<Tangent> reduced_parameters(Eos, const Component&, Tangent, Tangent);
 
 }  // namespace kolvar::thermo

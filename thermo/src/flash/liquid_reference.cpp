@@ -28,7 +28,7 @@ Real saturated_vapour_phi(const SystemSpec& spec, const Component& component, Re
 
 template <class Real>
 std::expected<Real, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, std::size_t i, Real temperature,
-                                                      double pressure)
+                                                      std::type_identity_t<StateScalar<Real>> pressure)
 {
     const Component& component = spec.components[i];
     const SaturationModel model =
@@ -50,14 +50,15 @@ std::expected<Real, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, st
 }
 
 template <class Real>
-Real grayson_streed_ln_nu(const Component& component, Real temperature, double pressure)
+Real grayson_streed_ln_nu(const Component& component, Real temperature,
+                          std::type_identity_t<StateScalar<Real>> pressure)
 {
     const Real tr = temperature / component.tc;
-    const double pr = pressure / component.pc;
+    const StateScalar<Real> pr = pressure / component.pc;
     const Real tr2 = tr * tr;
     const Real tr3 = tr * tr * tr;
     const Real log_nu0 = 2.05135 - 2.10899 / tr - 0.19396 * tr2 + 0.02282 * tr3 + (0.08852 - 0.00872 * tr2) * pr +
-                         (-0.00353 + 0.00203 * tr) * (pr * pr) - std::log10(pr);
+                         (-0.00353 + 0.00203 * tr) * (pr * pr) - log10(pr);
     const Real log_nu1 = -4.23893 + 8.65808 * tr - 1.2206 / tr - 3.15224 * tr3 - 0.025 * (pr - 0.6);
     return constants::ln_10 * (log_nu0 + component.omega * log_nu1);
 }
@@ -66,5 +67,7 @@ template std::expected<double, ThermoError> pure_liquid_fugacity(const SystemSpe
 template std::expected<Dual, ThermoError> pure_liquid_fugacity(const SystemSpec&, std::size_t, Dual, double);
 template double grayson_streed_ln_nu(const Component&, double, double);
 template Dual grayson_streed_ln_nu(const Component&, Dual, double);
+template std::expected<Tangent, ThermoError> pure_liquid_fugacity(const SystemSpec&, std::size_t, Tangent, Tangent);
+template Tangent grayson_streed_ln_nu(const Component&, Tangent, Tangent);
 
 }  // namespace kolvar::thermo::flash

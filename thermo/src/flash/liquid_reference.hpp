@@ -4,9 +4,11 @@
 #pragma once
 
 #include "thermo/flash.hpp"
+#include "thermo/scalar.hpp"
 
 #include <cstddef>
 #include <expected>
+#include <type_traits>
 
 namespace kolvar::thermo::flash {
 
@@ -19,15 +21,16 @@ namespace kolvar::thermo::flash {
 //   list of n entries), 1 otherwise.
 // Fails with Evaluation carrying the saturation correlation's text, or
 // "component \"x\" has no liquid volume for the Poynting factor".
-// Instantiated for double and Dual (with d/dT at fixed P, Psat and
-// phi^sat following the temperature).
+// Instantiated for double, Dual (with d/dT at fixed P, Psat and phi^sat
+// following the temperature) and Tangent (the pressure a Tangent too).
 template <class Real>
 std::expected<Real, ThermoError> pure_liquid_fugacity(const SystemSpec& spec, std::size_t i, Real temperature,
-                                                      double pressure);
+                                                      std::type_identity_t<StateScalar<Real>> pressure);
 
 // ln(nu0 nu1^omega) of the Grayson-Streed correlation: the pure-liquid
 // fugacity coefficient of the component at (T, P).
 template <class Real>
-Real grayson_streed_ln_nu(const Component& component, Real temperature, double pressure);
+Real grayson_streed_ln_nu(const Component& component, Real temperature,
+                          std::type_identity_t<StateScalar<Real>> pressure);
 
 }  // namespace kolvar::thermo::flash

@@ -16,7 +16,8 @@
 namespace kolvar::thermo {
 
 template <class Real>
-BasicPhaseFugacity<Real>::BasicPhaseFugacity(const SystemSpec& spec, Real temperature, double pressure)
+BasicPhaseFugacity<Real>::BasicPhaseFugacity(const SystemSpec& spec, Real temperature,
+                                             std::type_identity_t<StateScalar<Real>> pressure)
     : spec_(spec), mixture_(spec.mixture()), temperature_(temperature), pressure_(pressure)
 {
     switch (spec.vapor.kind) {
@@ -61,7 +62,7 @@ void BasicPhaseFugacity<Real>::prepare(bool vapour)
 }
 
 template <class Real>
-std::expected<void, ThermoError> BasicPhaseFugacity<Real>::eos_term(Phase phase, std::span<const double> w,
+std::expected<void, ThermoError> BasicPhaseFugacity<Real>::eos_term(Phase phase, std::span<const StateScalar<Real>> w,
                                                                     std::span<Real> out, double* compressibility)
 {
     const BasicComponentParameters<Real>& components = parameters(phase);
@@ -99,7 +100,7 @@ std::expected<void, ThermoError> BasicPhaseFugacity<Real>::references()
 }
 
 template <class Real>
-std::expected<void, ThermoError> BasicPhaseFugacity<Real>::model_term(Phase phase, std::span<const double> w,
+std::expected<void, ThermoError> BasicPhaseFugacity<Real>::model_term(Phase phase, std::span<const StateScalar<Real>> w,
                                                                       std::span<Real> out)
 {
     const std::size_t n = w.size();
@@ -132,7 +133,8 @@ std::expected<std::span<const Real>, ThermoError> BasicPhaseFugacity<Real>::stan
 }
 
 template <class Real>
-std::expected<void, ThermoError> BasicPhaseFugacity<Real>::ln_coefficients(Phase phase, std::span<const double> w,
+std::expected<void, ThermoError> BasicPhaseFugacity<Real>::ln_coefficients(Phase phase,
+                                                                           std::span<const StateScalar<Real>> w,
                                                                            std::span<Real> out,
                                                                            double* compressibility)
 {
@@ -148,6 +150,7 @@ std::expected<void, ThermoError> BasicPhaseFugacity<Real>::ln_coefficients(Phase
 
 template class BasicPhaseFugacity<double>;
 template class BasicPhaseFugacity<Dual>;
+template class BasicPhaseFugacity<Tangent>;
 
 std::expected<void, ThermoError> phase_fugacity(const SystemSpec& spec, double temperature, double pressure,
                                                 std::span<const double> w, Phase phase,

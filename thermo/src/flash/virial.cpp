@@ -42,8 +42,8 @@ void second_virial_matrix(std::span<const Component> components, Real temperatur
 }
 
 template <class Real>
-void virial_ln_phi(std::type_identity_t<std::span<const Real>> b_matrix, std::span<const double> y, Real temperature,
-                   double pressure, std::type_identity_t<std::span<Real>> out)
+void virial_ln_phi(std::type_identity_t<std::span<const Real>> b_matrix, std::span<const StateScalar<Real>> y,
+                   Real temperature, StateScalar<Real> pressure, std::type_identity_t<std::span<Real>> out)
 {
     const std::size_t n = y.size();
     Real mixture = 0.0;
@@ -64,5 +64,9 @@ template void second_virial_matrix(std::span<const Component>, Dual, SmallVector
 template void virial_ln_phi<double>(std::span<const double>, std::span<const double>, double, double,
                                     std::span<double>);
 template void virial_ln_phi<Dual>(std::span<const Dual>, std::span<const double>, Dual, double, std::span<Dual>);
+template Tangent second_virial(const Component&, Tangent);
+template void second_virial_matrix(std::span<const Component>, Tangent, SmallVector<Tangent, 64>&);
+template void virial_ln_phi<Tangent>(std::span<const Tangent>, std::span<const Tangent>, Tangent, Tangent,
+                                     std::span<Tangent>);
 
 }  // namespace kolvar::thermo::flash

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "thermo/component.hpp"
+#include "thermo/scalar.hpp"
 #include "thermo/small_vector.hpp"
 
 #include <span>
@@ -11,8 +12,8 @@
 
 namespace kolvar::thermo::flash {
 
-// Each function is instantiated for double and Dual (a Dual temperature
-// carries d/dT).
+// Each function is instantiated for double, Dual (a Dual temperature
+// carries d/dT) and Tangent (the pressure and the composition Tangents too).
 
 // B_ii of one component at T.
 template <class Real>
@@ -26,7 +27,7 @@ void second_virial_matrix(std::span<const Component> components, Real temperatur
 // ln phi_i = (2 sum_j y_j B_ij - B) P/(RT) with B = sum_i sum_j y_i y_j B_ij,
 // written into out[0..n).
 template <class Real>
-void virial_ln_phi(std::type_identity_t<std::span<const Real>> b_matrix, std::span<const double> y, Real temperature,
-                   double pressure, std::type_identity_t<std::span<Real>> out);
+void virial_ln_phi(std::type_identity_t<std::span<const Real>> b_matrix, std::span<const StateScalar<Real>> y,
+                   Real temperature, StateScalar<Real> pressure, std::type_identity_t<std::span<Real>> out);
 
 }  // namespace kolvar::thermo::flash

@@ -5,7 +5,7 @@
 namespace kolvar::thermo::rules {
 
 template <class Real>
-void linear_covolume(const BasicComponentParameters<Real>& p, std::span<const double> x,
+void linear_covolume(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
                      BasicMixtureParameters<Real>& out)
 {
     Real b = 0.0;
@@ -21,7 +21,7 @@ void linear_covolume(const BasicComponentParameters<Real>& p, std::span<const do
 // same either way, and a_bar_i is then the exact derivative of N^2 A. For a
 // symmetric kij (k + k)/2 is exactly k.
 template <class Real>
-void classical(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+void classical(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const StateScalar<Real>> x,
                BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
@@ -47,7 +47,7 @@ void classical(const BasicComponentParameters<Real>& p, KijRows kij, std::span<c
 // a_bar_i = 2 s_i - x_i t_i + E: the exact derivative for any kij, and equal
 // to the sum with (k_ij + k_ji) in t_i when kij is symmetric.
 template <class Real>
-void iivdw(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+void iivdw(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const StateScalar<Real>> x,
            BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
@@ -81,5 +81,11 @@ template void classical(const BasicComponentParameters<Dual>&, KijRows, std::spa
                         BasicMixtureParameters<Dual>&);
 template void iivdw(const BasicComponentParameters<Dual>&, KijRows, std::span<const double>,
                     BasicMixtureParameters<Dual>&);
+template void linear_covolume(const BasicComponentParameters<Tangent>&, std::span<const Tangent>,
+                              BasicMixtureParameters<Tangent>&);
+template void classical(const BasicComponentParameters<Tangent>&, KijRows, std::span<const Tangent>,
+                        BasicMixtureParameters<Tangent>&);
+template void iivdw(const BasicComponentParameters<Tangent>&, KijRows, std::span<const Tangent>,
+                    BasicMixtureParameters<Tangent>&);
 
 }  // namespace kolvar::thermo::rules

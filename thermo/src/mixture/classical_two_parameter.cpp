@@ -4,7 +4,7 @@
 namespace kolvar::thermo::rules {
 
 template <class Real>
-void classical_two_parameter(const BasicComponentParameters<Real>& p, std::span<const double> x,
+void classical_two_parameter(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
                              BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
@@ -33,5 +33,7 @@ void classical_two_parameter(const BasicComponentParameters<Real>& p, std::span<
 template void classical_two_parameter(const ComponentParameters&, std::span<const double>, MixtureParameters&);
 template void classical_two_parameter(const BasicComponentParameters<Dual>&, std::span<const double>,
                                       BasicMixtureParameters<Dual>&);
+template void classical_two_parameter(const BasicComponentParameters<Tangent>&, std::span<const Tangent>,
+                                      BasicMixtureParameters<Tangent>&);
 
 }  // namespace kolvar::thermo::rules

@@ -7,7 +7,8 @@
 namespace kolvar::thermo {
 
 template <class Real>
-void component_parameters(std::span<const Component> components, Eos eos, Real temperature, double pressure,
+void component_parameters(std::span<const Component> components, Eos eos, Real temperature,
+                          std::type_identity_t<StateScalar<Real>> pressure,
                           BasicComponentParameters<Real>& out)
 {
     const std::size_t n = components.size();
@@ -37,6 +38,8 @@ void component_parameters(std::span<const Component> components, Eos eos, Real t
 
 template void component_parameters(std::span<const Component>, Eos, double, double, ComponentParameters&);
 template void component_parameters(std::span<const Component>, Eos, Dual, double, BasicComponentParameters<Dual>&);
+template void component_parameters(std::span<const Component>, Eos, Tangent, Tangent,
+                                   BasicComponentParameters<Tangent>&);
 
 ComponentParameters component_parameters(std::span<const Component> components, Eos eos, double temperature,
                                          double pressure)

@@ -40,7 +40,7 @@ Attraction<Real> attraction(Real z, Real u, Real w, Real inv_q)
 
 template <class Real>
 std::expected<void, EosError> mixture_ln_phi(const MixtureSpec& spec, const BasicComponentParameters<Real>& components,
-                                             std::span<const double> composition, Phase phase,
+                                             std::span<const StateScalar<Real>> composition, Phase phase,
                                              std::type_identity_t<std::span<Real>> out, double* compressibility)
 {
     BasicMixtureParameters<Real> m;
@@ -95,10 +95,14 @@ template std::expected<void, EosError> rules::ln_phi_of_mixture(const MixturePar
                                                                  double*);
 template std::expected<void, EosError> rules::ln_phi_of_mixture(const BasicMixtureParameters<Dual>&, Eos, Phase,
                                                                  std::span<Dual>, double*);
+template std::expected<void, EosError> rules::ln_phi_of_mixture(const BasicMixtureParameters<Tangent>&, Eos, Phase,
+                                                                 std::span<Tangent>, double*);
 template std::expected<void, EosError> mixture_ln_phi(const MixtureSpec&, const ComponentParameters&,
                                                       std::span<const double>, Phase, std::span<double>, double*);
 template std::expected<void, EosError> mixture_ln_phi(const MixtureSpec&, const BasicComponentParameters<Dual>&,
                                                       std::span<const double>, Phase, std::span<Dual>, double*);
+template std::expected<void, EosError> mixture_ln_phi(const MixtureSpec&, const BasicComponentParameters<Tangent>&,
+                                                      std::span<const Tangent>, Phase, std::span<Tangent>, double*);
 
 std::expected<std::vector<double>, EosError> mixture_ln_phi(const MixtureSpec& spec, Eos eos, double temperature,
                                                             double pressure, std::span<const double> composition,

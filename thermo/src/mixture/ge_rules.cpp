@@ -35,7 +35,7 @@ void huron_vidal_original(const BasicComponentParameters<Real>& p, const GeState
 
 // HuronVidalSimplified and MHV1: the same formulas with different q.
 template <class Real>
-void huron_vidal_simplified(const BasicComponentParameters<Real>& p, std::span<const double> x,
+void huron_vidal_simplified(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
                             const GeState<Real>& g, double q, BasicMixtureParameters<Real>& out)
 {
     const Real b = out.b;
@@ -52,8 +52,8 @@ void huron_vidal_simplified(const BasicComponentParameters<Real>& p, std::span<c
 // alpha solves q2 alpha^2 + q1 alpha - r = 0 (the larger root; a negative
 // discriminant gives NaN, which the cubic solver reports).
 template <class Real>
-void mhv2(const BasicComponentParameters<Real>& p, std::span<const double> x, const GeState<Real>& g, double q1,
-          double q2, BasicMixtureParameters<Real>& out)
+void mhv2(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x, const GeState<Real>& g,
+          double q1, double q2, BasicMixtureParameters<Real>& out)
 {
     const Real b = out.b;
     Real log_b_ratio = 0.0;
@@ -83,7 +83,7 @@ void mhv2(const BasicComponentParameters<Real>& p, std::span<const double> x, co
 // enters through its symmetric part, which keeps b_bar and a_bar the exact
 // derivatives; a symmetric kij is used as it is.
 template <class Real>
-void wong_sandler(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+void wong_sandler(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const StateScalar<Real>> x,
                   const GeState<Real>& g, double q, BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
@@ -115,7 +115,7 @@ void wong_sandler(const BasicComponentParameters<Real>& p, KijRows kij, std::spa
 
 template <class Real>
 void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityInputs& activity,
-              const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+              const BasicComponentParameters<Real>& p, KijRows kij, std::span<const StateScalar<Real>> x,
               BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
@@ -144,5 +144,8 @@ template void ge_based(const rule_data::RuleRow&, const GeSpec&, const ActivityI
 template void ge_based(const rule_data::RuleRow&, const GeSpec&, const ActivityInputs&,
                        const BasicComponentParameters<Dual>&, KijRows, std::span<const double>,
                        BasicMixtureParameters<Dual>&);
+template void ge_based(const rule_data::RuleRow&, const GeSpec&, const ActivityInputs&,
+                       const BasicComponentParameters<Tangent>&, KijRows, std::span<const Tangent>,
+                       BasicMixtureParameters<Tangent>&);
 
 }  // namespace kolvar::thermo::rules

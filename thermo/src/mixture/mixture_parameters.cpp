@@ -18,7 +18,8 @@ void rules::internal_fault(const char* what)
 template <class Real>
 std::expected<void, EosError> mixture_parameters(const MixtureSpec& spec,
                                                  const BasicComponentParameters<Real>& components,
-                                                 std::span<const double> x, BasicMixtureParameters<Real>& out)
+                                                 std::span<const StateScalar<Real>> x,
+                                                 BasicMixtureParameters<Real>& out)
 {
     if (auto checked = check_mixture(spec, components.eos, x.size()); !checked) return checked;
     const std::size_t n = spec.components.size();
@@ -56,6 +57,8 @@ template std::expected<void, EosError> mixture_parameters(const MixtureSpec&, co
                                                           std::span<const double>, MixtureParameters&);
 template std::expected<void, EosError> mixture_parameters(const MixtureSpec&, const BasicComponentParameters<Dual>&,
                                                           std::span<const double>, BasicMixtureParameters<Dual>&);
+template std::expected<void, EosError> mixture_parameters(const MixtureSpec&, const BasicComponentParameters<Tangent>&,
+                                                          std::span<const Tangent>, BasicMixtureParameters<Tangent>&);
 
 std::expected<MixtureParameters, EosError> mixture_parameters(const MixtureSpec& spec, Eos eos, double temperature,
                                                               double pressure, std::span<const double> x)

@@ -23,18 +23,18 @@ using KijRows = std::span<const std::vector<double>>;
 // a/b stage: A, B, a_bar, b_bar.
 // B = sum x_i B_i and b_bar_i = B_i, shared by every rule but WongSandler.
 template <class Real>
-void linear_covolume(const BasicComponentParameters<Real>& p, std::span<const double> x,
+void linear_covolume(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
                      BasicMixtureParameters<Real>& out);
 template <class Real>
-void classical(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+void classical(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const StateScalar<Real>> x,
                BasicMixtureParameters<Real>& out);
 template <class Real>
-void iivdw(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+void iivdw(const BasicComponentParameters<Real>& p, KijRows kij, std::span<const StateScalar<Real>> x,
            BasicMixtureParameters<Real>& out);
 // The excess-Gibbs-energy stages; `rule` names the stage and the reference constant.
 template <class Real>
 void ge_based(const rule_data::RuleRow& rule, const GeSpec& ge, const ActivityInputs& activity,
-              const BasicComponentParameters<Real>& p, KijRows kij, std::span<const double> x,
+              const BasicComponentParameters<Real>& p, KijRows kij, std::span<const StateScalar<Real>> x,
               BasicMixtureParameters<Real>& out);
 
 // ln phi_i into out[0..n) from the mixture's parameters (the lists n long):
@@ -45,14 +45,14 @@ std::expected<void, EosError> ln_phi_of_mixture(const BasicMixtureParameters<Rea
 
 // U/W stage: U, W, u_bar, w_bar from B, b_bar and the variant's third parameter.
 template <class Real>
-void third_parameter(const BasicComponentParameters<Real>& p, std::span<const double> x,
+void third_parameter(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
                      BasicMixtureParameters<Real>& out);
 
 // Both stages in one pass for the commonest mixture, Classical mixing without
 // kij and a two-parameter variant: the arithmetic of classical, then
 // third_parameter, operation for operation.
 template <class Real>
-void classical_two_parameter(const BasicComponentParameters<Real>& p, std::span<const double> x,
+void classical_two_parameter(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
                              BasicMixtureParameters<Real>& out);
 
 // Aborts with `what`: a state that the checks make unreachable.

@@ -34,7 +34,8 @@ void from_c(Real c, std::span<const Real> c_bar, BasicMixtureParameters<Real>& o
 
 // PatelTejaC: C = sum x_i C_i.
 template <class Real>
-void patel_teja(const BasicComponentParameters<Real>& p, std::span<const double> x, BasicMixtureParameters<Real>& out)
+void patel_teja(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
+                BasicMixtureParameters<Real>& out)
 {
     Real c = 0.0;
     for (std::size_t i = 0; i < x.size(); ++i) c += x[i] * p.c[i];
@@ -43,7 +44,7 @@ void patel_teja(const BasicComponentParameters<Real>& p, std::span<const double>
 
 // PatelTejaUSBC: C = sum x_i sqrt(B_i) C_i / S with S = sum x_i sqrt(B_i).
 template <class Real>
-void patel_teja_usb(const BasicComponentParameters<Real>& p, std::span<const double> x,
+void patel_teja_usb(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
                     BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
@@ -64,7 +65,7 @@ void patel_teja_usb(const BasicComponentParameters<Real>& p, std::span<const dou
 // SchmidtWenzelC: omega_m = sum x_i omega_i sqrt(A_i) / S with S = sum x_i sqrt(A_i);
 // U = (1 + 3 omega_m) B, W = -3 omega_m B^2.
 template <class Real>
-void schmidt_wenzel(const BasicComponentParameters<Real>& p, std::span<const double> x,
+void schmidt_wenzel(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
                     BasicMixtureParameters<Real>& out)
 {
     const std::size_t n = x.size();
@@ -89,7 +90,7 @@ void schmidt_wenzel(const BasicComponentParameters<Real>& p, std::span<const dou
 }  // namespace
 
 template <class Real>
-void third_parameter(const BasicComponentParameters<Real>& p, std::span<const double> x,
+void third_parameter(const BasicComponentParameters<Real>& p, std::span<const StateScalar<Real>> x,
                      BasicMixtureParameters<Real>& out)
 {
     switch (p.eos) {
@@ -103,5 +104,7 @@ void third_parameter(const BasicComponentParameters<Real>& p, std::span<const do
 template void third_parameter(const ComponentParameters&, std::span<const double>, MixtureParameters&);
 template void third_parameter(const BasicComponentParameters<Dual>&, std::span<const double>,
                               BasicMixtureParameters<Dual>&);
+template void third_parameter(const BasicComponentParameters<Tangent>&, std::span<const Tangent>,
+                              BasicMixtureParameters<Tangent>&);
 
 }  // namespace kolvar::thermo::rules

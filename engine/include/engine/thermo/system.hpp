@@ -35,6 +35,7 @@ using BubblePoint = thermo::IncipientPoint;
 using Matrix = std::vector<std::vector<double>>;
 
 struct EquilibriumPhase;  // engine/thermo/stable_flash.hpp
+struct FugacityDerivatives;  // engine/thermo/fugacity_derivatives.hpp
 
 // A component as a caller names it: a database name, or its constants.
 using ComponentSource = std::variant<std::string, thermo::ComponentConstants>;
@@ -229,6 +230,11 @@ public:
     // ideal solution. InvalidInput "ln_gamma needs an activity-coefficient
     // liquid; this system's liquid is {description}".
     Result<std::vector<double>> ln_gamma(double t, std::span<const double> x) const;
+
+    // ln phi_i of one phase of any model with its exact gradient in T, P and
+    // the amounts (engine/thermo/fugacity_derivatives.hpp).
+    Result<FugacityDerivatives> ln_phi_derivatives(double t, double p, std::span<const double> composition,
+                                                   thermo::Phase phase) const;
 
     // Psat [kPa] of every component at t, by the system's saturation models.
     Result<std::vector<double>> saturation_pressure(double t) const;
