@@ -5,9 +5,11 @@
 #include "thermo/phase_fugacity.hpp"
 
 #include "phase_models_support.hpp"
+#include "thermo/group_contribution.hpp"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -83,6 +85,22 @@ std::vector<Case> every_case()
                    {.liquid = liquid::GammaPhi{ActivityModel::UNIQUAC}, .components = three,
                     .activity = {.parameters = a, .b = b, .r = r, .q = q}, .vapor = VaporModel::ideal_gas()},
                    x, 350.0, 150.0});
+    // The group-contribution liquids, alone and inside a predictive cubic.
+    static const std::array<GroupMixture, 2> prepared{*prepare_groups(GroupModel::Original, three),
+                                                      *prepare_groups(GroupModel::Dortmund, three)};
+    for (std::size_t m = 0; m < prepared.size(); ++m) {
+        const ActivityModel model = m == 0 ? ActivityModel::UNIFAC : ActivityModel::UNIFACDortmund;
+        const ActivityInputs unifac{.groups = &prepared[m]};
+        out.push_back({std::string("ternary ") + name(model),
+                       {.liquid = liquid::GammaPhi{model}, .components = three, .activity = unifac,
+                        .vapor = VaporModel::ideal_gas()},
+                       x, 350.0, 150.0});
+        SystemSpec cubic = eos_spec(Eos::PR1976, MixingRule::MHV1);
+        cubic.kij = {};
+        cubic.activity = unifac;
+        cubic.ge = GeSpec{model};
+        out.push_back({std::string("ternary PR MHV1 ") + name(model), cubic, x, 360.0, 300.0});
+    }
     out.push_back({"ternary Wilson",
                    {.liquid = liquid::GammaPhi{ActivityModel::Wilson}, .components = three,
                     .activity = {.parameters = wilson, .molar_volumes = volumes},

@@ -23,6 +23,6 @@ void uniquac(Real temperature, std::span<const StateScalar<Real>> x, const Activ
 // which of the two it is. No allocation for up to 32 subgroups in 16 main
 // groups.
 template <class Real>
-void unifac(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out);
+void unifac(Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs, std::span<Real> out);
 
 }  // namespace kolvar::thermo::activity

@@ -130,12 +130,13 @@ void group_contribution(Real temperature, std::span<const Fraction> x, const Gro
 }  // namespace
 
 template <class Real>
-void unifac(Real temperature, std::span<const double> x, const ActivityInputs& inputs, std::span<Real> out)
+void unifac(Real temperature, std::span<const StateScalar<Real>> x, const ActivityInputs& inputs, std::span<Real> out)
 {
-    group_contribution<Real, double>(temperature, x, *inputs.groups, out);
+    group_contribution<Real, StateScalar<Real>>(temperature, x, *inputs.groups, out);
 }
 
 template void unifac(double, std::span<const double>, const ActivityInputs&, std::span<double>);
 template void unifac(Dual, std::span<const double>, const ActivityInputs&, std::span<Dual>);
+template void unifac(Tangent, std::span<const Tangent>, const ActivityInputs&, std::span<Tangent>);
 
 }  // namespace kolvar::thermo::activity
