@@ -4,6 +4,7 @@
 
 #include "column_ends.hpp"
 #include "minimum_reflux.hpp"
+#include "system_tie_lines.hpp"
 #include "tie_lines.hpp"
 
 #include "binary/design_checks.hpp"
@@ -26,6 +27,10 @@ using format::text;
 
 // Corners reserved up front, as the McCabe-Thiele construction does.
 constexpr std::size_t reserved_stages = 32;
+
+// How closely each stage's vapour is settled on the system's tie line: far
+// below what moves a stage count, and two dew points past the sampled start.
+constexpr double settled_stage = 1e-10;
 
 std::unexpected<EngineError> at_or_below_minimum(double reflux, double r_min)
 {
@@ -66,44 +71,85 @@ void set_flows(PonchonSavaritResult& out)
     stages.back().liquid_flow = b;
 }
 
+// The system's vapour y where the line from `pole` through the liquid end
+// of `tie` meets the vapour line, started from the sampled crossing; empty
+// when the sampled diagram shows none or the secant does not settle.
+Result<std::optional<detail::ExactTie>> next_vapour(const detail::TieLines& lines,
+                                                    const detail::SystemTieLines& system, Spot pole,
+                                                    const detail::ExactTie& tie)
+{
+    const Spot liquid{tie.line.x, tie.line.h};
+    const auto crossing = detail::vapour_crossing(lines, pole, liquid);
+    if (!crossing) return std::optional<detail::ExactTie>{};
+    const double slope = (pole.h - liquid.h) / (pole.x - liquid.x);
+    detail::ExactTie next;
+    const auto residual = [&](double y) -> Result<double> {
+        auto found = system.of_vapour(y);
+        if (!found) return std::unexpected(std::move(found.error()));
+        next = *found;
+        return next.line.H - (liquid.h + slope * (y - liquid.x));
+    };
+    const auto root = detail::secant_root(residual, crossing->y, crossing->from, crossing->to,
+                                              settled_stage);
+    if (!root) return std::unexpected(root.error());
+    if (!*root) return std::optional<detail::ExactTie>{};
+    return std::optional{next};
+}
+
 // Steps stages from y_1 = x_D with the top difference point, switching to
-// the bottom one at the first x_n <= x_switch. Fills the stages, the count
-// and the feed stage.
-Result<void> step(const EnthalpyCurve& sampled, const detail::TieLines& lines, PonchonSavaritResult& out,
+// the bottom one at the first x_n <= x_switch, each stage on the system's
+// own tie line. Fills the stages, the count and the feed stage.
+Result<void> step(const detail::TieLines& lines, const detail::SystemTieLines& system, PonchonSavaritResult& out,
                   double x_switch)
 {
-    const EquilibriumCurve& curve = sampled.curve;
     const double x_d = out.column.x_distillate;
     const double x_b = out.column.x_bottoms;
     const Spot top{out.top_difference_point.x, out.top_difference_point.y};
     const Spot bottom{out.bottom_difference_point.x, out.bottom_difference_point.y};
+    auto first = system.of_vapour(x_d);
+    if (!first) return std::unexpected(std::move(first.error()));
+    detail::ExactTie tie = *first;
     double x_prev = x_d;
-    double y = x_d;
     bool switched = false;
     for (std::uint64_t n = 1; n <= binary_limits::max_stages; ++n) {
-        const auto x = curve.x_of_y(y);
-        if (!x) return std::unexpected(x.error());
-        const auto t = curve.temperature_of_x(*x);
-        if (!t) return std::unexpected(t.error());
-        out.stages.push_back({.index = n, .x = *x, .y = y, .t = *t});
+        const double x = tie.line.x;
+        out.stages.push_back({.index = n, .x = x, .y = tie.line.y, .t = tie.t});
 
-        if (*x <= x_b) {
-            out.n_stages = static_cast<double>(n - 1) + detail::last_stage_fraction(x_prev, *x, x_b);
+        if (x <= x_b) {
+            out.n_stages = static_cast<double>(n - 1) + detail::last_stage_fraction(x_prev, x, x_b);
             if (!switched) out.feed_stage = n;
             return {};
         }
-        if (x_prev - *x < binary_limits::min_stage_progress) return pinched(*x, n, out.r_min);
-        if (!switched && *x <= x_switch) {
+        if (x_prev - x < binary_limits::min_stage_progress) return pinched(x, n, out.r_min);
+        if (!switched && x <= x_switch) {
             switched = true;
             out.feed_stage = n;
         }
-        const auto next = detail::vapour_crossing(lines, switched ? bottom : top, *x);
-        if (!next) return pinched(*x, n, out.r_min);
-        y = *next;
-        x_prev = *x;
+        auto next = next_vapour(lines, system, switched ? bottom : top, tie);
+        if (!next) return std::unexpected(std::move(next.error()));
+        if (!*next) return pinched(x, n, out.r_min);
+        tie = **next;
+        x_prev = x;
     }
     return not_converged(
         text("exceeded ", binary_limits::max_stages, " stages without reaching x_B = ", x_b, " — spec pinched"));
+}
+
+// The x where the line through the difference points crosses the system's
+// liquid line, settled from the sampled crossing `start`.
+Result<double> switch_point(const detail::SystemTieLines& system, Spot a, Spot b, double start, double x_b,
+                            double x_d)
+{
+    const double slope = (b.h - a.h) / (b.x - a.x);
+    const auto residual = [&](double x) -> Result<double> {
+        const auto tie = system.of_liquid(x);
+        if (!tie) return std::unexpected(tie.error());
+        return tie->line.h - (a.h + slope * (x - a.x));
+    };
+    const auto root = detail::secant_root(residual, start, std::max(x_b, start - 0.01),
+                                              std::min(x_d, start + 0.01), settled_stage);
+    if (!root) return std::unexpected(root.error());
+    return *root ? **root : start;
 }
 
 // The checks that come before any thermodynamics, the reflux's among them
@@ -120,11 +166,12 @@ struct Minimum {
     Point pinch;
 };
 
-// The minimum reflux on the sampled tie lines, for the column's ends.
+// The minimum reflux on the system's tie lines, for the column's ends.
 Result<Minimum> minimum_reflux(const ThermoSystem& system, const BinaryColumn& column, const detail::ColumnEnds& ends,
                                const detail::TieLines& lines)
 {
-    const auto minimum = detail::minimum_top_height(lines, column, ends.feed_enthalpy);
+    const detail::SystemTieLines exact(system, column.pressure);
+    const auto minimum = detail::minimum_top_height(lines, exact, column, ends.feed_enthalpy);
     if (!minimum) return std::unexpected(minimum.error());
     const auto r_min = detail::reflux_for_height(system, column.pressure, ends.top, minimum->height);
     if (!r_min) return std::unexpected(r_min.error());
@@ -185,11 +232,14 @@ Result<PonchonSavaritResult> ponchon_savarit(const ThermoSystem& system, const B
     out.top_difference_point = {x_d, top_height};
     out.bottom_difference_point = {x_b, bottom_height};
 
-    const auto x_switch = detail::liquid_crossing(lines, {x_d, top_height}, {x_b, bottom_height}, x_b, x_d);
-    if (!x_switch || !(*x_switch > x_b)) return at_or_below_minimum(reflux, r_min);
+    const auto sampled_switch = detail::liquid_crossing(lines, {x_d, top_height}, {x_b, bottom_height}, x_b, x_d);
+    if (!sampled_switch || !(*sampled_switch > x_b)) return at_or_below_minimum(reflux, r_min);
+    const detail::SystemTieLines exact(system, p);
+    const auto x_switch = switch_point(exact, {x_d, top_height}, {x_b, bottom_height}, *sampled_switch, x_b, x_d);
+    if (!x_switch) return std::unexpected(x_switch.error());
 
     out.stages.reserve(reserved_stages);
-    if (auto stepped = step(*sampled, lines, out, *x_switch); !stepped) return std::unexpected(stepped.error());
+    if (auto stepped = step(lines, exact, out, *x_switch); !stepped) return std::unexpected(stepped.error());
     set_flows(out);
     return out;
 }
