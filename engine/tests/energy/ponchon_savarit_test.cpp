@@ -2,8 +2,6 @@
 // must respect: McCabe-Thiele at constant molar overflow, the condenser and
 // reboiler duties of equal, constant latent heats, the minimum reflux as the
 // threshold of the stepping, and bounds that no tie line of the diagram beats.
-#include "engine/binary/curve_from_thermo.hpp"
-#include "engine/binary/mccabe_thiele.hpp"
 #include "engine/energy/column_balance.hpp"
 #include "engine/energy/ponchon_savarit.hpp"
 #include "engine/energy/restore.hpp"
@@ -16,6 +14,7 @@
 #include <cmath>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 using namespace kolvar::engine;
@@ -157,6 +156,42 @@ TEST(PonchonSavarit, TheMinimumRefluxIsTheThresholdOfTheStepping)
         const auto above = ponchon_savarit(system, column, r_min * (1.0 + 1e-6));
         ASSERT_TRUE(above.has_value()) << above.error().display();
         EXPECT_GT(above->n_stages, 50.0);
+    }
+}
+
+// The design lies on the system's own tie lines, at any feed condition: the
+// dew point of every stage's vapour is its liquid and temperature, and the
+// controlling tie line of a feed pinch, extended, passes through the feed
+// point to the top difference point of R_min.
+TEST(PonchonSavarit, StagesAndMinimumRefluxLieOnTheSystemsTieLines)
+{
+    const ThermoSystem system = ThermoSystem::peng_robinson(std::vector<std::string>{"benzene", "toluene"}).value();
+    for (const double q : {1.0, 0.5}) {
+        const BinaryColumn column{pressure, Feed{100.0, 0.44, q}, 0.974, 0.0235, CondenserKind::Total};
+        const PonchonSavaritResult design = ponchon_savarit(system, column, 3.5).value();
+        for (const PonchonSavaritStage& stage : design.stages) {
+            const auto dew = system.dew_temperature(pressure, std::vector{stage.y, 1.0 - stage.y}).value();
+            EXPECT_NEAR(stage.x, dew.y[0], 1e-9) << stage.index;
+            EXPECT_NEAR(stage.t, dew.value, 1e-9 * dew.value) << stage.index;
+        }
+        const auto h = [&](double x, thermo::Phase phase) {
+            const auto point = phase == thermo::Phase::Liquid ? system.bubble_temperature(pressure, std::vector{x, 1.0 - x})
+                                                                : system.dew_temperature(pressure, std::vector{x, 1.0 - x});
+            return system.enthalpy(point->value, pressure, std::vector{x, 1.0 - x}, phase).value();
+        };
+        const double h_d = h(0.974, thermo::Phase::Liquid);
+        const double top = (design.r_min + 1.0) * (h(0.974, thermo::Phase::Vapor) - h_d) + h_d;
+        const auto pinch = system.bubble_temperature(pressure, std::vector{design.pinch.x, 1.0 - design.pinch.x}).value();
+        EXPECT_NEAR(design.pinch.y, pinch.y[0], 1e-12);
+        const double h_l = system.enthalpy(pinch.value, pressure, std::vector{design.pinch.x, 1.0 - design.pinch.x},
+                                           thermo::Phase::Liquid).value();
+        const double h_v = system.enthalpy(pinch.value, pressure, pinch.y, thermo::Phase::Vapor).value();
+        const auto height_at = [&](double x) {
+            return h_l + (h_v - h_l) * (x - design.pinch.x) / (design.pinch.y - design.pinch.x);
+        };
+        EXPECT_NEAR(height_at(0.974), top, 1e-9 * std::abs(top)) << q;
+        const double h_f = q * h(0.44, thermo::Phase::Liquid) + (1.0 - q) * h(0.44, thermo::Phase::Vapor);
+        EXPECT_NEAR(height_at(0.44), h_f, 1e-9 * std::abs(h_f)) << q;
     }
 }
 
