@@ -28,9 +28,10 @@ using format::text;
 // Corners reserved up front, as the McCabe-Thiele construction does.
 constexpr std::size_t reserved_stages = 32;
 
-// How closely each stage's vapour is settled on the system's tie line: far
-// below what moves a stage count, and two dew points past the sampled start.
-constexpr double settled_stage = 1e-10;
+// How closely each stage's liquid is settled on the system's tie line: far
+// below what moves a stage count, and two bubble points past the sampled
+// start.
+constexpr double settled_stage = 1e-13;
 
 std::unexpected<EngineError> at_or_below_minimum(double reflux, double r_min)
 {
@@ -71,42 +72,62 @@ void set_flows(PonchonSavaritResult& out)
     stages.back().liquid_flow = b;
 }
 
-// The system's vapour y where the line from `pole` through the liquid end
-// of `tie` meets the vapour line, started from the sampled crossing; empty
-// when the sampled diagram shows none or the secant does not settle.
-Result<std::optional<detail::ExactTie>> next_vapour(const detail::TieLines& lines,
-                                                    const detail::SystemTieLines& system, Spot pole,
-                                                    const detail::ExactTie& tie)
+// The system's tie line whose vapour end lies on the line from `pole`
+// through the liquid end of `tie`, found by its liquid end (a bubble point
+// names one tie line where a dew point may name several) from the sampled
+// crossing; empty when the sampled diagram shows none or the secant does not
+// settle.
+Result<std::optional<detail::ExactTie>> next_tie(const detail::TieLines& lines, const detail::SystemTieLines& system,
+                                                 Spot pole, const detail::ExactTie& tie)
 {
     const Spot liquid{tie.line.x, tie.line.h};
     const auto crossing = detail::vapour_crossing(lines, pole, liquid);
     if (!crossing) return std::optional<detail::ExactTie>{};
     const double slope = (pole.h - liquid.h) / (pole.x - liquid.x);
     detail::ExactTie next;
-    const auto residual = [&](double y) -> Result<double> {
-        auto found = system.of_vapour(y);
+    const auto residual = [&](double x) -> Result<double> {
+        auto found = system.of_liquid(x);
         if (!found) return std::unexpected(std::move(found.error()));
         next = *found;
-        return next.line.H - (liquid.h + slope * (y - liquid.x));
+        return next.line.H - (liquid.h + slope * (next.line.y - liquid.x));
     };
-    const auto root = detail::secant_root(residual, crossing->y, crossing->from, crossing->to,
-                                              settled_stage);
+    const auto root = detail::secant_root(residual, crossing->x, crossing->x_low, crossing->x_high, settled_stage);
     if (!root) return std::unexpected(root.error());
     if (!*root) return std::optional<detail::ExactTie>{};
     return std::optional{next};
 }
 
+// The system's tie line whose vapour is x_D, from the sampled curve's liquid.
+Result<detail::ExactTie> top_tie(const EquilibriumCurve& curve, const detail::SystemTieLines& system, double x_d)
+{
+    const auto start = curve.x_of_y(x_d);
+    if (!start) return std::unexpected(start.error());
+    detail::ExactTie top;
+    const auto residual = [&](double x) -> Result<double> {
+        auto found = system.of_liquid(x);
+        if (!found) return std::unexpected(std::move(found.error()));
+        top = *found;
+        return top.line.y - x_d;
+    };
+    const auto root =
+        detail::secant_root(residual, *start, std::max(0.0, *start - 0.02), std::min(x_d, *start + 0.02), settled_stage);
+    if (!root) return std::unexpected(root.error());
+    if (!*root) return system.of_vapour(x_d);
+    top.line.y = x_d;  // to within the settling, and exactly where the stages start
+    return top;
+}
+
 // Steps stages from y_1 = x_D with the top difference point, switching to
 // the bottom one at the first x_n <= x_switch, each stage on the system's
 // own tie line. Fills the stages, the count and the feed stage.
-Result<void> step(const detail::TieLines& lines, const detail::SystemTieLines& system, PonchonSavaritResult& out,
-                  double x_switch)
+Result<void> step(const EnthalpyCurve& sampled, const detail::TieLines& lines, const detail::SystemTieLines& system,
+                  PonchonSavaritResult& out, double x_switch)
 {
     const double x_d = out.column.x_distillate;
     const double x_b = out.column.x_bottoms;
     const Spot top{out.top_difference_point.x, out.top_difference_point.y};
     const Spot bottom{out.bottom_difference_point.x, out.bottom_difference_point.y};
-    auto first = system.of_vapour(x_d);
+    auto first = top_tie(sampled.curve, system, x_d);
     if (!first) return std::unexpected(std::move(first.error()));
     detail::ExactTie tie = *first;
     double x_prev = x_d;
@@ -125,7 +146,7 @@ Result<void> step(const detail::TieLines& lines, const detail::SystemTieLines& s
             switched = true;
             out.feed_stage = n;
         }
-        auto next = next_vapour(lines, system, switched ? bottom : top, tie);
+        auto next = next_tie(lines, system, switched ? bottom : top, tie);
         if (!next) return std::unexpected(std::move(next.error()));
         if (!*next) return pinched(x, n, out.r_min);
         tie = **next;
@@ -239,7 +260,7 @@ Result<PonchonSavaritResult> ponchon_savarit(const ThermoSystem& system, const B
     if (!x_switch) return std::unexpected(x_switch.error());
 
     out.stages.reserve(reserved_stages);
-    if (auto stepped = step(lines, exact, out, *x_switch); !stepped) return std::unexpected(stepped.error());
+    if (auto stepped = step(*sampled, lines, exact, out, *x_switch); !stepped) return std::unexpected(stepped.error());
     set_flows(out);
     return out;
 }

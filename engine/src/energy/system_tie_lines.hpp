@@ -35,8 +35,10 @@ private:
 // The composition at which a tie line settles: successive secant steps from
 // `start` on `residual(s)` (which answers Result<double> and keeps the last
 // tie line it evaluated), each kept inside [lo, hi], until the next step
-// would move less than `settled`: the last composition evaluated is then the
-// root to about that. Empty after 40 steps without settling.
+// would move less than `settled`, or, within 1e-9, the residual no longer
+// shrinks (the rounding of the saturation points is reached). The
+// composition returned is the last one evaluated. Empty after 40 steps
+// without settling.
 template <class Residual>
 Result<std::optional<double>> secant_root(Residual&& residual, double start, double lo, double hi, double settled)
 {
@@ -53,8 +55,13 @@ Result<std::optional<double>> secant_root(Residual&& residual, double start, dou
         if (!r1) return std::unexpected(r1.error());
         const double f1 = *r1;
         if (f1 == 0.0) return s1;
-        // No slope left: settled to rounding, or stuck far from a root.
-        if (f1 == f0) return std::fabs(s1 - s0) <= 1e3 * settled ? std::optional{s1} : std::nullopt;
+        const bool near = std::fabs(s1 - s0) <= 1e-9;
+        if (near && i > 0 && !(std::fabs(f1) < std::fabs(f0))) {
+            // At the rounding floor: keep the better of the last two.
+            if (auto again = residual(s0); !again) return std::unexpected(again.error());
+            return s0;
+        }
+        if (f1 == f0) return near ? std::optional{s1} : std::nullopt;
         const double next = clamp(s1 - f1 * (s1 - s0) / (f1 - f0));
         if (std::fabs(next - s1) <= settled) return s1;
         s0 = s1;

@@ -145,7 +145,12 @@ std::optional<Crossing> vapour_crossing(const TieLines& lines, Spot pole, Spot l
     if (!(prev > 0.0)) return std::nullopt;
     for (; j < n; ++j) {
         const double here = above(ys[j], Hs[j]);
-        if (here <= 0.0) return Crossing{y_prev + (ys[j] - y_prev) * (prev / (prev - here)), y_prev, ys[j]};
+        if (here <= 0.0) {
+            const double y = y_prev + (ys[j] - y_prev) * (prev / (prev - here));
+            const double u = static_cast<double>(j - 1) + (y - ys[j - 1]) / (ys[j] - ys[j - 1]);
+            const auto xs = lines.x();
+            return Crossing{y, lines.at(u).x, xs[j < 2 ? 0 : j - 2], xs[std::min(j + 1, n - 1)]};
+        }
         y_prev = ys[j];
         prev = here;
     }

@@ -70,14 +70,16 @@ struct Extension {
 };
 std::optional<Extension> extreme_extension(const TieLines& lines, double from, double to, double X, bool highest);
 
-// y where the line from `pole` through the liquid point `liquid` meets the
+// Where the line from `pole` through the liquid point `liquid` meets the
 // vapour line, the first crossing above y = liquid.x along the vapour
-// samples, with the vapour compositions on either side of it (the liquid's x
-// or a sample, and a sample); empty when there is none.
+// samples: the vapour y there, the liquid end x of the tie line that reaches
+// it, and the liquid ends of the samples a step beyond either side of that
+// tie line; empty when there is none.
 struct Crossing {
     double y = 0.0;
-    double from = 0.0;
-    double to = 0.0;
+    double x = 0.0;
+    double x_low = 0.0;
+    double x_high = 0.0;
 };
 std::optional<Crossing> vapour_crossing(const TieLines& lines, Spot pole, Spot liquid);
 

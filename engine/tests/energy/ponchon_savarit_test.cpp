@@ -101,13 +101,15 @@ TEST_P(ConstantOverflow, IsMcCabeThiele)
     const PonchonSavaritResult design = ponchon_savarit(system, column, reflux).value();
     const ExactStaircase staircase = exact_mccabe_thiele(2.5, column, reflux);
 
-    EXPECT_NEAR(design.n_stages, staircase.n_stages, 1e-12);
+    // Against the exact staircase: each stage settles to 1e-13, the
+    // fractional last stage divides by its own drop.
+    EXPECT_NEAR(design.n_stages, staircase.n_stages, 1e-11);
     EXPECT_NEAR(design.r_min, staircase.r_min, 1e-12);
     EXPECT_EQ(design.feed_stage, staircase.feed_stage);
     ASSERT_EQ(design.stages.size(), staircase.stages.size());
     for (std::size_t k = 0; k < design.stages.size(); ++k) {
-        EXPECT_NEAR(design.stages[k].x, staircase.stages[k].first, 1e-14);
-        EXPECT_NEAR(design.stages[k].y, staircase.stages[k].second, 1e-14);
+        EXPECT_NEAR(design.stages[k].x, staircase.stages[k].first, 1e-12);
+        EXPECT_NEAR(design.stages[k].y, staircase.stages[k].second, 1e-12);
     }
     const double d = design.distillate_rate;
     const double b = design.bottoms_rate;
