@@ -3,8 +3,9 @@
 // tie lines and enthalpies (its dew and bubble points, not a sampled
 // diagram) with the column's difference points. The sampled diagram
 // (enthalpy_curve.hpp, on the grid of the default equilibrium curve) only
-// says where to look: each stage's vapour starts from its crossing there and
-// is settled by secant steps on dew points to 1e-10.
+// says where to look: each stage starts from its crossing there and is
+// settled by secant steps on the bubble point of its liquid to 1e-13 (a
+// liquid names one tie line, where a vapour's dew point may name several).
 //
 // In the enthalpy-composition plane (x, h):
 //   - the saturated-liquid line h_L(x) and the saturated-vapour line H_V(y);
