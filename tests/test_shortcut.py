@@ -65,6 +65,8 @@ def test_any_four_alkane_design_keeps_its_invariants(z, key_feed, recoveries, ke
     assert design.alpha[heavy] == 1.0 and design.alpha[light] > 1.0
     assert design.alpha == sorted(design.alpha, reverse=True)  # the alkanes keep their order
     assert design.top_temperature < design.bottom_temperature
+    assert design.top_temperature == ALKANES.bubble_temperature(800.0, design.distillate)[0]
+    assert design.bottom_temperature == ALKANES.bubble_temperature(800.0, design.bottoms)[0]
     assert design.n_min < design.n_stages and 0.0 <= design.rectifying_stages <= design.n_stages
     assert design.feed_stage == round(design.rectifying_stages) + 1
     assert design.condenser_duty > 0.0 and math.isfinite(design.reboiler_duty)
@@ -89,6 +91,17 @@ def test_a_binary_shortcut_has_the_duties_of_its_column(q):
     assert energy.reboiler_duty == pytest.approx(design.reboiler_duty, rel=1e-9)
 
 
+def test_the_temperatures_are_the_bubble_points_of_the_products():
+    """A trace of ethane (1e-13) with K near 1e13 in the bottoms moves their bubble point by 9 K."""
+    uniquac = {"r": [3.98, 3.42, 1.38], "q": [1.2, 1.56, 3.04], "a": [[0, -4.12, -2.15], [2.64, 0, -1.62],
+               [-0.85, -0.55, 0]], "b": [[0, -116.0, 198.0], [-621.0, 0, -715.0], [-327.0, 24.0, 0]]}
+    system = kolvar.ThermoSystem.activity(["acetone", "cyclohexane", "ethane"], "UNIQUAC", uniquac)
+    design = kolvar.shortcut(system, 62.8, 100.0, [0.16, 0.17, 0.67], 0, 1, 0.95, 0.999, reflux=50.0)
+    assert 0.0 < design.bottoms[2] < 1e-12
+    assert design.bottom_temperature == system.bubble_temperature(62.8, design.bottoms)[0]
+    assert design.top_temperature == system.bubble_temperature(62.8, design.distillate)[0]
+
+
 def test_keys_by_name_or_index_and_reflux_by_factor_or_value_give_one_design():
     by_name = kolvar.shortcut(ALKANES, 800.0, 100.0, Z, " N-Butane", "n-pentane", 0.98, 0.98, reflux_factor=1.3)
     by_index = kolvar.shortcut(ALKANES, 800.0, 100.0, Z, 1, 2, 0.98, 0.98, reflux=1.3 * by_name.r_min)
@@ -105,6 +118,9 @@ def call(**changes):
 
 
 DUPLICATE = kolvar.ThermoSystem.peng_robinson(["propane", "n-butane", "n-butane", "n-hexane"])
+# Eight alkanes whose Fenske distribution cycles through three states.
+CYCLING = kolvar.ThermoSystem.grayson_streed(
+    ["n-heptane", "n-nonane", "n-hexane", "isopentane", "methane", "propane", "n-octane", "ethane"])
 M = "dimension mismatch: "
 I = "specification is infeasible: "
 
@@ -147,6 +163,9 @@ I = "specification is infeasible: "
         (call(reflux_factor=None, reflux=0.5), ValueError, I + "reflux R = 0.5 must exceed the minimum reflux R_min = "),
         (call(reflux_factor=1 + 1e-12), ValueError, I + "reflux R = "),
         (call(pressure=1e7), RuntimeError, "thermo evaluation failed: "),
+        (call(system=CYCLING, pressure=2500.0, z=[0.036, 0.137, 0.002, 0.234, 0.08, 0.083, 0.395, 0.033],
+              light_key=2, heavy_key=6, light_recovery=0.62, heavy_recovery=0.73), RuntimeError,
+         "solver did not converge: the Fenske distribution did not settle in 15 iterations (largest change "),
     ],
 )
 def test_refusals(attempt, error, message):

@@ -53,8 +53,10 @@ def ponchon_savarit(system: ThermoSystem, column: BinaryColumn, reflux: float) -
     """The enthalpy-balanced (Ponchon–Savarit) design of a binary column at reflux ratio R.
 
     No constant molar overflow: the stages are stepped on the system's own
-    tie lines and enthalpies, sampled at the 101 bubble points of
-    ``EquilibriumCurve.from_thermo(system, column.pressure)``.  The top
+    tie lines and enthalpies, each stage settled on the bubble point of its
+    liquid (the 101 bubble points of
+    ``EquilibriumCurve.from_thermo(system, column.pressure)`` only give the
+    starts), and so is ``r_min`` at any q.  The top
     difference point lies at x_D with the enthalpy h_D + Q_C/D, the bottom
     one at x_B on the line through it and the feed point (z_F, h_F); the
     duties are those of :func:`column_energy`.  Stepping is top-down with the

@@ -46,7 +46,9 @@ def shortcut(
        alpha_i = sqrt(alpha_top · alpha_bottom) relative to the heavy key,
        N_min = ln[(d_LK/b_LK)(b_HK/d_HK)]/ln alpha_LK and the non-key splits
        d_i/b_i = (d_HK/b_HK)·alpha_i^N_min, until no flow moves by more than
-       1e-12·F.
+       1e-12·F and the products' bubble points by more than 1e-9 of
+       themselves; the temperatures reported are those of the products
+       reported.  A distribution that oscillates is refused.
     2. Underwood with the same alpha: for each root theta of
        Σ alpha_i z_i/(alpha_i − theta) = 1 − q between neighbouring
        volatilities from the heavy key's to the light key's,

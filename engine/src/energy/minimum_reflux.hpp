@@ -4,6 +4,7 @@
 #pragma once
 
 #include "column_ends.hpp"
+#include "system_tie_lines.hpp"
 #include "tie_lines.hpp"
 
 #include "engine/binary/point.hpp"
@@ -17,10 +18,15 @@ struct TopMinimum {
 
 // The highest of the bounds: each tie line from the feed's up to x_D,
 // extended to x_D; each from x_B up to the feed's, extended to x_B and
-// carried to x_D through the feed point (z_F, h_F). Infeasible when no tie
-// line passes through the feed point or a tie line of either side does not
-// lean toward the vapour (the messages of ponchon_savarit.hpp).
-Result<TopMinimum> minimum_top_height(const TieLines& lines, const BinaryColumn& column, double feed_enthalpy);
+// carried to x_D through the feed point (z_F, h_F). The sampled diagram
+// finds the controlling tie lines (and refuses, as ponchon_savarit.hpp
+// says, when no tie line passes through the feed point or a tie line of
+// either side does not lean toward the vapour); the system's own tie lines
+// then settle them: the feed's by a secant on its side of the feed point,
+// an interior extreme by successive parabolas. The failures of the bubble
+// points and enthalpies follow.
+Result<TopMinimum> minimum_top_height(const TieLines& lines, const SystemTieLines& system,
+                                      const BinaryColumn& column, double feed_enthalpy);
 
 // The reflux ratio whose top difference point has `height`, 0 when the
 // point lies at or below the one of no reflux: closed form with a total

@@ -4,6 +4,7 @@
 
 #include "column_ends.hpp"
 #include "minimum_reflux.hpp"
+#include "system_tie_lines.hpp"
 #include "tie_lines.hpp"
 
 #include "binary/design_checks.hpp"
@@ -26,6 +27,11 @@ using format::text;
 
 // Corners reserved up front, as the McCabe-Thiele construction does.
 constexpr std::size_t reserved_stages = 32;
+
+// How closely each stage's liquid is settled on the system's tie line: far
+// below what moves a stage count, and two bubble points past the sampled
+// start.
+constexpr double settled_stage = 1e-13;
 
 std::unexpected<EngineError> at_or_below_minimum(double reflux, double r_min)
 {
@@ -66,44 +72,105 @@ void set_flows(PonchonSavaritResult& out)
     stages.back().liquid_flow = b;
 }
 
-// Steps stages from y_1 = x_D with the top difference point, switching to
-// the bottom one at the first x_n <= x_switch. Fills the stages, the count
-// and the feed stage.
-Result<void> step(const EnthalpyCurve& sampled, const detail::TieLines& lines, PonchonSavaritResult& out,
-                  double x_switch)
+// The system's tie line whose vapour end lies on the line from `pole`
+// through the liquid end of `tie`, found by its liquid end (a bubble point
+// names one tie line where a dew point may name several) from the sampled
+// crossing; empty when the sampled diagram shows none or the secant does not
+// settle.
+Result<std::optional<detail::ExactTie>> next_tie(const detail::TieLines& lines, const detail::SystemTieLines& system,
+                                                 Spot pole, const detail::ExactTie& tie)
 {
-    const EquilibriumCurve& curve = sampled.curve;
+    const Spot liquid{tie.line.x, tie.line.h};
+    const auto crossing = detail::vapour_crossing(lines, pole, liquid);
+    if (!crossing) return std::optional<detail::ExactTie>{};
+    const double slope = (pole.h - liquid.h) / (pole.x - liquid.x);
+    detail::ExactTie next;
+    const auto residual = [&](double x) -> Result<double> {
+        auto found = system.of_liquid(x);
+        if (!found) return std::unexpected(std::move(found.error()));
+        next = *found;
+        return next.line.H - (liquid.h + slope * (next.line.y - liquid.x));
+    };
+    const auto root = detail::secant_root(residual, crossing->x, crossing->x_low, crossing->x_high, settled_stage);
+    if (!root) return std::unexpected(root.error());
+    if (!*root) return std::optional<detail::ExactTie>{};
+    return std::optional{next};
+}
+
+// The system's tie line whose vapour is x_D, from the sampled curve's liquid.
+Result<detail::ExactTie> top_tie(const EquilibriumCurve& curve, const detail::SystemTieLines& system, double x_d)
+{
+    const auto start = curve.x_of_y(x_d);
+    if (!start) return std::unexpected(start.error());
+    detail::ExactTie top;
+    const auto residual = [&](double x) -> Result<double> {
+        auto found = system.of_liquid(x);
+        if (!found) return std::unexpected(std::move(found.error()));
+        top = *found;
+        return top.line.y - x_d;
+    };
+    const auto root =
+        detail::secant_root(residual, *start, std::max(0.0, *start - 0.02), std::min(x_d, *start + 0.02), settled_stage);
+    if (!root) return std::unexpected(root.error());
+    if (!*root) return system.of_vapour(x_d);
+    top.line.y = x_d;  // to within the settling, and exactly where the stages start
+    return top;
+}
+
+// Steps stages from y_1 = x_D with the top difference point, switching to
+// the bottom one at the first x_n <= x_switch, each stage on the system's
+// own tie line. Fills the stages, the count and the feed stage.
+Result<void> step(const EnthalpyCurve& sampled, const detail::TieLines& lines, const detail::SystemTieLines& system,
+                  PonchonSavaritResult& out, double x_switch)
+{
     const double x_d = out.column.x_distillate;
     const double x_b = out.column.x_bottoms;
     const Spot top{out.top_difference_point.x, out.top_difference_point.y};
     const Spot bottom{out.bottom_difference_point.x, out.bottom_difference_point.y};
+    auto first = top_tie(sampled.curve, system, x_d);
+    if (!first) return std::unexpected(std::move(first.error()));
+    detail::ExactTie tie = *first;
     double x_prev = x_d;
-    double y = x_d;
     bool switched = false;
     for (std::uint64_t n = 1; n <= binary_limits::max_stages; ++n) {
-        const auto x = curve.x_of_y(y);
-        if (!x) return std::unexpected(x.error());
-        const auto t = curve.temperature_of_x(*x);
-        if (!t) return std::unexpected(t.error());
-        out.stages.push_back({.index = n, .x = *x, .y = y, .t = *t});
+        const double x = tie.line.x;
+        out.stages.push_back({.index = n, .x = x, .y = tie.line.y, .t = tie.t});
 
-        if (*x <= x_b) {
-            out.n_stages = static_cast<double>(n - 1) + detail::last_stage_fraction(x_prev, *x, x_b);
+        if (x <= x_b) {
+            out.n_stages = static_cast<double>(n - 1) + detail::last_stage_fraction(x_prev, x, x_b);
             if (!switched) out.feed_stage = n;
             return {};
         }
-        if (x_prev - *x < binary_limits::min_stage_progress) return pinched(*x, n, out.r_min);
-        if (!switched && *x <= x_switch) {
+        if (x_prev - x < binary_limits::min_stage_progress) return pinched(x, n, out.r_min);
+        if (!switched && x <= x_switch) {
             switched = true;
             out.feed_stage = n;
         }
-        const auto next = detail::vapour_crossing(lines, switched ? bottom : top, *x);
-        if (!next) return pinched(*x, n, out.r_min);
-        y = *next;
-        x_prev = *x;
+        auto next = next_tie(lines, system, switched ? bottom : top, tie);
+        if (!next) return std::unexpected(std::move(next.error()));
+        if (!*next) return pinched(x, n, out.r_min);
+        tie = **next;
+        x_prev = x;
     }
     return not_converged(
         text("exceeded ", binary_limits::max_stages, " stages without reaching x_B = ", x_b, " — spec pinched"));
+}
+
+// The x where the line through the difference points crosses the system's
+// liquid line, settled from the sampled crossing `start`.
+Result<double> switch_point(const detail::SystemTieLines& system, Spot a, Spot b, double start, double x_b,
+                            double x_d)
+{
+    const double slope = (b.h - a.h) / (b.x - a.x);
+    const auto residual = [&](double x) -> Result<double> {
+        const auto tie = system.of_liquid(x);
+        if (!tie) return std::unexpected(tie.error());
+        return tie->line.h - (a.h + slope * (x - a.x));
+    };
+    const auto root = detail::secant_root(residual, start, std::max(x_b, start - 0.01),
+                                              std::min(x_d, start + 0.01), settled_stage);
+    if (!root) return std::unexpected(root.error());
+    return *root ? **root : start;
 }
 
 // The checks that come before any thermodynamics, the reflux's among them
@@ -120,11 +187,12 @@ struct Minimum {
     Point pinch;
 };
 
-// The minimum reflux on the sampled tie lines, for the column's ends.
+// The minimum reflux on the system's tie lines, for the column's ends.
 Result<Minimum> minimum_reflux(const ThermoSystem& system, const BinaryColumn& column, const detail::ColumnEnds& ends,
                                const detail::TieLines& lines)
 {
-    const auto minimum = detail::minimum_top_height(lines, column, ends.feed_enthalpy);
+    const detail::SystemTieLines exact(system, column.pressure);
+    const auto minimum = detail::minimum_top_height(lines, exact, column, ends.feed_enthalpy);
     if (!minimum) return std::unexpected(minimum.error());
     const auto r_min = detail::reflux_for_height(system, column.pressure, ends.top, minimum->height);
     if (!r_min) return std::unexpected(r_min.error());
@@ -185,11 +253,14 @@ Result<PonchonSavaritResult> ponchon_savarit(const ThermoSystem& system, const B
     out.top_difference_point = {x_d, top_height};
     out.bottom_difference_point = {x_b, bottom_height};
 
-    const auto x_switch = detail::liquid_crossing(lines, {x_d, top_height}, {x_b, bottom_height}, x_b, x_d);
-    if (!x_switch || !(*x_switch > x_b)) return at_or_below_minimum(reflux, r_min);
+    const auto sampled_switch = detail::liquid_crossing(lines, {x_d, top_height}, {x_b, bottom_height}, x_b, x_d);
+    if (!sampled_switch || !(*sampled_switch > x_b)) return at_or_below_minimum(reflux, r_min);
+    const detail::SystemTieLines exact(system, p);
+    const auto x_switch = switch_point(exact, {x_d, top_height}, {x_b, bottom_height}, *sampled_switch, x_b, x_d);
+    if (!x_switch) return std::unexpected(x_switch.error());
 
     out.stages.reserve(reserved_stages);
-    if (auto stepped = step(*sampled, lines, out, *x_switch); !stepped) return std::unexpected(stepped.error());
+    if (auto stepped = step(*sampled, lines, exact, out, *x_switch); !stepped) return std::unexpected(stepped.error());
     set_flows(out);
     return out;
 }

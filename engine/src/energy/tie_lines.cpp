@@ -11,12 +11,6 @@ namespace {
 // a + s (b - a), exactly b at s = 1.
 double lerp(double a, double b, double s) { return s == 1.0 ? b : a + s * (b - a); }
 
-// Where the tie line, extended, meets x = X; its vapour must lie right of its liquid.
-double extension(const TieLine& t, double X) { return t.h + (t.H - t.h) * (X - t.x) / (t.y - t.x); }
-
-// Which side of the tie line `point` lies on: positive above-left of it.
-double side(const TieLine& t, Spot point) { return (t.y - t.x) * (point.h - t.h) - (t.H - t.h) * (point.x - t.x); }
-
 // The roots of c2 s^2 + c1 s + c0 (none, one or two), written to out.
 int quadratic_roots(double c2, double c1, double c0, double out[2])
 {
@@ -126,8 +120,9 @@ std::optional<Extension> extreme_extension(const TieLines& lines, double from, d
     return best;
 }
 
-std::optional<double> vapour_crossing(const TieLines& lines, Spot pole, double x)
+std::optional<Crossing> vapour_crossing(const TieLines& lines, Spot pole, Spot liquid)
 {
+    const double x = liquid.x;
     const auto ys = lines.y();
     const auto Hs = lines.H();
     const std::size_t n = ys.size();
@@ -140,7 +135,6 @@ std::optional<double> vapour_crossing(const TieLines& lines, Spot pole, double x
     }
     if (j == 0 || j == n) return std::nullopt;
 
-    const Spot liquid{x, lines.liquid_enthalpy(x)};
     const double slope = (pole.h - liquid.h) / (pole.x - liquid.x);
     // Height of the vapour line above the line through the pole and the liquid point.
     const auto above = [&](double y, double H) { return H - (liquid.h + slope * (y - liquid.x)); };
@@ -151,7 +145,12 @@ std::optional<double> vapour_crossing(const TieLines& lines, Spot pole, double x
     if (!(prev > 0.0)) return std::nullopt;
     for (; j < n; ++j) {
         const double here = above(ys[j], Hs[j]);
-        if (here <= 0.0) return y_prev + (ys[j] - y_prev) * (prev / (prev - here));
+        if (here <= 0.0) {
+            const double y = y_prev + (ys[j] - y_prev) * (prev / (prev - here));
+            const double u = static_cast<double>(j - 1) + (y - ys[j - 1]) / (ys[j] - ys[j - 1]);
+            const auto xs = lines.x();
+            return Crossing{y, lines.at(u).x, xs[j < 2 ? 0 : j - 2], xs[std::min(j + 1, n - 1)]};
+        }
         y_prev = ys[j];
         prev = here;
     }

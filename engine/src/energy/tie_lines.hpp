@@ -26,6 +26,15 @@ struct TieLine {
     double H = 0.0;  // H_V(y)
 };
 
+// Where the tie line, extended, meets x = X; its vapour must lie right of its liquid.
+inline double extension(const TieLine& t, double X) { return t.h + (t.H - t.h) * (X - t.x) / (t.y - t.x); }
+
+// Which side of the tie line `point` lies on: positive above-left of it.
+inline double side(const TieLine& t, Spot point)
+{
+    return (t.y - t.x) * (point.h - t.h) - (t.H - t.h) * (point.x - t.x);
+}
+
 class TieLines {
 public:
     explicit TieLines(const EnthalpyCurve& curve) noexcept;
@@ -61,10 +70,18 @@ struct Extension {
 };
 std::optional<Extension> extreme_extension(const TieLines& lines, double from, double to, double X, bool highest);
 
-// y where the line from `pole` through the liquid point (x, h_L(x)) meets the
-// vapour line, the first crossing above y = x along the vapour samples;
-// empty when there is none.
-std::optional<double> vapour_crossing(const TieLines& lines, Spot pole, double x);
+// Where the line from `pole` through the liquid point `liquid` meets the
+// vapour line, the first crossing above y = liquid.x along the vapour
+// samples: the vapour y there, the liquid end x of the tie line that reaches
+// it, and the liquid ends of the samples a step beyond either side of that
+// tie line; empty when there is none.
+struct Crossing {
+    double y = 0.0;
+    double x = 0.0;
+    double x_low = 0.0;
+    double x_high = 0.0;
+};
+std::optional<Crossing> vapour_crossing(const TieLines& lines, Spot pole, Spot liquid);
 
 // The largest x in [x_low, x_high] where the line through a and b crosses
 // the liquid line, searched from x_high down (where the liquid lies below the

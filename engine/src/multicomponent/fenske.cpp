@@ -20,15 +20,19 @@ namespace {
 
 using format::text;
 
-// Passes of the distribution before it counts as unsettled, and how little
-// a flow may still change, as a fraction of the feed, for it to be settled.
-// Near an azeotrope of a non-key with a key the changes shrink slowly and
-// alternate in sign, so the limit is generous; a distribution that cycles
-// (each change no smaller than the one two passes before, stalled_passes
-// times in a row) is given up at once.
+// Passes of the distribution before it counts as unsettled; how little a
+// flow may still change, as a fraction of the feed, and the products' bubble
+// points, relative to themselves, for it to be settled. The temperatures
+// settle too: a trace with a large K moves a bubble point long after its
+// flow is below any absolute test. Near an azeotrope of a non-key with a key
+// the changes shrink slowly and alternate in sign, so the limit is
+// generous; a distribution that comes no closer (neither its largest change
+// nor its temperatures' shift below the least seen before) in
+// idle_passes passes in a row oscillates, and is given up at once.
 constexpr unsigned max_passes = 500;
 constexpr double settled_change = 1e-12;
-constexpr unsigned stalled_passes = 10;
+constexpr double settled_temperature = 1e-9;
+constexpr unsigned idle_passes = 12;
 
 double sum_of(std::span<const double> values)
 {
@@ -74,14 +78,15 @@ Result<Distribution> fenske_distribution(const ThermoSystem& system, const Short
     const double ln_heavy = std::log(spec.heavy_recovery / (1.0 - spec.heavy_recovery));
 
     std::vector<double> x_top, x_bottom;
+    std::vector<double> next_d(n), next_b(n);
     out.alpha.assign(n, 1.0);
-    double change = 0.0;
-    // The changes of the two passes before.
-    double earlier = std::numeric_limits<double>::infinity();
-    double previous = earlier;
-    unsigned stalled = 0;
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    double change = infinity;
+    double least_change = infinity, least_shift = infinity;
+    double top_before = infinity, bottom_before = infinity;
+    unsigned idle = 0;
     unsigned pass = 0;
-    while (pass < max_passes && stalled < stalled_passes) {
+    while (pass < max_passes) {
         ++pass;
         if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
         fractions(d, sum_of(d), x_top);
@@ -105,25 +110,41 @@ Result<Distribution> fenske_distribution(const ThermoSystem& system, const Short
                                    " (an azeotrope between the keys?)"));
         }
         out.n_min = fenske_min_stages(ln_light, ln_heavy, out.alpha[light]);
+        // The bubble points of d and b, the products this pass splits from.
         out.top_temperature = top->value;
         out.bottom_temperature = bottom->value;
+        const double shift = std::max(std::fabs(top->value - top_before) / top->value,
+                                      std::fabs(bottom->value - bottom_before) / bottom->value);
+        top_before = top->value;
+        bottom_before = bottom->value;
 
         // Each non-key splits as d/b = (d_HK/b_HK) alpha^N_min; written through
         // the logistic function, neither flow overflows or loses its small part.
         change = 0.0;
+        next_d = d;
+        next_b = b;
         for (std::size_t i = 0; i < n; ++i) {
             if (i == light || i == heavy) continue;
             const double ln_split = out.n_min * std::log(out.alpha[i]) - ln_heavy;
-            const double to_top = feed[i] / (1.0 + std::exp(-ln_split));
-            const double to_bottom = feed[i] / (1.0 + std::exp(ln_split));
-            change = std::max({change, std::fabs(to_top - d[i]), std::fabs(to_bottom - b[i])});
-            d[i] = to_top;
-            b[i] = to_bottom;
+            next_d[i] = feed[i] / (1.0 + std::exp(-ln_split));
+            next_b[i] = feed[i] / (1.0 + std::exp(ln_split));
+            change = std::max({change, std::fabs(next_d[i] - d[i]), std::fabs(next_b[i] - b[i])});
         }
-        if (change <= settled_change) return out;
-        stalled = change >= earlier ? stalled + 1 : 0;
-        earlier = previous;
-        previous = change;
+        // Settled: d and b, whose bubble points these are, split into
+        // themselves to within the tolerance (exactly, when no flow moved:
+        // the next pass would repeat this one).
+        if (change == 0.0 || (change <= settled_change && shift <= settled_temperature)) return out;
+        d.swap(next_d);
+        b.swap(next_b);
+        const bool closer = change < least_change || shift < least_shift;
+        least_change = std::min(least_change, change);
+        least_shift = std::min(least_shift, shift);
+        idle = closer ? 0 : idle + 1;
+        if (idle >= idle_passes) {
+            return not_converged(text("the Fenske distribution did not settle in ", pass,
+                                      " iterations (largest change ", change * spec.feed_rate,
+                                      " kmol/h): it oscillates, no closer in the last ", idle_passes, " passes"));
+        }
     }
     return not_converged(text("the Fenske distribution did not settle in ", pass,
                               " iterations (largest change ", change * spec.feed_rate, " kmol/h)"));

@@ -2,8 +2,6 @@
 // must respect: McCabe-Thiele at constant molar overflow, the condenser and
 // reboiler duties of equal, constant latent heats, the minimum reflux as the
 // threshold of the stepping, and bounds that no tie line of the diagram beats.
-#include "engine/binary/curve_from_thermo.hpp"
-#include "engine/binary/mccabe_thiele.hpp"
 #include "engine/energy/column_balance.hpp"
 #include "engine/energy/ponchon_savarit.hpp"
 #include "engine/energy/restore.hpp"
@@ -16,6 +14,7 @@
 #include <cmath>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 using namespace kolvar::engine;
@@ -43,6 +42,54 @@ ThermoSystem constant_overflow()
     return ThermoSystem::ideal_solution(pair, thermo::VaporModel::ideal_gas(), std::nullopt).value();
 }
 
+// McCabe-Thiele on the exact curve y = alpha x / (1 + (alpha - 1) x), in
+// closed form: the stages (x, y) from y_1 = x_D, the fractional count and
+// the feed stage, and the minimum reflux of the feed pinch.
+struct ExactStaircase {
+    std::vector<std::pair<double, double>> stages;
+    double n_stages = 0.0;
+    std::uint64_t feed_stage = 0;
+    double r_min = 0.0;
+};
+
+ExactStaircase exact_mccabe_thiele(double alpha, const BinaryColumn& column, double reflux)
+{
+    const double x_d = column.x_distillate, x_b = column.x_bottoms, z = column.feed.z, q = column.feed.q;
+    const double f = column.feed.rate;
+    const double d = f * (z - x_b) / (x_d - x_b);
+    const double l_strip = reflux * d + q * f, v_strip = (reflux + 1.0) * d - (1.0 - q) * f;
+    // Where the q-line (q - 1) y = q x - z meets the rectifying line and the curve.
+    const auto curve = [alpha](double x) { return alpha * x / (1.0 + (alpha - 1.0) * x); };
+    const auto on_q_line = [&](auto line) {
+        double lo = 0.0, hi = 1.0;
+        const auto g = [&](double x) { return (q - 1.0) * line(x) - q * x + z; };
+        for (int i = 0; i < 100; ++i) ((g(lo) < 0.0) == (g(0.5 * (lo + hi)) < 0.0) ? lo : hi) = 0.5 * (lo + hi);
+        return 0.5 * (lo + hi);
+    };
+    const double x_meet = on_q_line([&](double x) { return (reflux * x + x_d) / (reflux + 1.0); });
+    const double x_pinch = on_q_line(curve);
+    ExactStaircase out;
+    out.r_min = (x_d - curve(x_pinch)) / (curve(x_pinch) - x_pinch);
+    double y = x_d, x_prev = x_d;
+    bool stripping = false;
+    for (std::uint64_t n = 1; n < 100; ++n) {
+        const double x = y / (alpha - (alpha - 1.0) * y);
+        out.stages.emplace_back(x, y);
+        if (x <= x_b) {
+            out.n_stages = static_cast<double>(n - 1) + (x_prev - x_b) / (x_prev - x);
+            if (!stripping) out.feed_stage = n;
+            break;
+        }
+        if (!stripping && x <= x_meet) {
+            stripping = true;
+            out.feed_stage = n;
+        }
+        y = stripping ? (l_strip * x - (f - d) * x_b) / v_strip : (reflux * x + x_d) / (reflux + 1.0);
+        x_prev = x;
+    }
+    return out;
+}
+
 class ConstantOverflow : public ::testing::TestWithParam<std::tuple<double, CondenserKind>> {};
 
 TEST_P(ConstantOverflow, IsMcCabeThiele)
@@ -52,20 +99,22 @@ TEST_P(ConstantOverflow, IsMcCabeThiele)
     const ThermoSystem system = constant_overflow();
     const BinaryColumn column{pressure, Feed{100.0, 0.45, q}, 0.95, 0.04, condenser};
     const PonchonSavaritResult design = ponchon_savarit(system, column, reflux).value();
-    const EquilibriumCurve curve = curve_from_thermo(system, pressure).value();
-    const McCabeThieleResult staircase =
-        mccabe_thiele(curve, {0.95, 0.04, 0.45, q, reflux, 1.0, condenser}).value();
+    const ExactStaircase staircase = exact_mccabe_thiele(2.5, column, reflux);
 
-    EXPECT_NEAR(design.n_stages, staircase.n_stages, 1e-12);
-    EXPECT_NEAR(design.r_min, staircase.rmin.r_min, 1e-12);
+    // Against the exact staircase: each stage settles to 1e-13, the
+    // fractional last stage divides by its own drop.
+    EXPECT_NEAR(design.n_stages, staircase.n_stages, 1e-11);
+    EXPECT_NEAR(design.r_min, staircase.r_min, 1e-12);
     EXPECT_EQ(design.feed_stage, staircase.feed_stage);
     ASSERT_EQ(design.stages.size(), staircase.stages.size());
+    for (std::size_t k = 0; k < design.stages.size(); ++k) {
+        EXPECT_NEAR(design.stages[k].x, staircase.stages[k].first, 1e-12);
+        EXPECT_NEAR(design.stages[k].y, staircase.stages[k].second, 1e-12);
+    }
     const double d = design.distillate_rate;
     const double b = design.bottoms_rate;
     for (std::size_t k = 0; k < design.stages.size(); ++k) {
         const PonchonSavaritStage& stage = design.stages[k];
-        EXPECT_NEAR(stage.x, staircase.stages[k].x, 1e-14);
-        EXPECT_NEAR(stage.y, staircase.stages[k].y, 1e-14);
         // Constant molar overflow: R D above the feed, R D + q F from it down.
         const bool above = stage.index < design.feed_stage;
         const double liquid = k + 1 == design.stages.size() ? b : above ? reflux * d : reflux * d + q * 100.0;
@@ -109,6 +158,42 @@ TEST(PonchonSavarit, TheMinimumRefluxIsTheThresholdOfTheStepping)
         const auto above = ponchon_savarit(system, column, r_min * (1.0 + 1e-6));
         ASSERT_TRUE(above.has_value()) << above.error().display();
         EXPECT_GT(above->n_stages, 50.0);
+    }
+}
+
+// The design lies on the system's own tie lines, at any feed condition: the
+// dew point of every stage's vapour is its liquid and temperature, and the
+// controlling tie line of a feed pinch, extended, passes through the feed
+// point to the top difference point of R_min.
+TEST(PonchonSavarit, StagesAndMinimumRefluxLieOnTheSystemsTieLines)
+{
+    const ThermoSystem system = ThermoSystem::peng_robinson(std::vector<std::string>{"benzene", "toluene"}).value();
+    for (const double q : {1.0, 0.5}) {
+        const BinaryColumn column{pressure, Feed{100.0, 0.44, q}, 0.974, 0.0235, CondenserKind::Total};
+        const PonchonSavaritResult design = ponchon_savarit(system, column, 3.5).value();
+        for (const PonchonSavaritStage& stage : design.stages) {
+            const auto dew = system.dew_temperature(pressure, std::vector{stage.y, 1.0 - stage.y}).value();
+            EXPECT_NEAR(stage.x, dew.y[0], 1e-9) << stage.index;
+            EXPECT_NEAR(stage.t, dew.value, 1e-9 * dew.value) << stage.index;
+        }
+        const auto h = [&](double x, thermo::Phase phase) {
+            const auto point = phase == thermo::Phase::Liquid ? system.bubble_temperature(pressure, std::vector{x, 1.0 - x})
+                                                                : system.dew_temperature(pressure, std::vector{x, 1.0 - x});
+            return system.enthalpy(point->value, pressure, std::vector{x, 1.0 - x}, phase).value();
+        };
+        const double h_d = h(0.974, thermo::Phase::Liquid);
+        const double top = (design.r_min + 1.0) * (h(0.974, thermo::Phase::Vapor) - h_d) + h_d;
+        const auto pinch = system.bubble_temperature(pressure, std::vector{design.pinch.x, 1.0 - design.pinch.x}).value();
+        EXPECT_NEAR(design.pinch.y, pinch.y[0], 1e-12);
+        const double h_l = system.enthalpy(pinch.value, pressure, std::vector{design.pinch.x, 1.0 - design.pinch.x},
+                                           thermo::Phase::Liquid).value();
+        const double h_v = system.enthalpy(pinch.value, pressure, pinch.y, thermo::Phase::Vapor).value();
+        const auto height_at = [&](double x) {
+            return h_l + (h_v - h_l) * (x - design.pinch.x) / (design.pinch.y - design.pinch.x);
+        };
+        EXPECT_NEAR(height_at(0.974), top, 1e-9 * std::abs(top)) << q;
+        const double h_f = q * h(0.44, thermo::Phase::Liquid) + (1.0 - q) * h(0.44, thermo::Phase::Vapor);
+        EXPECT_NEAR(height_at(0.44), h_f, 1e-9 * std::abs(h_f)) << q;
     }
 }
 

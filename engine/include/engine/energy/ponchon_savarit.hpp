@@ -1,7 +1,11 @@
 // The enthalpy-balanced (Ponchon-Savarit) design of a binary two-product
 // column: no constant molar overflow, the stages stepped on the system's own
-// tie lines and enthalpies (enthalpy_curve.hpp, on the grid of the default
-// equilibrium curve) with the column's difference points.
+// tie lines and enthalpies (its dew and bubble points, not a sampled
+// diagram) with the column's difference points. The sampled diagram
+// (enthalpy_curve.hpp, on the grid of the default equilibrium curve) only
+// says where to look: each stage starts from its crossing there and is
+// settled by secant steps on the bubble point of its liquid to 1e-13 (a
+// liquid names one tie line, where a vapour's dew point may name several).
 //
 // In the enthalpy-composition plane (x, h):
 //   - the saturated-liquid line h_L(x) and the saturated-vapour line H_V(y);
@@ -23,9 +27,11 @@
 // the highest of the bounds set by the tie lines: each rectifying tie line
 // (liquid end between the feed's tie line and x_D) extended to x = x_D, and
 // each stripping tie line (between x_B and the feed's) extended to x = x_B,
-// carried to x_D through the feed point. The bounds are exact on the
-// piecewise-linear tie lines (interior extremes included), so a tangent
-// pinch counts as a feed pinch does.
+// carried to x_D through the feed point. The sampled diagram finds the
+// controlling tie lines; the system's own settle them (the feed's by a
+// secant on bubble points, an interior extreme by successive parabolas), so
+// a tangent pinch counts as a feed pinch does and R_min is that of the
+// system's tie lines, at any q.
 #pragma once
 
 #include "engine/binary/point.hpp"
@@ -80,11 +86,15 @@ struct PonchonSavaritResult {
 //   below the diagonal above the feed — azeotrope?)" and "x_B = {x_B} is
 //   unreachable at any boilup (a tie line at or below the diagonal below
 //   the feed — azeotrope?)";
+//   the failures of the bubble points and enthalpies of the tie lines that
+//   set the minimum, then NotConverged "the tie line through the feed point
+//   did not settle";
 //   NotConverged "the minimum reflux did not settle in 50 iterations"
 //   (partial condenser);
 //   NotConverged "R = {R} ≤ R_min = {R_min:.6}: the staircase pinches before
 //   reaching x_B", as the McCabe-Thiele construction words it;
-// and while stepping, with the construction's texts:
+// and while stepping, the failures of the dew points and enthalpies, and
+// with the construction's texts:
 //   NotConverged "staircase pinched at x = {x_n:.6} after {n} stages (R too
 //   close to R_min = {R_min:.6})"
 //   NotConverged "exceeded 500 stages without reaching x_B = {x_B} — spec pinched"

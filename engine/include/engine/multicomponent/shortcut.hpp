@@ -11,7 +11,10 @@
 //    pressure; alpha_i = sqrt(alpha_i,top alpha_i,bottom) with alpha_i =
 //    K_i / K_HK; N_min = ln[(d_LK/b_LK)(b_HK/d_HK)] / ln alpha_LK; each non-key
 //    split by d_i/b_i = (d_HK/b_HK) alpha_i^N_min; until no flow changes by
-//    more than 1e-12 F.
+//    more than 1e-12 F and neither bubble point moved by more than 1e-9 of
+//    itself since the pass before. The products reported are those whose
+//    bubble points (and alpha) the last pass found, so that the temperatures
+//    are exactly those of the products.
 // 2. Minimum reflux with the same alpha: for every root theta of
 //    sum_i alpha_i z_i / (alpha_i - theta) = 1 - q lying between neighbouring
 //    volatilities from alpha_HK = 1 to alpha_LK, R = sum_i alpha_i x_D,i /
@@ -107,8 +110,10 @@ struct ShortcutResult {
 //   Infeasible "light key {LK} is not more volatile than heavy key {HK} at the
 //    column's ends: alpha = {alpha_LK} (an azeotrope between the keys?)"
 //   NotConverged "the Fenske distribution did not settle in {k} iterations
-//    (largest change {dF} kmol/h)" after 500 passes, or sooner when ten
-//    passes in a row change a flow no less than two passes before (a cycle)
+//    (largest change {dF} kmol/h)" after 500 passes; sooner, with ": it
+//    oscillates, no closer in the last 12 passes" after it, when 12 passes
+//    in a row bring neither the largest change of a flow nor the shift of
+//    the bubble points below the least seen before (a cycle)
 //   "feed rate {F} kmol/h gives a product rate of {0|inf} kmol/h; state the
 //    feed in other units" (feed rates near the ends of the doubles' range)
 //   Infeasible "the minimum reflux is not finite (R_min = {R_min}) for q = {q}:
