@@ -12,6 +12,7 @@ the top and bottom temperatures, the duties and the stage temperatures;
 ``--feed-temperature T`` takes q from the feed's enthalpy.  ``--json`` prints
 the design's ``to_dict()`` instead of the report, and ``--plot FILE`` also
 writes the diagram (PNG, SVG or PDF, by the file's extension).
+``--self-test`` checks the installation instead (see kolvar._self_test).
 
 The options are parsed in kolvar._cli_options, the report is written by
 kolvar._cli_report and the diagram by kolvar._cli_plot.
@@ -175,6 +176,10 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
         from .shortcut_cli import main as shortcut_main
 
         return shortcut_main(arguments[1:])
+    if arguments == ["--self-test"]:
+        from ._self_test import run as self_test
+
+        return self_test()
     try:
         return _report_errors(argv)
     except BrokenPipeError:

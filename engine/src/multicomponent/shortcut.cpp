@@ -20,7 +20,7 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     const auto [light, heavy] = checked->keys;
     const std::vector<double>& z = checked->z;
 
-    auto feed = system.bubble_temperature(spec.pressure, z);
+    auto feed = system.bubble_temperature(spec.pressure, z, interrupt);
     if (!feed) return std::unexpected(std::move(feed.error()));
     if (!(feed->k[light] > feed->k[heavy])) {
         return invalid_input(text("light key ", component_name(system, light), " is not more volatile than heavy key ",
