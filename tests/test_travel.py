@@ -24,6 +24,9 @@ import pytest
 
 from kolvar import _engine as e
 
+# Also run against the sanitized build by tools/run-tests.
+pytestmark = pytest.mark.sanitized
+
 T = e.ThermoSystem
 PR = T.peng_robinson(["methanol", "water"])
 CURVE = e.EquilibriumCurve.constant_alpha(2.5)

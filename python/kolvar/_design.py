@@ -63,6 +63,7 @@ class ColumnDesign:
     energy: ColumnEnergy
     n_stages: float
     feed_stage: int
+    _svg_text: str
 
     def __init__(self, *args: Any, **kwargs: Any) -> None:
         raise TypeError("ColumnDesign is made by kolvar.design(...)")
