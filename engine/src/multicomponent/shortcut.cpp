@@ -88,13 +88,13 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     out.feed_stage = static_cast<std::uint64_t>(std::round(out.rectifying_stages)) + 1;
 
     // The total condenser turns the top vapour x_D into saturated liquid.
-    const auto distillate_liquid = bubble_enthalpy(system, spec.pressure, out.distillate);
+    const auto distillate_liquid = bubble_enthalpy(system, spec.pressure, out.distillate, interrupt);
     if (!distillate_liquid) return std::unexpected(distillate_liquid.error());
-    const auto distillate_vapour = dew_enthalpy(system, spec.pressure, out.distillate);
+    const auto distillate_vapour = dew_enthalpy(system, spec.pressure, out.distillate, interrupt);
     if (!distillate_vapour) return std::unexpected(distillate_vapour.error());
-    const auto bottoms_liquid = bubble_enthalpy(system, spec.pressure, out.bottoms);
+    const auto bottoms_liquid = bubble_enthalpy(system, spec.pressure, out.bottoms, interrupt);
     if (!bottoms_liquid) return std::unexpected(bottoms_liquid.error());
-    const auto h_feed = feed_enthalpy(system, spec.pressure, z, spec.q);
+    const auto h_feed = feed_enthalpy(system, spec.pressure, z, spec.q, interrupt);
     if (!h_feed) return std::unexpected(h_feed.error());
     // Flows in kmol/h times enthalpies in J/mol = kJ/kmol: heat flows in kJ/h.
     const double removed =
