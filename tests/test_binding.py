@@ -4,6 +4,9 @@ import pytest
 
 from kolvar import _engine as e
 
+# Also run against the sanitized build by tools/run-tests.
+pytestmark = pytest.mark.sanitized
+
 FEED = e.Feed(100, 0.5)
 
 

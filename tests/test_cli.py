@@ -2,6 +2,7 @@
 
 import json
 import os
+import re
 import subprocess
 import sys
 
@@ -164,6 +165,17 @@ def test_module_entry_point(tmp_path):
     failed = python_m_kolvar("--alpha", "-1", cwd=tmp_path)
     assert (failed.returncode, failed.stdout) == (2, "")
     assert failed.stderr == "kolvar: error: dimension mismatch: alpha must be positive, got -1\n"
+
+
+def test_the_self_test_passes_on_this_install_and_a_failure_sets_the_status(tmp_path, monkeypatch, capsys):
+    done = python_m_kolvar("--self-test", cwd=tmp_path)
+    assert done.returncode == 0, done.stdout + done.stderr
+    assert re.fullmatch(r"\d+ passed(, 1 skipped)? in \d+\.\d\d s", done.stdout.splitlines()[-1]), done.stdout
+    from kolvar import _self_test
+
+    monkeypatch.setattr(_self_test, "CHECKS", [("broken", lambda: 1 / 0), *_self_test.CHECKS[:1]])
+    assert main(["--self-test"]) == 1
+    assert re.search(r"FAILED broken\n.*ZeroDivisionError.*\n1 passed, 1 failed in ", capsys.readouterr().out, re.S)
 
 
 def test_default_benzene_toluene_design(tmp_path):

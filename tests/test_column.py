@@ -8,6 +8,9 @@ import pytest
 
 from kolvar import BinaryColumn, CondenserKind, Feed
 
+# Also run against the sanitized build by tools/run-tests.
+pytestmark = pytest.mark.sanitized
+
 
 def test_feed_stores_values_unchecked():
     feed = Feed(100, 0.4)

@@ -6,6 +6,9 @@ import pytest
 
 from kolvar import EquilibriumCurve
 
+# Also run against the sanitized build by tools/run-tests.
+pytestmark = pytest.mark.sanitized
+
 X5 = [0, 0.25, 0.5, 0.75, 1]
 
 

@@ -1473,6 +1473,7 @@ def test_generator_reaches_the_whole_surface():
     assert expected - seen == set()
 
 
+@pytest.mark.sanitized
 @pytest.mark.parametrize("seed", range(4))
 def test_seeded_random_calls(seed):
     ch = RandomChooser(seed)
@@ -1501,6 +1502,7 @@ def _one_bad_value_calls():
     return calls
 
 
+@pytest.mark.sanitized
 @pytest.mark.parametrize("entry, owner, values", _one_bad_value_calls())
 def test_one_special_value_at_a_time(entry, owner, values):
     holder = getattr(e, entry.owner) if entry.owner and entry.kind != "constructor" else e
@@ -1521,6 +1523,7 @@ def _nan_k_cases():
     return cases
 
 
+@pytest.mark.sanitized
 @pytest.mark.parametrize("system, method, condition, x", _nan_k_cases())
 def test_a_bubble_point_never_succeeds_with_nan_k_values(system, method, condition, x):
     try:

@@ -18,6 +18,9 @@ import pytest
 
 from kolvar import _engine as e
 
+# Also run against the sanitized build by tools/run-tests.
+pytestmark = pytest.mark.sanitized
+
 
 
 def run_child(code: str, timeout: float = 120) -> str:

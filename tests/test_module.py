@@ -8,6 +8,9 @@ import pytest
 import kolvar
 from kolvar import _engine as e
 
+# Also run against the sanitized build by tools/run-tests.
+pytestmark = pytest.mark.sanitized
+
 CLASSES_WITHOUT_CONSTRUCTOR = ["CondenserKind", "Line"]
 
 

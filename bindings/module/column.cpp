@@ -86,7 +86,7 @@ PyObject* condenser_int(PyObject* self)
 
 // Members compare with members, and with anything CPython converts to a
 // 64-bit integer through __index__ (int, bool); everything else is
-// NotImplemented.
+// NotImplemented. Only a KeyboardInterrupt escapes a comparison.
 PyObject* condenser_compare(PyObject* self, PyObject* other, int op)
 {
     if (op != Py_EQ && op != Py_NE) Py_RETURN_NOTIMPLEMENTED;
@@ -106,6 +106,8 @@ PyObject* condenser_compare(PyObject* self, PyObject* other, int op)
         Ref index = Ref::steal(PyNumber_Index(other));
         theirs = index ? PyLong_AsLongLong(index.get()) : -1;
         if (theirs == -1 && PyErr_Occurred()) {
+            // An __index__ that failed; a Ctrl-C that arrived meanwhile is the caller's.
+            if (PyErr_ExceptionMatches(PyExc_KeyboardInterrupt)) return nullptr;
             PyErr_Clear();
             Py_RETURN_NOTIMPLEMENTED;
         }

@@ -23,15 +23,30 @@ void retake_lock(PyThreadState* state)
 }
 
 // Whether the calling thread is the one the interpreter runs signal handlers
-// on. When this cannot be told, polling is the safe side.
+// on, by threading's record of the main thread. The record is read from
+// dictionaries, never by calling into Python: Python code run here would run
+// a pending signal's handler, and its KeyboardInterrupt would be raised where
+// nothing can report it. When this cannot be told (threading not imported, a
+// record of another shape), polling is the safe side: PyErr_CheckSignals runs
+// no handler on another thread. Only the failures of these reads are cleared;
+// any other exception is left pending and stops the work.
 bool handles_signals()
 {
-    Ref threading = Ref::steal(PyImport_ImportModule("threading"));
-    Ref main = threading ? Ref::steal(PyObject_CallMethod(threading.get(), "main_thread", nullptr)) : Ref();
-    Ref ident = main ? Ref::steal(PyObject_GetAttrString(main.get(), "ident")) : Ref();
-    const unsigned long main_ident = ident ? PyLong_AsUnsignedLong(ident.get()) : 0;
+    PyObject* modules = PyImport_GetModuleDict();  // borrowed, as are the items below
+    PyObject* threading = modules != nullptr ? PyDict_GetItemString(modules, "threading") : nullptr;
+    PyObject* globals = threading != nullptr && PyModule_Check(threading) ? PyModule_GetDict(threading) : nullptr;
+    PyObject* main = globals != nullptr ? PyDict_GetItemString(globals, "_main_thread") : nullptr;
+    // The instance's own attributes: __dict__ is a slot of its type, read by C.
+    Ref attributes = Ref::steal(main != nullptr ? PyObject_GetAttrString(main, "__dict__") : nullptr);
+    PyObject* ident = attributes && PyDict_Check(attributes.get()) ? PyDict_GetItemString(attributes.get(), "_ident")
+                                                                    : nullptr;
+    if (ident == nullptr || !PyLong_Check(ident)) {
+        if (PyErr_ExceptionMatches(PyExc_AttributeError)) PyErr_Clear();  // an object without __dict__
+        return true;
+    }
+    const unsigned long main_ident = PyLong_AsUnsignedLong(ident);
     if (PyErr_Occurred()) {
-        PyErr_Clear();
+        if (PyErr_ExceptionMatches(PyExc_OverflowError)) PyErr_Clear();  // an ident out of range
         return true;
     }
     return main_ident == PyThread_get_thread_ident();
@@ -62,7 +77,7 @@ bool EngineWork::poll(void* context)
     // Which thread this is matters only to work that lasts until the first
     // poll, so it is asked then, not at every call.
     if (work->thread_ == Thread::Unknown) work->thread_ = handles_signals() ? Thread::Main : Thread::Other;
-    const bool stop = work->thread_ == Thread::Main && PyErr_CheckSignals() < 0;
+    const bool stop = PyErr_Occurred() != nullptr || (work->thread_ == Thread::Main && PyErr_CheckSignals() < 0);
     if (work->saved_ != nullptr) work->saved_ = PyEval_SaveThread();
     return stop;
 }

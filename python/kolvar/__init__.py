@@ -12,7 +12,8 @@ whole design of a binary column in one call, with the :class:`ColumnDesign`
 it returns.  The package adds
 :func:`components` and :func:`component`, which read the built-in component
 database, and the modules :mod:`kolvar.thermo` (conveniences such as the
-liquid-split test), :mod:`kolvar.plot` and :mod:`kolvar.cli`.
+liquid-split test) and :mod:`kolvar.plot`, both imported with the package,
+and :mod:`kolvar.cli`.
 """
 
 import types as _types
@@ -27,6 +28,9 @@ from ._engine import _UnitWarning as UnitWarning
 from ._design import ColumnDesign, design
 from ._energy import column_energy, ponchon_savarit
 from ._shortcut import shortcut
+
+# The submodules come with the package (kolvar.plot needs matplotlib only to draw).
+from . import plot, thermo  # noqa: E402,F401
 
 __all__ = [*_engine.__all__, "shortcut", "CompositionWarning", "LiquidSplitWarning", "column_energy",
            "ponchon_savarit", "design", "ColumnDesign", "UnitWarning"]

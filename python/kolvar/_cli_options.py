@@ -4,6 +4,7 @@ checks that argparse cannot make, each failure a :class:`UsageError`."""
 from __future__ import annotations
 
 import argparse
+import math
 import os
 from typing import NoReturn, Optional, Sequence
 
@@ -130,6 +131,9 @@ def build_parser() -> argparse.ArgumentParser:
     parser.add_argument("--plot", metavar="FILE", help="write the diagram to FILE (.png, .svg or .pdf)")
     parser.add_argument("--json", action="store_true", help="print the design as JSON instead of the report")
     parser.add_argument("--version", action="version", version=f"{PROG} {__version__}")
+    parser.add_argument(
+        "--self-test", action="store_true", help="check this installation in seconds with a subset of the tests, and exit"
+    )
     return parser
 
 
@@ -203,9 +207,15 @@ def _check_thermo_options(args: argparse.Namespace) -> None:
 
 def parse(argv: Optional[Sequence[str]]) -> argparse.Namespace:
     args = build_parser().parse_args(argv)
+    if args.self_test:
+        raise UsageError("--self-test takes no other option")
     _check_thermo_options(args)
     if args.parameters is not None:
         args.parameters = activity_parameters(args.parameters)
+    if args.pressure is not None and not (math.isfinite(args.pressure) and args.pressure > 0.0):
+        # As the shortcut says it; the bubble points would only fail to converge.
+        shown = "NaN" if math.isnan(args.pressure) else f"{args.pressure:g}"
+        raise UsageError(f"pressure must be positive and finite, got {shown} kPa")
     if args.points < MIN_POINTS:
         raise UsageError(f"--points must be at least {MIN_POINTS}, got {args.points}")
     if args.plot is not None:

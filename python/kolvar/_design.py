@@ -51,7 +51,8 @@ class ColumnDesign:
     in the shape of ``ColumnEnergy``), ``n_stages`` and ``feed_stage``.
     """
 
-    __slots__ = _FIELDS
+    # The diagram of _repr_html_ is drawn once, on the first display, and kept.
+    __slots__ = _FIELDS + ("_svg_text",)
 
     system: ThermoSystem
     column: BinaryColumn
@@ -64,6 +65,7 @@ class ColumnDesign:
     energy: ColumnEnergy
     n_stages: float
     feed_stage: int
+    _svg_text: str
 
     def __init__(self, *args: Any, **kwargs: Any) -> None:
         raise TypeError("ColumnDesign is made by kolvar.design(...)")
@@ -151,7 +153,16 @@ class ColumnDesign:
         return design_sheet(self, self._svg())
 
     def _svg(self) -> str:
-        """The diagram as inline SVG, or '' without matplotlib."""
+        """The diagram as inline SVG, or '' without matplotlib; drawn on the first call only."""
+        try:
+            return self._svg_text
+        except AttributeError:
+            pass
+        text = self._draw_svg()
+        object.__setattr__(self, "_svg_text", text)
+        return text
+
+    def _draw_svg(self) -> str:
         try:
             from matplotlib.backends.backend_svg import FigureCanvasSVG
             from matplotlib.figure import Figure
@@ -285,4 +296,32 @@ def _restore(*values: Any) -> ColumnDesign:
     reflux = staircase.spec.reflux if method == "mccabe_thiele" else staircase.reflux
     if (state["reflux"], state["n_stages"], state["feed_stage"]) != (reflux, staircase.n_stages, staircase.feed_stage):
         raise ValueError("the state of ColumnDesign does not match its staircase")
+    _check_parts(state)
     return _make(*values)
+
+
+def _check_parts(state: Dict[str, Any]) -> None:
+    """Refuse a state whose parts, each sound on its own, belong to different designs."""
+    column, system, energy, staircase = state["column"], state["system"], state["energy"], state["staircase"]
+    r_min, reflux = state["r_min"], state["reflux"]
+    if not (isinstance(r_min, float) and math.isfinite(r_min) and 0.0 <= r_min < reflux):
+        raise ValueError(f"the state of ColumnDesign holds r_min = {r_min!r}, not a finite number from 0 to below "
+                         f"the reflux {reflux!r}")
+    if len(system.components) != 2:
+        raise ValueError(f"the state of ColumnDesign holds a system of {len(system.components)} components, "
+                         "not a binary one")
+    if state["curve"].pressure != column.pressure:
+        raise ValueError(f"the state of ColumnDesign holds a curve at {state['curve'].pressure!r} kPa for a column "
+                         f"at {column.pressure!r} kPa")
+    products = energy.distillate_rate + energy.bottoms_rate
+    if not math.isclose(products, column.feed.rate, rel_tol=1e-9):
+        raise ValueError(f"the state of ColumnDesign holds flows with D + B = {products!r} kmol/h for a feed of "
+                         f"{column.feed.rate!r} kmol/h")
+    if state["method"] == "mccabe_thiele":
+        spec = staircase.spec
+        ours = (column.x_distillate, column.x_bottoms, column.feed.z, column.feed.q, column.condenser)
+        same = (spec.x_distillate, spec.x_bottoms, spec.z_feed, spec.q, spec.condenser) == ours
+    else:
+        same = staircase.column.to_dict() == column.to_dict()
+    if not same:
+        raise ValueError("the state of ColumnDesign holds a staircase of another column")

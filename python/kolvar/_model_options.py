@@ -33,6 +33,10 @@ def activity_parameters(values: List[str]) -> Union[Tuple[float, float], Dict[st
             mapping: Dict[str, object] = json.loads(values[0])  # text opening with "{" is an object
         except ValueError as exc:
             raise ValueError(f"argument --parameters: invalid JSON: {exc}") from None
+        for key, value in mapping.items():
+            if not _numbers(value):
+                raise ValueError(f"argument --parameters: {key!r} must be a number or a list of numbers, "
+                                 f"got {json.dumps(value)}")
         return mapping
     if len(values) != 2:
         raise ValueError("argument --parameters: expected two numbers A12 A21 or one JSON mapping")
@@ -43,3 +47,10 @@ def activity_parameters(values: List[str]) -> Union[Tuple[float, float], Dict[st
         except ValueError:
             raise ValueError(f"argument --parameters: invalid float value: {value!r}") from None
     return numbers[0], numbers[1]
+
+
+def _numbers(value: object) -> bool:
+    """Whether a JSON value is a number or a (nested) list of numbers: a string, object, null or boolean is not."""
+    if isinstance(value, list):
+        return all(_numbers(item) for item in value)
+    return isinstance(value, (int, float)) and not isinstance(value, bool)

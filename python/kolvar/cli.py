@@ -15,6 +15,7 @@ number is in kPa or K, and one that no liquid of the system can have is
 reported as a warning line.  ``--json`` prints the design's ``to_dict()``
 with its stage table and units instead of the report, and ``--plot FILE``
 also writes the diagram (PNG, SVG or PDF, by the file's extension).
+``--self-test`` checks the installation instead (see kolvar._self_test).
 
 The options are parsed in kolvar._cli_options, the report is written by
 kolvar._cli_report and the diagram by kolvar._cli_plot.
@@ -193,6 +194,10 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
         from .shortcut_cli import main as shortcut_main
 
         return shortcut_main(arguments[1:])
+    if arguments == ["--self-test"]:
+        from ._self_test import run as self_test
+
+        return self_test()
     try:
         return _report_errors(argv)
     except BrokenPipeError:

@@ -54,26 +54,29 @@ Result<SaturatedEnthalpy> saturated(Result<BubblePoint> point, const ThermoSyste
 
 }  // namespace
 
-Result<SaturatedEnthalpy> bubble_enthalpy(const ThermoSystem& system, double p, std::span<const double> x)
+Result<SaturatedEnthalpy> bubble_enthalpy(const ThermoSystem& system, double p, std::span<const double> x,
+                                          Interrupt interrupt)
 {
-    return saturated(system.bubble_temperature(p, x), system, p, x, thermo::Phase::Liquid);
+    return saturated(system.bubble_temperature(p, x, interrupt), system, p, x, thermo::Phase::Liquid);
 }
 
-Result<SaturatedEnthalpy> dew_enthalpy(const ThermoSystem& system, double p, std::span<const double> y)
+Result<SaturatedEnthalpy> dew_enthalpy(const ThermoSystem& system, double p, std::span<const double> y,
+                                       Interrupt interrupt)
 {
-    return saturated(system.dew_temperature(p, y), system, p, y, thermo::Phase::Vapor);
+    return saturated(system.dew_temperature(p, y, interrupt), system, p, y, thermo::Phase::Vapor);
 }
 
-Result<double> feed_enthalpy(const ThermoSystem& system, double p, std::span<const double> z, double q)
+Result<double> feed_enthalpy(const ThermoSystem& system, double p, std::span<const double> z, double q,
+                             Interrupt interrupt)
 {
     double h = 0.0;
     if (q != 0.0) {
-        const auto liquid = bubble_enthalpy(system, p, z);
+        const auto liquid = bubble_enthalpy(system, p, z, interrupt);
         if (!liquid) return std::unexpected(liquid.error());
         h += q * liquid->enthalpy;
     }
     if (q != 1.0) {
-        const auto vapour = dew_enthalpy(system, p, z);
+        const auto vapour = dew_enthalpy(system, p, z, interrupt);
         if (!vapour) return std::unexpected(vapour.error());
         h += (1.0 - q) * vapour->enthalpy;
     }

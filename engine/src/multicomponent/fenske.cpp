@@ -91,9 +91,9 @@ Result<Distribution> fenske_distribution(const ThermoSystem& system, const Short
         if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
         fractions(d, sum_of(d), x_top);
         fractions(b, sum_of(b), x_bottom);
-        auto top = system.bubble_temperature(spec.pressure, x_top);
+        auto top = system.bubble_temperature(spec.pressure, x_top, interrupt);
         if (!top) return std::unexpected(std::move(top.error()));
-        auto bottom = system.bubble_temperature(spec.pressure, x_bottom);
+        auto bottom = system.bubble_temperature(spec.pressure, x_bottom, interrupt);
         if (!bottom) return std::unexpected(std::move(bottom.error()));
         for (std::size_t i = 0; i < n; ++i) {
             const double alpha = std::sqrt((top->k[i] / top->k[heavy]) * (bottom->k[i] / bottom->k[heavy]));

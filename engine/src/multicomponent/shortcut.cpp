@@ -22,7 +22,7 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     const auto [light, heavy] = checked->keys;
     const std::vector<double>& z = checked->z;
 
-    auto feed = system.bubble_temperature(spec.pressure, z);
+    auto feed = system.bubble_temperature(spec.pressure, z, interrupt);
     if (!feed) {
         // Above every critical pressure no liquid boils: most often a pressure in Pa.
         if (const auto above = above_every_critical_pressure(system, spec.pressure))
@@ -96,11 +96,12 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     out.feed_stage = static_cast<std::uint64_t>(std::round(out.rectifying_stages)) + 1;
 
     // The total condenser turns the top vapour x_D into saturated liquid.
+    if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
     const auto top_states = column_top(system, spec.pressure, out.distillate, CondenserKind::Total);
     if (!top_states) return std::unexpected(top_states.error());
-    const auto bottoms_liquid = bubble_enthalpy(system, spec.pressure, out.bottoms);
+    const auto bottoms_liquid = bubble_enthalpy(system, spec.pressure, out.bottoms, interrupt);
     if (!bottoms_liquid) return std::unexpected(bottoms_liquid.error());
-    const auto h_feed = feed_enthalpy(system, spec.pressure, z, spec.q);
+    const auto h_feed = feed_enthalpy(system, spec.pressure, z, spec.q, interrupt);
     if (!h_feed) return std::unexpected(h_feed.error());
     const Overhead overhead =
         overhead_streams(*top_states, out.reflux, out.distillate_rate, top_states->overhead_enthalpy);

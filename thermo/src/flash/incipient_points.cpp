@@ -128,21 +128,36 @@ Solved resolve(const SystemSpec& spec, Direction direction, Unknown unknown, dou
                                                        judged.fugacity_gap));
 }
 
+// Every path's answer passes the general procedure's last check: a point
+// with a non-finite K-value or incipient composition (K = inf where a
+// component all but vanishes from the incipient phase), or a K-value of 0,
+// is refused, whichever solver found it.
+Solved finite(Solved solved, Unknown unknown, double given)
+{
+    if (!solved) return solved;
+    const bool for_pressure = unknown == Unknown::LogPressure;
+    const double t = for_pressure ? given : solved->value;
+    const double p = for_pressure ? solved->value : given;
+    if (auto error = non_finite_result(solved->k, solved->y, t, p)) return std::unexpected(std::move(*error));
+    return solved;
+}
+
 }  // namespace
 
 Solved point_pressure(const SystemSpec& spec, double temperature, std::span<const double> composition,
                       Direction direction, double tolerance, unsigned max_iterations)
 {
-    return resolve(spec, direction, Unknown::LogPressure, temperature, composition,
-                   certified_pressure(spec, temperature, composition, direction, tolerance, max_iterations),
-                   [&] {
-                       return substitution_bubble_pressure(spec, temperature, composition, direction, tolerance,
-                                                           max_iterations);
-                   },
-                   tolerance, max_iterations, [&] {
-                       return continued_pressure(spec, temperature, composition, direction, tolerance,
-                                                 max_iterations);
-                   });
+    return finite(resolve(spec, direction, Unknown::LogPressure, temperature, composition,
+                          certified_pressure(spec, temperature, composition, direction, tolerance, max_iterations),
+                          [&] {
+                              return substitution_bubble_pressure(spec, temperature, composition, direction, tolerance,
+                                                                  max_iterations);
+                          },
+                          tolerance, max_iterations, [&] {
+                              return continued_pressure(spec, temperature, composition, direction, tolerance,
+                                                        max_iterations);
+                          }),
+                  Unknown::LogPressure, temperature);
 }
 
 Solved point_temperature(const SystemSpec& spec, double pressure, std::span<const double> composition,
@@ -163,15 +178,16 @@ Solved point_temperature(const SystemSpec& spec, double pressure, std::span<cons
         if (auto point = ideal_vapour_bubble_temperature(spec, pressure, composition, tolerance, max_iterations))
             fast = CertifiedPoint{std::move(*point), std::nullopt};
     }
-    return resolve(spec, direction, Unknown::Temperature, pressure, composition, std::move(fast),
-                   [&] {
-                       return incipient_temperature(spec, pressure, composition, direction, tolerance,
-                                                    max_iterations);
-                   },
-                   tolerance, max_iterations, [&] {
-                       return continued_temperature(spec, pressure, composition, direction, tolerance,
-                                                    max_iterations);
-                   });
+    return finite(resolve(spec, direction, Unknown::Temperature, pressure, composition, std::move(fast),
+                          [&] {
+                              return incipient_temperature(spec, pressure, composition, direction, tolerance,
+                                                           max_iterations);
+                          },
+                          tolerance, max_iterations, [&] {
+                              return continued_temperature(spec, pressure, composition, direction, tolerance,
+                                                           max_iterations);
+                          }),
+                  Unknown::Temperature, pressure);
 }
 
 }  // namespace flash

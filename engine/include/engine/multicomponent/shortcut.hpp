@@ -127,7 +127,9 @@ struct ShortcutResult {
 //   the failure of a saturation point or enthalpy of the energy balance
 //    (ThermoFailed), then ThermoFailed "the duties are no finite numbers:
 //    Q_C = {Q_C} kW, Q_R = {Q_R} kW"
-// `interrupt` is asked before every pass of the distribution.
+// `interrupt` is asked before every pass of the distribution and by every
+// bubble and dew point (of the feed, of each pass and of the energy
+// balance), between their steps.
 Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& spec, Interrupt interrupt = {});
 
 // The steps on their own, for the design above and for checks of it.
