@@ -1,0 +1,127 @@
+// The exact Jacobian of the stage equations, block by block. Composition
+// derivatives of ln(f_i/(x_i P)) come from the exact-derivative entry point
+// (at a total of one mole, so over the phase's total here); the enthalpy
+// flows L h = sum_i l_i h_i have the partial molar enthalpies h_i as their
+// derivatives in the component flows, and L c_p in the temperature.
+#include "column/mesh/stage_equations.hpp"
+
+namespace kolvar::engine::mesh {
+namespace {
+
+// The condenser's rows: its bubble point in T_0, w and stage 1's vapour,
+// the summation of w, and the top specification.
+void condenser_rows(const Problem& pb, std::span<const double> u, const Evaluation& eval, BlockTridiagonal& jac)
+{
+    const std::size_t n = pb.n;
+    const StageView top = stage_view(pb, u, 1);
+    const double V1 = sum(top.v);
+    const auto w = u.subspan(1, n);
+    const double S = sum(w);
+    const auto& vap = eval.incipient.fugacity;
+    const auto& liq = eval.reflux.fugacity;
+    for (std::size_t i = 0; i < n; ++i) {
+        jac.diagonal(0, i, 0) = vap.d_temperature[i] - liq.d_temperature[i];
+        for (std::size_t k = 0; k < n; ++k) {
+            jac.diagonal(0, i, 1 + k) = (i == k ? 1.0 / w[i] : 0.0) - 1.0 / S + vap.d_amounts[i * n + k] / S;
+            jac.upper(0, i, k) = -(i == k ? 1.0 / top.v[i] : 0.0) + 1.0 / V1 - liq.d_amounts[i * n + k] / V1;
+        }
+    }
+    for (std::size_t k = 0; k < n; ++k) jac.diagonal(0, n, 1 + k) = 1.0;
+    const double f = 1.0 / pb.total_feed;
+    if (pb.top.kind == SpecKind::Reflux) {
+        jac.diagonal(0, n + 1, n + 1) = -(1.0 + pb.top.value) * f;
+        for (std::size_t k = 0; k < n; ++k) jac.upper(0, n + 1, k) = f;
+    } else {
+        jac.diagonal(0, n + 1, n + 1) = f;
+    }
+}
+
+// A specification row of stage j (the last row of its block).
+void specification_row(const Problem& pb, PlacedSpec spec, bool top, std::size_t b, BlockTridiagonal& jac)
+{
+    const std::size_t n = pb.n, row = 2 * n;
+    const double f = 1.0 / pb.total_feed;
+    for (std::size_t k = 0; k < n; ++k) {
+        double dv = 0.0, dl = 0.0;
+        if (top) {  // partial condenser: D = V_1, reflux L_1
+            if (spec.kind == SpecKind::Reflux) {
+                dl = 1.0;
+                dv = -spec.value;
+            } else {
+                dv = 1.0;
+            }
+        } else if (spec.kind == SpecKind::Boilup) {
+            dv = 1.0;
+            dl = -spec.value;
+        } else {
+            dl = 1.0;
+        }
+        jac.diagonal(b, row, k) = dv * f;
+        jac.diagonal(b, row, n + k) = dl * f;
+    }
+}
+
+void stage_rows(const Problem& pb, std::span<const double> u, const Evaluation& eval, std::size_t j,
+                BlockTridiagonal& jac)
+{
+    const std::size_t n = pb.n, b = pb.block_of_stage(j), T = 2 * n;
+    const StageView s = stage_view(pb, u, j);
+    const double L = sum(s.l), V = sum(s.v);
+    const double U = pb.liquid_draw[j - 1], W = pb.vapour_draw[j - 1];
+    const PhaseState& liq = eval.liquid[j - 1];
+    const PhaseState& vap = eval.vapour[j - 1];
+    const bool reflux_in = j == 1 && pb.total;
+    const double d = reflux_in ? distillate_unknown(pb, u) : 0.0;
+    const double f = 1.0 / pb.total_feed;
+
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t k = 0; k < n; ++k) {
+            const double delta = i == k ? 1.0 : 0.0;
+            // Component balance.
+            double dv = -delta - W * (delta / V - s.v[i] / (V * V));
+            if (reflux_in) dv += delta * (1.0 - d / V) + s.v[i] * d / (V * V);
+            jac.diagonal(b, i, k) = dv * f;
+            jac.diagonal(b, i, n + k) = (-delta - U * (delta / L - s.l[i] / (L * L))) * f;
+            if (j > 1) jac.lower(b, i, n + k) = delta * f;
+            if (j < pb.stages) jac.upper(b, i, k) = delta * f;
+            // Equilibrium.
+            jac.diagonal(b, n + i, k) = delta / s.v[i] - 1.0 / V + vap.fugacity.d_amounts[i * n + k] / V;
+            jac.diagonal(b, n + i, n + k) = -delta / s.l[i] + 1.0 / L - liq.fugacity.d_amounts[i * n + k] / L;
+        }
+        if (reflux_in) jac.lower(b, i, n + 1) = -s.v[i] / V * f;
+        jac.diagonal(b, n + i, T) = vap.fugacity.d_temperature[i] - liq.fugacity.d_temperature[i];
+    }
+
+    if (j == pb.stages) return specification_row(pb, pb.bottom, false, b, jac);
+    if (j == 1 && !pb.total) return specification_row(pb, pb.top, true, b, jac);
+
+    // Enthalpy balance: what enters less what leaves.
+    const double e = 1.0 / (pb.total_feed * pb.enthalpy_scale);
+    for (std::size_t k = 0; k < n; ++k) {
+        double dv = -((1.0 + W / V) * vap.partial_enthalpy[k] - (W / V) * vap.enthalpy);
+        const double dl = -((1.0 + U / L) * liq.partial_enthalpy[k] - (U / L) * liq.enthalpy);
+        if (reflux_in) dv += eval.reflux.enthalpy + (V - d) * (eval.reflux.partial_enthalpy[k] - eval.reflux.enthalpy) / V;
+        jac.diagonal(b, T, k) = dv * e;
+        jac.diagonal(b, T, n + k) = dl * e;
+        if (j > 1) jac.lower(b, T, n + k) = eval.liquid[j - 2].partial_enthalpy[k] * e;
+        if (j < pb.stages) jac.upper(b, T, k) = eval.vapour[j].partial_enthalpy[k] * e;
+    }
+    jac.diagonal(b, T, T) = -((L + U) * liq.heat_capacity + (V + W) * vap.heat_capacity) * e;
+    if (j > 1) jac.lower(b, T, T) = sum(stage_view(pb, u, j - 1).l) * eval.liquid[j - 2].heat_capacity * e;
+    else if (reflux_in) {
+        jac.lower(b, T, 0) = (V - d) * eval.reflux.heat_capacity * e;
+        jac.lower(b, T, n + 1) = -eval.reflux.enthalpy * e;
+    }
+    if (j < pb.stages) jac.upper(b, T, T) = sum(stage_view(pb, u, j + 1).v) * eval.vapour[j].heat_capacity * e;
+}
+
+}  // namespace
+
+void jacobian(const Problem& pb, std::span<const double> u, const Evaluation& eval, BlockTridiagonal& jac)
+{
+    jac.clear();
+    if (pb.total) condenser_rows(pb, u, eval, jac);
+    for (std::size_t j = 1; j <= pb.stages; ++j) stage_rows(pb, u, eval, j, jac);
+}
+
+}  // namespace kolvar::engine::mesh

@@ -1,0 +1,140 @@
+// A rated column satisfies its own equations, checked afresh through the
+// system's public questions: every stage's component balances, equal
+// fugacities, summations and enthalpy balance, the condenser's bubble point
+// and the balances over the whole column; and bad columns and
+// specification pairs are refused before any solving.
+#include "engine/column/mesh.hpp"
+#include "engine/energy/saturated_enthalpy.hpp"
+#include "engine/thermo/fugacity_derivatives.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace kolvar::engine;
+namespace thermo = kolvar::thermo;
+
+namespace {
+
+std::vector<ComponentSource> sources(std::vector<std::string> names) { return {names.begin(), names.end()}; }
+
+struct Case {
+    std::string label;
+    std::function<Result<ThermoSystem>()> make;
+    StagedColumn column;
+    std::array<ColumnSpecification, 2> specs;
+};
+
+StagedColumn column_of(std::uint64_t n, std::uint64_t feed_stage, std::vector<double> z, double p,
+                       CondenserKind condenser = CondenserKind::Total)
+{
+    return {n, {{feed_stage, 100.0, std::move(z), FeedQuality{1.0}}}, p, 0.0, condenser, {}};
+}
+
+double ln_coefficient(const ThermoSystem& system, double t, double p, const std::vector<double>& w,
+                      thermo::Phase phase, std::size_t i)
+{
+    return system.ln_phi_derivatives(t, p, w, phase).value().ln_phi[i];
+}
+
+double enthalpy(const ThermoSystem& system, const ProfileStage& s, thermo::Phase phase)
+{
+    return system.enthalpy(s.t, s.p, phase == thermo::Phase::Liquid ? s.x : s.y, phase).value();
+}
+
+class StagedColumnSolution : public ::testing::TestWithParam<Case> {};
+
+TEST_P(StagedColumnSolution, SatisfiesEveryStageEquationAndTheOverallBalances)
+{
+    const Case& c = GetParam();
+    const ThermoSystem system = c.make().value();
+    const auto solved = solve_staged_column(system, c.column, c.specs);
+    ASSERT_TRUE(solved) << solved.error().display();
+    const MeshSolution& m = *solved;
+    const StageProfile& pr = m.profile;
+    const std::size_t n = system.components().size(), N = c.column.n_stages;
+    const bool total = c.column.condenser == CondenserKind::Total;
+    const StageFeed& feed = c.column.feeds.front();
+    const double F = feed.rate;
+    const double h_feed = feed_enthalpy(system, stage_pressure(c.column, feed.stage), feed.composition, 1.0).value();
+    EXPECT_LE(m.residual, mesh_tolerance);
+    const double d = pr.distillate.rate;
+
+    // The reflux: liquid x_D at its bubble point with a total condenser.
+    const auto reflux_state = bubble_enthalpy(system, c.column.pressure, pr.distillate.composition);
+    const double reflux_flow = m.reflux * d;
+    const double energy_scale = F * std::abs(h_feed) + 3600.0 * (std::abs(pr.condenser_duty) + std::abs(pr.reboiler_duty));
+
+    for (std::size_t j = 1; j <= N; ++j) {
+        const ProfileStage& s = pr.stages[j - 1];
+        double sx = 0.0, sy = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            sx += s.x[i];
+            sy += s.y[i];
+            double in = feed.stage == j ? F * feed.composition[i] : 0.0;
+            if (j > 1) in += pr.stages[j - 2].liquid_flow * pr.stages[j - 2].x[i];
+            else if (total) in += reflux_flow * pr.distillate.composition[i];
+            if (j < N) in += pr.stages[j].vapour_flow * pr.stages[j].y[i];
+            EXPECT_NEAR(in, s.liquid_flow * s.x[i] + s.vapour_flow * s.y[i], 1e-9 * F) << "stage " << j << " i " << i;
+            const double gap = std::log(s.x[i]) + ln_coefficient(system, s.t, s.p, s.x, thermo::Phase::Liquid, i) -
+                               std::log(s.y[i]) - ln_coefficient(system, s.t, s.p, s.y, thermo::Phase::Vapor, i);
+            EXPECT_NEAR(gap, 0.0, 1e-9) << "stage " << j << " i " << i;
+        }
+        EXPECT_NEAR(sx, 1.0, 1e-9);
+        EXPECT_NEAR(sy, 1.0, 1e-9);
+        // Enthalpy balances, with the duties on the condenser and the reboiler.
+        double in = feed.stage == j ? F * h_feed : 0.0;
+        if (j > 1) in += pr.stages[j - 2].liquid_flow * enthalpy(system, pr.stages[j - 2], thermo::Phase::Liquid);
+        else if (total) in += reflux_flow * reflux_state.value().enthalpy;
+        if (j < N) in += pr.stages[j].vapour_flow * enthalpy(system, pr.stages[j], thermo::Phase::Vapor);
+        if (j == N) in += 3600.0 * pr.reboiler_duty;
+        if (j == 1 && !total) in -= 3600.0 * pr.condenser_duty;
+        const double out = s.liquid_flow * enthalpy(system, s, thermo::Phase::Liquid) +
+                           s.vapour_flow * enthalpy(system, s, thermo::Phase::Vapor);
+        EXPECT_NEAR(in, out, 1e-9 * energy_scale) << "stage " << j;
+    }
+    if (total) {
+        // The condenser returns the top vapour as liquid at its bubble point.
+        const ProfileStage& top = pr.stages.front();
+        EXPECT_NEAR(top.vapour_flow, d + reflux_flow, 1e-9 * F);
+        const double h_top = enthalpy(system, top, thermo::Phase::Vapor);
+        EXPECT_NEAR(3600.0 * pr.condenser_duty, top.vapour_flow * (h_top - reflux_state.value().enthalpy),
+                    1e-9 * energy_scale);
+    }
+    // Over the whole column.
+    const double b = pr.bottoms.rate;
+    for (std::size_t i = 0; i < n; ++i)
+        EXPECT_NEAR(F * feed.composition[i], d * pr.distillate.composition[i] + b * pr.bottoms.composition[i], 1e-9 * F);
+    const double h_d = total ? reflux_state.value().enthalpy : enthalpy(system, pr.stages.front(), thermo::Phase::Vapor);
+    const double h_b = enthalpy(system, pr.stages.back(), thermo::Phase::Liquid);
+    EXPECT_NEAR(F * h_feed + 3600.0 * pr.reboiler_duty, d * h_d + b * h_b + 3600.0 * pr.condenser_duty,
+                1e-9 * energy_scale);
+}
+
+const Case cases[] = {
+    {"BenzeneToluenePengRobinson",
+     [] { return ThermoSystem::peng_robinson(std::vector<std::string>{"benzene", "toluene"}); },
+     column_of(12, 6, {0.44, 0.56}, 101.325), {RefluxSpec{3.5}, DistillateRateSpec{43.82}}},
+    {"FourAlkanesPengRobinson",
+     [] { return ThermoSystem::peng_robinson(std::vector<std::string>{"propane", "n-butane", "n-pentane", "n-hexane"}); },
+     column_of(20, 10, {0.15, 0.35, 0.30, 0.20}, 800.0), {RefluxSpec{1.2}, DistillateRateSpec{50.0}}},
+    {"MethanolWaterWilsonVirialPartial",
+     [] {
+         return ThermoSystem::activity(sources({"methanol", "water"}),
+                                       {.model = thermo::ActivityModel::Wilson,
+                                        .parameters = Matrix{{0.0, 449.3}, {1964.6, 0.0}},
+                                        .vapour = thermo::VaporModel::virial(),
+                                        .saturation = std::nullopt,
+                                        .poynting = true,
+                                        .solubility = std::nullopt});
+     },
+     column_of(10, 5, {0.3, 0.7}, 101.325, CondenserKind::Partial), {BoilupSpec{1.5}, RefluxSpec{2.0}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Columns, StagedColumnSolution, ::testing::ValuesIn(cases),
+                         [](const auto& info) { return info.param.label; });
+
+}  // namespace
