@@ -138,3 +138,50 @@ INSTANTIATE_TEST_SUITE_P(Columns, StagedColumnSolution, ::testing::ValuesIn(case
                          [](const auto& info) { return info.param.label; });
 
 }  // namespace
+
+namespace {
+
+// Each bad column or specification pair is refused before any solving, with its own message.
+TEST(StagedColumnRefusals, NameTheFaultBeforeSolving)
+{
+    const ThermoSystem system = ThermoSystem::peng_robinson(std::vector<std::string>{"benzene", "toluene"}).value();
+    const StagedColumn good = column_of(10, 5, {0.44, 0.56}, 101.325);
+    const std::array<ColumnSpecification, 2> specs{RefluxSpec{2.0}, DistillateRateSpec{40.0}};
+    struct Refusal {
+        std::function<void(StagedColumn&)> change;
+        std::array<ColumnSpecification, 2> specs;
+        ErrorKind kind;
+        std::string message;
+    };
+    const Refusal refusals[] = {
+        {[](StagedColumn& c) { c.n_stages = 1, c.condenser = CondenserKind::Partial; }, specs, ErrorKind::InvalidInput,
+         "n_stages must be at least 2 with a partial condenser, got 1"},
+        {[](StagedColumn& c) { c.pressure = 0.0; }, specs, ErrorKind::InvalidInput,
+         "pressure must be positive and finite, got 0 kPa"},
+        {[](StagedColumn& c) { c.feeds[0].stage = 0; }, specs, ErrorKind::InvalidInput,
+         "feed 1 is on stage 0, outside 1..10"},
+        {[](StagedColumn& c) { c.feeds[0].composition = {44.0, 56.0}; }, specs, ErrorKind::InvalidInput,
+         "feed 1 composition must be mole fractions summing to 1, got a sum of 100"},
+        {[](StagedColumn& c) { c.side_draws = {{11, DrawPhase::Liquid, 1.0}}; }, specs, ErrorKind::InvalidInput,
+         "side draw 1 is on stage 11, outside 1..10"},
+        {[](StagedColumn& c) { c.feeds[0].composition = {1.0, 0.0}; }, specs, ErrorKind::InvalidInput,
+         "component \"toluene\" is in no feed"},
+        {[](StagedColumn&) {}, {RefluxSpec{-1.0}, DistillateRateSpec{40.0}}, ErrorKind::InvalidInput,
+         "specification reflux must be positive and finite, got -1"},
+        {[](StagedColumn&) {}, {RefluxSpec{2.0}, RefluxSpec{3.0}}, ErrorKind::Infeasible, "reflux is given twice"},
+        {[](StagedColumn&) {}, {RefluxSpec{2.0}, DistillateRateSpec{100.0}}, ErrorKind::Infeasible,
+         "distillate_rate = 100 kmol/h must be below the total feed less the side draws, 100 kmol/h"},
+        {[](StagedColumn&) {}, {BottomsRateSpec{60.0}, DistillateRateSpec{40.0}}, ErrorKind::Infeasible,
+         "distillate_rate and bottoms_rate fix the same balance; give one of them with reflux or boilup"},
+    };
+    for (const auto& refusal : refusals) {
+        StagedColumn column = good;
+        refusal.change(column);
+        const auto solved = solve_staged_column(system, column, refusal.specs);
+        ASSERT_FALSE(solved) << refusal.message;
+        EXPECT_EQ(solved.error().kind, refusal.kind) << refusal.message;
+        EXPECT_EQ(solved.error().message, refusal.message);
+    }
+}
+
+}  // namespace

@@ -10,7 +10,7 @@ namespace kolvar::engine::mesh {
 
 // Passes of the bubble-point method at most, and the temperature change
 // below which they stop, K.
-inline constexpr unsigned initial_passes = 12;
+inline constexpr unsigned initial_passes = 4;
 inline constexpr double initial_settled = 0.05;
 
 // The unknowns of the start. Failures: the bubble-point solves' (ThermoFailed,
