@@ -185,3 +185,40 @@ TEST(StagedColumnRefusals, NameTheFaultBeforeSolving)
 }
 
 }  // namespace
+
+namespace {
+
+// A rating read back through other specifications gives the same column:
+// (reflux, D) against (reflux, x_D of the light component), bordered at the
+// top, and against (the light component's distillate recovery, the heavy
+// one's bottoms purity), each in its own row.
+TEST(StagedColumnRoundTrip, OtherSpecificationsOfTheSameColumnGiveItBack)
+{
+    const ThermoSystem system =
+        ThermoSystem::peng_robinson(std::vector<std::string>{"propane", "n-butane", "n-pentane"}).value();
+    for (const auto condenser : {CondenserKind::Total, CondenserKind::Partial}) {
+        const StagedColumn column = column_of(12, 6, {0.3, 0.4, 0.3}, 800.0, condenser);
+        const auto first = solve_staged_column(system, column, {RefluxSpec{2.0}, DistillateRateSpec{45.0}});
+        ASSERT_TRUE(first) << first.error().display();
+        const double x_light = first->profile.distillate.composition[0];
+        const double recovery = 45.0 * x_light / 30.0;
+        const double x_heavy = first->profile.bottoms.composition[2];
+        const std::array<ColumnSpecification, 2> others[] = {
+            {RefluxSpec{2.0}, DistillatePuritySpec{0, x_light}},
+            {DistillateRecoverySpec{0, recovery}, BottomsPuritySpec{2, x_heavy}},
+        };
+        for (const auto& specs : others) {
+            const auto again = solve_staged_column(system, column, specs);
+            ASSERT_TRUE(again) << again.error().display();
+            EXPECT_NEAR(again->profile.distillate.rate, 45.0, 1e-8 * 100.0);
+            EXPECT_NEAR(again->reflux, 2.0, 1e-8);
+            for (std::size_t j = 0; j < column.n_stages; ++j) {
+                EXPECT_NEAR(again->profile.stages[j].t, first->profile.stages[j].t, 1e-8);
+                for (std::size_t i = 0; i < 3; ++i)
+                    EXPECT_NEAR(again->profile.stages[j].x[i], first->profile.stages[j].x[i], 1e-8);
+            }
+        }
+    }
+}
+
+}  // namespace

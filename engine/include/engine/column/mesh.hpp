@@ -8,7 +8,13 @@
 // the summations hold by x = l/L and y = v/V. A total condenser adds its
 // bubble point (temperature and incipient vapour) and the distillate rate.
 // Two specifications replace the condenser's and the reboiler's enthalpy
-// balances, whose duties then follow.
+// balances, whose duties then follow. A specification of the top (reflux, a
+// distillate purity or recovery) takes the condenser's row, one of the
+// bottom (boilup, a bottoms purity or recovery) the reboiler's, a product
+// rate whichever is left. Two of the same end: the first takes its row, the
+// distillate rate becomes an unknown whose row takes the other end, and the
+// second specification borders the block-tridiagonal system (one more
+// equation, solved with it by one more substitution).
 //
 // Units: flows in kmol/h, temperatures in K, pressures in kPa, duties in kW.
 #pragma once
@@ -20,12 +26,15 @@
 #include "engine/thermo/system.hpp"
 
 #include <array>
+#include <cstddef>
 #include <variant>
 
 namespace kolvar::engine {
 
 // The specifications the solver takes: R = L/D, the distillate and bottoms
-// rates [kmol/h], and the boilup V_N/B.
+// rates [kmol/h], the boilup V_N/B, a product's mole fraction of one
+// component (by index) and the fraction of a component's feed a product
+// recovers.
 struct RefluxSpec {
     double value = 0.0;
 };
@@ -38,9 +47,28 @@ struct BottomsRateSpec {
 struct BoilupSpec {
     double value = 0.0;
 };
-using ColumnSpecification = std::variant<RefluxSpec, DistillateRateSpec, BottomsRateSpec, BoilupSpec>;
+struct DistillatePuritySpec {
+    std::size_t component = 0;
+    double value = 0.0;
+};
+struct BottomsPuritySpec {
+    std::size_t component = 0;
+    double value = 0.0;
+};
+struct DistillateRecoverySpec {
+    std::size_t component = 0;
+    double value = 0.0;
+};
+struct BottomsRecoverySpec {
+    std::size_t component = 0;
+    double value = 0.0;
+};
+using ColumnSpecification =
+    std::variant<RefluxSpec, DistillateRateSpec, BottomsRateSpec, BoilupSpec, DistillatePuritySpec,
+                 BottomsPuritySpec, DistillateRecoverySpec, BottomsRecoverySpec>;
 
-// "reflux", "distillate_rate", "bottoms_rate", "boilup".
+// "reflux", "distillate_rate", "bottoms_rate", "boilup", "distillate_purity",
+// "bottoms_purity", "distillate_recovery", "bottoms_recovery".
 const char* name(const ColumnSpecification& specification);
 
 // A column the solver can take, checked in order, each InvalidInput:
@@ -62,12 +90,16 @@ const char* name(const ColumnSpecification& specification);
 Result<void> check_staged_column(const ThermoSystem& system, const StagedColumn& column);
 
 // A pair of specifications that can hold on the column, after
-// check_staged_column: "specification {name} must be positive and finite,
-// got {v}" (InvalidInput); Infeasible "{name} is given twice",
+// check_staged_column, each InvalidInput: "specification {name} names
+// component {i}, but the system has {n} components"; "specification {name}
+// must be positive and finite, got {v}" (reflux, rates, boilup);
+// "specification {name} must lie strictly between 0 and 1, got {v}"
+// (purities, recoveries); then Infeasible "{name} is given twice",
 // "{name} = {v} kmol/h must be below the total feed less the side draws,
 // {F - S} kmol/h", and "distillate_rate and bottoms_rate fix the same
 // balance; give one of them with reflux or boilup".
-Result<void> check_specifications(const StagedColumn& column, const std::array<ColumnSpecification, 2>& pair);
+Result<void> check_specifications(const ThermoSystem& system, const StagedColumn& column,
+                                  const std::array<ColumnSpecification, 2>& pair);
 
 struct MeshSolution {
     StageProfile profile;  // stages top-down, products, duties

@@ -1,6 +1,6 @@
 // The checks of a staged column and of a pair of specifications, before any
 // thermodynamics is asked.
-#include "engine/column/mesh.hpp"
+#include "column/mesh/mesh_problem.hpp"
 
 #include "kolvar/format.hpp"
 
@@ -57,10 +57,19 @@ double total_draw(const StagedColumn& column)
 
 }  // namespace
 
+namespace mesh {
+const char* spec_name(SpecKind kind)
+{
+    static constexpr const char* names[] = {"reflux",         "distillate_rate",     "bottoms_rate",
+                                            "boilup",         "distillate_purity",   "bottoms_purity",
+                                            "distillate_recovery", "bottoms_recovery"};
+    return names[static_cast<unsigned>(kind)];
+}
+}  // namespace mesh
+
 const char* name(const ColumnSpecification& specification)
 {
-    static constexpr const char* names[] = {"reflux", "distillate_rate", "bottoms_rate", "boilup"};
-    return names[specification.index()];
+    return mesh::spec_name(static_cast<mesh::SpecKind>(specification.index()));
 }
 
 Result<void> check_staged_column(const ThermoSystem& system, const StagedColumn& column)
@@ -98,11 +107,27 @@ Result<void> check_staged_column(const ThermoSystem& system, const StagedColumn&
     return {};
 }
 
-Result<void> check_specifications(const StagedColumn& column, const std::array<ColumnSpecification, 2>& pair)
+Result<void> check_specifications(const ThermoSystem& system, const StagedColumn& column,
+                                  const std::array<ColumnSpecification, 2>& pair)
 {
+    const std::size_t n = system.components().size();
     for (const auto& s : pair) {
         const double v = std::visit([](auto spec) { return spec.value; }, s);
-        if (!positive(v)) return invalid_input(text("specification ", name(s), " must be positive and finite, got ", v));
+        const std::size_t named = std::visit(
+            [](auto spec) -> std::size_t {
+                if constexpr (requires { spec.component; }) return spec.component;
+                else return 0;
+            },
+            s);
+        if (named >= n)
+            return invalid_input(text("specification ", name(s), " names component ", std::uint64_t{named},
+                                      ", but the system has ", std::uint64_t{n}, " components"));
+        if (s.index() >= 4) {
+            if (!(v > 0.0 && v < 1.0))
+                return invalid_input(text("specification ", name(s), " must lie strictly between 0 and 1, got ", v));
+        } else if (!positive(v)) {
+            return invalid_input(text("specification ", name(s), " must be positive and finite, got ", v));
+        }
     }
     if (pair[0].index() == pair[1].index()) return infeasible(text(name(pair[0]), " is given twice"));
     const double products = total_feed(column) - total_draw(column);

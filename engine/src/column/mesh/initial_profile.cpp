@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace kolvar::engine::mesh {
 namespace {
@@ -27,6 +28,26 @@ struct Flows {
     std::vector<double> liquid, vapour;  // L_j, V_j at index j - 1
 };
 
+Flows flows_at(const Problem& pb, std::span<const double> qf, double d, double r);
+
+// A distillate rate a specification implies or suggests: a product rate
+// itself; a purity or a recovery taking most of the component's feed into
+// its product.
+std::optional<double> distillate_guess(const Problem& pb, const PlacedSpec& s)
+{
+    const double products = pb.total_feed - pb.total_draw;
+    const double fi = s.kind >= SpecKind::DistillatePurity ? pb.component_feed[s.component] : 0.0;
+    switch (s.kind) {
+    case SpecKind::DistillateRate: return s.value > 0.0 ? std::optional(s.value) : std::nullopt;
+    case SpecKind::BottomsRate: return products - s.value;
+    case SpecKind::DistillatePurity: return 0.98 * fi / s.value;
+    case SpecKind::BottomsPurity: return products - 0.98 * fi / s.value;
+    case SpecKind::DistillateRecovery: return s.value * fi + 0.05 * (products - fi);
+    case SpecKind::BottomsRecovery: return products - s.value * fi - 0.05 * (products - fi);
+    default: return std::nullopt;
+    }
+}
+
 // The distillate and reflux the two specifications imply at constant
 // molar overflow, then the flows stage by stage.
 Flows overflow_flows(const Problem& pb, std::span<const double> qf)
@@ -34,22 +55,25 @@ Flows overflow_flows(const Problem& pb, std::span<const double> qf)
     const double products = pb.total_feed - pb.total_draw;
     double vapour_feed = pb.total_feed;  // sum (1 - q) F
     for (double v : qf) vapour_feed -= v;
-    double d = 0.5 * products, r = 1.0;
-    const auto top = pb.top, bottom = pb.bottom;
-    auto rate_of = [&](PlacedSpec s) { return s.kind == SpecKind::DistillateRate ? s.value : products - s.value; };
-    if (top.kind == SpecKind::Reflux) {
-        r = top.value;
-        if (bottom.kind == SpecKind::Boilup)
-            d = (bottom.value * products + vapour_feed) / (r + 1.0 + bottom.value);
-        else
-            d = rate_of(bottom);
-    } else {
-        d = rate_of(top);
-        r = (bottom.value * (products - d) + vapour_feed) / d - 1.0;
-    }
-    d = std::clamp(d, 0.01 * products, 0.99 * products);
+    std::optional<double> d;
+    for (const PlacedSpec* s : {&pb.top, &pb.bottom, pb.bordered ? &*pb.bordered : nullptr})
+        if (s && !d) d = distillate_guess(pb, *s);
+    double r = 2.0;
+    const PlacedSpec* reflux = pb.top.kind == SpecKind::Reflux ? &pb.top : nullptr;
+    if (pb.bordered && pb.bordered->kind == SpecKind::Reflux) reflux = &*pb.bordered;
+    const PlacedSpec* boilup = pb.bottom.kind == SpecKind::Boilup ? &pb.bottom : nullptr;
+    if (pb.bordered && pb.bordered->kind == SpecKind::Boilup) boilup = &*pb.bordered;
+    if (reflux) r = reflux->value;
+    if (!d && reflux && boilup) d = (boilup->value * products + vapour_feed) / (r + 1.0 + boilup->value);
+    if (!d) d = 0.5 * products;
+    if (!reflux && boilup) r = (boilup->value * (products - *d) + vapour_feed) / *d - 1.0;
+    const double dc = std::clamp(*d, 0.01 * products, 0.99 * products);
     r = std::max(r, 0.1);
+    return flows_at(pb, qf, dc, r);
+}
 
+Flows flows_at(const Problem& pb, std::span<const double> qf, double d, double r)
+{
     Flows f{d, r, std::vector<double>(pb.stages), std::vector<double>(pb.stages)};
     const double least = 1e-3 * pb.total_feed;
     double above = 0.0;  // liquid entering the stage from above

@@ -5,11 +5,13 @@
 // derivatives in the component flows, and L c_p in the temperature.
 #include "column/mesh/stage_equations.hpp"
 
+#include <algorithm>
+
 namespace kolvar::engine::mesh {
 namespace {
 
 // The condenser's rows: its bubble point in T_0, w and stage 1's vapour,
-// the summation of w, and the top specification.
+// and the summation of w.
 void condenser_rows(const Problem& pb, std::span<const double> u, const Evaluation& eval, BlockTridiagonal& jac)
 {
     const std::size_t n = pb.n;
@@ -27,42 +29,29 @@ void condenser_rows(const Problem& pb, std::span<const double> u, const Evaluati
         }
     }
     for (std::size_t k = 0; k < n; ++k) jac.diagonal(0, n, 1 + k) = 1.0;
-    const double f = 1.0 / pb.total_feed;
-    if (pb.top.kind == SpecKind::Reflux) {
-        jac.diagonal(0, n + 1, n + 1) = -(1.0 + pb.top.value) * f;
-        for (std::size_t k = 0; k < n; ++k) jac.upper(0, n + 1, k) = f;
-    } else {
-        jac.diagonal(0, n + 1, n + 1) = f;
-    }
 }
 
-// A specification row of stage j (the last row of its block).
-void specification_row(const Problem& pb, PlacedSpec spec, bool top, std::size_t b, BlockTridiagonal& jac)
+// A specification's gradient as row `row` of block row b: its entries lie
+// in the blocks b - 1, b and b + 1.
+void specification_row(const Problem& pb, std::span<const double> u, PlacedSpec spec, bool top, std::size_t b,
+                       std::size_t row, std::vector<double>& grad, BlockTridiagonal& jac)
 {
-    const std::size_t n = pb.n, row = 2 * n;
-    const double f = 1.0 / pb.total_feed;
-    for (std::size_t k = 0; k < n; ++k) {
-        double dv = 0.0, dl = 0.0;
-        if (top) {  // partial condenser: D = V_1, reflux L_1
-            if (spec.kind == SpecKind::Reflux) {
-                dl = 1.0;
-                dv = -spec.value;
-            } else {
-                dv = 1.0;
-            }
-        } else if (spec.kind == SpecKind::Boilup) {
-            dv = 1.0;
-            dl = -spec.value;
-        } else {
-            dl = 1.0;
+    grad.resize(u.size());
+    specification(pb, u, spec, top, grad);
+    for (std::size_t nb = b == 0 ? 0 : b - 1; nb <= std::min(b + 1, pb.blocks() - 1); ++nb) {
+        const std::size_t o = pb.offset(nb);
+        for (std::size_t c = 0; c < pb.block_size(nb); ++c) {
+            const double g = grad[o + c];
+            if (g == 0.0) continue;
+            if (nb == b) jac.diagonal(b, row, c) = g;
+            else if (nb + 1 == b) jac.lower(b, row, c) = g;
+            else jac.upper(b, row, c) = g;
         }
-        jac.diagonal(b, row, k) = dv * f;
-        jac.diagonal(b, row, n + k) = dl * f;
     }
 }
 
 void stage_rows(const Problem& pb, std::span<const double> u, const Evaluation& eval, std::size_t j,
-                BlockTridiagonal& jac)
+                std::vector<double>& grad, BlockTridiagonal& jac)
 {
     const std::size_t n = pb.n, b = pb.block_of_stage(j), T = 2 * n;
     const StageView s = stage_view(pb, u, j);
@@ -92,8 +81,8 @@ void stage_rows(const Problem& pb, std::span<const double> u, const Evaluation& 
         jac.diagonal(b, n + i, T) = vap.fugacity.d_temperature[i] - liq.fugacity.d_temperature[i];
     }
 
-    if (j == pb.stages) return specification_row(pb, pb.bottom, false, b, jac);
-    if (j == 1 && !pb.total) return specification_row(pb, pb.top, true, b, jac);
+    if (j == pb.stages) return specification_row(pb, u, pb.bottom, false, b, T, grad, jac);
+    if (j == 1 && !pb.total) return specification_row(pb, u, pb.top, true, b, T, grad, jac);
 
     // Enthalpy balance: what enters less what leaves.
     const double e = 1.0 / (pb.total_feed * pb.enthalpy_scale);
@@ -120,8 +109,12 @@ void stage_rows(const Problem& pb, std::span<const double> u, const Evaluation& 
 void jacobian(const Problem& pb, std::span<const double> u, const Evaluation& eval, BlockTridiagonal& jac)
 {
     jac.clear();
-    if (pb.total) condenser_rows(pb, u, eval, jac);
-    for (std::size_t j = 1; j <= pb.stages; ++j) stage_rows(pb, u, eval, j, jac);
+    std::vector<double> grad;
+    if (pb.total) {
+        condenser_rows(pb, u, eval, jac);
+        specification_row(pb, u, pb.top, true, 0, pb.n + 1, grad, jac);
+    }
+    for (std::size_t j = 1; j <= pb.stages; ++j) stage_rows(pb, u, eval, j, grad, jac);
 }
 
 }  // namespace kolvar::engine::mesh

@@ -12,8 +12,27 @@ namespace {
 
 PlacedSpec placed(const ColumnSpecification& s)
 {
-    const double v = std::visit([](auto spec) { return spec.value; }, s);
-    return {static_cast<SpecKind>(s.index()), v};
+    return std::visit(
+        [&](auto spec) -> PlacedSpec {
+            std::size_t component = 0;
+            if constexpr (requires { spec.component; }) component = spec.component;
+            return {static_cast<SpecKind>(s.index()), spec.value, component};
+        },
+        s);
+}
+
+// 1 for a specification of the top, -1 of the bottom, 0 for a product rate.
+int end_of(SpecKind kind)
+{
+    switch (kind) {
+    case SpecKind::Reflux:
+    case SpecKind::DistillatePurity:
+    case SpecKind::DistillateRecovery: return 1;
+    case SpecKind::Boilup:
+    case SpecKind::BottomsPurity:
+    case SpecKind::BottomsRecovery: return -1;
+    default: return 0;
+    }
 }
 
 // The enthalpy [J/mol] of a feed at its stage's pressure.
@@ -67,12 +86,27 @@ Result<Problem> make_problem(const ThermoSystem& system, const StagedColumn& col
     // the balances are measured against the feed's enthalpy, at least 1 kJ/mol.
     pb.enthalpy_scale = std::max(scale, 1000.0);
 
-    // The reflux belongs to the top, the boilup to the bottom; a product rate
-    // goes wherever the other specification leaves room.
-    PlacedSpec a = placed(pair[0]), b = placed(pair[1]);
-    const bool a_top = a.kind == SpecKind::Reflux || b.kind == SpecKind::Boilup;
-    pb.top = a_top ? a : b;
-    pb.bottom = a_top ? b : a;
+    pb.component_feed.assign(pb.n, 0.0);
+    for (std::size_t j = 0; j < pb.stages; ++j)
+        for (std::size_t i = 0; i < pb.n; ++i) pb.component_feed[i] += pb.feed[j * pb.n + i];
+
+    // Each specification belongs to its end; a product rate goes wherever
+    // the other leaves room.
+    const PlacedSpec a = placed(pair[0]), b = placed(pair[1]);
+    const int end_a = end_of(a.kind), end_b = end_of(b.kind);
+    if (end_a != 0 && end_a == end_b) {
+        const bool top = end_a > 0;
+        (top ? pb.top : pb.bottom) = a;
+        pb.bordered = b;
+        pb.free_row_top = !top;
+        (top ? pb.bottom : pb.top) = {SpecKind::DistillateRate, 0.0, 0};  // its value is the unknown D
+    } else if (end_a > 0 || end_b < 0) {
+        pb.top = a;
+        pb.bottom = b;
+    } else {
+        pb.top = b;
+        pb.bottom = a;
+    }
     return pb;
 }
 

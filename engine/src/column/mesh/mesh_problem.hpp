@@ -15,16 +15,31 @@
 #include "engine/column/mesh.hpp"
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
 namespace kolvar::engine::mesh {
 
 // A specification as a row of the equations: where it stands and what it fixes.
-enum class SpecKind : unsigned { Reflux, DistillateRate, BottomsRate, Boilup };
+// In the order of ColumnSpecification's alternatives.
+enum class SpecKind : unsigned {
+    Reflux,
+    DistillateRate,
+    BottomsRate,
+    Boilup,
+    DistillatePurity,
+    BottomsPurity,
+    DistillateRecovery,
+    BottomsRecovery
+};
+// "reflux", "distillate_rate", ..., as the specifications are named.
+const char* spec_name(SpecKind kind);
+
 struct PlacedSpec {
     SpecKind kind = SpecKind::Reflux;
     double value = 0.0;
+    std::size_t component = 0;  // of a purity or recovery
 };
 
 struct Problem {
@@ -38,8 +53,14 @@ struct Problem {
     std::vector<double> vapour_draw;   // W_j, index j - 1
     double total_feed = 0.0;
     double total_draw = 0.0;
+    std::vector<double> component_feed;  // f_i summed over the feeds
     PlacedSpec top;     // on the condenser block, or stage 1's last row when partial
     PlacedSpec bottom;  // stage N's last row
+    // A second specification of the same end as the first: it borders the
+    // system, and the other end's row fixes the distillate rate, an unknown
+    // held in that row's value (bordered_top says which end that is not).
+    std::optional<PlacedSpec> bordered;
+    bool free_row_top = false;
     double enthalpy_scale = 1.0;  // J/mol dividing the enthalpy balances, with the total feed
 
     std::size_t blocks() const { return stages + (total ? 1 : 0); }

@@ -24,7 +24,7 @@ struct NewtonOutcome {
 // (ThermoFailed); a singular Jacobian and NotConverged after mesh_iterations
 // naming the equation of the largest residual; Interrupted, `interrupt`
 // asked once per iteration.
-Result<NewtonOutcome> newton(const thermo::SystemSpec& spec, const Problem& problem,
+Result<NewtonOutcome> newton(const thermo::SystemSpec& spec, Problem problem,
                              std::span<const std::string> names, std::vector<double>& u, Evaluation& eval,
                              Interrupt& interrupt);
 

@@ -43,43 +43,12 @@ double enthalpy_surplus(const Problem& pb, std::span<const double> u, const Eval
     return in - out;
 }
 
-namespace {
-
-// The residual of a specification, over the total feed.
-double specification(const Problem& pb, std::span<const double> u, PlacedSpec spec, bool top)
-{
-    const double products = pb.total_feed - pb.total_draw;
-    const StageView first = stage_view(pb, u, 1);
-    const StageView last = stage_view(pb, u, pb.stages);
-    double r = 0.0;
-    if (top) {
-        // The distillate: D of the condenser, or the vapour off a partial one.
-        const double d = pb.total ? distillate_unknown(pb, u) : sum(first.v);
-        const double reflux_flow = pb.total ? sum(first.v) - d : sum(first.l);
-        switch (spec.kind) {
-        case SpecKind::Reflux: r = reflux_flow - spec.value * d; break;
-        case SpecKind::DistillateRate: r = d - spec.value; break;
-        case SpecKind::BottomsRate: r = d - (products - spec.value); break;
-        case SpecKind::Boilup: break;  // never placed at the top
-        }
-    } else {
-        const double b = sum(last.l);
-        switch (spec.kind) {
-        case SpecKind::DistillateRate: r = b - (products - spec.value); break;
-        case SpecKind::BottomsRate: r = b - spec.value; break;
-        case SpecKind::Boilup: r = sum(last.v) - spec.value * b; break;
-        case SpecKind::Reflux: break;  // never placed at the bottom
-        }
-    }
-    return r / pb.total_feed;
-}
-
-}  // namespace
 
 void residuals(const Problem& pb, std::span<const double> u, const Evaluation& eval, std::span<double> r)
 {
     const std::size_t n = pb.n;
     const double h_scale = pb.total_feed * pb.enthalpy_scale;
+    std::vector<double> grad(u.size());
     if (pb.total) {
         const StageView top = stage_view(pb, u, 1);
         const double V1 = sum(top.v);
@@ -89,7 +58,7 @@ void residuals(const Problem& pb, std::span<const double> u, const Evaluation& e
             r[i] = std::log(w[i] / S) + eval.incipient.fugacity.ln_phi[i] - std::log(top.v[i] / V1) -
                    eval.reflux.fugacity.ln_phi[i];
         r[n] = S - 1.0;
-        r[n + 1] = specification(pb, u, pb.top, true);
+        r[n + 1] = specification(pb, u, pb.top, true, grad);
     }
     for (std::size_t j = 1; j <= pb.stages; ++j) {
         const StageView s = stage_view(pb, u, j);
@@ -106,8 +75,8 @@ void residuals(const Problem& pb, std::span<const double> u, const Evaluation& e
             row[n + i] = std::log(s.v[i] / V) + eval.vapour[j - 1].fugacity.ln_phi[i] - std::log(s.l[i] / L) -
                          eval.liquid[j - 1].fugacity.ln_phi[i];
         }
-        if (j == pb.stages) row[2 * n] = specification(pb, u, pb.bottom, false);
-        else if (j == 1 && !pb.total) row[2 * n] = specification(pb, u, pb.top, true);
+        if (j == pb.stages) row[2 * n] = specification(pb, u, pb.bottom, false, grad);
+        else if (j == 1 && !pb.total) row[2 * n] = specification(pb, u, pb.top, true, grad);
         else row[2 * n] = enthalpy_surplus(pb, u, eval, j) / h_scale;
     }
 }
@@ -119,15 +88,15 @@ std::string equation_name(const Problem& pb, std::span<const std::string> names,
     if (pb.total && index < pb.condenser_size()) {
         if (index < n) return text("bubble point of ", names[index], " in the condenser");
         if (index == n) return "summation of the condenser's incipient vapour";
-        return text("specification ", pb.top.kind == SpecKind::Reflux ? "reflux" : "of the top");
+        return text("specification ", spec_name(pb.top.kind));
     }
     const std::size_t first = pb.total ? pb.condenser_size() : 0;
     const std::uint64_t j = (index - first) / pb.stage_size() + 1;
     const std::size_t k = (index - first) % pb.stage_size();
     if (k < n) return text("component balance of ", names[k], " on stage ", j);
     if (k < 2 * n) return text("equilibrium of ", names[k - n], " on stage ", j);
-    if (j == pb.stages) return "specification of the bottom";
-    if (j == 1 && !pb.total) return "specification of the top";
+    if (j == pb.stages) return text("specification ", spec_name(pb.bottom.kind));
+    if (j == 1 && !pb.total) return text("specification ", spec_name(pb.top.kind));
     return text("enthalpy balance of stage ", j);
 }
 

@@ -60,7 +60,7 @@ Result<MeshSolution> solve_staged_column(const ThermoSystem& system, const Stage
                                          const std::array<ColumnSpecification, 2>& pair, Interrupt interrupt)
 {
     if (auto ok = check_staged_column(system, column); !ok) return std::unexpected(std::move(ok.error()));
-    if (auto ok = check_specifications(column, pair); !ok) return std::unexpected(std::move(ok.error()));
+    if (auto ok = check_specifications(system, column, pair); !ok) return std::unexpected(std::move(ok.error()));
     auto problem = mesh::make_problem(system, column, pair);
     if (!problem) return std::unexpected(std::move(problem.error()));
     auto u = mesh::initial_profile(system, column, *problem, interrupt);

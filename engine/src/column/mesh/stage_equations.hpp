@@ -42,7 +42,12 @@ std::string equation_name(const Problem& problem, std::span<const std::string> n
 // reboiler duty's negative on the reboiler.
 double enthalpy_surplus(const Problem& problem, std::span<const double> u, const Evaluation& eval, std::size_t stage);
 
-// Reflux flow and its enthalpy on stage 1 with a total condenser.
+// The residual of a specification in its row at the top or the bottom, and
+// its gradient in the unknowns into `grad` (all of them, zeroed first).
+double specification(const Problem& problem, std::span<const double> u, PlacedSpec spec, bool top,
+                     std::span<double> grad);
+
+// The distillate rate, an unknown of the total condenser.
 inline double distillate_unknown(const Problem& problem, std::span<const double> u) { return u[problem.n + 1]; }
 
 }  // namespace kolvar::engine::mesh
