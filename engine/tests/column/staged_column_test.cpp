@@ -168,13 +168,21 @@ TEST(StagedColumnRefusals, NameTheFaultBeforeSolving)
          "component \"toluene\" is in no feed"},
         {[](StagedColumn&) {}, {RefluxSpec{-1.0}, DistillateRateSpec{40.0}}, ErrorKind::InvalidInput,
          "specification reflux must be positive and finite, got -1"},
+        {[](StagedColumn&) {}, {RefluxSpec{2.0}, DistillatePuritySpec{2, 0.9}}, ErrorKind::InvalidInput,
+         "specification distillate_purity names component 2, but the system has 2 components"},
+        {[](StagedColumn&) {}, {BottomsRecoverySpec{1, 1.0}, DistillateRateSpec{40.0}}, ErrorKind::InvalidInput,
+         "specification bottoms_recovery must lie strictly between 0 and 1, got 1"},
         {[](StagedColumn&) {}, {RefluxSpec{2.0}, RefluxSpec{3.0}}, ErrorKind::Infeasible, "reflux is given twice"},
+        {[](StagedColumn&) {}, {DistillateRateSpec{50.0}, DistillatePuritySpec{0, 0.9}}, ErrorKind::Infeasible,
+         "distillate_purity = 0.9 of \"benzene\" cannot hold in a distillate of 50 kmol/h from feeds bringing 44 "
+         "kmol/h of it"},
         {[](StagedColumn&) {}, {RefluxSpec{2.0}, DistillateRateSpec{100.0}}, ErrorKind::Infeasible,
          "distillate_rate = 100 kmol/h must be below the total feed less the side draws, 100 kmol/h"},
         {[](StagedColumn&) {}, {BottomsRateSpec{60.0}, DistillateRateSpec{40.0}}, ErrorKind::Infeasible,
          "distillate_rate and bottoms_rate fix the same balance; give one of them with reflux or boilup"},
     };
     for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.message);
         StagedColumn column = good;
         refusal.change(column);
         const auto solved = solve_staged_column(system, column, refusal.specs);
@@ -182,6 +190,11 @@ TEST(StagedColumnRefusals, NameTheFaultBeforeSolving)
         EXPECT_EQ(solved.error().kind, refusal.kind) << refusal.message;
         EXPECT_EQ(solved.error().message, refusal.message);
     }
+    // A caller that asks to stop is obeyed before the solve ends.
+    Interrupt stop([](void*) { return true; }, nullptr, std::chrono::nanoseconds(0));
+    const auto stopped = solve_staged_column(system, good, specs, stop);
+    ASSERT_FALSE(stopped);
+    EXPECT_EQ(stopped.error().kind, ErrorKind::Interrupted);
 }
 
 }  // namespace

@@ -96,8 +96,10 @@ Result<void> check_staged_column(const ThermoSystem& system, const StagedColumn&
 // "specification {name} must lie strictly between 0 and 1, got {v}"
 // (purities, recoveries); then Infeasible "{name} is given twice",
 // "{name} = {v} kmol/h must be below the total feed less the side draws,
-// {F - S} kmol/h", and "distillate_rate and bottoms_rate fix the same
-// balance; give one of them with reflux or boilup".
+// {F - S} kmol/h", "distillate_rate and bottoms_rate fix the same
+// balance; give one of them with reflux or boilup", and, beside a product
+// rate, "{name} = {v} of \"{component}\" cannot hold in a {distillate |
+// bottoms} of {rate} kmol/h from feeds bringing {f} kmol/h of it".
 Result<void> check_specifications(const ThermoSystem& system, const StagedColumn& column,
                                   const std::array<ColumnSpecification, 2>& pair);
 

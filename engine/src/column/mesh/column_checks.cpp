@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <type_traits>
 
 namespace kolvar::engine {
@@ -53,6 +55,40 @@ double total_draw(const StagedColumn& column)
     double s = 0.0;
     for (const auto& draw : column.side_draws) s += draw.rate;
     return s;
+}
+
+// With a product rate given, a purity or recovery cannot ask a product for
+// more of a component than the feeds bring.
+Result<void> check_product_room(const ThermoSystem& system, const StagedColumn& column,
+                                const std::array<ColumnSpecification, 2>& pair, double products)
+{
+    std::optional<double> d;
+    for (const auto& s : pair) {
+        if (const auto* r = std::get_if<DistillateRateSpec>(&s)) d = r->value;
+        if (const auto* r = std::get_if<BottomsRateSpec>(&s)) d = products - r->value;
+    }
+    if (!d) return {};
+    const auto names = system.component_names();
+    for (const auto& s : pair) {
+        const bool top = std::holds_alternative<DistillatePuritySpec>(s) || std::holds_alternative<DistillateRecoverySpec>(s);
+        const bool purity = std::holds_alternative<DistillatePuritySpec>(s) || std::holds_alternative<BottomsPuritySpec>(s);
+        if (s.index() < 4) continue;
+        const auto [i, v] = std::visit(
+            [](auto spec) -> std::pair<std::size_t, double> {
+                if constexpr (requires { spec.component; }) return {spec.component, spec.value};
+                else return {0, 0.0};
+            },
+            s);
+        double fed = 0.0;
+        for (const auto& feed : column.feeds) fed += feed.rate * feed.composition[i];
+        const double rate = top ? *d : products - *d;
+        // A purity x needs x * rate of the component; a recovery r gives r * fed to a product of `rate`.
+        if (purity ? v * rate > fed : v * fed > rate)
+            return infeasible(text(name(s), " = ", v, " of ", format::Quoted{names[i]}, " cannot hold in a ",
+                                   top ? "distillate" : "bottoms", " of ", rate, " kmol/h from feeds bringing ", fed,
+                                   " kmol/h of it"));
+    }
+    return {};
 }
 
 }  // namespace
@@ -145,7 +181,7 @@ Result<void> check_specifications(const ThermoSystem& system, const StagedColumn
                         std::holds_alternative<BottomsRateSpec>(pair[1]));
     if (rates)
         return infeasible("distillate_rate and bottoms_rate fix the same balance; give one of them with reflux or boilup");
-    return {};
+    return check_product_room(system, column, pair, products);
 }
 
 }  // namespace kolvar::engine
