@@ -61,6 +61,7 @@ TEST_P(StagedColumnSolution, SatisfiesEveryStageEquationAndTheOverallBalances)
     const double F = feed.rate;
     const double h_feed = feed_enthalpy(system, stage_pressure(c.column, feed.stage), feed.composition, 1.0).value();
     EXPECT_LE(m.residual, mesh_tolerance);
+    EXPECT_TRUE(unstable_liquid_stages(system, m.profile).value().empty());
     const double d = pr.distillate.rate;
 
     // The reflux: liquid x_D at its bubble point with a total condenser.

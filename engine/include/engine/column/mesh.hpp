@@ -27,6 +27,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 #include <variant>
 
 namespace kolvar::engine {
@@ -125,5 +127,14 @@ inline constexpr unsigned mesh_iterations = 100;
 // by the bubble-point solves of the initialisation.
 Result<MeshSolution> solve_staged_column(const ThermoSystem& system, const StagedColumn& column,
                                          const std::array<ColumnSpecification, 2>& pair, Interrupt interrupt = {});
+
+// The stages (1-based, top-down) whose liquid splits by
+// ThermoSystem::liquid_stability at the stage's temperature and pressure (a
+// tangent-plane distance below -split_tolerance): a
+// rating that assumes one liquid per stage is then not to be trusted. The
+// failures of liquid_stability (ThermoFailed, Interrupted).
+inline constexpr double split_tolerance = 1e-9;
+Result<std::vector<std::uint64_t>> unstable_liquid_stages(const ThermoSystem& system, const StageProfile& profile,
+                                                          Interrupt interrupt = {});
 
 }  // namespace kolvar::engine

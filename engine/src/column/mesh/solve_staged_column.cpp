@@ -76,4 +76,16 @@ Result<MeshSolution> solve_staged_column(const ThermoSystem& system, const Stage
     return out;
 }
 
+Result<std::vector<std::uint64_t>> unstable_liquid_stages(const ThermoSystem& system, const StageProfile& profile,
+                                                          Interrupt interrupt)
+{
+    std::vector<std::uint64_t> split;
+    for (const auto& stage : profile.stages) {
+        auto test = system.liquid_stability(stage.t, stage.p, stage.x, interrupt);
+        if (!test) return std::unexpected(std::move(test.error()));
+        if (test->tpd < -split_tolerance) split.push_back(stage.index);
+    }
+    return split;
+}
+
 }  // namespace kolvar::engine
