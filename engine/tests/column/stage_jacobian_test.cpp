@@ -3,7 +3,8 @@
 // outside the blocks zero, on columns that exercise both condensers, side
 // draws and every specification row. The heat capacities of the enthalpy
 // balances (their temperature entries) are excluded: they omit the
-// residual enthalpy's second temperature derivative by design.
+// residual enthalpy's second temperature derivative by design, and so do
+// the rows of duty specifications.
 #include "column/mesh/initial_profile.hpp"
 #include "column/mesh/stage_equations.hpp"
 
@@ -26,6 +27,7 @@ struct Case {
     std::function<Result<ThermoSystem>()> make;
     StagedColumn column;
     std::array<ColumnSpecification, 2> specs;
+    bool duty_rows = false;  // the specification rows hold heat capacities too
 };
 
 class StageJacobian : public ::testing::TestWithParam<Case> {};
@@ -58,9 +60,9 @@ TEST_P(StageJacobian, MatchesCentralDifferencesOfTheResiduals)
     };
     auto is_enthalpy_row = [&](std::size_t r) {
         const std::size_t b = block_of(r), local = r - pb.offset(b);
-        if (pb.total && b == 0) return false;
+        if (pb.total && b == 0) return c.duty_rows && local == n + 1;
         const std::size_t j = pb.total ? b : b + 1;
-        return local == 2 * n && j != pb.stages && !(j == 1 && !pb.total);
+        return local == 2 * n && (c.duty_rows || (j != pb.stages && !(j == 1 && !pb.total)));
     };
 
     std::vector<double> up(m), down(m), r_up(m), r_down(m);
@@ -107,6 +109,14 @@ const Case cases[] = {
      [] { return ThermoSystem::peng_robinson(std::vector<std::string>{"propane", "n-butane", "n-pentane"}); },
      {7, {{4, 100.0, {0.3, 0.4, 0.3}, FeedQuality{1.0}}}, 800.0, 0.0, CondenserKind::Partial, {}},
      {BottomsRecoverySpec{2, 0.95}, DistillatePuritySpec{0, 0.6}}},
+    {"TotalDuties",
+     [] { return ThermoSystem::peng_robinson(std::vector<std::string>{"benzene", "toluene"}); },
+     {6, {{3, 100.0, {0.44, 0.56}, FeedQuality{1.0}}}, 101.325, 0.0, CondenserKind::Total, {}},
+     {ReboilerDutySpec{1500.0}, CondenserDutySpec{1400.0}}, true},
+    {"PartialDuties",
+     [] { return ThermoSystem::peng_robinson(std::vector<std::string>{"benzene", "toluene"}); },
+     {6, {{3, 100.0, {0.44, 0.56}, FeedQuality{1.0}}}, 101.325, 0.0, CondenserKind::Partial, {}},
+     {CondenserDutySpec{1400.0}, ReboilerDutySpec{1500.0}}, true},
     {"PartialGammaPhi",
      [] {
          return ThermoSystem::activity(sources({"methanol", "water"}),

@@ -203,9 +203,8 @@ TEST(StagedColumnRefusals, NameTheFaultBeforeSolving)
 namespace {
 
 // A rating read back through other specifications gives the same column:
-// (reflux, D) against (reflux, x_D of the light component), bordered at the
-// top, and against (the light component's distillate recovery, the heavy
-// one's bottoms purity), each in its own row.
+// (reflux, D) against (reflux, x_D of the light component) and (reflux,
+// Q_C), bordered at the top, and against pairs each in its own row.
 TEST(StagedColumnRoundTrip, OtherSpecificationsOfTheSameColumnGiveItBack)
 {
     const ThermoSystem system =
@@ -217,9 +216,13 @@ TEST(StagedColumnRoundTrip, OtherSpecificationsOfTheSameColumnGiveItBack)
         const double x_light = first->profile.distillate.composition[0];
         const double recovery = 45.0 * x_light / 30.0;
         const double x_heavy = first->profile.bottoms.composition[2];
+        const double q_c = first->profile.condenser_duty, q_r = first->profile.reboiler_duty;
         const std::array<ColumnSpecification, 2> others[] = {
             {RefluxSpec{2.0}, DistillatePuritySpec{0, x_light}},
             {DistillateRecoverySpec{0, recovery}, BottomsPuritySpec{2, x_heavy}},
+            {RefluxSpec{2.0}, CondenserDutySpec{q_c}},
+            {ReboilerDutySpec{q_r}, DistillateRateSpec{45.0}},
+            {BottomsRecoverySpec{2, 1.0 - 45.0 * first->profile.distillate.composition[2] / 30.0}, ReboilerDutySpec{q_r}},
         };
         for (const auto& specs : others) {
             const auto again = solve_staged_column(system, column, specs);

@@ -9,8 +9,9 @@
 // bubble point (temperature and incipient vapour) and the distillate rate.
 // Two specifications replace the condenser's and the reboiler's enthalpy
 // balances, whose duties then follow. A specification of the top (reflux, a
-// distillate purity or recovery) takes the condenser's row, one of the
-// bottom (boilup, a bottoms purity or recovery) the reboiler's, a product
+// distillate purity or recovery, the condenser duty) takes the condenser's
+// row, one of the bottom (boilup, a bottoms purity or recovery, the
+// reboiler duty) the reboiler's, a product
 // rate whichever is left. Two of the same end: the first takes its row, the
 // distillate rate becomes an unknown whose row takes the other end, and the
 // second specification borders the block-tridiagonal system (one more
@@ -36,7 +37,7 @@ namespace kolvar::engine {
 // The specifications the solver takes: R = L/D, the distillate and bottoms
 // rates [kmol/h], the boilup V_N/B, a product's mole fraction of one
 // component (by index) and the fraction of a component's feed a product
-// recovers.
+// recovers, and the condenser's or the reboiler's duty [kW].
 struct RefluxSpec {
     double value = 0.0;
 };
@@ -65,12 +66,20 @@ struct BottomsRecoverySpec {
     std::size_t component = 0;
     double value = 0.0;
 };
+struct CondenserDutySpec {
+    double value = 0.0;  // kW removed
+};
+struct ReboilerDutySpec {
+    double value = 0.0;  // kW added
+};
 using ColumnSpecification =
     std::variant<RefluxSpec, DistillateRateSpec, BottomsRateSpec, BoilupSpec, DistillatePuritySpec,
-                 BottomsPuritySpec, DistillateRecoverySpec, BottomsRecoverySpec>;
+                 BottomsPuritySpec, DistillateRecoverySpec, BottomsRecoverySpec, CondenserDutySpec,
+                 ReboilerDutySpec>;
 
 // "reflux", "distillate_rate", "bottoms_rate", "boilup", "distillate_purity",
-// "bottoms_purity", "distillate_recovery", "bottoms_recovery".
+// "bottoms_purity", "distillate_recovery", "bottoms_recovery",
+// "condenser_duty", "reboiler_duty".
 const char* name(const ColumnSpecification& specification);
 
 // A column the solver can take, checked in order, each InvalidInput:

@@ -72,7 +72,7 @@ Result<void> check_product_room(const ThermoSystem& system, const StagedColumn& 
     for (const auto& s : pair) {
         const bool top = std::holds_alternative<DistillatePuritySpec>(s) || std::holds_alternative<DistillateRecoverySpec>(s);
         const bool purity = std::holds_alternative<DistillatePuritySpec>(s) || std::holds_alternative<BottomsPuritySpec>(s);
-        if (s.index() < 4) continue;
+        if (s.index() < 4 || s.index() >= 8) continue;
         const auto [i, v] = std::visit(
             [](auto spec) -> std::pair<std::size_t, double> {
                 if constexpr (requires { spec.component; }) return {spec.component, spec.value};
@@ -98,7 +98,8 @@ const char* spec_name(SpecKind kind)
 {
     static constexpr const char* names[] = {"reflux",         "distillate_rate",     "bottoms_rate",
                                             "boilup",         "distillate_purity",   "bottoms_purity",
-                                            "distillate_recovery", "bottoms_recovery"};
+                                            "distillate_recovery", "bottoms_recovery",
+                                            "condenser_duty", "reboiler_duty"};
     return names[static_cast<unsigned>(kind)];
 }
 }  // namespace mesh
@@ -158,7 +159,7 @@ Result<void> check_specifications(const ThermoSystem& system, const StagedColumn
         if (named >= n)
             return invalid_input(text("specification ", name(s), " names component ", std::uint64_t{named},
                                       ", but the system has ", std::uint64_t{n}, " components"));
-        if (s.index() >= 4) {
+        if (s.index() >= 4 && s.index() < 8) {
             if (!(v > 0.0 && v < 1.0))
                 return invalid_input(text("specification ", name(s), " must lie strictly between 0 and 1, got ", v));
         } else if (!positive(v)) {

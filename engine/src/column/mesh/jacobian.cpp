@@ -1,8 +1,7 @@
 // The exact Jacobian of the stage equations, block by block. Composition
 // derivatives of ln(f_i/(x_i P)) come from the exact-derivative entry point
 // (at a total of one mole, so over the phase's total here); the enthalpy
-// flows L h = sum_i l_i h_i have the partial molar enthalpies h_i as their
-// derivatives in the component flows, and L c_p in the temperature.
+// balances' from enthalpy_gradient.cpp.
 #include "column/mesh/stage_equations.hpp"
 
 #include <algorithm>
@@ -31,13 +30,10 @@ void condenser_rows(const Problem& pb, std::span<const double> u, const Evaluati
     for (std::size_t k = 0; k < n; ++k) jac.diagonal(0, n, 1 + k) = 1.0;
 }
 
-// A specification's gradient as row `row` of block row b: its entries lie
-// in the blocks b - 1, b and b + 1.
-void specification_row(const Problem& pb, std::span<const double> u, PlacedSpec spec, bool top, std::size_t b,
-                       std::size_t row, std::vector<double>& grad, BlockTridiagonal& jac)
+// A gradient as row `row` of block row b: its entries lie in the blocks
+// b - 1, b and b + 1.
+void place_row(const Problem& pb, std::span<const double> grad, std::size_t b, std::size_t row, BlockTridiagonal& jac)
 {
-    grad.resize(u.size());
-    specification(pb, u, spec, top, grad);
     for (std::size_t nb = b == 0 ? 0 : b - 1; nb <= std::min(b + 1, pb.blocks() - 1); ++nb) {
         const std::size_t o = pb.offset(nb);
         for (std::size_t c = 0; c < pb.block_size(nb); ++c) {
@@ -48,6 +44,13 @@ void specification_row(const Problem& pb, std::span<const double> u, PlacedSpec 
             else jac.upper(b, row, c) = g;
         }
     }
+}
+
+void specification_row(const Problem& pb, std::span<const double> u, const Evaluation& eval, PlacedSpec spec,
+                       bool top, std::size_t b, std::size_t row, std::vector<double>& grad, BlockTridiagonal& jac)
+{
+    specification(pb, u, eval, spec, top, grad);
+    place_row(pb, grad, b, row, jac);
 }
 
 void stage_rows(const Problem& pb, std::span<const double> u, const Evaluation& eval, std::size_t j,
@@ -81,27 +84,13 @@ void stage_rows(const Problem& pb, std::span<const double> u, const Evaluation& 
         jac.diagonal(b, n + i, T) = vap.fugacity.d_temperature[i] - liq.fugacity.d_temperature[i];
     }
 
-    if (j == pb.stages) return specification_row(pb, u, pb.bottom, false, b, T, grad, jac);
-    if (j == 1 && !pb.total) return specification_row(pb, u, pb.top, true, b, T, grad, jac);
+    if (j == pb.stages) return specification_row(pb, u, eval, pb.bottom, false, b, T, grad, jac);
+    if (j == 1 && !pb.total) return specification_row(pb, u, eval, pb.top, true, b, T, grad, jac);
 
     // Enthalpy balance: what enters less what leaves.
-    const double e = 1.0 / (pb.total_feed * pb.enthalpy_scale);
-    for (std::size_t k = 0; k < n; ++k) {
-        double dv = -((1.0 + W / V) * vap.partial_enthalpy[k] - (W / V) * vap.enthalpy);
-        const double dl = -((1.0 + U / L) * liq.partial_enthalpy[k] - (U / L) * liq.enthalpy);
-        if (reflux_in) dv += eval.reflux.enthalpy + (V - d) * (eval.reflux.partial_enthalpy[k] - eval.reflux.enthalpy) / V;
-        jac.diagonal(b, T, k) = dv * e;
-        jac.diagonal(b, T, n + k) = dl * e;
-        if (j > 1) jac.lower(b, T, n + k) = eval.liquid[j - 2].partial_enthalpy[k] * e;
-        if (j < pb.stages) jac.upper(b, T, k) = eval.vapour[j].partial_enthalpy[k] * e;
-    }
-    jac.diagonal(b, T, T) = -((L + U) * liq.heat_capacity + (V + W) * vap.heat_capacity) * e;
-    if (j > 1) jac.lower(b, T, T) = sum(stage_view(pb, u, j - 1).l) * eval.liquid[j - 2].heat_capacity * e;
-    else if (reflux_in) {
-        jac.lower(b, T, 0) = (V - d) * eval.reflux.heat_capacity * e;
-        jac.lower(b, T, n + 1) = -eval.reflux.enthalpy * e;
-    }
-    if (j < pb.stages) jac.upper(b, T, T) = sum(stage_view(pb, u, j + 1).v) * eval.vapour[j].heat_capacity * e;
+    std::fill(grad.begin(), grad.end(), 0.0);
+    add_enthalpy_gradient(pb, u, eval, j, 1.0 / (pb.total_feed * pb.enthalpy_scale), grad);
+    place_row(pb, grad, b, T, jac);
 }
 
 }  // namespace
@@ -109,10 +98,10 @@ void stage_rows(const Problem& pb, std::span<const double> u, const Evaluation& 
 void jacobian(const Problem& pb, std::span<const double> u, const Evaluation& eval, BlockTridiagonal& jac)
 {
     jac.clear();
-    std::vector<double> grad;
+    std::vector<double> grad(u.size());
     if (pb.total) {
         condenser_rows(pb, u, eval, jac);
-        specification_row(pb, u, pb.top, true, 0, pb.n + 1, grad, jac);
+        specification_row(pb, u, eval, pb.top, true, 0, pb.n + 1, grad, jac);
     }
     for (std::size_t j = 1; j <= pb.stages; ++j) stage_rows(pb, u, eval, j, grad, jac);
 }

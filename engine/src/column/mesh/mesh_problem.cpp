@@ -27,10 +27,12 @@ int end_of(SpecKind kind)
     switch (kind) {
     case SpecKind::Reflux:
     case SpecKind::DistillatePurity:
-    case SpecKind::DistillateRecovery: return 1;
+    case SpecKind::DistillateRecovery:
+    case SpecKind::CondenserDuty: return 1;
     case SpecKind::Boilup:
     case SpecKind::BottomsPurity:
-    case SpecKind::BottomsRecovery: return -1;
+    case SpecKind::BottomsRecovery:
+    case SpecKind::ReboilerDuty: return -1;
     default: return 0;
     }
 }

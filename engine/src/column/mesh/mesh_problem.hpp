@@ -31,7 +31,9 @@ enum class SpecKind : unsigned {
     DistillatePurity,
     BottomsPurity,
     DistillateRecovery,
-    BottomsRecovery
+    BottomsRecovery,
+    CondenserDuty,
+    ReboilerDuty
 };
 // "reflux", "distillate_rate", ..., as the specifications are named.
 const char* spec_name(SpecKind kind);

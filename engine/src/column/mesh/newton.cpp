@@ -73,13 +73,13 @@ Result<NewtonOutcome> newton(const thermo::SystemSpec& spec, Problem pb, std::sp
         free_row.value = pb.total ? distillate_unknown(pb, u) : sum(stage_view(pb, u, 1).v);
         free_index = pb.free_row_top ? (pb.total ? n + 1 : 2 * n) : pb.offset(pb.block_of_stage(pb.stages)) + 2 * n;
     }
-    auto bordered = [&](std::span<const double> at, std::span<double> grad) {
-        return border ? specification(pb, at, *pb.bordered, !pb.free_row_top, grad) : 0.0;
+    auto bordered = [&](std::span<const double> at, const Evaluation& e, std::span<double> grad) {
+        return border ? specification(pb, at, e, *pb.bordered, !pb.free_row_top, grad) : 0.0;
     };
 
     if (auto ok = evaluate(spec, pb, u, eval); !ok) return std::unexpected(std::move(ok.error()));
     residuals(pb, u, eval, r);
-    g = bordered(u, g_grad);
+    g = bordered(u, eval, g_grad);
     for (unsigned it = 0;; ++it) {
         std::size_t worst = 0;
         double norm = largest(r, &worst);
@@ -130,7 +130,7 @@ Result<NewtonOutcome> newton(const thermo::SystemSpec& spec, Problem pb, std::sp
             last = evaluate(spec, pb, trial, trial_eval);
             if (!last) continue;
             residuals(pb, trial, trial_eval, r_trial);
-            g_trial = bordered(trial, scratch);
+            g_trial = bordered(trial, trial_eval, scratch);
             const double trial_merit = squares(r_trial) + g_trial * g_trial;
             if (trial_merit < merit || h == max_halvings) {
                 accepted = std::isfinite(trial_merit);

@@ -58,7 +58,7 @@ void residuals(const Problem& pb, std::span<const double> u, const Evaluation& e
             r[i] = std::log(w[i] / S) + eval.incipient.fugacity.ln_phi[i] - std::log(top.v[i] / V1) -
                    eval.reflux.fugacity.ln_phi[i];
         r[n] = S - 1.0;
-        r[n + 1] = specification(pb, u, pb.top, true, grad);
+        r[n + 1] = specification(pb, u, eval, pb.top, true, grad);
     }
     for (std::size_t j = 1; j <= pb.stages; ++j) {
         const StageView s = stage_view(pb, u, j);
@@ -75,8 +75,8 @@ void residuals(const Problem& pb, std::span<const double> u, const Evaluation& e
             row[n + i] = std::log(s.v[i] / V) + eval.vapour[j - 1].fugacity.ln_phi[i] - std::log(s.l[i] / L) -
                          eval.liquid[j - 1].fugacity.ln_phi[i];
         }
-        if (j == pb.stages) row[2 * n] = specification(pb, u, pb.bottom, false, grad);
-        else if (j == 1 && !pb.total) row[2 * n] = specification(pb, u, pb.top, true, grad);
+        if (j == pb.stages) row[2 * n] = specification(pb, u, eval, pb.bottom, false, grad);
+        else if (j == 1 && !pb.total) row[2 * n] = specification(pb, u, eval, pb.top, true, grad);
         else row[2 * n] = enthalpy_surplus(pb, u, eval, j) / h_scale;
     }
 }

@@ -2,6 +2,8 @@
 // flows over the total feed, fractions as they stand.
 #include "column/mesh/stage_equations.hpp"
 
+#include "engine/column/energy_balance.hpp"
+
 #include <algorithm>
 
 namespace kolvar::engine::mesh {
@@ -45,7 +47,8 @@ double stage_fraction(const Problem& pb, std::span<const double> u, std::size_t 
 
 }  // namespace
 
-double specification(const Problem& pb, std::span<const double> u, PlacedSpec spec, bool top, std::span<double> grad)
+double specification(const Problem& pb, std::span<const double> u, const Evaluation& eval, PlacedSpec spec, bool top,
+                     std::span<double> grad)
 {
     std::fill(grad.begin(), grad.end(), 0.0);
     const double f = 1.0 / pb.total_feed;
@@ -81,6 +84,23 @@ double specification(const Problem& pb, std::span<const double> u, PlacedSpec sp
         const double y = stage_fraction(pb, u, 1, 0, i, grad, d / fi);
         grad[n + 1] += y / fi;
         return d * y / fi - spec.value;
+    }
+    case SpecKind::CondenserDuty: {
+        // Q_C [kW] against the enthalpy scale of the balances.
+        const double e = 1.0 / (pb.total_feed * pb.enthalpy_scale);
+        if (!pb.total) {
+            add_enthalpy_gradient(pb, u, eval, 1, e, grad);
+            return (enthalpy_surplus(pb, u, eval, 1) - kilojoules_per_hour_per_kilowatt * spec.value) * e;
+        }
+        add_total_condenser_gradient(pb, u, eval, e, grad);
+        const double V = sum(stage_view(pb, u, 1).v);
+        return (V * (eval.vapour[0].enthalpy - eval.reflux.enthalpy) - kilojoules_per_hour_per_kilowatt * spec.value) *
+               e;
+    }
+    case SpecKind::ReboilerDuty: {
+        const double e = 1.0 / (pb.total_feed * pb.enthalpy_scale);
+        add_enthalpy_gradient(pb, u, eval, N, -e, grad);
+        return (-enthalpy_surplus(pb, u, eval, N) - kilojoules_per_hour_per_kilowatt * spec.value) * e;
     }
     case SpecKind::BottomsRecovery: {
         const std::size_t o = pb.offset(pb.block_of_stage(N)) + n + i;

@@ -44,8 +44,16 @@ double enthalpy_surplus(const Problem& problem, std::span<const double> u, const
 
 // The residual of a specification in its row at the top or the bottom, and
 // its gradient in the unknowns into `grad` (all of them, zeroed first).
-double specification(const Problem& problem, std::span<const double> u, PlacedSpec spec, bool top,
-                     std::span<double> grad);
+double specification(const Problem& problem, std::span<const double> u, const Evaluation& eval, PlacedSpec spec,
+                     bool top, std::span<double> grad);
+
+// weight times the gradient of enthalpy_surplus of stage j, added to grad.
+void add_enthalpy_gradient(const Problem& problem, std::span<const double> u, const Evaluation& eval, std::size_t j,
+                           double weight, std::span<double> grad);
+
+// weight times the gradient of a total condenser's V_1 (H_V1 - h_L(y_1, T_0)), added to grad.
+void add_total_condenser_gradient(const Problem& problem, std::span<const double> u, const Evaluation& eval,
+                                  double weight, std::span<double> grad);
 
 // The distillate rate, an unknown of the total condenser.
 inline double distillate_unknown(const Problem& problem, std::span<const double> u) { return u[problem.n + 1]; }
