@@ -239,3 +239,37 @@ TEST(StagedColumnRoundTrip, OtherSpecificationsOfTheSameColumnGiveItBack)
 }
 
 }  // namespace
+
+namespace {
+
+// Two made-up compounds of equal, temperature-independent latent heats, no
+// heat capacity and a constant relative volatility of 2.5 (as in the
+// enthalpy-balanced binary design's test): the rigorous column is then the
+// McCabe-Thiele staircase, stage by stage, from its own x_D.
+TEST(StagedColumnConstantOverflow, IsTheMcCabeThieleStaircase)
+{
+    const auto compound = [](const char* name, double a1) {
+        return ComponentSource{thermo::ComponentConstants{
+            {"name", std::string(name)}, {"tc", 560.0}, {"pc", 4900.0}, {"omega", 0.21}, {"zc", 0.27},
+            {"vc", 256.0}, {"tb", 360.0}, {"mw", 80.0}, {"psat_coeffs", std::vector<double>{a1, 3500.0, 0.0}},
+            {"cp_coeffs", std::vector<double>(5, 0.0)}}};
+    };
+    const std::vector<ComponentSource> pair{compound("light", 5.0 + std::log(2.5)), compound("heavy", 5.0)};
+    const ThermoSystem system = ThermoSystem::ideal_solution(pair, thermo::VaporModel::ideal_gas(), std::nullopt).value();
+    const double F = 100.0, D = 40.0, R = 2.0, alpha = 2.5;
+    const std::uint64_t N = 10, f = 5;
+    const auto solved = solve_staged_column(system, column_of(N, f, {0.5, 0.5}, 101.325), {RefluxSpec{R}, DistillateRateSpec{D}});
+    ASSERT_TRUE(solved) << solved.error().display();
+    const auto& stages = solved->profile.stages;
+    const double x_d = solved->profile.distillate.composition[0], x_b = solved->profile.bottoms.composition[0];
+    const double L = R * D, V = (R + 1.0) * D, L_strip = L + F, B = F - D;
+    double y = x_d;
+    for (std::uint64_t j = 1; j <= N; ++j) {
+        const double x = y / (alpha - (alpha - 1.0) * y);
+        EXPECT_NEAR(stages[j - 1].x[0], x, 1e-9) << "stage " << j;
+        EXPECT_NEAR(stages[j - 1].liquid_flow, j == N ? B : j < f ? L : L_strip, 1e-8 * F) << "stage " << j;
+        y = j < f ? (L * x + D * x_d) / V : (L_strip * x - B * x_b) / V;
+    }
+}
+
+}  // namespace

@@ -38,7 +38,7 @@ Result<void> evaluate_phase(const thermo::SystemSpec& spec, double t, double p, 
         out.partial_enthalpy[i] = thermo::ideal_gas_enthalpy(component, t) - rt2 * slope;
         const double x = w[i] / total;
         out.enthalpy += x * out.partial_enthalpy[i];
-        out.heat_capacity += x * (ideal_gas_heat_capacity(component, t) - 2.0 * gas_constant * t * slope);
+        out.heat_capacity += x * ideal_gas_heat_capacity(component, t);
     }
     return {};
 }

@@ -18,10 +18,12 @@ struct PhaseState {
     thermo::FugacityDerivatives fugacity;  // d_amounts at a total of one mole
     std::vector<double> partial_enthalpy;  // h_i = h_ig,i(T) - R T^2 d ln(f_i/(x_i P))/dT, J/mol
     double enthalpy = 0.0;                 // sum x_i h_i, J/mol
-    // dh/dT at fixed composition: the ideal-gas heat capacity and the part of
-    // the residual term's slope the first-order Dual carries, -2 R T sum x_i
-    // d ln(f_i/(x_i P))/dT. The residual's second temperature derivative is
-    // not available, so this slope, and only this, is approximate.
+    // dh/dT at fixed composition, as far as the Jacobian needs it: the
+    // ideal-gas heat capacity alone. The slope of the residual term -R T^2
+    // d ln(f_i/(x_i P))/dT needs the second temperature derivative, which
+    // the first-order Dual does not carry; that term is nearly constant in T
+    // (exactly so for a Raoult liquid of constant latent heat), so Newton's
+    // method loses little by leaving it out, and the solution nothing.
     double heat_capacity = 0.0;
 };
 
