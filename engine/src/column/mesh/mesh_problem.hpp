@@ -60,7 +60,7 @@ struct Problem {
     PlacedSpec bottom;  // stage N's last row
     // A second specification of the same end as the first: it borders the
     // system, and the other end's row fixes the distillate rate, an unknown
-    // held in that row's value (bordered_top says which end that is not).
+    // held in that row's value (free_row_top says which end's row that is).
     std::optional<PlacedSpec> bordered;
     bool free_row_top = false;
     double enthalpy_scale = 1.0;  // J/mol dividing the enthalpy balances, with the total feed

@@ -31,8 +31,9 @@ void residuals(const Problem& problem, std::span<const double> u, const Evaluati
 void jacobian(const Problem& problem, std::span<const double> u, const Evaluation& eval, BlockTridiagonal& jacobian);
 
 // What row `index` of the residuals is: "component balance of benzene on
-// stage 3", "enthalpy balance of stage 5", "bubble point of the condenser",
-// "specification reflux", for messages.
+// stage 3", "equilibrium of benzene on stage 3", "enthalpy balance of stage
+// 5", "bubble point of benzene in the condenser", "specification reflux",
+// for messages.
 std::string equation_name(const Problem& problem, std::span<const std::string> names, std::size_t index);
 
 // The enthalpy a stage's balance exchanges, in kJ/h: what enters (liquid
