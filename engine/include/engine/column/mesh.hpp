@@ -128,14 +128,14 @@ inline constexpr unsigned mesh_iterations = 100;
 
 // The column rated at the two specifications: the checks above, then the
 // initial profile (mesh/initial_profile.cpp), then Newton's method
-// (mesh/newton.cpp). Failures: the checks; the feed enthalpies' failures;
-// ThermoFailed from the
-// thermodynamics at the initial profile or at a Newton iterate that cannot
-// be recovered by a shorter step; NotConverged "no solution of the stage
-// equations after {k} iterations: largest scaled residual {r} in the
-// {equation}" (e.g. "enthalpy balance of stage 7", "equilibrium of benzene
-// on stage 3", "specification reflux"); Interrupted, `interrupt` being asked once per iteration and
-// by the bubble-point solves of the initialisation.
+// (mesh/newton.cpp). Failures: the checks; those of the feed enthalpies;
+// ThermoFailed from the thermodynamics at the initial profile or at a
+// Newton iterate that no shorter step recovers; NotConverged for a
+// singular Jacobian and "no solution of the stage equations after {k}
+// iterations: largest scaled residual {r} in the {equation}" (e.g.
+// "enthalpy balance of stage 7", "equilibrium of benzene on stage 3",
+// "specification reflux"); Interrupted, `interrupt` being asked once per
+// iteration and by the bubble-point solves of the initialisation.
 Result<MeshSolution> solve_staged_column(const ThermoSystem& system, const StagedColumn& column,
                                          const std::array<ColumnSpecification, 2>& pair, Interrupt interrupt = {});
 
