@@ -174,6 +174,9 @@ TEST(StagedColumnRefusals, NameTheFaultBeforeSolving)
         {[](StagedColumn&) {}, {BottomsRecoverySpec{1, 1.0}, DistillateRateSpec{40.0}}, ErrorKind::InvalidInput,
          "specification bottoms_recovery must lie strictly between 0 and 1, got 1"},
         {[](StagedColumn&) {}, {RefluxSpec{2.0}, RefluxSpec{3.0}}, ErrorKind::Infeasible, "reflux is given twice"},
+        {[](StagedColumn&) {}, {CondenserDutySpec{500.0}, DistillatePuritySpec{0, 0.9}}, ErrorKind::InvalidInput,
+         "condenser_duty and distillate_purity cannot be solved together with a total condenser; give one of them "
+         "with a specification of the bottom or a product rate"},
         {[](StagedColumn&) {}, {DistillateRateSpec{50.0}, DistillatePuritySpec{0, 0.9}}, ErrorKind::Infeasible,
          "distillate_purity = 0.9 of \"benzene\" cannot hold in a distillate of 50 kmol/h from feeds bringing 44 "
          "kmol/h of it"},

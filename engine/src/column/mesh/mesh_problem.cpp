@@ -4,11 +4,15 @@
 
 #include "engine/energy/saturated_enthalpy.hpp"
 #include "engine/thermo/stable_flash.hpp"
+#include "kolvar/format.hpp"
 
 #include <cmath>
+#include <utility>
 
 namespace kolvar::engine::mesh {
 namespace {
+
+using format::text;
 
 PlacedSpec placed(const ColumnSpecification& s)
 {
@@ -94,20 +98,34 @@ Result<Problem> make_problem(const ThermoSystem& system, const StagedColumn& col
 
     // Each specification belongs to its end; a product rate goes wherever
     // the other leaves room.
-    const PlacedSpec a = placed(pair[0]), b = placed(pair[1]);
+    PlacedSpec a = placed(pair[0]), b = placed(pair[1]);
+    // A total condenser's row must hold the distillate rate, its one unknown
+    // no other condenser row holds; a distillate purity or the condenser
+    // duty (functions of stage 1 alone) then borders the system instead.
+    const auto holds_d = [&](const PlacedSpec& s) {
+        return !pb.total || (s.kind != SpecKind::DistillatePurity && s.kind != SpecKind::CondenserDuty);
+    };
     const int end_a = end_of(a.kind), end_b = end_of(b.kind);
     if (end_a != 0 && end_a == end_b) {
         const bool top = end_a > 0;
+        if (top && !holds_d(a)) std::swap(a, b);
+        if (top && !holds_d(a))
+            return invalid_input(text(spec_name(b.kind), " and ", spec_name(a.kind),
+                                      " cannot be solved together with a total condenser; give one of them with a "
+                                      "specification of the bottom or a product rate"));
         (top ? pb.top : pb.bottom) = a;
         pb.bordered = b;
         pb.free_row_top = !top;
         (top ? pb.bottom : pb.top) = {SpecKind::DistillateRate, 0.0, 0};  // its value is the unknown D
-    } else if (end_a > 0 || end_b < 0) {
+    } else {
+        if (!(end_a > 0 || end_b < 0)) std::swap(a, b);
         pb.top = a;
         pb.bottom = b;
-    } else {
-        pb.top = b;
-        pb.bottom = a;
+        if (!holds_d(pb.top)) {
+            pb.bordered = pb.top;
+            pb.free_row_top = true;
+            pb.top = {SpecKind::DistillateRate, 0.0, 0};
+        }
     }
     return pb;
 }
