@@ -14,8 +14,9 @@
 // delta_kj - x_k at a total of one mole. The derivatives are exact to
 // rounding and the values are those of the double evaluation bit for bit.
 // One pass, with the (T, P) parameters prepared once, for up to 8
-// components; above, one pass per 10 directions. No heap allocation for up
-// to 8 components beyond the result's own lists.
+// components; above, one pass per 10 directions (a 4-wide one for the last
+// few). No heap allocation for up to 8 components beyond the result's own
+// lists.
 #pragma once
 
 #include "thermo/flash.hpp"

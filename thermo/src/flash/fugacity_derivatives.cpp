@@ -1,7 +1,8 @@
 // ln(f_i / (x_i P)) of one phase with its gradient: the temperature, the
 // pressure and every amount carried together in the lanes of a Gradient, so
 // the (T, P) parameters are prepared once and each kernel runs once for up
-// to 8 components; wider states take one pass per wide_gradient directions.
+// to 8 components; wider states take one pass per wide_gradient directions
+// and a narrow one for the last few.
 #include "thermo/fugacity_derivatives.hpp"
 
 #include "flash/model_checks.hpp"
@@ -92,13 +93,13 @@ std::expected<void, ThermoError> fugacity_derivatives(const SystemSpec& spec, do
 
     const bool amounts = composition_dependent(spec, phase);
     const std::size_t directions = amounts ? n + first_amount : first_amount;
-    if (directions <= narrow_gradient) {
-        if (auto ok = pass<narrow_gradient>(spec, temperature, pressure, x, phase, 0, amounts, out); !ok) return ok;
-    }
-    else {
-        for (std::size_t first = 0; first < directions; first += wide_gradient)
-            if (auto ok = pass<wide_gradient>(spec, temperature, pressure, x, phase, first, amounts, out); !ok)
-                return ok;
+    // Wide passes while more than a narrow one's directions remain, then a narrow one.
+    for (std::size_t first = 0; first < directions;) {
+        const bool narrow = directions - first <= narrow_gradient;
+        const auto ok = narrow ? pass<narrow_gradient>(spec, temperature, pressure, x, phase, first, amounts, out)
+                               : pass<wide_gradient>(spec, temperature, pressure, x, phase, first, amounts, out);
+        if (!ok) return ok;
+        first += narrow ? narrow_gradient : wide_gradient;
     }
 
     bool finite = true;
