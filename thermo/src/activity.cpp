@@ -179,5 +179,10 @@ template Dual excess_gibbs(ActivityModel, Dual, std::span<const double>, const A
 template void ln_gamma(ActivityModel, Tangent, std::span<const Tangent>, const ActivityInputs&, std::span<Tangent>);
 template Tangent excess_gibbs(ActivityModel, Tangent, std::span<const Tangent>, const ActivityInputs&,
                               std::span<Tangent>);
+#define KOLVAR_INSTANTIATE(R) \
+    template void ln_gamma(ActivityModel, R, std::span<const R>, const ActivityInputs&, std::span<R>); \
+    template R excess_gibbs(ActivityModel, R, std::span<const R>, const ActivityInputs&, std::span<R>);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo

@@ -42,7 +42,7 @@ Real sixth_power(Real tr)
 {
     if constexpr (is_dual<Real>) {
         const double p5 = std::pow(tr.value, 5);
-        return {std::pow(tr.value, 6), 6.0 * p5 * tr.dt};
+        return chained(std::pow(tr.value, 6), 6.0 * p5, tr);
     }
     else {
         return std::pow(tr, 6);
@@ -155,5 +155,9 @@ std::expected<Real, SaturationError> saturation_pressure(SaturationModel model, 
 template std::expected<double, SaturationError> saturation_pressure(SaturationModel, const Component&, double);
 template std::expected<Dual, SaturationError> saturation_pressure(SaturationModel, const Component&, Dual);
 template std::expected<Tangent, SaturationError> saturation_pressure(SaturationModel, const Component&, Tangent);
+#define KOLVAR_INSTANTIATE(R) \
+    template std::expected<R, SaturationError> saturation_pressure(SaturationModel, const Component&, R);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo

@@ -4,6 +4,7 @@
 #include "kolvar/testing/allocation_counter.hpp"
 #include "thermo/dew_point.hpp"
 #include "thermo/flash.hpp"
+#include "thermo/fugacity_derivatives.hpp"
 #include "thermo/isothermal_flash.hpp"
 #include "thermo/phase_properties.hpp"
 #include "thermo/stability.hpp"
@@ -47,6 +48,11 @@ TEST(FlashAllocations, OnlyTheResultListsAreAllocated)
         for (std::size_t i = 0; i < 8; ++i) k[i] = wilson_k(eight[i], 300.0, 2000.0);
         EXPECT_EQ(allocations_of([&] { (void)evaluate_k(spec, 300.0, 2000.0, x, Direction::Bubble, k, 40); }), 0);
         EXPECT_EQ(allocations_of([&] { (void)evaluate_k(spec, 300.0, 2000.0, x, Direction::Dew, k, 40); }), 0);
+        FugacityDerivatives d;  // its lists, once sized, are reused
+        for (const Phase phase : {Phase::Liquid, Phase::Vapor}) {
+            ASSERT_TRUE(fugacity_derivatives(spec, 300.0, 2000.0, x, phase, d).has_value());
+            EXPECT_EQ(allocations_of([&] { (void)fugacity_derivatives(spec, 300.0, 2000.0, x, phase, d); }), 0);
+        }
         const auto p = bubble_pressure(spec, 300.0, x, Direction::Bubble, 1e-9, 200);
         ASSERT_TRUE(p.has_value()) << p.error().text();
         EXPECT_EQ(allocations_of([&] { (void)bubble_pressure(spec, 300.0, x, Direction::Bubble, 1e-9, 200); }), 2);

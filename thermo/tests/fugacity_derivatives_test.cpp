@@ -101,6 +101,18 @@ std::vector<Case> every_case()
         cubic.ge = GeSpec{model};
         out.push_back({std::string("ternary PR MHV1 ") + name(model), cubic, x, 360.0, 300.0});
     }
+    // Ten components: twelve directions, more than one Gradient pass carries.
+    static const std::vector<Component> ten = [] {
+        std::vector<Component> c;
+        for (const char* name : {"methane", "ethane", "propane", "n-butane", "n-pentane", "n-hexane", "n-heptane",
+                                 "n-octane", "benzene", "toluene"})
+            c.push_back(database(name));
+        return c;
+    }();
+    out.push_back({"ten-component PR",
+                   {.liquid = liquid::PhiPhi{Eos::PR1976}, .components = ten,
+                    .vapor = VaporModel::equation_of_state(Eos::PR1976)},
+                   {0.05, 0.05, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.15, 0.15}, 400.0, 2000.0});
     out.push_back({"ternary Wilson",
                    {.liquid = liquid::GammaPhi{ActivityModel::Wilson}, .components = three,
                     .activity = {.parameters = wilson, .molar_volumes = volumes},

@@ -8,13 +8,15 @@
 //   if (auto ok = fugacity_derivatives(spec, 350.0, 101.325, x, Phase::Liquid, d); !ok) ...
 //   d.d_amounts[i * n + j];  // d ln phi_i / d n_j at a total of one mole
 //
-// Every kernel is written once over a scalar type and evaluated here with a
-// Tangent seeded along one direction at a time: the temperature, the
-// pressure, then each amount n_j, whose direction moves the mole fractions
-// by dx_k/dn_j = delta_kj - x_k at a total of one mole. The derivatives are
-// exact to rounding and the values are those of the double evaluation bit
-// for bit. n + 2 passes; no heap allocation for up to 8 components beyond
-// the result's own lists.
+// Every kernel is written once over a scalar type and evaluated here in a
+// Gradient whose lanes carry the temperature, the pressure and each amount
+// n_j together, whose direction moves the mole fractions by dx_k/dn_j =
+// delta_kj - x_k at a total of one mole. The derivatives are exact to
+// rounding and the values are those of the double evaluation bit for bit.
+// One pass, with the (T, P) parameters prepared once, for up to 8
+// components; above, one pass per 10 directions (a 4-wide one for the last
+// few). No heap allocation for up to 8 components beyond the result's own
+// lists.
 #pragma once
 
 #include "thermo/flash.hpp"

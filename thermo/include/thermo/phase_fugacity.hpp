@@ -35,9 +35,10 @@
 // Real is double, or the library's Dual: constructed at a Dual temperature
 // (value T, slope 1) every result carries its exact derivative along T at
 // fixed P and composition; the values are those of the double evaluation.
-// With Real a Tangent the pressure and the mole fractions are Tangents too
-// (StateScalar), so each result carries its derivative along the direction
-// seeded in T, P and w (fugacity_derivatives.hpp seeds them one by one).
+// With Real a Tangent or a Gradient the pressure and the mole fractions are
+// of that type too (StateScalar), so each result carries its derivatives
+// along the directions seeded in T, P and w (fugacity_derivatives.hpp seeds
+// them all at once in a Gradient).
 #pragma once
 
 #include "thermo/component_parameters.hpp"

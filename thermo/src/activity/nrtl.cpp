@@ -53,5 +53,9 @@ void nrtl(Real temperature, std::span<const StateScalar<Real>> x, const Activity
 template void nrtl(double, std::span<const double>, const ActivityInputs&, std::span<double>);
 template void nrtl(Dual, std::span<const double>, const ActivityInputs&, std::span<Dual>);
 template void nrtl(Tangent, std::span<const Tangent>, const ActivityInputs&, std::span<Tangent>);
+#define KOLVAR_INSTANTIATE(R) \
+    template void nrtl(R, std::span<const R>, const ActivityInputs&, std::span<R>);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo::activity

@@ -138,5 +138,9 @@ void unifac(Real temperature, std::span<const StateScalar<Real>> x, const Activi
 template void unifac(double, std::span<const double>, const ActivityInputs&, std::span<double>);
 template void unifac(Dual, std::span<const double>, const ActivityInputs&, std::span<Dual>);
 template void unifac(Tangent, std::span<const Tangent>, const ActivityInputs&, std::span<Tangent>);
+#define KOLVAR_INSTANTIATE(R) \
+    template void unifac(R, std::span<const R>, const ActivityInputs&, std::span<R>);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo::activity

@@ -67,5 +67,9 @@ void uniquac(Real temperature, std::span<const StateScalar<Real>> x, const Activ
 template void uniquac(double, std::span<const double>, const ActivityInputs&, std::span<double>);
 template void uniquac(Dual, std::span<const double>, const ActivityInputs&, std::span<Dual>);
 template void uniquac(Tangent, std::span<const Tangent>, const ActivityInputs&, std::span<Tangent>);
+#define KOLVAR_INSTANTIATE(R) \
+    template void uniquac(R, std::span<const R>, const ActivityInputs&, std::span<R>);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo::activity

@@ -62,7 +62,9 @@ Real exp_abs_power(Real tr, const Component& c)
     const Real d = 1.0 - tr;
     Real first = 0.0;
     if (!(d == 0.0)) first = p1 * d * pow(abs(d), p3 - 1.0);
-    else if constexpr (is_dual<Real>) first.dt = p3 == 1.0 ? p1 * d.dt : 0.0;
+    else if constexpr (is_dual<Real>) {
+        if (p3 == 1.0) first = chained(0.0, p1, d);
+    }
     return exp(first + p2 * (1.0 / tr - 1.0));
 }
 
@@ -134,5 +136,9 @@ Real alpha(Eos eos, Real tr, const Component& component)
 template double alpha(Eos, double, const Component&);
 template Dual alpha(Eos, Dual, const Component&);
 template Tangent alpha(Eos, Tangent, const Component&);
+#define KOLVAR_INSTANTIATE(R) \
+    template R alpha(Eos, R, const Component&);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo

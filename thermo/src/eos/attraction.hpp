@@ -35,7 +35,7 @@ inline AttractionIntegral<Real> attraction_integral(Real a, Real z, Real u, Real
     const Real p = 2.0 * z + u;
     if (std::abs(value_of(delta)) <= 1e-12 * scale) {
         Real value = 2.0 * a / p;
-        if constexpr (is_dual<Real>) value.dt += (2.0 * a * delta / (3.0 * p * p * p)).dt;
+        if constexpr (is_dual<Real>) add_slopes(value, 2.0 * a * delta / (3.0 * p * p * p));
         return {value, delta, true};
     }
     if (delta > 0.0) {

@@ -29,5 +29,9 @@ Real pure_ln_phi_vapor(Eos eos, const Component& component, Real temperature, Re
 template double pure_ln_phi_vapor(Eos, const Component&, double, double);
 template Dual pure_ln_phi_vapor(Eos, const Component&, Dual, Dual);
 template Tangent pure_ln_phi_vapor(Eos, const Component&, Tangent, Tangent);
+#define KOLVAR_INSTANTIATE(R) \
+    template R pure_ln_phi_vapor(Eos, const Component&, R, R);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo

@@ -85,5 +85,9 @@ template ReducedParameters reduced_parameters(Eos, const Component&, double, dou
 template BasicReducedParameters<Dual> reduced_parameters(Eos, const Component&, Dual, double);
 template BasicReducedParameters<Dual> reduced_parameters(Eos, const Component&, Dual, Dual);
 template BasicReducedParameters<Tangent> reduced_parameters(Eos, const Component&, Tangent, Tangent);
+#define KOLVAR_INSTANTIATE(R) \
+    template BasicReducedParameters<R> reduced_parameters(Eos, const Component&, R, R);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo

@@ -69,5 +69,10 @@ template double grayson_streed_ln_nu(const Component&, double, double);
 template Dual grayson_streed_ln_nu(const Component&, Dual, double);
 template std::expected<Tangent, ThermoError> pure_liquid_fugacity(const SystemSpec&, std::size_t, Tangent, Tangent);
 template Tangent grayson_streed_ln_nu(const Component&, Tangent, Tangent);
+#define KOLVAR_INSTANTIATE(R) \
+    template std::expected<R, ThermoError> pure_liquid_fugacity(const SystemSpec&, std::size_t, R, R); \
+    template R grayson_streed_ln_nu(const Component&, R, R);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo::flash

@@ -151,6 +151,10 @@ std::expected<void, ThermoError> BasicPhaseFugacity<Real>::ln_coefficients(Phase
 template class BasicPhaseFugacity<double>;
 template class BasicPhaseFugacity<Dual>;
 template class BasicPhaseFugacity<Tangent>;
+#define KOLVAR_INSTANTIATE(R) \
+    template class BasicPhaseFugacity<R>;
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 std::expected<void, ThermoError> phase_fugacity(const SystemSpec& spec, double temperature, double pressure,
                                                 std::span<const double> w, Phase phase,

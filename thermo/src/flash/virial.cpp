@@ -68,5 +68,11 @@ template Tangent second_virial(const Component&, Tangent);
 template void second_virial_matrix(std::span<const Component>, Tangent, SmallVector<Tangent, 64>&);
 template void virial_ln_phi<Tangent>(std::span<const Tangent>, std::span<const Tangent>, Tangent, Tangent,
                                      std::span<Tangent>);
+#define KOLVAR_INSTANTIATE(R) \
+    template R second_virial(const Component&, R); \
+    template void second_virial_matrix(std::span<const Component>, R, SmallVector<R, 64>&); \
+    template void virial_ln_phi<R>(std::span<const R>, std::span<const R>, R, R, std::span<R>);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo::flash

@@ -87,5 +87,13 @@ template void classical(const BasicComponentParameters<Tangent>&, KijRows, std::
                         BasicMixtureParameters<Tangent>&);
 template void iivdw(const BasicComponentParameters<Tangent>&, KijRows, std::span<const Tangent>,
                     BasicMixtureParameters<Tangent>&);
+#define KOLVAR_INSTANTIATE(R) \
+    template void linear_covolume(const BasicComponentParameters<R>&, std::span<const R>, \
+        BasicMixtureParameters<R>&); \
+    template void classical(const BasicComponentParameters<R>&, KijRows, std::span<const R>, \
+        BasicMixtureParameters<R>&); \
+    template void iivdw(const BasicComponentParameters<R>&, KijRows, std::span<const R>, BasicMixtureParameters<R>&);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo::rules

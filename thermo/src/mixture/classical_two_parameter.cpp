@@ -35,5 +35,10 @@ template void classical_two_parameter(const BasicComponentParameters<Dual>&, std
                                       BasicMixtureParameters<Dual>&);
 template void classical_two_parameter(const BasicComponentParameters<Tangent>&, std::span<const Tangent>,
                                       BasicMixtureParameters<Tangent>&);
+#define KOLVAR_INSTANTIATE(R) \
+    template void classical_two_parameter(const BasicComponentParameters<R>&, std::span<const R>, \
+        BasicMixtureParameters<R>&);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo::rules

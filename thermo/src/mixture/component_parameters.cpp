@@ -40,6 +40,10 @@ template void component_parameters(std::span<const Component>, Eos, double, doub
 template void component_parameters(std::span<const Component>, Eos, Dual, double, BasicComponentParameters<Dual>&);
 template void component_parameters(std::span<const Component>, Eos, Tangent, Tangent,
                                    BasicComponentParameters<Tangent>&);
+#define KOLVAR_INSTANTIATE(R) \
+    template void component_parameters(std::span<const Component>, Eos, R, R, BasicComponentParameters<R>&);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 ComponentParameters component_parameters(std::span<const Component> components, Eos eos, double temperature,
                                          double pressure)

@@ -30,7 +30,7 @@ Attraction<Real> attraction(Real z, Real u, Real w, Real inv_q)
     if (integral.coincident) {
         const Real p = z + u / 2.0;
         Real h = 1.0 / (3.0 * p * p * p);
-        if constexpr (is_dual<Real>) h.dt += (integral.delta / (10.0 * p * p * p * p * p)).dt;
+        if constexpr (is_dual<Real>) add_slopes(h, integral.delta / (10.0 * p * p * p * p * p));
         return {g, h};
     }
     return {g, ((2.0 * z + u) * inv_q - 2.0 * g) * (1.0 / integral.delta)};
@@ -103,6 +103,13 @@ template std::expected<void, EosError> mixture_ln_phi(const MixtureSpec&, const 
                                                       std::span<const double>, Phase, std::span<Dual>, double*);
 template std::expected<void, EosError> mixture_ln_phi(const MixtureSpec&, const BasicComponentParameters<Tangent>&,
                                                       std::span<const Tangent>, Phase, std::span<Tangent>, double*);
+#define KOLVAR_INSTANTIATE(R) \
+    template std::expected<void, EosError> rules::ln_phi_of_mixture(const BasicMixtureParameters<R>&, Eos, Phase, \
+        std::span<R>, double*); \
+    template std::expected<void, EosError> mixture_ln_phi(const MixtureSpec&, const BasicComponentParameters<R>&, \
+        std::span<const R>, Phase, std::span<R>, double*);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 std::expected<std::vector<double>, EosError> mixture_ln_phi(const MixtureSpec& spec, Eos eos, double temperature,
                                                             double pressure, std::span<const double> composition,

@@ -147,5 +147,10 @@ template void ge_based(const rule_data::RuleRow&, const GeSpec&, const ActivityI
 template void ge_based(const rule_data::RuleRow&, const GeSpec&, const ActivityInputs&,
                        const BasicComponentParameters<Tangent>&, KijRows, std::span<const Tangent>,
                        BasicMixtureParameters<Tangent>&);
+#define KOLVAR_INSTANTIATE(R) \
+    template void ge_based(const rule_data::RuleRow&, const GeSpec&, const ActivityInputs&, \
+        const BasicComponentParameters<R>&, KijRows, std::span<const R>, BasicMixtureParameters<R>&);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo::rules

@@ -59,6 +59,11 @@ template std::expected<void, EosError> mixture_parameters(const MixtureSpec&, co
                                                           std::span<const double>, BasicMixtureParameters<Dual>&);
 template std::expected<void, EosError> mixture_parameters(const MixtureSpec&, const BasicComponentParameters<Tangent>&,
                                                           std::span<const Tangent>, BasicMixtureParameters<Tangent>&);
+#define KOLVAR_INSTANTIATE(R) \
+    template std::expected<void, EosError> mixture_parameters(const MixtureSpec&, \
+        const BasicComponentParameters<R>&, std::span<const R>, BasicMixtureParameters<R>&);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 std::expected<MixtureParameters, EosError> mixture_parameters(const MixtureSpec& spec, Eos eos, double temperature,
                                                               double pressure, std::span<const double> x)

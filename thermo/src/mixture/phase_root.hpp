@@ -33,9 +33,13 @@ template <class Real>
 inline Real root_with_slope(double z, const BasicCubicCoefficients<Real>& k)
 {
     if constexpr (is_dual<Real>) {
-        const double residual_dt = (k.c2.dt * z + k.c1.dt) * z + k.c0.dt;
         const double slope = (3.0 * z + 2.0 * k.c2.value) * z + k.c1.value;
-        return {z, -residual_dt / slope};
+        Real root = z;
+        for (std::size_t l = 0; l < Real::lanes; ++l) {
+            const double residual = (k.c2.slope(l) * z + k.c1.slope(l)) * z + k.c0.slope(l);
+            root.slope(l) = -residual / slope;
+        }
+        return root;
     }
     else {
         return z;

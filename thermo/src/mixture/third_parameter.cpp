@@ -106,5 +106,9 @@ template void third_parameter(const BasicComponentParameters<Dual>&, std::span<c
                               BasicMixtureParameters<Dual>&);
 template void third_parameter(const BasicComponentParameters<Tangent>&, std::span<const Tangent>,
                               BasicMixtureParameters<Tangent>&);
+#define KOLVAR_INSTANTIATE(R) \
+    template void third_parameter(const BasicComponentParameters<R>&, std::span<const R>, BasicMixtureParameters<R>&);
+KOLVAR_FOR_EACH_GRADIENT(KOLVAR_INSTANTIATE)
+#undef KOLVAR_INSTANTIATE
 
 }  // namespace kolvar::thermo::rules

@@ -2,7 +2,8 @@
 // the library are written once over a scalar type `Real` and instantiated for
 // double (the value), Dual (the value and d/dT, exact to rounding) and
 // Tangent (the value and its derivative along one direction of the state:
-// the temperature, the pressure or an amount, chosen by the caller's seed).
+// the temperature, the pressure or an amount, chosen by the caller's seed);
+// Gradient (numerics/gradient.hpp) carries several such directions at once.
 // The value part of every operation is the double operation itself, so a
 // Dual or Tangent evaluation reproduces the double one bit for bit.
 //
@@ -20,21 +21,27 @@
 // ones in this namespace.
 #pragma once
 
+#include "numerics/gradient.hpp"
 #include "thermo/scalar.hpp"
 
 #include <cmath>
+#include <cstddef>
 #include <type_traits>
 
 namespace kolvar::thermo {
 
 template <Carries>
 struct BasicDual {
+    static constexpr std::size_t lanes = 1;
     double value;
     double dt;
 
     BasicDual() = default;  // uninitialised, like a double, so lists of Duals can skip initialisation
     constexpr BasicDual(double v) : value(v), dt(0.0) {}  // a constant: no dependence on the seeded variable
     constexpr BasicDual(double v, double slope) : value(v), dt(slope) {}
+
+    constexpr double& slope(std::size_t) { return dt; }
+    constexpr double slope(std::size_t) const { return dt; }
 
     constexpr BasicDual& operator+=(const BasicDual& o) { value += o.value; dt += o.dt; return *this; }
     constexpr BasicDual& operator-=(const BasicDual& o) { value -= o.value; dt -= o.dt; return *this; }
@@ -190,7 +197,40 @@ constexpr double slope_of(const BasicDual<C>& a)
     return a.dt;
 }
 
+// Applies M to each Gradient width the kernels are instantiated for
+// (narrow_gradient and wide_gradient).
+#define KOLVAR_FOR_EACH_GRADIENT(M) M(Gradient<4>) M(Gradient<10>)
+static_assert(narrow_gradient == 4 && wide_gradient == 10);
+
 template <class Real>
-inline constexpr bool is_dual = std::is_same_v<Real, Dual> || std::is_same_v<Real, Tangent>;
+struct is_dual_type : std::false_type {};
+template <Carries C>
+struct is_dual_type<BasicDual<C>> : std::true_type {};
+template <std::size_t L>
+struct is_dual_type<Gradient<L>> : std::true_type {};
+
+// Whether Real carries slopes (Dual, Tangent, Gradient): Real::lanes of them,
+// read and written through slope(lane).
+template <class Real>
+inline constexpr bool is_dual = is_dual_type<Real>::value;
+
+// value v with the slopes of a times factor.
+template <Carries C>
+constexpr BasicDual<C> chained(double v, double factor, const BasicDual<C>& a)
+{
+    return {v, factor * a.dt};
+}
+template <std::size_t L>
+constexpr Gradient<L> chained(double v, double factor, const Gradient<L>& a)
+{
+    return Gradient<L>::chained(v, factor, a);
+}
+
+// Adds the slopes of `from` to those of `to`, leaving its value.
+template <class Real>
+constexpr void add_slopes(Real& to, const Real& from)
+{
+    for (std::size_t l = 0; l < Real::lanes; ++l) to.slope(l) += from.slope(l);
+}
 
 }  // namespace kolvar::thermo
