@@ -16,6 +16,7 @@ from matplotlib.backends.backend_agg import FigureCanvasAgg  # noqa: E402
 from matplotlib.figure import Figure  # noqa: E402
 
 from kolvar import plot  # noqa: E402
+from kolvar.plot._phase import dew_line  # noqa: E402
 
 
 
@@ -262,7 +263,7 @@ def test_a_dew_point_the_solver_misses_is_a_gap_named_in_the_legend(failing, not
         return 300.0 + y
 
     grid = [0.0, 0.25, 0.5, 0.75, 1.0]
-    values, text = plot._dew_line(solve, grid)
+    values, text = dew_line(solve, grid)
     assert text == note
     assert [math.isnan(v) for v in values] == [y in failing for y in grid]
 
@@ -270,7 +271,7 @@ def test_a_dew_point_the_solver_misses_is_a_gap_named_in_the_legend(failing, not
         raise RuntimeError(f"thermo evaluation failed: dew temperature at {y}")
 
     with pytest.raises(RuntimeError, match="dew temperature at 0.0$"):
-        plot._dew_line(fails, grid)
+        dew_line(fails, grid)
 
 
 def test_crowded_stage_labels_stay_apart_and_in_the_frame_and_titles_carry_q_alpha_and_azeotropes():

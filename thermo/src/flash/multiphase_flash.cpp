@@ -297,7 +297,7 @@ std::expected<std::optional<Phases>, ThermoError> settle(const SystemSpec& spec,
             return start;
         };
         if (!quick) {
-            // The first label's split, unless a later one lowers the Gibbs energy.
+            // The first split that lowers the Gibbs energy, else the first label's.
             std::optional<Phases> kept;
             for (const Phase label : labels) {
                 Phases next = relabelled(label);
