@@ -213,7 +213,8 @@ IDEAL_METHANOL_WATER = kolvar.ThermoSystem.ideal_solution(["methanol", "water"])
 
 @pytest.mark.parametrize("system", [PR_METHANOL_WATER, IDEAL_METHANOL_WATER], ids=["PR kij=0", "ideal solution"])
 def test_txy_and_pxy_of_a_system_draw_dew_points_and_the_split(system, ax):
-    from kolvar.thermo import _split_at_temperature, liquid_split
+    from kolvar._liquid_split import split_at_temperature
+    from kolvar.thermo import liquid_split
 
     plot.txy(system, ax, pressure=101.325, n_points=11)
     grid = [i / 10 for i in range(11)]
@@ -231,7 +232,7 @@ def test_txy_and_pxy_of_a_system_draw_dew_points_and_the_split(system, ax):
     curve = EquilibriumCurve.from_thermo(system, 101.325, 11)
     plot.mccabe_thiele(curve, mccabe_thiele(curve, 0.95, 0.05, 0.5, 10.0), design_ax, system=system)
 
-    splits = [liquid_split(system, 101.325, 11), _split_at_temperature(system, 340.0, grid, [p for _, p in bubble])]
+    splits = [liquid_split(system, 101.325, 11), split_at_temperature(system, 340.0, grid, [p for _, p in bubble])]
     splits.append(splits[0])
     for drawn, split in zip((ax, pxy_ax, design_ax), splits):
         spans = by_gid(drawn, "liquid-split")
