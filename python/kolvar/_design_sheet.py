@@ -9,7 +9,7 @@ import html
 from typing import TYPE_CHECKING, List, Sequence, Tuple
 
 from ._cli_report import model_text
-from ._engine import CondenserKind, McCabeThieleResult, PonchonSavaritResult, total_reflux
+from ._engine import CondenserKind, McCabeThieleResult, total_reflux
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from ._design import ColumnDesign
@@ -21,7 +21,7 @@ _NUMBERS = 'style="text-align:right;font-variant-numeric:tabular-nums"'
 
 
 def _pinch(design: ColumnDesign) -> str:
-    if isinstance(design.staircase, PonchonSavaritResult):
+    if not isinstance(design.staircase, McCabeThieleResult):
         x, y = design.staircase.pinch
         return f"enthalpy-balanced pinch on the tie line ({x:.4f}, {y:.4f})"
     x, y = design.rmin.pinch

@@ -39,7 +39,7 @@ import contextlib
 import signal
 import sys
 import warnings
-from typing import Any, Dict, Iterator, List, Optional, Sequence, TextIO, Tuple, Union
+from typing import TYPE_CHECKING, Any, Dict, Iterator, List, Optional, Sequence, TextIO, Tuple, Union
 
 from . import (
     BinaryColumn,
@@ -65,9 +65,11 @@ from ._cli_options import parse as _parse
 from ._cli_plot import write_plot
 from ._cli_report import json_report, model_text, text_report
 from ._design import design
-from ._engine import McCabeThieleResult, PonchonSavaritResult
 from ._model_options import canonical
 from ._liquid_split import split_along_curve as _split_along_curve
+
+if TYPE_CHECKING:  # pragma: no cover - only for type checkers
+    from ._engine import McCabeThieleResult, PonchonSavaritResult
 
 # The status a shell reports for a process ended by SIGPIPE.
 BROKEN_PIPE_STATUS = 128 + getattr(signal, "SIGPIPE", 13)
