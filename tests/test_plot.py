@@ -16,6 +16,7 @@ from matplotlib.backends.backend_agg import FigureCanvasAgg  # noqa: E402
 from matplotlib.figure import Figure  # noqa: E402
 
 from kolvar import plot  # noqa: E402
+from kolvar.plot._phase import dew_line  # noqa: E402
 
 
 
@@ -212,7 +213,8 @@ IDEAL_METHANOL_WATER = kolvar.ThermoSystem.ideal_solution(["methanol", "water"])
 
 @pytest.mark.parametrize("system", [PR_METHANOL_WATER, IDEAL_METHANOL_WATER], ids=["PR kij=0", "ideal solution"])
 def test_txy_and_pxy_of_a_system_draw_dew_points_and_the_split(system, ax):
-    from kolvar.thermo import _split_at_temperature, liquid_split
+    from kolvar._liquid_split import split_at_temperature
+    from kolvar.thermo import liquid_split
 
     plot.txy(system, ax, pressure=101.325, n_points=11)
     grid = [i / 10 for i in range(11)]
@@ -230,7 +232,7 @@ def test_txy_and_pxy_of_a_system_draw_dew_points_and_the_split(system, ax):
     curve = EquilibriumCurve.from_thermo(system, 101.325, 11)
     plot.mccabe_thiele(curve, mccabe_thiele(curve, 0.95, 0.05, 0.5, 10.0), design_ax, system=system)
 
-    splits = [liquid_split(system, 101.325, 11), _split_at_temperature(system, 340.0, grid, [p for _, p in bubble])]
+    splits = [liquid_split(system, 101.325, 11), split_at_temperature(system, 340.0, grid, [p for _, p in bubble])]
     splits.append(splits[0])
     for drawn, split in zip((ax, pxy_ax, design_ax), splits):
         spans = by_gid(drawn, "liquid-split")
@@ -262,7 +264,7 @@ def test_a_dew_point_the_solver_misses_is_a_gap_named_in_the_legend(failing, not
         return 300.0 + y
 
     grid = [0.0, 0.25, 0.5, 0.75, 1.0]
-    values, text = plot._dew_line(solve, grid)
+    values, text = dew_line(solve, grid)
     assert text == note
     assert [math.isnan(v) for v in values] == [y in failing for y in grid]
 
@@ -270,7 +272,7 @@ def test_a_dew_point_the_solver_misses_is_a_gap_named_in_the_legend(failing, not
         raise RuntimeError(f"thermo evaluation failed: dew temperature at {y}")
 
     with pytest.raises(RuntimeError, match="dew temperature at 0.0$"):
-        plot._dew_line(fails, grid)
+        dew_line(fails, grid)
 
 
 def test_crowded_stage_labels_stay_apart_and_in_the_frame_and_titles_carry_q_alpha_and_azeotropes():

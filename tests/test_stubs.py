@@ -93,3 +93,10 @@ def test_wrong_argument_types_are_caught(tmp_path):
     )
     errors = [line for line in done.stdout.splitlines() if ": error:" in line]
     assert [line.split(":")[1] for line in errors] == ["3", "4", "5"], done.stdout
+
+
+def test_the_package_passes_strict_mypy(tmp_path):
+    config = Path(__file__).resolve().parents[1] / "pyproject.toml"
+    options = ["--config-file", str(config)] if config.is_file() else []
+    done = run_tool(tmp_path, "mypy", "--strict", *options, "-p", "kolvar")
+    assert done.returncode == 0, done.stdout + done.stderr

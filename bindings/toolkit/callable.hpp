@@ -149,12 +149,13 @@ struct Callable {
     // converted arguments; null: never.
     bool (*unlocked_if)(const Values&) = nullptr;
 
-    Callable(CallableKind kind, const char* owner, const char* name, const char* doc, Impl impl,
+    Callable(CallableKind kind_of, const char* owner_name, const char* own_name, const char* docstring, Impl body,
              Param<Cs>... ps)
-        : kind(kind), owner(owner), name(name), doc(doc), impl(std::move(impl)), params(ps...),
+        : kind(kind_of), owner(owner_name), name(own_name), doc(docstring), impl(std::move(body)), params(ps...),
           info{ParamInfo{ps.name, !ps.fallback.has_value()}...},
-          error_name(owner ? std::string(owner) + "." + (kind == CallableKind::Constructor ? "__new__" : name)
-                           : std::string(name))
+          error_name(owner_name ? std::string(owner_name) + "." +
+                                      (kind_of == CallableKind::Constructor ? "__new__" : own_name)
+                                : std::string(own_name))
     {
     }
 

@@ -102,7 +102,7 @@ PyObject* rebuild_entry(PyTypeObject* type, PyObject* state)
 
 template <class T>
 struct ClassSpec {
-    explicit ClassSpec(std::string doc) : doc(std::move(doc)) {}
+    explicit ClassSpec(std::string docstring) : doc(std::move(docstring)) {}
 
     std::string doc;
     newfunc constructor_entry = nullptr;  // null: no constructor

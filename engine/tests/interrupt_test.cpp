@@ -93,7 +93,7 @@ TEST_P(Interrupted, StopsAtTheFirstPollThatSaysSoAndOtherwiseChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Loops, Interrupted, ::testing::ValuesIn(loops),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& instance) { return std::string(instance.param.name); });
 
 // The questions whose solvers run long ask the interrupt between their steps
 // (each K-value evaluation, each stability trial): stopped at the first

@@ -113,8 +113,10 @@ def _psat(cas: str, c: Dict[str, float], sources: Dict[str, str]) -> Dict[str, A
         t_min, t_max = _fit_range(c["tb"], tc, low, high)
         if not t_min < t_max:
             continue
-        return _fitted_psat(lambda t, row=row, psat=psat: psat(row, t) / pc_pa, (t_min, t_max),
-                            f"{label}, chemicals' {table}", sources)
+        def reduced(t: float, row: Any = row, psat: Callable[[Any, float], float] = psat) -> float:
+            return psat(row, t) / pc_pa
+
+        return _fitted_psat(reduced, (t_min, t_max), f"{label}, chemicals' {table}", sources)
     t_min, t_max = _fit_range(c["tb"], tc, 0.0, tc)
     return _fitted_psat(lambda t: vapour.Lee_Kesler(t, tc, pc_pa, c["omega"]) / pc_pa, (t_min, t_max),
                         "the corresponding-states correlation of Lee and Kesler from tc, pc and omega", sources)
@@ -178,7 +180,7 @@ def _liquid_volume(cas: str, c: Dict[str, float], sources: Dict[str, str]) -> Op
         return float(1000.0 * vdi.MW / rho)
     if LIQUID_T < c["tc"]:
         sources["liquid_volume"] = "liquid volume at 298.15 K: COSTALD estimate from tc, vc and omega"
-        return 1e6 * volume.COSTALD(LIQUID_T, c["tc"], c["vc"] * 1e-6, c["omega"])
+        return float(1e6 * volume.COSTALD(LIQUID_T, c["tc"], c["vc"] * 1e-6, c["omega"]))
     return None
 
 

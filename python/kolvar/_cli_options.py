@@ -6,6 +6,7 @@ from __future__ import annotations
 import argparse
 import math
 import os
+import sys
 from typing import NoReturn, Optional, Sequence
 
 from . import __version__
@@ -23,7 +24,7 @@ class UsageError(Exception):
     """A bad command line; its text is reported as the one error line."""
 
 
-class _Parser(argparse.ArgumentParser):
+class Parser(argparse.ArgumentParser):
     # argparse prints the usage and then the message; one line is clearer,
     # and --help still shows the full usage.
     def error(self, message: str) -> NoReturn:
@@ -66,7 +67,7 @@ PRESSURE_HELP = "with a unit (1atm, 1.01325bar, 101325Pa, 14.7psia) or a bare nu
 
 
 def build_parser() -> argparse.ArgumentParser:
-    parser = _Parser(
+    parser = Parser(
         prog=PROG,
         description=(
             "McCabe-Thiele design of a binary distillation column. Without options: "
@@ -137,7 +138,7 @@ def build_parser() -> argparse.ArgumentParser:
     return parser
 
 
-def _names(kind: str, first: Optional[str] = None) -> str:
+def known_names(kind: str, first: Optional[str] = None) -> str:
     names = [name for name in model_names()[kind] if name != first]
     return ", ".join(names if first is None else [f"{first} (default)", *names])
 
@@ -149,13 +150,13 @@ def _add_thermo_options(parser: argparse.ArgumentParser) -> None:
         "of case.",
     )
     thermo.add_argument(
-        "--eos", metavar="NAME", help="cubic equation of state in both phases: " + _names("eos", "PR1976")
+        "--eos", metavar="NAME", help="cubic equation of state in both phases: " + known_names("eos", "PR1976")
     )
     thermo.add_argument(
         "--mixing-rule",
         metavar="NAME",
         help="mixing rule of the equation of state: "
-        + _names("mixing_rule", "Classical")
+        + known_names("mixing_rule", "Classical")
         + "; the excess-Gibbs-energy rules take their model from --activity",
     )
     thermo.add_argument(
@@ -165,7 +166,7 @@ def _add_thermo_options(parser: argparse.ArgumentParser) -> None:
         "--activity",
         metavar="MODEL",
         help="activity-coefficient liquid (or the model of an excess-Gibbs-energy mixing rule): "
-        + _names("activity"),
+        + known_names("activity"),
     )
     thermo.add_argument(
         "--parameters",
@@ -228,6 +229,19 @@ def check_plot_file(path: str) -> None:
     extension = os.path.splitext(path)[1].lower()
     if extension not in PLOT_FORMATS:
         raise UsageError(f"--plot needs a .png, .svg or .pdf file name, got {path!r}")
-    from . import plot
+    from .plot._common import require_matplotlib
 
-    plot._require_matplotlib()  # fails with the install hint
+    require_matplotlib()  # fails with the install hint
+
+
+def discard_standard_output() -> None:
+    """Point standard output's descriptor at the null device."""
+    try:
+        descriptor = sys.stdout.fileno()
+    except (AttributeError, ValueError, OSError):
+        return  # not backed by a descriptor (captured or replaced)
+    null = os.open(os.devnull, os.O_WRONLY)
+    try:
+        os.dup2(null, descriptor)
+    finally:
+        os.close(null)

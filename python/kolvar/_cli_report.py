@@ -153,10 +153,11 @@ def _activity_text(name: str, parameters: Any) -> str:
 
 def design_report(design: ColumnDesign) -> str:
     """The command line's text report of a design (see ``ColumnDesign.report``)."""
-    from ._engine import CondenserKind, total_reflux
+    from ._engine import CondenserKind, McCabeThieleResult, total_reflux
 
     column, feed = design.column, design.column.feed
-    murphree = design.staircase.spec.murphree if design.method == "mccabe_thiele" else 1.0
+    staircase = design.staircase
+    murphree = staircase.spec.murphree if isinstance(staircase, McCabeThieleResult) else 1.0
     args = argparse.Namespace(
         xd=column.x_distillate,
         xb=column.x_bottoms,

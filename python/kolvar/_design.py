@@ -4,16 +4,16 @@
 from __future__ import annotations
 
 import math
-from typing import TYPE_CHECKING, Any, Dict, List, Optional, Tuple, Union
+from typing import TYPE_CHECKING, Any, Dict, List, Optional, Tuple, Union, cast
 
 from . import _engine
 from ._energy import column_energy, ponchon_savarit
-from ._engine import BinaryColumn, EquilibriumCurve, RminResult, ThermoSystem, mccabe_thiele, rmin
+from ._engine import BinaryColumn, EquilibriumCurve, McCabeThieleResult, RminResult, ThermoSystem, mccabe_thiele, rmin
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from matplotlib.axes import Axes
 
-    from ._engine import ColumnEnergy, McCabeThieleResult, PonchonSavaritResult
+    from ._engine import ColumnEnergy, PonchonSavaritResult
 
 __all__ = ["design", "ColumnDesign"]
 
@@ -141,11 +141,11 @@ class ColumnDesign:
         """
         from . import plot
 
-        if self.method == "mccabe_thiele":
+        if isinstance(self.staircase, McCabeThieleResult):
             return plot.mccabe_thiele(
                 self.curve, self.staircase, ax, components=self.system.components, system=self.system
             )
-        return plot._design._enthalpy_balanced_stairs(self, ax)
+        return plot._design.enthalpy_balanced_stairs(self, ax)
 
     def _repr_html_(self) -> str:
         from ._design_sheet import design_sheet
@@ -223,9 +223,10 @@ def design(
     feed = column.feed
     curve = EquilibriumCurve.from_thermo(system, column.pressure, n_points)
     analysis = rmin(curve, column.x_distillate, column.x_bottoms, feed.z, feed.q)
+    staircase: Union[McCabeThieleResult, PonchonSavaritResult]
     if method == "mccabe_thiele":
         r_min = analysis.r_min
-        r = float(reflux) if reflux is not None else reflux_factor * r_min
+        r = float(reflux) if reflux is not None else cast(float, reflux_factor) * r_min
         staircase = mccabe_thiele(curve, column.x_distillate, column.x_bottoms, feed.z, r, feed.q, murphree,
                                   column.condenser)
         energy = column_energy(system, column, r)
@@ -233,10 +234,11 @@ def design(
         if reflux is not None:
             r = float(reflux)
         else:
-            r = reflux_factor * _engine._ponchon_savarit_min_reflux(system, column)
-        staircase = ponchon_savarit(system, column, r)
-        r_min = staircase.r_min
-        energy = _enthalpy_balanced_energy(system, column, staircase)
+            r = cast(float, reflux_factor) * _engine._ponchon_savarit_min_reflux(system, column)
+        balanced = ponchon_savarit(system, column, r)
+        r_min = balanced.r_min
+        energy = _enthalpy_balanced_energy(system, column, balanced)
+        staircase = balanced
     return _make(system, column, method, r, curve, analysis, r_min, staircase, energy,
                  staircase.n_stages, staircase.feed_stage)
 
@@ -257,7 +259,7 @@ def _enthalpy_balanced_energy(
     state = (d, b, result.reflux * d, (result.reflux + 1.0) * d, boilup + b, boilup,
              ends.top_temperature, ends.bottom_temperature, result.condenser_duty, result.reboiler_duty)
     # Through the checks every ColumnEnergy passes (the flows must balance).
-    return _engine._rebuild("ColumnEnergy", state)
+    return cast("ColumnEnergy", _engine._rebuild("ColumnEnergy", state))
 
 
 def _make(*values: Any) -> ColumnDesign:

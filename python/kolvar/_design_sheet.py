@@ -9,7 +9,7 @@ import html
 from typing import TYPE_CHECKING, List, Sequence, Tuple
 
 from ._cli_report import model_text
-from ._engine import CondenserKind, total_reflux
+from ._engine import CondenserKind, McCabeThieleResult, total_reflux
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from ._design import ColumnDesign
@@ -21,7 +21,7 @@ _NUMBERS = 'style="text-align:right;font-variant-numeric:tabular-nums"'
 
 
 def _pinch(design: ColumnDesign) -> str:
-    if design.method == "ponchon_savarit":
+    if not isinstance(design.staircase, McCabeThieleResult):
         x, y = design.staircase.pinch
         return f"enthalpy-balanced pinch on the tie line ({x:.4f}, {y:.4f})"
     x, y = design.rmin.pinch
@@ -31,7 +31,8 @@ def _pinch(design: ColumnDesign) -> str:
 def _facts(design: ColumnDesign) -> List[Tuple[str, str]]:
     column, feed, energy = design.column, design.column.feed, design.energy
     light = design.system.components[0]
-    murphree = design.staircase.spec.murphree if design.method == "mccabe_thiele" else 1.0
+    staircase = design.staircase
+    murphree = staircase.spec.murphree if isinstance(staircase, McCabeThieleResult) else 1.0
     n_min = total_reflux(design.curve, column.x_distillate, column.x_bottoms, murphree).n_min
     condenser = "partial condenser (stage 1)" if column.condenser == CondenserKind.Partial else "total condenser"
     return [

@@ -145,6 +145,10 @@ def _set_component_resolver(
 ) -> None:
     """Registers what the constructors ask about a compound name the database does not know."""
 
+def _rebuild(class_name: str, state: tuple[Any, ...]) -> Any:
+    """Rebuild an instance of the named class from the state its __reduce__ gave
+    (pickle calls this), with the checks of its constructor."""
+
 @final
 class ThermoSystem:
     """An owned mixture plus model selection that answers equilibrium questions."""

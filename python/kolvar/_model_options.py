@@ -5,7 +5,7 @@ ValueError, which the command line reports as its one error line."""
 from __future__ import annotations
 
 import json
-from typing import Dict, List, Optional, Tuple, Union
+from typing import Dict, List, Optional, Tuple, Union, overload
 
 from .thermo import model_names
 
@@ -14,6 +14,14 @@ from .thermo import model_names
 EOS_ALIASES = {"pr": "PR1976", "peng-robinson": "PR1976", "srk": "RKS1972", "soave-redlich-kwong": "RKS1972",
                "rk": "RK1949", "redlich-kwong": "RK1949", "vdw": "VdW1870", "van der waals": "VdW1870",
                "prsv": "PRSV1986"}
+
+
+@overload
+def canonical(kind: str, name: str) -> str: ...
+@overload
+def canonical(kind: str, name: None) -> None: ...
+@overload
+def canonical(kind: str, name: Optional[str]) -> Optional[str]: ...
 
 
 def canonical(kind: str, name: Optional[str]) -> Optional[str]:

@@ -37,11 +37,10 @@ from __future__ import annotations
 
 import argparse
 import contextlib
-import os
 import signal
 import sys
 import warnings
-from typing import Any, Dict, Iterator, List, Optional, Sequence, TextIO, Tuple
+from typing import TYPE_CHECKING, Any, Dict, Iterator, List, Optional, Sequence, TextIO, Tuple, Union
 
 from . import (
     BinaryColumn,
@@ -60,16 +59,18 @@ from ._cli_options import (  # noqa: F401 - the shortcut command and tests reach
     PLOT_FORMATS,
     PROG,
     UsageError,
-    _Parser,
-    _names,
     build_parser,
 )
+from ._cli_options import discard_standard_output as _discard_standard_output
 from ._cli_options import parse as _parse
 from ._cli_plot import write_plot
 from ._cli_report import json_report, model_text, text_report
 from ._design import design
 from ._model_options import canonical
-from .thermo import _split_along_curve
+from ._liquid_split import split_along_curve as _split_along_curve
+
+if TYPE_CHECKING:  # pragma: no cover - only for type checkers
+    from ._engine import McCabeThieleResult, PonchonSavaritResult
 
 # The status a shell reports for a process ended by SIGPIPE.
 BROKEN_PIPE_STATUS = 128 + getattr(signal, "SIGPIPE", 13)
@@ -167,6 +168,7 @@ def compute(args: argparse.Namespace, err: Optional[TextIO] = None) -> Dict[str,
         if warning is not None:
             print(warning, file=sys.stderr if err is None else err)
     analysis = rmin(curve, args.xd, args.xb, args.zf, q) if made is None else made.rmin
+    result: Union[McCabeThieleResult, PonchonSavaritResult]
     if made is None:
         reflux = args.reflux if args.reflux is not None else factor * analysis.r_min
         result = mccabe_thiele(curve, args.xd, args.xb, args.zf, reflux, q, args.murphree, args.condenser)
@@ -222,16 +224,3 @@ def _report_errors(argv: Optional[Sequence[str]]) -> int:
         print(f"{PROG}: error: {message}", file=sys.stderr)
         return 2
     return 0
-
-
-def _discard_standard_output() -> None:
-    """Point standard output's descriptor at the null device."""
-    try:
-        descriptor = sys.stdout.fileno()
-    except (AttributeError, ValueError, OSError):
-        return  # not backed by a descriptor (captured or replaced)
-    null = os.open(os.devnull, os.O_WRONLY)
-    try:
-        os.dup2(null, descriptor)
-    finally:
-        os.close(null)

@@ -22,21 +22,22 @@ import json
 from typing import TYPE_CHECKING, Any, Dict, List, Optional, Sequence, TextIO, Union
 
 from . import ThermoSystem, __version__
-from ._cli_options import PRESSURE_HELP, check_plot_file, pressure
+from ._cli_options import (
+    PRESSURE_HELP,
+    PROG,
+    Parser,
+    UsageError,
+    check_plot_file,
+    discard_standard_output,
+    known_names,
+    pressure,
+)
 from ._cli_plot import save_figure
 from ._cli_report import model_text
 from ._model_options import canonical
 from ._shortcut import shortcut
 from ._units import UNITS, units_of
-from .cli import (
-    BROKEN_PIPE_STATUS,
-    PROG,
-    UsageError,
-    _discard_standard_output,
-    _names,
-    _Parser,
-    unit_warnings_as_lines,
-)
+from .cli import BROKEN_PIPE_STATUS, unit_warnings_as_lines
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from ._engine import ShortcutResult
@@ -53,7 +54,7 @@ def _key(text: str) -> Union[int, str]:
 
 
 def build_parser() -> argparse.ArgumentParser:
-    parser = _Parser(
+    parser = Parser(
         prog=f"{PROG} shortcut",
         description=(
             "Shortcut design of a multicomponent column with a total condenser: Fenske's minimum stages, "
@@ -71,7 +72,7 @@ def build_parser() -> argparse.ArgumentParser:
         "--pressure", type=pressure, default=800.0, metavar="P", help=f"column pressure: {PRESSURE_HELP} (default: 800)"
     )
     feed.add_argument(
-        "--eos", metavar="NAME", help="cubic equation of state in both phases: " + _names("eos", "PR1976")
+        "--eos", metavar="NAME", help="cubic equation of state in both phases: " + known_names("eos", "PR1976")
     )
     design = parser.add_argument_group("separation")
     design.add_argument("--light-key", type=_key, metavar="KEY", help="light key: a component name or index")
@@ -120,9 +121,10 @@ def run(args: argparse.Namespace, out: TextIO, err: Optional[TextIO] = None) -> 
     else:
         system = ThermoSystem.cubic(args.components, eos=canonical("eos", args.eos))
     factor = 1.3 if args.reflux is None and args.reflux_factor is None else args.reflux_factor
+    light_recovery, heavy_recovery = args.recoveries
     with unit_warnings_as_lines(err):
         design = shortcut(system, args.pressure, args.feed_rate, args.z, args.light_key, args.heavy_key,
-                          *args.recoveries, reflux=args.reflux, reflux_factor=factor, q=args.q)
+                          light_recovery, heavy_recovery, reflux=args.reflux, reflux_factor=factor, q=args.q)
     names = list(system.components)
     if args.plot is not None:
         _write_plot(args.plot, design, names, args.z)
@@ -215,5 +217,5 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
             return 2
         return 0
     except BrokenPipeError:
-        _discard_standard_output()
+        discard_standard_output()
         return BROKEN_PIPE_STATUS

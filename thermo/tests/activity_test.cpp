@@ -127,7 +127,7 @@ TEST_P(BinaryModel, PureComponentsHaveNoExcessGibbsEnergy)
 }
 
 INSTANTIATE_TEST_SUITE_P(Activity, BinaryModel, ::testing::ValuesIn(binary_mixtures()),
-                         [](const auto& info) { return info.param.label; });
+                         [](const auto& instance) { return instance.param.label; });
 
 // With a Dual temperature every model gives its values bit for bit and the
 // slope d ln gamma/dT: a central difference where the table says the model

@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // absolute scale.
                       Case{"tiny_double_root", {-4e-7, 5e-14, -2e-21}, {1e-7, 2e-7}, 1e-7},
                       Case{"large_triple_root", {-3e4, 3e8, -1e12}, {1e4}, 1e-12}),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& instance) { return std::string(instance.param.label); });
 
 TEST(Cubic, OneRealRootWhenTheOtherTwoAreComplex)
 {

@@ -71,8 +71,8 @@ INSTANTIATE_TEST_SUITE_P(Flash, MethanolWater,
                                            Reference{0.9, 338.246827019, nan_value},
                                            Reference{0.0, 374.533773299, nan_value},
                                            Reference{1.0, 337.742360125, nan_value}),
-                         [](const ::testing::TestParamInfo<Reference>& info) {
-                             return "x" + std::to_string(static_cast<int>(info.param.x_methanol * 100.0));
+                         [](const ::testing::TestParamInfo<Reference>& instance) {
+                             return "x" + std::to_string(static_cast<int>(instance.param.x_methanol * 100.0));
                          });
 
 TEST(BubblePressure, EquimolarMethanolWaterAt350K)

@@ -70,6 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {0.94999736044253369, 0.050002639557466033, 0.0}},
         // Twin phases, one of them left with a rounding remainder.
         Fractions{"TwinPhases", {0.05, 0.95}, {{2.0, 0.5}, {0.3, 1.6}, {0.3, 1.6}}, {0.98, 0.02, 1e-19}}),
-    [](const ::testing::TestParamInfo<Fractions>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<Fractions>& instance) { return instance.param.name; });
 
 }  // namespace

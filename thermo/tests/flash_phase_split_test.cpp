@@ -163,7 +163,7 @@ TEST_P(PhaseSplit, FlashBetweenTheBubbleAndDewTemperatures)
 }
 
 INSTANTIATE_TEST_SUITE_P(Systems, PhaseSplit, ::testing::ValuesIn(cases()),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& instance) { return std::string(instance.param.label); });
 
 // For phi-phi the split's phases have equal fugacities: ln(y_i/x_i) is
 // ln phi_i of the liquid x minus ln phi_i of the vapour y.

@@ -168,7 +168,7 @@ TEST_P(FugacityDerivativesOf, EveryModelMatchesDifferencesIsSymmetricAndObeysGib
 }
 
 INSTANTIATE_TEST_SUITE_P(Phases, FugacityDerivativesOf, ::testing::Values(Phase::Liquid, Phase::Vapor),
-                         [](const auto& info) { return std::string(name(info.param)); });
+                         [](const auto& instance) { return std::string(name(instance.param)); });
 
 }  // namespace
 }  // namespace kolvar::thermo

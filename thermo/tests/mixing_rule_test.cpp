@@ -125,8 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"IIVDW with a 3-parameter EOS", 2, 2, {}, MixingRule::IIVDW, {}, Eos::SchmidtWenzel, ""},
         CheckCase{"Classical ignores a present GeSpec", 2, 2, zero2, MixingRule::Classical, ActivityModel::VanLaar,
                   Eos::PatelTeja, ""}),
-    [](const auto& info) {
-        std::string label = info.param.label;
+    [](const auto& instance) {
+        std::string label = instance.param.label;
         for (char& ch : label)
             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
         return label;

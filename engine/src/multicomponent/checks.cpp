@@ -3,6 +3,7 @@
 #include "steps.hpp"
 
 #include "kolvar/format.hpp"
+#include "thermo/input_checks.hpp"
 #include "thermo/component.hpp"
 
 #include <cmath>
@@ -73,14 +74,9 @@ Result<std::vector<double>> feed_fractions(const ThermoSystem& system, std::span
         return invalid_input(
             text("composition has ", count(z.size()), " entries but the system has ", count(n), " components"));
     }
-    double sum = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!(std::isfinite(z[i]) && z[i] >= 0.0)) {
-            return invalid_input(
-                text("feed composition entries must be finite and non-negative, got ", z[i], " at index ", count(i)));
-        }
-        sum += z[i];
-    }
+    const auto checked = entry_sum("feed composition", z);
+    if (!checked) return std::unexpected(std::move(checked.error()));
+    const double sum = *checked;
     if (!(std::fabs(sum - 1.0) <= 1e-6)) {
         // Percentages are the usual cause.
         const char* hint = std::fabs(sum - 100.0) <= 1.0 ? "; divide percentages by 100" : "";

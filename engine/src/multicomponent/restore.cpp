@@ -3,6 +3,7 @@
 #include "engine/multicomponent/restore.hpp"
 
 #include "kolvar/format.hpp"
+#include "thermo/input_checks.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -21,16 +22,10 @@ Result<void> check_positive(const char* name, double value)
 
 Result<void> check_composition(const char* name, std::span<const double> x)
 {
-    double sum = 0.0;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        if (!(std::isfinite(x[i]) && x[i] >= 0.0)) {
-            return invalid_input(text(name, " entries must be finite and non-negative, got ", x[i], " at index ",
-                                      static_cast<std::uint64_t>(i)));
-        }
-        sum += x[i];
-    }
-    if (std::fabs(sum - 1.0) <= 1e-9) return {};
-    return invalid_input(text(name, " must sum to 1, got ", sum));
+    const auto sum = entry_sum(name, x);
+    if (!sum) return std::unexpected(std::move(sum.error()));
+    if (std::fabs(*sum - 1.0) <= 1e-9) return {};
+    return invalid_input(text(name, " must sum to 1, got ", *sum));
 }
 
 }  // namespace

@@ -46,6 +46,18 @@ Result<void> exact_shape(std::string_view what, const Matrix& matrix, std::size_
     return invalid_input(text(what, " must have ", count(rows), " rows of ", count(columns), " values, got ", got));
 }
 
+Result<double> entry_sum(std::string_view what, std::span<const double> x)
+{
+    double sum = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (!(std::isfinite(x[i]) && x[i] >= 0.0))
+            return invalid_input(
+                text(what, " entries must be finite and non-negative, got ", x[i], " at index ", count(i)));
+        sum += x[i];
+    }
+    return sum;
+}
+
 Result<void> normalised_feed(std::span<const double> z)
 {
     double sum = 0.0;

@@ -22,6 +22,10 @@ Result<void> finite_entries(std::string_view what, const std::vector<double>& va
 // added for the first row of another length).
 Result<void> exact_shape(std::string_view what, const Matrix& matrix, std::size_t rows, std::size_t columns);
 
+// The sum of a composition whose entries are all finite and non-negative:
+// "{what} entries must be finite and non-negative, got {v} at index {i}".
+Result<double> entry_sum(std::string_view what, std::span<const double> x);
+
 // Mole fractions summing to 1 within 1e-6, as the balances of a feed need:
 // "feed composition must be mole fractions summing to 1, got a sum of {s} (a
 // composition in percent must be divided by 100)".

@@ -41,16 +41,10 @@ Result<EquilibriumPhase> restore_equilibrium_phase(EquilibriumPhase parts)
     if (!(std::isfinite(parts.fraction) && parts.fraction > 0.0 && parts.fraction <= 1.0))
         return invalid_input(text("fraction must lie in (0, 1], got ", parts.fraction));
     if (parts.composition.empty()) return invalid_input("composition must have at least one entry");
-    double sum = 0.0;
-    for (std::size_t i = 0; i < parts.composition.size(); ++i) {
-        const double v = parts.composition[i];
-        if (!(std::isfinite(v) && v >= 0.0))
-            return invalid_input(text("composition entries must be finite and non-negative, got ", v, " at index ",
-                                      static_cast<std::uint64_t>(i)));
-        sum += v;
-    }
-    if (!(std::abs(sum - 1.0) <= stored_sum_tolerance))
-        return invalid_input(text("composition must sum to 1, got a sum of ", sum));
+    const auto sum = entry_sum("composition", parts.composition);
+    if (!sum) return std::unexpected(std::move(sum.error()));
+    if (!(std::abs(*sum - 1.0) <= stored_sum_tolerance))
+        return invalid_input(text("composition must sum to 1, got a sum of ", *sum));
     return parts;
 }
 

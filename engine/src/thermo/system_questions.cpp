@@ -1,5 +1,6 @@
 // The equilibrium questions a ThermoSystem answers.
 #include "engine/thermo/system.hpp"
+#include "input_checks.hpp"
 
 #include "kolvar/format.hpp"
 #include "thermo/activity.hpp"
@@ -48,14 +49,9 @@ Result<void> ThermoSystem::check_state(std::optional<double> t, std::optional<do
     if (p && !(std::isfinite(*p) && *p > 0.0))
         return invalid_input(text("pressure must be positive and finite, got ", *p, " kPa"));
     if (auto ok = check_composition(x); !ok) return ok;
-    double sum = 0.0;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        if (!(std::isfinite(x[i]) && x[i] >= 0.0))
-            return invalid_input(text("composition entries must be finite and non-negative, got ", x[i], " at index ",
-                                      static_cast<std::uint64_t>(i)));
-        sum += x[i];
-    }
-    if (!(sum > 0.0)) return invalid_input("composition must have a positive sum");
+    const auto sum = entry_sum("composition", x);
+    if (!sum) return std::unexpected(std::move(sum.error()));
+    if (!(*sum > 0.0)) return invalid_input("composition must have a positive sum");
     return {};
 }
 

@@ -74,6 +74,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"GraysonStreed",
              [] { return ThermoSystem::grayson_streed(sources({"n-hexane", "n-octane"}), thermo::VaporModel::ideal_gas()); },
              {0.5, 0.5}, 300.0}),
-    [](const auto& info) { return info.param.label; });
+    [](const auto& instance) { return instance.param.label; });
 
 }  // namespace

@@ -10,32 +10,12 @@ None, and returns that Axes.  Artists carry stable ``gid`` values (listed in
 ``[a for a in ax.lines if a.get_gid() == "staircase"]``.
 """
 
-# The helpers keep their old kolvar.plot names too: the command line and other
-# modules reach them there.
-from ._common import (  # noqa: F401
-    _CURVE,
-    _INSTALL_HINT,
-    _MARKS,
-    _QLINE,
-    _RECTIFYING,
-    _STAIRS,
-    _STRIPPING,
-    GIDS,
-    _axes,
-    _binary_names,
-    _finish_diagram,
-    _light_name,
-    _mark_split,
-    _require_matplotlib,
-    _square_frame,
-    _system_line,
-)
-from ._design import _curve_and_diagonal, mccabe_thiele, n_vs_r, total_reflux  # noqa: F401
+from ._common import GIDS
+from ._design import mccabe_thiele, n_vs_r, total_reflux
 from ._enthalpy import enthalpy_composition
-from ._labels import _diagonal_mark, _staircase  # noqa: F401
 from ._ponchon import ponchon_savarit
 from ._shortcut import shortcut
-from ._phase import _dew_line, _finish_phase_diagram, _txy_of_system, pxy, txy  # noqa: F401
+from ._phase import pxy, txy
 
 __all__ = [
     "mccabe_thiele",

@@ -42,28 +42,28 @@ GIDS = {
     "feed-point": "the feed point (z_F, h_F) on the difference line",
 }
 
-_INSTALL_HINT = "kolvar.plot needs matplotlib; install it with: pip install 'kolvar[plot]'"
+INSTALL_HINT = "kolvar.plot needs matplotlib; install it with: pip install 'kolvar[plot]'"
 
 # Colours of the construction (matplotlib's default cycle, fixed per role).
-_CURVE = "tab:blue"
-_RECTIFYING = "tab:green"
-_STRIPPING = "tab:red"
-_QLINE = "tab:purple"
-_STAIRS = "black"
-_MARKS = "tab:orange"
+CURVE = "tab:blue"
+RECTIFYING = "tab:green"
+STRIPPING = "tab:red"
+QLINE = "tab:purple"
+STAIRS = "black"
+MARKS = "tab:orange"
 
 
-def _require_matplotlib() -> Any:
+def require_matplotlib() -> Any:
     """Import matplotlib, or raise ImportError naming the extra to install."""
     try:
         import matplotlib
     except ImportError as exc:
-        raise ImportError(_INSTALL_HINT) from exc
+        raise ImportError(INSTALL_HINT) from exc
     return matplotlib
 
 
-def _axes(ax: Optional[Axes]) -> Axes:
-    _require_matplotlib()
+def target_axes(ax: Optional[Axes]) -> Axes:
+    require_matplotlib()
     if ax is not None:
         return ax
     # A new figure through pyplot, so that notebooks display it.
@@ -73,7 +73,7 @@ def _axes(ax: Optional[Axes]) -> Axes:
     return new_ax
 
 
-def _light_name(components: Optional[Sequence[str]]) -> str:
+def light_name(components: Optional[Sequence[str]]) -> str:
     """What the compositions are fractions of, for the axis labels."""
     if components is None:
         return "light component"
@@ -83,7 +83,7 @@ def _light_name(components: Optional[Sequence[str]]) -> str:
     return names[0]
 
 
-def _system_line(curve: EquilibriumCurve, components: Optional[Sequence[str]]) -> str:
+def system_line(curve: EquilibriumCurve, components: Optional[Sequence[str]]) -> str:
     """'benzene / toluene, P = 101.325 kPa' from what is known, 'α = 2.5' for a
     constant-α curve, or ''."""
     parts = []
@@ -109,7 +109,7 @@ def _constant_alpha(curve: EquilibriumCurve) -> Optional[float]:
     return curve.relative_volatility(0.5)
 
 
-def _square_frame(ax: Axes, light: str) -> None:
+def square_frame(ax: Axes, light: str) -> None:
     ax.set_xlim(0.0, 1.0)
     ax.set_ylim(0.0, 1.0)
     ax.set_aspect("equal", adjustable="box")
@@ -119,17 +119,17 @@ def _square_frame(ax: Axes, light: str) -> None:
     ax.set_axisbelow(True)
 
 
-def _finish_diagram(
+def finish_diagram(
     ax: Axes, light: str, curve: EquilibriumCurve, components: Optional[Sequence[str]], summary: str
 ) -> Axes:
     """Square 0-1 frame, a title naming the system and the design, and the legend."""
-    _square_frame(ax, light)
-    ax.set_title("\n".join(filter(None, [_system_line(curve, components), summary])), fontsize=10)
+    square_frame(ax, light)
+    ax.set_title("\n".join(filter(None, [system_line(curve, components), summary])), fontsize=10)
     ax.legend(loc="lower right", fontsize=8, framealpha=0.9)
     return ax
 
 
-def _binary_names(system: ThermoSystem, components: Optional[Sequence[str]]) -> Sequence[str]:
+def binary_names(system: ThermoSystem, components: Optional[Sequence[str]]) -> Sequence[str]:
     if not isinstance(system, ThermoSystem):
         raise TypeError(f"expected a ThermoSystem, got {type(system).__name__}")
     names = system.components
@@ -138,14 +138,14 @@ def _binary_names(system: ThermoSystem, components: Optional[Sequence[str]]) -> 
     return names if components is None else components
 
 
-def _mark_split(ax: Axes, split: Optional[Tuple[float, float]]) -> None:
+def mark_split(ax: Axes, split: Optional[Tuple[float, float]]) -> None:
     if split is None:
         return
     low, high = split
     ax.axvspan(
         low,
         high,
-        color=_MARKS,
+        color=MARKS,
         alpha=0.18,
         linewidth=0,
         label=f"liquid splits, x = {low:.3f} to {high:.3f}",

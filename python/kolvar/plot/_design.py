@@ -7,19 +7,19 @@ from typing import TYPE_CHECKING, Any, Callable, Iterable, Optional, Sequence, T
 
 from .._engine import EquilibriumCurve, RminResult, ThermoSystem
 from ._common import (
-    _CURVE,
-    _MARKS,
-    _QLINE,
-    _RECTIFYING,
-    _STRIPPING,
-    _axes,
-    _binary_names,
-    _finish_diagram,
-    _light_name,
-    _mark_split,
-    _require_matplotlib,
+    CURVE,
+    MARKS,
+    QLINE,
+    RECTIFYING,
+    STRIPPING,
+    target_axes,
+    binary_names,
+    finish_diagram,
+    light_name,
+    mark_split,
+    require_matplotlib,
 )
-from ._labels import _diagonal_mark, _place_labels, _staircase
+from ._labels import diagonal_mark, place_labels, draw_staircase
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from matplotlib.axes import Axes
@@ -27,8 +27,8 @@ if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from .._engine import McCabeThieleResult, TotalRefluxResult
 
 
-def _curve_and_diagonal(ax: Axes, curve: EquilibriumCurve) -> None:
-    ax.plot(curve.x, curve.y, color=_CURVE, linewidth=1.8, label="equilibrium curve", gid="equilibrium")
+def curve_and_diagonal(ax: Axes, curve: EquilibriumCurve) -> None:
+    ax.plot(curve.x, curve.y, color=CURVE, linewidth=1.8, label="equilibrium curve", gid="equilibrium")
     ax.plot([0.0, 1.0], [0.0, 1.0], color="0.45", linewidth=0.9, label="y = x", gid="diagonal")
 
 
@@ -55,37 +55,37 @@ def mccabe_thiele(
     """
     split = None
     if system is not None:
-        from ..thermo import _split_along_curve
+        from .._liquid_split import split_along_curve
 
         if not isinstance(system, ThermoSystem):
             raise TypeError(f"system must be a ThermoSystem, got {type(system).__name__}")
-        components = _binary_names(system, components)
-        _require_matplotlib()  # before the stability tests, which are the slow part
-        split = _split_along_curve(system, curve)
-    light = _light_name(components)
-    ax = _axes(ax)
-    _mark_split(ax, split)
+        components = binary_names(system, components)
+        require_matplotlib()  # before the stability tests, which are the slow part
+        split = split_along_curve(system, curve)
+    light = light_name(components)
+    ax = target_axes(ax)
+    mark_split(ax, split)
     spec = result.spec
     x_d, x_b, z_f = spec.x_distillate, spec.x_bottoms, spec.z_feed
     x_int, y_int = result.intersection
 
-    _curve_and_diagonal(ax, curve)
-    ax.plot([z_f, x_int], [z_f, y_int], color=_QLINE, linewidth=1.2, linestyle="--", label="q-line", gid="q-line")
-    ax.plot([x_d, x_int], [x_d, y_int], color=_RECTIFYING, linewidth=1.3, label="rectifying line", gid="rectifying")
-    ax.plot([x_int, x_b], [y_int, x_b], color=_STRIPPING, linewidth=1.3, label="stripping line", gid="stripping")
+    curve_and_diagonal(ax, curve)
+    ax.plot([z_f, x_int], [z_f, y_int], color=QLINE, linewidth=1.2, linestyle="--", label="q-line", gid="q-line")
+    ax.plot([x_d, x_int], [x_d, y_int], color=RECTIFYING, linewidth=1.3, label="rectifying line", gid="rectifying")
+    ax.plot([x_int, x_b], [y_int, x_b], color=STRIPPING, linewidth=1.3, label="stripping line", gid="stripping")
     analysis = result.rmin
     pinch = (analysis.pinch, "tangent" if analysis.tangent else "feed", analysis.r_min)
     summary = (
         f"{result.n_stages:.2f} theoretical stages, feed on stage {result.feed_stage}, "
         f"R = {spec.reflux:.3g}, q = {spec.q:.3g}"
     )
-    return _stages_and_marks(
+    return stages_and_marks(
         ax, result.staircase, result.stages, result.feed_stage, (x_d, x_b, z_f), pinch,
-        lambda: _finish_diagram(ax, light, curve, components, summary),
+        lambda: finish_diagram(ax, light, curve, components, summary),
     )
 
 
-def _stages_and_marks(
+def stages_and_marks(
     ax: Axes,
     staircase: Sequence[Tuple[float, float]],
     stages: Sequence[Any],
@@ -97,21 +97,21 @@ def _stages_and_marks(
     """The ``staircase`` through the ``stages`` with their numbers, the feed stage,
     x_D, x_B and z_F on the diagonal and the pinch ``(point, kind, R_min)``;
     then ``finish`` (frame, title, legend), and the labels placed last."""
-    labels = _staircase(ax, staircase, stages)
+    labels = draw_staircase(ax, staircase, stages)
     feed = stages[feed_stage - 1]
     ax.plot([feed.x], [feed.y], linestyle="none", marker="s", markersize=7, markerfacecolor="none",
-            markeredgecolor=_QLINE, markeredgewidth=1.5, zorder=5, label=f"feed stage {feed_stage}",
+            markeredgecolor=QLINE, markeredgewidth=1.5, zorder=5, label=f"feed stage {feed_stage}",
             gid="feed-stage")
-    marks = [_diagonal_mark(ax, value, name, name) for value, name in zip(ends, ("x_D", "x_B", "z_F"))]
+    marks = [diagonal_mark(ax, value, name, name) for value, name in zip(ends, ("x_D", "x_B", "z_F"))]
     point, kind, r_min = pinch
-    ax.plot([point[0]], [point[1]], linestyle="none", marker="D", markersize=6, color=_MARKS, zorder=5,
+    ax.plot([point[0]], [point[1]], linestyle="none", marker="D", markersize=6, color=MARKS, zorder=5,
             label=f"{kind} pinch, R_min = {r_min:.3f}", gid="pinch")
     finish()
-    _place_labels(ax, labels, feed_stage, marks, [point])
+    place_labels(ax, labels, feed_stage, marks, [point])
     return ax
 
 
-def _enthalpy_balanced_stairs(design: Any, ax: Optional[Axes]) -> Axes:
+def enthalpy_balanced_stairs(design: Any, ax: Optional[Axes]) -> Axes:
     """The x–y diagram of a ``ColumnDesign`` made by Ponchon–Savarit."""
     from ._ponchon import ponchon_savarit
 
@@ -131,16 +131,16 @@ def total_reflux(
     x_D is read from the staircase's first point; the result does not keep
     x_B, so it is marked only when ``x_bottoms`` is given.
     """
-    light = _light_name(components)
-    ax = _axes(ax)
-    _curve_and_diagonal(ax, curve)
-    labels = _staircase(ax, result.staircase, result.stages)
+    light = light_name(components)
+    ax = target_axes(ax)
+    curve_and_diagonal(ax, curve)
+    labels = draw_staircase(ax, result.staircase, result.stages)
     x_d = result.staircase[0][0]
-    marks = [_diagonal_mark(ax, x_d, "x_D", "x_D")]
+    marks = [diagonal_mark(ax, x_d, "x_D", "x_D")]
     if x_bottoms is not None:
-        marks.append(_diagonal_mark(ax, float(x_bottoms), "x_B", "x_B"))
-    _finish_diagram(ax, light, curve, components, f"total reflux: N_min = {result.n_min:.2f}")
-    _place_labels(ax, labels, 0, marks)
+        marks.append(diagonal_mark(ax, float(x_bottoms), "x_B", "x_B"))
+    finish_diagram(ax, light, curve, components, f"total reflux: N_min = {result.n_min:.2f}")
+    place_labels(ax, labels, 0, marks)
     return ax
 
 
@@ -154,7 +154,7 @@ def n_vs_r(
     Pairs whose stage count is NaN (failed constructions) are left out.
     ``rmin`` (a number or an ``RminResult``) adds a vertical line at R_min.
     """
-    ax = _axes(ax)
+    ax = target_axes(ax)
     points = [(float(r), float(n)) for r, n in pairs]
     finite = [(r, n) for r, n in points if math.isfinite(r) and math.isfinite(n)]
     ax.plot(
@@ -162,13 +162,13 @@ def n_vs_r(
         [n for _, n in finite],
         marker="o",
         markersize=3,
-        color=_CURVE,
+        color=CURVE,
         label="stages N",
         gid="n-vs-r",
     )
     if rmin is not None:
         r_min = rmin.r_min if isinstance(rmin, RminResult) else float(rmin)
-        ax.axvline(r_min, color=_STRIPPING, linestyle="--", linewidth=1.0, label=f"R_min = {r_min:.3f}", gid="r-min")
+        ax.axvline(r_min, color=STRIPPING, linestyle="--", linewidth=1.0, label=f"R_min = {r_min:.3f}", gid="r-min")
     ax.set_xlabel("reflux ratio R = L/D")
     ax.set_ylabel("theoretical stages N")
     ax.grid(True, color="0.9", linewidth=0.6)

@@ -8,8 +8,8 @@ from typing import TYPE_CHECKING, Optional, Sequence, Tuple
 
 from .. import _engine
 from .._engine import ThermoSystem
-from ._common import _CURVE, _MARKS, _QLINE, _RECTIFYING, _STAIRS, _STRIPPING, _axes, _binary_names, _require_matplotlib
-from ._labels import _place_labels
+from ._common import CURVE, MARKS, QLINE, RECTIFYING, STAIRS, STRIPPING, target_axes, binary_names, require_matplotlib
+from ._labels import place_labels
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from matplotlib.axes import Axes
@@ -55,17 +55,17 @@ def enthalpy_composition(
     straight, as the design reads them.  ``kolvar.plot.ponchon_savarit``
     draws the same design on the x–y diagram.
     """
-    names = _binary_names(system, None)
+    names = binary_names(system, None)
     pressure = float(pressure)
     if design is not None:
-        _check_design(design, pressure)
-    _require_matplotlib()  # before the sweep, which is the slow part
+        check_design(design, pressure)
+    require_matplotlib()  # before the sweep, which is the slow part
     x, y, _, h_liquid, h_vapour = _engine._enthalpy_curve(system, pressure)
     liquid = [h / _J_PER_KJ for h in h_liquid]
     vapour = [h / _J_PER_KJ for h in h_vapour]
-    ax = _axes(ax)
-    ax.plot(x, liquid, color=_CURVE, linewidth=1.6, label="saturated liquid h_L(x)", gid="liquid-enthalpy")
-    ax.plot(y, vapour, color=_STRIPPING, linewidth=1.6, label="saturated vapour H_V(y)", gid="vapour-enthalpy")
+    ax = target_axes(ax)
+    ax.plot(x, liquid, color=CURVE, linewidth=1.6, label="saturated liquid h_L(x)", gid="liquid-enthalpy")
+    ax.plot(y, vapour, color=STRIPPING, linewidth=1.6, label="saturated vapour H_V(y)", gid="vapour-enthalpy")
     title = f"{' / '.join(names)}, P = {pressure:g} kPa"
     if design is None:
         for i in range(0, len(x), 10):
@@ -87,7 +87,7 @@ def enthalpy_composition(
     return ax
 
 
-def _check_design(design: PonchonSavaritResult, pressure: float) -> None:
+def check_design(design: PonchonSavaritResult, pressure: float) -> None:
     if type(design).__name__ != "PonchonSavaritResult" or type(design).__module__ != "builtins":
         raise TypeError(f"design must be a result of kolvar.ponchon_savarit, got {type(design).__name__}")
     if design.column.pressure != pressure:
@@ -111,7 +111,7 @@ def _number_tie_lines(
         label.set_gid("stage-label")
         labels.append(label)
         spots.append(((0, -1), (1, -1), (-1, -1)) if upper else ((0, 1), (-1, 1), (1, 1)))
-    _place_labels(ax, labels, design.feed_stage, spots=spots)
+    place_labels(ax, labels, design.feed_stage, spots=spots)
 
 
 def _draw_design(
@@ -127,7 +127,7 @@ def _draw_design(
     # point of its section through its liquid to the next stage's vapour.
     for n, stage in enumerate(stages):
         liquid_point = (stage.x, _on_line(x, liquid, stage.x))
-        ax.plot([stage.x, stage.y], [liquid_point[1], _on_line(y, vapour, stage.y)], color=_STAIRS,
+        ax.plot([stage.x, stage.y], [liquid_point[1], _on_line(y, vapour, stage.y)], color=STAIRS,
                 linewidth=1.0, gid="stage-tie-line", label="stage tie lines" if n == 0 else None)
         if n + 1 == len(stages):
             break
@@ -136,21 +136,21 @@ def _draw_design(
         following = (stages[n + 1].y, _on_line(y, vapour, stages[n + 1].y))
         far = max(liquid_point, following, key=lambda p: abs(p[0] - pole[0]))
         first = n == 0 or stage.index == design.feed_stage
-        ax.plot([pole[0], far[0]], [pole[1], far[1]], color=_RECTIFYING if upper else _STRIPPING,
+        ax.plot([pole[0], far[0]], [pole[1], far[1]], color=RECTIFYING if upper else STRIPPING,
                 linewidth=0.6, linestyle="--", alpha=0.8, gid="construction",
                 label=("rectifying" if upper else "stripping") + " construction lines" if first else None)
     # The feed point lies on the line joining the two difference points.
     z = design.column.feed.z
     w = (z - bottom[0]) / (top[0] - bottom[0])
     feed = (z, bottom[1] + w * (top[1] - bottom[1]))
-    ax.plot([bottom[0], top[0]], [bottom[1], top[1]], color=_QLINE, linewidth=1.2, gid="difference-line",
+    ax.plot([bottom[0], top[0]], [bottom[1], top[1]], color=QLINE, linewidth=1.2, gid="difference-line",
             label="difference points and feed")
-    ax.plot(*zip(top, bottom), linestyle="none", marker="D", color=_QLINE, markersize=6, gid="difference-point")
+    ax.plot(*zip(top, bottom), linestyle="none", marker="D", color=QLINE, markersize=6, gid="difference-point")
     for point, name in ((top, "Δ_D"), (bottom, "Δ_B")):
         # The name on the inner side of the point, where the frame has room.
         inward = 1 if point[0] < 0.5 else -1
         ax.annotate(name, point, textcoords="offset points", xytext=(7 * inward, 0), va="center",
                     ha="left" if inward > 0 else "right", fontsize=9, gid="difference-point")
-    ax.plot(*feed, linestyle="none", marker="o", color=_MARKS, markersize=6, gid="feed-point",
+    ax.plot(*feed, linestyle="none", marker="o", color=MARKS, markersize=6, gid="feed-point",
             label=f"feed z_F = {z:g}, q = {design.column.feed.q:.4g}")
 

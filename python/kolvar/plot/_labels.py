@@ -13,7 +13,7 @@ from __future__ import annotations
 
 from typing import TYPE_CHECKING, Any, List, Optional, Sequence, Tuple
 
-from ._common import _MARKS, _STAIRS
+from ._common import MARKS, STAIRS
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from matplotlib.axes import Axes
@@ -38,9 +38,9 @@ STAGE_SPOTS: Tuple[Spot, ...] = ((-1, 1), (0, 1), (-1, 0))
 _MARK_SPOTS: Tuple[Spot, ...] = ((1, -1), (-1, -1), (1, 1), (-1, 1))
 
 
-def _staircase(ax: Axes, staircase: Sequence[Tuple[float, float]], stages: Sequence[Any]) -> List[Annotation]:
-    """The staircase and one number per stage corner (placed later by :func:`_place_labels`)."""
-    ax.plot([p[0] for p in staircase], [p[1] for p in staircase], color=_STAIRS, linewidth=1.0, label="stages",
+def draw_staircase(ax: Axes, staircase: Sequence[Tuple[float, float]], stages: Sequence[Any]) -> List[Annotation]:
+    """The staircase and one number per stage corner (placed later by :func:`place_labels`)."""
+    ax.plot([p[0] for p in staircase], [p[1] for p in staircase], color=STAIRS, linewidth=1.0, label="stages",
             gid="staircase")
     labels = []
     for stage in stages:
@@ -51,10 +51,10 @@ def _staircase(ax: Axes, staircase: Sequence[Tuple[float, float]], stages: Seque
     return labels
 
 
-def _diagonal_mark(ax: Axes, value: float, name: str, text: str) -> Annotation:
+def diagonal_mark(ax: Axes, value: float, name: str, text: str) -> Annotation:
     """A mark at (value, value) with its name beside it (placed later)."""
     ax.plot([value], [value], linestyle="none", marker="o", markersize=5, markerfacecolor="white",
-            markeredgecolor=_MARKS, zorder=4, gid=name)
+            markeredgecolor=MARKS, zorder=4, gid=name)
     label = ax.annotate(text, (value, value), xytext=(_GAP, -_GAP), textcoords="offset points", ha="left",
                         va="top", fontsize=_MARK_SIZE, color="0.2")
     label.set_gid(name + "-label")
@@ -77,7 +77,7 @@ def _lay_out(ax: Axes) -> None:
         ax.apply_aspect()
 
 
-def _place_labels(
+def place_labels(
     ax: Axes,
     stage_labels: Sequence[Annotation],
     feed_stage: int = 0,

@@ -7,14 +7,14 @@ from typing import TYPE_CHECKING, Callable, List, Literal, Optional, Sequence, T
 
 from .._engine import EquilibriumCurve, ThermoSystem
 from ._common import (
-    _CURVE,
-    _STRIPPING,
-    _axes,
-    _binary_names,
-    _light_name,
-    _mark_split,
-    _require_matplotlib,
-    _system_line,
+    CURVE,
+    STRIPPING,
+    target_axes,
+    binary_names,
+    light_name,
+    mark_split,
+    require_matplotlib,
+    system_line,
 )
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
@@ -49,49 +49,49 @@ def txy(
     if isinstance(source, ThermoSystem):
         if pressure is None:
             raise ValueError("txy of a ThermoSystem needs the pressure in kPa: txy(system, pressure=...)")
-        return _txy_of_system(source, float(pressure), n_points, ax, components)
+        return txy_of_system(source, float(pressure), n_points, ax, components)
     if pressure is not None:
         raise ValueError("pressure applies to txy of a ThermoSystem; a curve carries its own")
     curve = source
     split = None
     if system is not None:
-        from ..thermo import _split_along_curve
+        from .._liquid_split import split_along_curve
 
-        components = _binary_names(system, components)
-        _require_matplotlib()  # before the stability tests, which are the slow part
-        split = _split_along_curve(system, curve)
+        components = binary_names(system, components)
+        require_matplotlib()  # before the stability tests, which are the slow part
+        split = split_along_curve(system, curve)
     temperatures = curve.t
     if not temperatures:
         raise ValueError(
             "txy needs a curve with bubble temperatures; this one has none "
             "(build it with EquilibriumCurve.from_thermo, or from_points with t=...)"
         )
-    light = _light_name(components)
-    ax = _axes(ax)
-    ax.plot(curve.x, temperatures, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
-    ax.plot(curve.y, temperatures, color=_STRIPPING, linewidth=1.6, label="dew line T(y)", gid="dew")
-    _mark_split(ax, split)
+    light = light_name(components)
+    ax = target_axes(ax)
+    ax.plot(curve.x, temperatures, color=CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
+    ax.plot(curve.y, temperatures, color=STRIPPING, linewidth=1.6, label="dew line T(y)", gid="dew")
+    mark_split(ax, split)
     _mark_azeotropes(ax, curve.x, curve.y, temperatures)
-    return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, components), "upper right")
+    return finish_phase_diagram(ax, light, "T [K]", system_line(curve, components), "upper right")
 
 
-def _txy_of_system(
+def txy_of_system(
     system: ThermoSystem, pressure: float, n_points: int, ax: Optional[Axes], components: Optional[Sequence[str]]
 ) -> Axes:
-    from ..thermo import _curve_without_split_warning, _split_along_curve
+    from .._liquid_split import curve_without_split_warning, split_along_curve
 
-    names = _binary_names(system, components)
-    light = _light_name(names)
-    _require_matplotlib()  # before the sweeps, which are the slow part
-    curve = _curve_without_split_warning(system, pressure, n_points)  # the diagram shades the split
-    dew, missing = _dew_line(lambda y: system.dew_temperature(pressure, [y, 1.0 - y])[0], curve.x)
-    split = _split_along_curve(system, curve)
-    ax = _axes(ax)
-    ax.plot(curve.x, curve.t, color=_CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
-    ax.plot(curve.x, dew, color=_STRIPPING, linewidth=1.6, label="dew line T(y)" + missing, gid="dew")
-    _mark_split(ax, split)
+    names = binary_names(system, components)
+    light = light_name(names)
+    require_matplotlib()  # before the sweeps, which are the slow part
+    curve = curve_without_split_warning(system, pressure, n_points)  # the diagram shades the split
+    dew, missing = dew_line(lambda y: system.dew_temperature(pressure, [y, 1.0 - y])[0], curve.x)
+    split = split_along_curve(system, curve)
+    ax = target_axes(ax)
+    ax.plot(curve.x, curve.t, color=CURVE, linewidth=1.6, label="bubble line T(x)", gid="bubble")
+    ax.plot(curve.x, dew, color=STRIPPING, linewidth=1.6, label="dew line T(y)" + missing, gid="dew")
+    mark_split(ax, split)
     _mark_azeotropes(ax, curve.x, curve.y, curve.t)
-    return _finish_phase_diagram(ax, light, "T [K]", _system_line(curve, names), "best")
+    return finish_phase_diagram(ax, light, "T [K]", system_line(curve, names), "best")
 
 
 def _azeotropes(xs: Sequence[float], ys: Sequence[float], ts: Sequence[float]) -> List[Tuple[float, float]]:
@@ -133,29 +133,29 @@ def pxy(
     splits into two liquids the x range is shaded, and an azeotrope, where
     the two lines touch, is marked.
     """
-    from ..thermo import _split_at_temperature
+    from .._liquid_split import split_at_temperature
 
-    names = _binary_names(system, components)
-    light = _light_name(names)
+    names = binary_names(system, components)
+    light = light_name(names)
     if not isinstance(n_points, int) or n_points < 5:
         raise ValueError(f"n_points must be an integer of at least 5, got {n_points!r}")
-    _require_matplotlib()
+    require_matplotlib()
     t = float(t)
     grid = [i / (n_points - 1) for i in range(n_points)]
     points = [system.bubble_pressure(t, [x, 1.0 - x]) for x in grid]
     bubble = [point[0] for point in points]
-    dew, missing = _dew_line(lambda y: system.dew_pressure(t, [y, 1.0 - y])[0], grid)
-    split = _split_at_temperature(system, t, grid, bubble)
-    ax = _axes(ax)
-    ax.plot(grid, bubble, color=_CURVE, linewidth=1.6, label="bubble line P(x)", gid="bubble")
-    ax.plot(grid, dew, color=_STRIPPING, linewidth=1.6, label="dew line P(y)" + missing, gid="dew")
-    _mark_split(ax, split)
+    dew, missing = dew_line(lambda y: system.dew_pressure(t, [y, 1.0 - y])[0], grid)
+    split = split_at_temperature(system, t, grid, bubble)
+    ax = target_axes(ax)
+    ax.plot(grid, bubble, color=CURVE, linewidth=1.6, label="bubble line P(x)", gid="bubble")
+    ax.plot(grid, dew, color=STRIPPING, linewidth=1.6, label="dew line P(y)" + missing, gid="dew")
+    mark_split(ax, split)
     _mark_azeotropes(ax, grid, [point[1][0] for point in points], bubble, "P = {:.4g} kPa")
     title = f"{' / '.join(names)}, T = {t:g} K"
-    return _finish_phase_diagram(ax, light, "P [kPa]", title, "best")
+    return finish_phase_diagram(ax, light, "P [kPa]", title, "best")
 
 
-def _dew_line(solve: Callable[[float], float], grid: Sequence[float]) -> Tuple[List[float], str]:
+def dew_line(solve: Callable[[float], float], grid: Sequence[float]) -> Tuple[List[float], str]:
     """Dew points on the grid, and a legend note on those the solver did not find.
 
     Where a model's liquid splits, a vapour can have more than one dew liquid
@@ -180,7 +180,7 @@ def _dew_line(solve: Callable[[float], float], grid: Sequence[float]) -> Tuple[L
     return values, f" (no dew point found at {len(failures)} of {len(grid)} y)"
 
 
-def _finish_phase_diagram(
+def finish_phase_diagram(
     ax: Axes, light: str, ylabel: str, title: str, legend: Literal["upper right", "best"]
 ) -> Axes:
     ax.set_xlim(0.0, 1.0)

@@ -17,8 +17,8 @@ from typing import TYPE_CHECKING, Any, List, Optional, Sequence, Tuple
 
 from .. import _engine
 from .._engine import EquilibriumCurve, ThermoSystem
-from ._common import _QLINE, _RECTIFYING, _STRIPPING, _axes, _binary_names, _finish_diagram, _require_matplotlib
-from ._design import _curve_and_diagonal, _stages_and_marks
+from ._common import QLINE, RECTIFYING, STRIPPING, target_axes, binary_names, finish_diagram, require_matplotlib
+from ._design import curve_and_diagonal, stages_and_marks
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from matplotlib.axes import Axes
@@ -99,33 +99,33 @@ def ponchon_savarit(system: ThermoSystem, result: PonchonSavaritResult, ax: Opti
     lies on it, else a tangent pinch).  ``kolvar.plot.enthalpy_composition``
     draws the same design on the enthalpy–composition diagram.
     """
-    from ._enthalpy import _check_design
+    from ._enthalpy import check_design
 
-    names = _binary_names(system, None)
+    names = binary_names(system, None)
     column = result.column
-    _check_design(result, column.pressure)
-    _require_matplotlib()  # before the sweep
+    check_design(result, column.pressure)
+    require_matplotlib()  # before the sweep
     x, y, t, h_l, h_v = _engine._enthalpy_curve(system, column.pressure)
     lines = _TieLines(x, y, h_l, h_v)
     curve = EquilibriumCurve.from_points(x, y, t, column.pressure)
     rectifying, stripping = _operating_curves(lines, result)
-    ax = _axes(ax)
-    _curve_and_diagonal(ax, curve)
+    ax = target_axes(ax)
+    curve_and_diagonal(ax, curve)
     z_f = column.feed.z
     meeting = stripping[0]
-    ax.plot([z_f, meeting[0]], [z_f, meeting[1]], color=_QLINE, linewidth=1.2, linestyle="--", label="q-line",
+    ax.plot([z_f, meeting[0]], [z_f, meeting[1]], color=QLINE, linewidth=1.2, linestyle="--", label="q-line",
             gid="q-line")
-    ax.plot(*zip(*rectifying), color=_RECTIFYING, linewidth=1.3, label="rectifying operating curve",
+    ax.plot(*zip(*rectifying), color=RECTIFYING, linewidth=1.3, label="rectifying operating curve",
             gid="rectifying")
-    ax.plot(*zip(*stripping), color=_STRIPPING, linewidth=1.3, label="stripping operating curve", gid="stripping")
+    ax.plot(*zip(*stripping), color=STRIPPING, linewidth=1.3, label="stripping operating curve", gid="stripping")
     summary = (
         f"Ponchon–Savarit: {result.n_stages:.2f} stages, feed on stage {result.feed_stage}, "
         f"R = {result.reflux:.3g}, q = {column.feed.q:.3g}"
     )
-    return _stages_and_marks(
+    return stages_and_marks(
         ax, _staircase(result), result.stages, result.feed_stage, (column.x_distillate, column.x_bottoms, z_f),
         (result.pinch, _pinch_kind(lines, result), result.r_min),
-        lambda: _finish_diagram(ax, names[0], curve, names, summary),
+        lambda: finish_diagram(ax, names[0], curve, names, summary),
     )
 
 

@@ -5,7 +5,7 @@ from __future__ import annotations
 
 from typing import TYPE_CHECKING, Optional, Sequence
 
-from ._common import _MARKS, _RECTIFYING, _STRIPPING, _axes
+from ._common import MARKS, RECTIFYING, STRIPPING, target_axes
 
 if TYPE_CHECKING:  # pragma: no cover - only for type checkers
     from matplotlib.axes import Axes
@@ -24,17 +24,17 @@ def shortcut(
     the feed stage and the reflux; the legend the products' flows and
     bubble temperatures.
     """
-    ax = _axes(ax)
+    ax = target_axes(ax)
     if len(components) != len(result.distillate):
         raise ValueError(f"components must name the design's {len(result.distillate)} components, "
                          f"got {len(components)}")
-    rows = [("distillate", result.distillate, _RECTIFYING,
+    rows = [("distillate", result.distillate, RECTIFYING,
              f"distillate, D = {result.distillate_rate:.4g} kmol/h at {result.top_temperature:.1f} K"),
-            ("bottoms", result.bottoms, _STRIPPING,
+            ("bottoms", result.bottoms, STRIPPING,
              f"bottoms, B = {result.bottoms_rate:.4g} kmol/h at {result.bottom_temperature:.1f} K")]
     if z is not None:
         total = sum(z)
-        rows.insert(0, ("feed", [v / total for v in z], _MARKS, "feed"))
+        rows.insert(0, ("feed", [v / total for v in z], MARKS, "feed"))
     width = 0.8 / len(rows)
     for k, (_, values, colour, label) in enumerate(rows):
         offsets = [i + (k - (len(rows) - 1) / 2) * width for i in range(len(components))]

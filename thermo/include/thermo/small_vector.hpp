@@ -102,9 +102,6 @@ public:
     const_iterator begin() const noexcept { return data_; }
     const_iterator end() const noexcept { return data_ + size_; }
 
-    operator std::span<T>() noexcept { return {data_, size_}; }
-    operator std::span<const T>() const noexcept { return {data_, size_}; }
-
     // Modifiers.
     void reserve(size_type wanted)
     {

@@ -26,18 +26,9 @@ std::expected<double, ThermoError> enthalpy_of(BasicPhaseFugacity<Dual>& phases,
     const std::size_t n = spec.components.size();
     if (w.size() != n)
         return std::unexpected(ThermoError::dimension_mismatch(text("components=", n, ", composition=", w.size())));
-    double total = 0.0;
-    bool valid = true;
-    for (double v : w) {
-        valid = valid && std::isfinite(v) && v >= 0.0;
-        total += v;
-    }
-    if (!valid || !(total > 0.0))
-        return std::unexpected(
-            ThermoError::dimension_mismatch("composition must be finite and non-negative with a positive sum"));
     SmallVector<double, 8> x(n);
+    if (auto ok = flash::normalised_composition(w, x); !ok) return std::unexpected(ok.error());
     for (std::size_t i = 0; i < n; ++i) {
-        x[i] = total == 1.0 ? w[i] : w[i] / total;
         if (x[i] > 0.0 && spec.components[i].cp_coeffs.empty())
             return std::unexpected(ThermoError::evaluation(text("component ", format::Quoted{spec.components[i].name},
                                                                 " has no ideal-gas heat capacity (cp_coeffs)")));

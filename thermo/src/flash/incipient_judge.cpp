@@ -2,6 +2,7 @@
 // an answer, a metastable point, the K = 1 solution or a pseudo-point near
 // it, or a point whose fugacities are not yet equal.
 #include "flash/incipient_newton.hpp"
+#include "flash/model_checks.hpp"
 #include "flash/phase_stability.hpp"
 #include "flash/physical_attraction.hpp"
 
@@ -23,13 +24,6 @@ constexpr double unequal_fugacity = 1e-8;
 // Two phases this close in every mole fraction are one phase unless the
 // given one is stable.
 constexpr double distinct_composition = 1e-4;
-
-// One equation of state for both phases: the phases may share a root.
-bool one_equation_of_state(const SystemSpec& spec)
-{
-    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
-    return phi_phi != nullptr && spec.vapor.kind == VaporModel::Kind::Eos && phi_phi->eos == spec.vapor.eos;
-}
 
 }  // namespace
 

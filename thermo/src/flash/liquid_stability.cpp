@@ -28,18 +28,8 @@ std::expected<StabilityResult, ThermoError> liquid_stability(const SystemSpec& s
     if (x.size() != n)
         return std::unexpected(ThermoError::dimension_mismatch(format::text("components=", n, ", x=", x.size())));
     if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
-    double sum = 0.0;
-    bool valid = true;
-    for (double v : x) {
-        valid = valid && std::isfinite(v) && v >= 0.0;
-        sum += v;
-    }
-    if (!valid || !(sum > 0.0))
-        return std::unexpected(ThermoError::dimension_mismatch(
-            "composition must be finite and non-negative with a positive sum"));
-
     List liquid(n);
-    for (std::size_t i = 0; i < n; ++i) liquid[i] = x[i] / sum;
+    if (auto ok = flash::normalised_composition(x, liquid); !ok) return std::unexpected(ok.error());
     flash::Trial best{0.0, liquid};
     const auto result = [&] { return StabilityResult{best.tpd, std::vector<double>(best.w.begin(), best.w.end())}; };
     // ln f~ of a liquid trial: its composition-dependent term alone (ln phi_i

@@ -3,8 +3,10 @@
 #include "kolvar/format.hpp"
 #include "thermo/activity_table.hpp"
 
+#include <cmath>
 #include <string>
 #include <utility>
+#include <variant>
 
 namespace kolvar::thermo::flash {
 namespace {
@@ -46,6 +48,25 @@ std::expected<void, ThermoError> check_models(const SystemSpec& spec, std::size_
             return mismatch(std::move(inputs.error()));
     }
     return {};
+}
+
+std::expected<void, ThermoError> normalised_composition(std::span<const double> x, std::span<double> out)
+{
+    double sum = 0.0;
+    bool valid = true;
+    for (double v : x) {
+        valid = valid && std::isfinite(v) && v >= 0.0;
+        sum += v;
+    }
+    if (!valid || !(sum > 0.0)) return mismatch("composition must be finite and non-negative with a positive sum");
+    for (std::size_t i = 0; i < x.size(); ++i) out[i] = x[i] / sum;
+    return {};
+}
+
+bool one_equation_of_state(const SystemSpec& spec)
+{
+    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
+    return phi_phi != nullptr && spec.vapor.kind == VaporModel::Kind::Eos && phi_phi->eos == spec.vapor.eos;
 }
 
 }  // namespace kolvar::thermo::flash

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <expected>
+#include <span>
 
 namespace kolvar::thermo::flash {
 
@@ -21,5 +22,14 @@ std::expected<void, ThermoError> check_composition(std::size_t components, std::
 // from out of range is Unsupported); the activity model's inputs are large
 // enough for n components.
 std::expected<void, ThermoError> check_models(const SystemSpec& spec, std::size_t k_size);
+
+// x divided by its sum into `out` (x.size() entries) when every entry is
+// finite and non-negative and the sum is positive; otherwise DimensionMismatch
+// "composition must be finite and non-negative with a positive sum".
+std::expected<void, ThermoError> normalised_composition(std::span<const double> x, std::span<double> out);
+
+// One equation of state for both phases (a phi-phi liquid on the vapour's
+// equation), so that the phases may share a root.
+bool one_equation_of_state(const SystemSpec& spec);
 
 }  // namespace kolvar::thermo::flash

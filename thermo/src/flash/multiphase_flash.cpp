@@ -46,18 +46,12 @@ struct SplitPhase {
 using Phases = SmallVector<SplitPhase, max_phases>;
 using StateList = SmallVector<double, max_phases * 8>;  // one entry per phase and component
 
-bool one_equation_of_state(const SystemSpec& spec)
-{
-    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
-    return phi_phi != nullptr && spec.vapor.kind == VaporModel::Kind::Eos && phi_phi->eos == spec.vapor.eos;
-}
-
 class Splitter {
 public:
     Splitter(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
              std::span<const double> z)
         : spec_(spec), phases_(phases), temperature_(temperature), pressure_(pressure), z_(z),
-          one_eos_(one_equation_of_state(spec))
+          one_eos_(flash::one_equation_of_state(spec))
     {
     }
 
@@ -292,7 +286,7 @@ std::expected<std::optional<Phases>, ThermoError> settle(const SystemSpec& spec,
         // is tried as the other kind.
         SmallVector<Phase, 2> labels;
         labels.push_back(lowest->kind);
-        if (one_equation_of_state(spec))
+        if (flash::one_equation_of_state(spec))
             labels.push_back(lowest->kind == Phase::Vapor ? Phase::Liquid : Phase::Vapor);
         const auto relabelled = [&](Phase label) {
             Phases start = joined;
@@ -303,16 +297,17 @@ std::expected<std::optional<Phases>, ThermoError> settle(const SystemSpec& spec,
             return start;
         };
         if (!quick) {
-            std::optional<Phases> first;
+            // The first split that lowers the Gibbs energy, else the first label's.
+            std::optional<Phases> kept;
             for (const Phase label : labels) {
                 Phases next = relabelled(label);
                 if (auto ok = splitter.split(next, false); !ok) return std::unexpected(ok.error());
                 next = merged(std::move(next));
                 const bool lowered = next.size() > 1 && gibbs(next, z) < g_before;
-                if (!first || lowered) first = std::move(next);
+                if (!kept || lowered) kept = std::move(next);
                 if (lowered) break;
             }
-            set = std::move(*first);
+            set = std::move(*kept);
         }
         else {
             bool lowered = false;
@@ -354,18 +349,9 @@ std::expected<std::vector<PhaseShare>, ThermoError> stable_flash(const SystemSpe
     if (feed.size() != n)
         return std::unexpected(ThermoError::dimension_mismatch(format::text("components=", n, ", z=", feed.size())));
     if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
-    double sum = 0.0;
-    bool valid = true;
-    for (double v : feed) {
-        valid = valid && std::isfinite(v) && v >= 0.0;
-        sum += v;
-    }
-    if (!valid || !(sum > 0.0))
-        return std::unexpected(
-            ThermoError::dimension_mismatch("composition must be finite and non-negative with a positive sum"));
-    if (auto ok = flash::physical_attraction(spec, temperature); !ok) return std::unexpected(ok.error());
     TrialList z(n);
-    for (std::size_t i = 0; i < n; ++i) z[i] = feed[i] / sum;
+    if (auto ok = flash::normalised_composition(feed, z); !ok) return std::unexpected(ok.error());
+    if (auto ok = flash::physical_attraction(spec, temperature); !ok) return std::unexpected(ok.error());
 
     PhaseFugacity phases(spec, temperature, pressure);
     Splitter splitter(spec, phases, temperature, pressure, z);

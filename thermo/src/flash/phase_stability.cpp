@@ -35,12 +35,6 @@ ThermoError non_finite_tpd(double temperature, double pressure)
                                                 " K, P = ", pressure, " kPa"));
 }
 
-bool one_equation_of_state(const SystemSpec& spec)
-{
-    const auto* phi_phi = std::get_if<liquid::PhiPhi>(&spec.liquid);
-    return phi_phi != nullptr && spec.vapor.kind == VaporModel::Kind::Eos && phi_phi->eos == spec.vapor.eos;
-}
-
 }  // namespace
 
 Phase true_kind(const SystemSpec& spec, PhaseFugacity& phases, double temperature, double pressure,
@@ -266,17 +260,8 @@ std::expected<PhaseStability, ThermoError> phase_stability(const SystemSpec& spe
     if (z.size() != n)
         return std::unexpected(ThermoError::dimension_mismatch(format::text("components=", n, ", z=", z.size())));
     if (auto ok = flash::check_models(spec, n); !ok) return std::unexpected(ok.error());
-    double sum = 0.0;
-    bool valid = true;
-    for (double v : z) {
-        valid = valid && std::isfinite(v) && v >= 0.0;
-        sum += v;
-    }
-    if (!valid || !(sum > 0.0))
-        return std::unexpected(
-            ThermoError::dimension_mismatch("composition must be finite and non-negative with a positive sum"));
     flash::TrialList tested(n), d(n);
-    for (std::size_t i = 0; i < n; ++i) tested[i] = z[i] / sum;
+    if (auto ok = flash::normalised_composition(z, tested); !ok) return std::unexpected(ok.error());
     PhaseFugacity phases(spec, temperature, pressure);
     if (auto ok = flash::finite_coefficients(phases, temperature, pressure, kind, tested, d); !ok)
         return std::unexpected(ok.error());
