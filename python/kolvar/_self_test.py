@@ -98,8 +98,11 @@ def _shortcut() -> None:
 
 def _refusals() -> None:
     system = ThermoSystem.van_laar(["methanol", "water"], 3000.0, 3000.0)
-    for call in (lambda: system.dew_pressure(350.0, [0.95, 0.05]),
-                 lambda: system.bubble_temperature(101.325, [0.5, 0.5, 0.0])):
+    calls: Tuple[Callable[[], object], ...] = (
+        lambda: system.dew_pressure(350.0, [0.95, 0.05]),
+        lambda: system.bubble_temperature(101.325, [0.5, 0.5, 0.0]),
+    )
+    for call in calls:
         try:
             answer = call()
         except (RuntimeError, ValueError):
