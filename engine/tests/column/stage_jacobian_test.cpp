@@ -133,6 +133,6 @@ const Case cases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Columns, StageJacobian, ::testing::ValuesIn(cases),
-                         [](const auto& info) { return info.param.label; });
+                         [](const auto& instance) { return instance.param.label; });
 
 }  // namespace

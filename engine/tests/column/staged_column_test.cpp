@@ -136,7 +136,7 @@ const Case cases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Columns, StagedColumnSolution, ::testing::ValuesIn(cases),
-                         [](const auto& info) { return info.param.label; });
+                         [](const auto& instance) { return instance.param.label; });
 
 }  // namespace
 

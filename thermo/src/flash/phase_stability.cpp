@@ -73,7 +73,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
 {
     const std::size_t n = tested.composition.size();
     const std::span<const double> z = tested.composition;
-    Stationary best{0.0, tested.kind, TrialList(z)};
+    Stationary best{0.0, tested.kind, TrialList(z), TrialList{}};
     TrialList wilson(n);
     for (std::size_t i = 0; i < n; ++i) wilson[i] = wilson_k(spec.components[i], temperature, pressure);
     // Stationary points already reached by a trial of the running kind, and
@@ -243,7 +243,7 @@ std::expected<Stationary, ThermoError> lowest_trial(const SystemSpec& spec, Phas
             if (!(trial->tpd < best.tpd)) continue;
             const Phase nature = true_kind(spec, phases, temperature, pressure, kind, trial->w);
             if (nature != kind && !(nature == Phase::Vapor ? kinds.vapour : kinds.liquid)) continue;
-            best = Stationary{trial->tpd, nature, std::move(trial->w)};
+            best = Stationary{trial->tpd, nature, std::move(trial->w), TrialList{}};
             if (first_negative && best.tpd < unstable_tpd) return best;
         }
     }
