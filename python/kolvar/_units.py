@@ -43,7 +43,10 @@ _KPA: Dict[str, float] = {
 _TEMPERATURE_UNITS = "K, C (degC), F (degF)"
 _PRESSURE_UNITS = "kPa, Pa, MPa, bar, mbar, atm, psia, mmHg, torr"
 
-_QUANTITY = re.compile(r"\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)\s*(\S*)\s*$")
+# A number as float() reads it (nan and inf included, so that the checks of
+# the value itself can say what is wrong with it), then an optional unit.
+_QUANTITY = re.compile(r"\s*([-+]?(?:(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?|nan|inf(?:inity)?))\s*(\S*)\s*$",
+                       re.IGNORECASE)
 
 
 def _split(text: str, what: str) -> Tuple[float, str]:
