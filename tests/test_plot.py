@@ -384,8 +384,9 @@ def test_ponchon_savarit_draws_its_curved_construction(ax, condenser):
     for stage, below in zip(stages, stages[1:]):
         drawn = rectifying if stage.index < result.feed_stage else stripping
         # The drawn curves come from the sampled saturated lines; a stage sits on
-        # the exact tie lines, so the two meet to the sampling's accuracy.
-        assert min(abs(x - stage.x) + abs(y - below.y) for x, y in drawn) < 1e-7
+        # the exact tie lines, so the two meet to the sampling's accuracy, far
+        # below what a diagram can show.
+        assert min(abs(x - stage.x) + abs(y - below.y) for x, y in drawn) < 1e-5
     assert one_line(ax, "feed-stage") == [(stages[result.feed_stage - 1].x, stages[result.feed_stage - 1].y)]
     (pinch,) = by_gid(ax, "pinch")
     assert list(zip(pinch.get_xdata(), pinch.get_ydata())) == [result.pinch]

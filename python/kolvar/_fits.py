@@ -12,21 +12,25 @@ from __future__ import annotations
 from typing import Callable, List, Sequence, Tuple
 
 import numpy as np
+import numpy.typing as npt
+
+# A list of floats as numpy holds it.
+Array = npt.NDArray[np.float64]
 
 # Points sampled over a correlation's range: enough to pin five polynomial
 # terms or a three-term Antoine to well below a tenth of a percent.
 SAMPLES = 60
 
 
-def grid(t_min: float, t_max: float) -> np.ndarray:
+def grid(t_min: float, t_max: float) -> Array:
     return np.linspace(t_min, t_max, SAMPLES)
 
 
-def sample(correlation: Callable[[float], float], temperatures: np.ndarray) -> np.ndarray:
+def sample(correlation: Callable[[float], float], temperatures: Array) -> Array:
     return np.array([correlation(float(t)) for t in temperatures])
 
 
-def antoine_fit(temperatures: np.ndarray, psat_over_pc: np.ndarray) -> Tuple[List[float], float]:
+def antoine_fit(temperatures: Array, psat_over_pc: Array) -> Tuple[List[float], float]:
     """Reduced Antoine coefficients [a1, a2, a3] and the largest relative error in Psat.
 
     The equation multiplied out, T·y = a1·T + (a1·a3 − a2) − a3·y with
@@ -50,13 +54,13 @@ def antoine_fit(temperatures: np.ndarray, psat_over_pc: np.ndarray) -> Tuple[Lis
     return coefficients, antoine_error(coefficients, t, psat_over_pc)
 
 
-def antoine_error(coefficients: Sequence[float], temperatures: np.ndarray, psat_over_pc: np.ndarray) -> float:
+def antoine_error(coefficients: Sequence[float], temperatures: Array, psat_over_pc: Array) -> float:
     a1, a2, a3 = coefficients
     fitted = np.exp(a1 - a2 / (a3 + temperatures))
     return float(np.max(np.abs(fitted / psat_over_pc - 1.0)))
 
 
-def cp_fit(temperatures: np.ndarray, cp_over_r: np.ndarray) -> Tuple[List[float], float]:
+def cp_fit(temperatures: Array, cp_over_r: Array) -> Tuple[List[float], float]:
     """Cp/R polynomial coefficients a0..a4 and the largest relative error in Cp.
 
     Powers of T/1000 keep the least-squares problem well conditioned; the
@@ -69,6 +73,6 @@ def cp_fit(temperatures: np.ndarray, cp_over_r: np.ndarray) -> Tuple[List[float]
     return polynomial, cp_error(polynomial, temperatures, cp_over_r)
 
 
-def cp_error(coefficients: Sequence[float], temperatures: np.ndarray, cp_over_r: np.ndarray) -> float:
-    fitted = np.polynomial.polynomial.polyval(temperatures, coefficients)
+def cp_error(coefficients: Sequence[float], temperatures: Array, cp_over_r: Array) -> float:
+    fitted = np.polyval(list(reversed(coefficients)), temperatures)
     return float(np.max(np.abs(fitted / cp_over_r - 1.0)))

@@ -93,7 +93,7 @@ def place_labels(
     """
     _lay_out(ax)
     frame = ax.bbox
-    scale = ax.figure.dpi / 72.0
+    scale = float(getattr(ax.figure, "dpi", 72.0)) / 72.0
     half = _MARK_HALF * scale
     taken: List[Box] = []
     for x, y in [m.xy for m in marks] + list(obstacles):
