@@ -124,7 +124,7 @@ def ponchon_savarit(system: ThermoSystem, result: PonchonSavaritResult, ax: Opti
     )
     return stages_and_marks(
         ax, _staircase(result), result.stages, result.feed_stage, (column.x_distillate, column.x_bottoms, z_f),
-        (result.pinch, _pinch_kind(lines, result), result.r_min),
+        (result.pinch, _pinch_kind(system, result), result.r_min),
         lambda: finish_diagram(ax, names[0], curve, names, summary),
     )
 
@@ -163,11 +163,19 @@ def _operating_curves(lines: _TieLines, result: Any) -> Tuple[List[Point], List[
     return rectifying, stripping
 
 
-def _pinch_kind(lines: _TieLines, result: Any) -> str:
-    """'feed' when the tie line of the minimum reflux passes through the feed point, else 'tangent'."""
+def _pinch_kind(system: Any, result: Any) -> str:
+    """'feed' when the tie line of the minimum reflux passes through the feed point, else 'tangent'.
+
+    The tie line is the system's own at the pinch's liquid, as the design's
+    minimum reflux is: the sampled lines are too coarse to tell the two apart.
+    """
     top, bottom = result.top_difference_point, result.bottom_difference_point
-    z = result.column.feed.z
+    z, p = result.column.feed.z, result.column.pressure
     h_feed = bottom[1] + (z - bottom[0]) / (top[0] - bottom[0]) * (top[1] - bottom[1])
-    x, h, y, H = lines.at_liquid(result.pinch[0])
+    x = result.pinch[0]
+    t, vapour, _ = system.bubble_temperature(p, [x, 1.0 - x])
+    y = vapour[0]
+    h = system.enthalpy(t, p, [x, 1.0 - x], "liquid")
+    H = system.enthalpy(t, p, [y, 1.0 - y], "vapour")
     through = h + (H - h) * (z - x) / (y - x)
     return "feed" if abs(through - h_feed) <= 1e-6 * abs(H - h) else "tangent"
