@@ -19,7 +19,7 @@ void close_last(std::vector<double>& fractions)
 }  // namespace
 
 Result<ColumnTop> column_top(const ThermoSystem& system, double p, std::span<const double> distillate,
-                             CondenserKind condenser)
+                             CondenserKind condenser, Interrupt interrupt)
 {
     ColumnTop top;
     top.condenser = condenser;
@@ -27,7 +27,7 @@ Result<ColumnTop> column_top(const ThermoSystem& system, double p, std::span<con
     if (condenser == CondenserKind::Partial) {
         // The distillate leaves as vapour; the reflux is the liquid in
         // equilibrium with it, at the same (dew) temperature.
-        auto dew = dew_enthalpy(system, p, distillate);
+        auto dew = dew_enthalpy(system, p, distillate, interrupt);
         if (!dew) return std::unexpected(std::move(dew.error()));
         top.temperature = dew->temperature;
         top.distillate_enthalpy = dew->enthalpy;
@@ -39,9 +39,9 @@ Result<ColumnTop> column_top(const ThermoSystem& system, double p, std::span<con
         return top;
     }
     // The whole overhead vapour x_D condenses to saturated liquid.
-    const auto bubble = bubble_enthalpy(system, p, distillate);
+    const auto bubble = bubble_enthalpy(system, p, distillate, interrupt);
     if (!bubble) return std::unexpected(bubble.error());
-    const auto dew = dew_enthalpy(system, p, distillate);
+    const auto dew = dew_enthalpy(system, p, distillate, interrupt);
     if (!dew) return std::unexpected(dew.error());
     top.temperature = bubble->temperature;
     top.distillate_enthalpy = bubble->enthalpy;

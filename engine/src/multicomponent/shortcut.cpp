@@ -96,8 +96,7 @@ Result<ShortcutResult> shortcut(const ThermoSystem& system, const ShortcutSpec& 
     out.feed_stage = static_cast<std::uint64_t>(std::round(out.rectifying_stages)) + 1;
 
     // The total condenser turns the top vapour x_D into saturated liquid.
-    if (auto going = interrupt.check(); !going) return std::unexpected(std::move(going.error()));
-    const auto top_states = column_top(system, spec.pressure, out.distillate, CondenserKind::Total);
+    const auto top_states = column_top(system, spec.pressure, out.distillate, CondenserKind::Total, interrupt);
     if (!top_states) return std::unexpected(top_states.error());
     const auto bottoms_liquid = bubble_enthalpy(system, spec.pressure, out.bottoms, interrupt);
     if (!bottoms_liquid) return std::unexpected(bottoms_liquid.error());

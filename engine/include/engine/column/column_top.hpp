@@ -6,6 +6,8 @@
 // temperatures in K, pressures in kPa, flows in kmol/h.
 #pragma once
 
+#include "engine/interrupt.hpp"
+
 #include "engine/column.hpp"
 #include "engine/column/energy_balance.hpp"
 #include "engine/error.hpp"
@@ -33,8 +35,9 @@ struct ColumnTop {
 // equilibrium with the distillate vapour, at its dew temperature: the
 // failures of dew_enthalpy, then of the reflux's enthalpy. The last fraction
 // of x_0 is taken as one less the others, so that it sums to one.
+// `interrupt` is asked by the saturation points, as there.
 Result<ColumnTop> column_top(const ThermoSystem& system, double p, std::span<const double> distillate,
-                             CondenserKind condenser);
+                             CondenserKind condenser, Interrupt interrupt = {});
 
 // H_V of the vapour entering the condenser at reflux R: a total condenser's
 // overhead H_V(x_D); into a partial one the vapour y_in = (R x_0 + x_D)/(R + 1)
